@@ -1,0 +1,10 @@
+#include "common/EtatGlobal.h"
+
+EtatGlobal& Global() {
+    static EtatGlobal etat;
+    return etat;
+}
+
+void reinitialiserEtatGlobal() {
+    Global() = EtatGlobal{};
+}

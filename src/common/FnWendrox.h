@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QString>
+
+// Settings file access, paths and files, the event-handling wait, the program folder.
+namespace FnWendrox {
+
+// Reads a value: trimmed, at most 254 characters; a missing file, section or key gives `defaut`
+// (trimmed too). A failure shows the service's message box titled "LireIniString" and gives "".
+QString LireIniString(const QString& fichier, const QString& section, const QString& cle,
+                      const QString& defaut);
+// Reads an integer like the profile function: empty gives the default, a leading sign and digits,
+// else 0; outside the 16-bit range, the message box titled "LireIniInteger" and 0.
+int LireIniInteger(const QString& fichier, const QString& section, const QString& cle, int defaut);
+// Writes a value, creating section and key when missing; every other byte of the file is kept.
+// A failure shows the message box titled "EcrireIniString" and leaves the file as it was.
+void EcrireIniString(const QString& fichier, const QString& section, const QString& cle,
+                     const QString& valeur);
+
+// The path with a trailing separator ("/" added unless it already ends with "/" or "\").
+QString AjouteBackslash(const QString& chemin);
+// True when the folder holds a file of that bare name, names compared without regard to case.
+bool FichierExiste(const QString& dossier, const QString& fichier);
+// Creates, appends to and deletes "test.tst" in the folder.
+bool DossierAccessibleEnEcriture(const QString& dossier);
+// The part after the last "/", "\" or ":"; the whole text when there is none.
+QString NomFichier(const QString& chemin);
+// The part before the last "/", "\" or ":", separator excluded; "" when there is none.
+QString CheminFichier(const QString& chemin);
+// The program folder (DORVANE_HOME, else the executable's folder), in its real case, with a trailing
+// separator.
+QString CheminApplication();
+// Waits while handling events, to the first whole-second tick at or after the requested time.
+void Attendre(double secondes);
+
+} // namespace FnWendrox
