@@ -1,0 +1,54 @@
+#pragma once
+
+#include <QByteArray>
+#include <QDateTime>
+#include <QHash>
+#include <QString>
+#include <QStringList>
+#include <memory>
+
+// Our INI reader and writer, in place of the Windows profile functions.
+//
+// Reading: the file is decoded line by line (UTF-8 when the line is valid UTF-8, else the fallback
+// single-byte code page: Windows-1252, or Windows-1250 for the Polish and Slovak language files);
+// a BOM is skipped; section and key names are trimmed and compared without regard to case; values are
+// trimmed, one pair of matching surrounding quotes removed, and cut at 254 characters; the first of
+// duplicate keys wins; broken lines are passed over.
+//
+// Writing: replaces the bytes of one line (or adds the key or section) and keeps every other byte and
+// the file's line endings; the new file is written beside the old one and then replaces it, so a
+// failed write leaves the file as it was.
+class IniFile {
+public:
+    enum class CodePage { Windows1252, Windows1250 };
+
+    // Parses a file; a missing or unreadable file gives an empty, invalid IniFile.
+    static IniFile lire(const QString& chemin, CodePage repli = CodePage::Windows1252);
+    // Parses bytes (tests, and the cache below).
+    static IniFile depuisOctets(const QByteArray& octets, CodePage repli = CodePage::Windows1252);
+
+    // The parsed file of that path, kept until the file's modification time or size changes.
+    static std::shared_ptr<const IniFile> enCache(const QString& chemin,
+                                                  CodePage repli = CodePage::Windows1252);
+
+    bool valide() const { return m_valide; }
+    // The value, or nullptr-like absence through `trouve`.
+    QString valeur(const QString& section, const QString& cle, bool* trouve = nullptr) const;
+    bool contientSection(const QString& section) const;
+    QStringList sections() const;
+    QStringList cles(const QString& section) const;
+
+    // Writes one value into the file on disk. Throws ErreurExecution when the file cannot be written;
+    // the file is then left as it was.
+    static void ecrire(const QString& chemin, const QString& section, const QString& cle,
+                       const QString& valeur);
+
+    static constexpr int LongueurMax = 254;
+
+private:
+    static QString cleNormalisee(const QString& nom);
+    bool m_valide = false;
+    QHash<QString, QHash<QString, QString>> m_valeurs; // normalised section -> normalised key -> value
+    QStringList m_ordreSections;
+    QHash<QString, QStringList> m_ordreCles;
+};
