@@ -1,6 +1,8 @@
 #pragma once
 
+#include <QDateTime>
 #include <QString>
+#include <functional>
 
 // Settings file access, paths and files, the event-handling wait, the program folder.
 namespace FnWendrox {
@@ -32,5 +34,10 @@ QString CheminFichier(const QString& chemin);
 QString CheminApplication();
 // Waits while handling events, to the first whole-second tick at or after the requested time.
 void Attendre(double secondes);
+
+// The clock Attendre and the error log read; tests set their own (an empty function restores the
+// system clock).
+void definirHorloge(std::function<QDateTime()> horloge);
+QDateTime Maintenant();
 
 } // namespace FnWendrox

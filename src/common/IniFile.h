@@ -45,6 +45,11 @@ public:
 
     static constexpr int LongueurMax = 254;
 
+    // The fallback code page of a file by its name: Windows-1250 for "poland.lng" and "slovaque.lng".
+    static CodePage codePagePour(const QString& chemin);
+    // Forgets the cached parse of a path (after a write).
+    static void oublierCache(const QString& chemin);
+
 private:
     static QString cleNormalisee(const QString& nom);
     bool m_valide = false;

@@ -26,5 +26,19 @@ ServiceSession* serviceSessionInstalle();
 // The installed service; aborts with a clear message when there is none.
 ServiceSession& Session();
 
-// Shared by every implementation: records the end in the state and asks the event loop to exit.
+// Shared by every implementation: records the end in the state and, while the program's main loop runs,
+// asks it to exit. Before that loop (and in tests) only the state is marked: main then returns the code
+// without entering the loop. (An exit asked for with no loop running would make every later local loop,
+// modal dialogs included, return at once.)
 void marquerFin(int code);
+// main says when its event loop runs.
+void definirBouclePrincipaleActive(bool active);
+
+// The parts that need no window: terminer through marquerFin, the desktop's opener, a detached process.
+// The widget implementation adds montrerModal.
+class ServiceSessionCommun : public ServiceSession {
+public:
+    void terminer(int code) override;
+    bool ouvrirDocument(const QString& chemin) override;
+    bool demarrerProgramme(const QString& chemin, const QStringList& arguments = {}) override;
+};

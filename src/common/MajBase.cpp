@@ -1,0 +1,99 @@
+#include "common/MajBase.h"
+
+#include "common/ErreurExecution.h"
+#include "common/FnWendrox.h"
+
+#include <QAtomicInteger>
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QUrl>
+
+namespace MajBase {
+
+namespace {
+
+const QString NomJournal = QStringLiteral("MAINTEN.MDB");
+
+// The folder of the log: the program folder, or its "temporaire" sub-folder under the report extractor.
+QString dossierErreurs() {
+    QString dossier = FnWendrox::AjouteBackslash(FnWendrox::CheminApplication());
+    if (QCoreApplication::instance() &&
+        QFileInfo(QCoreApplication::applicationFilePath()).fileName() == QStringLiteral("ExtractEtat"))
+        dossier += QStringLiteral("temporaire/");
+    return dossier;
+}
+
+// The real name of the log file in the folder, whatever its case.
+QString cheminJournal(const QString& dossier) {
+    const QString exact = dossier + NomJournal;
+    if (QFileInfo(exact).isFile())
+        return exact;
+    const QString minuscule = dossier + NomJournal.toLower();
+    if (QFileInfo(minuscule).isFile())
+        return minuscule;
+    QDir d(dossier);
+    for (const QString& nom : d.entryList(QDir::Files | QDir::Hidden))
+        if (nom.compare(NomJournal, Qt::CaseInsensitive) == 0)
+            return dossier + nom;
+    return QString();
+}
+
+void ecrireLigne(const QString& chemin, const QString& contexte, const QString& erreur) {
+    static QAtomicInteger<quint64> compteur;
+    const QString nom = QStringLiteral("dorvane-journal-%1").arg(compteur.fetchAndAddRelaxed(1));
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), nom);
+        // mode=rw: opening never creates the file.
+        QUrl url = QUrl::fromLocalFile(QFileInfo(chemin).absoluteFilePath());
+        url.setQuery(QStringLiteral("mode=rw"));
+        db.setDatabaseName(url.toString(QUrl::FullyEncoded));
+        db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_URI;QSQLITE_BUSY_TIMEOUT=5000"));
+        if (db.open()) {
+            QSqlQuery q(db);
+            if (q.prepare(
+                    QStringLiteral("INSERT INTO Erreurs (DateErreur, Contexte, Erreur) VALUES (?, ?, ?)"))) {
+                q.addBindValue(FnWendrox::Maintenant().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")));
+                q.addBindValue(contexte.left(255));
+                q.addBindValue(erreur.left(1000));
+                q.exec();
+            }
+            q.finish();
+        }
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(nom);
+}
+
+} // namespace
+
+void SignalerErreur(const QString& procedure, const ErreurExecution& erreur) {
+    EnregistrerErreur(procedure, erreur.texteJournal());
+}
+
+void SignalerErreur(const QString& procedure, const std::exception& erreur) {
+    if (const auto* e = dynamic_cast<const ErreurExecution*>(&erreur)) {
+        SignalerErreur(procedure, *e);
+        return;
+    }
+    EnregistrerErreur(procedure, QStringLiteral("N°: 0 ") + QString::fromUtf8(erreur.what()));
+}
+
+void EnregistrerErreur(const QString& contexte, const QString& erreur) {
+    try {
+        if (!QSqlDatabase::isDriverAvailable(QStringLiteral("QSQLITE")))
+            return;
+        const QString dossier = dossierErreurs();
+        if (!FnWendrox::FichierExiste(dossier, NomJournal))
+            return;
+        const QString chemin = cheminJournal(dossier);
+        if (!chemin.isEmpty())
+            ecrireLigne(chemin, contexte, erreur);
+    } catch (...) {
+        // The log never disturbs its caller.
+    }
+}
+
+} // namespace MajBase

@@ -1,0 +1,323 @@
+#include "common/forms/ServiceDialogueWidgets.h"
+
+#include "common/mCommonDialog.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QFileSystemModel>
+#include <QGridLayout>
+#include <QHash>
+#include <QIcon>
+#include <QImageReader>
+#include <QInputDialog>
+#include <QListView>
+#include <QMessageBox>
+#include <QPixmap>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QStyledItemDelegate>
+
+namespace {
+
+QWidget* parentCourant() {
+    if (QWidget* w = QApplication::activeModalWidget())
+        return w;
+    return QApplication::activeWindow();
+}
+
+// The list of a picture folder as thumbnails: pictures are scaled down when first painted (on the
+// interface thread), and kept.
+class DelegueVignettes : public QStyledItemDelegate {
+public:
+    explicit DelegueVignettes(QSize taille, QObject* parent)
+        : QStyledItemDelegate(parent), m_taille(taille) {}
+
+protected:
+    void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override {
+        QStyledItemDelegate::initStyleOption(option, index);
+        const QString chemin = index.data(QFileSystemModel::FilePathRole).toString();
+        if (chemin.isEmpty())
+            return;
+        auto it = m_cache.constFind(chemin);
+        if (it == m_cache.constEnd()) {
+            QIcon icone;
+            QImageReader lecteur(chemin);
+            if (QFileInfo(chemin).isFile() && lecteur.canRead()) {
+                const QSize origine = lecteur.size();
+                if (origine.isValid())
+                    lecteur.setScaledSize(origine.scaled(m_taille, Qt::KeepAspectRatio));
+                const QImage image = lecteur.read();
+                if (!image.isNull())
+                    icone = QIcon(QPixmap::fromImage(image));
+            }
+            it = m_cache.insert(chemin, icone);
+        }
+        if (!it->isNull()) {
+            option->icon = *it;
+            option->features |= QStyleOptionViewItem::HasDecoration;
+            option->decorationSize = m_taille;
+        }
+    }
+
+private:
+    QSize m_taille;
+    mutable QHash<QString, QIcon> m_cache;
+};
+
+// Filter entries shown in the dialog: "Description (patterns)" unless the description already ends
+// with its patterns in brackets.
+QStringList filtresAffiches(const QList<mCommonDialog::EntreeFiltre>& entrees) {
+    QStringList l;
+    for (const auto& e : entrees) {
+        QString motifs = e.motif.trimmed();
+        motifs.replace(QLatin1Char(';'), QLatin1Char(' '));
+        const QString desc = e.description.trimmed();
+        if (desc.endsWith(QLatin1Char('(') + motifs + QLatin1Char(')')))
+            l.append(desc);
+        else
+            l.append(desc + QStringLiteral(" (") + motifs + QLatin1Char(')'));
+    }
+    return l;
+}
+
+// Qt's own filter matching follows the file system's case rule; ours ignores case, as the original's did.
+void appliquerFiltreSansCasse(QFileDialog* dialogue, const QString& filtreAffiche) {
+    auto* modele = dialogue->findChild<QFileSystemModel*>();
+    if (!modele)
+        return;
+    QStringList motifs;
+    // The patterns are the words inside the last brackets of the entry.
+    const qsizetype ouvre = filtreAffiche.lastIndexOf(QLatin1Char('('));
+    const qsizetype ferme = filtreAffiche.lastIndexOf(QLatin1Char(')'));
+    const QString dedans =
+        ouvre >= 0 && ferme > ouvre ? filtreAffiche.mid(ouvre + 1, ferme - ouvre - 1) : filtreAffiche;
+    for (const QString& m : dedans.split(QLatin1Char(' '), Qt::SkipEmptyParts))
+        motifs.append(ServiceDialogueWidgets::motifSansCasse(m));
+    modele->setNameFilters(motifs);
+}
+
+} // namespace
+
+QString ServiceDialogueWidgets::motifSansCasse(const QString& motif) {
+    QString r;
+    bool dansClasse = false;
+    for (QChar c : motif) {
+        if (c == u'[')
+            dansClasse = true;
+        else if (c == u']')
+            dansClasse = false;
+        if (!dansClasse && c.isLetter() && c.toLower() != c.toUpper())
+            r += QLatin1Char('[') + c.toLower() + c.toUpper() + QLatin1Char(']');
+        else
+            r += c;
+    }
+    return r;
+}
+
+QMessageBox* ServiceDialogueWidgets::creerBoite(const QString& texte, int style, const QString& titre) {
+    auto* boite = new QMessageBox(parentCourant());
+    boite->setWindowTitle(titreParDefaut(titre));
+    boite->setTextFormat(Qt::PlainText);
+    boite->setText(texte);
+
+    QList<QMessageBox::StandardButton> boutons;
+    switch (style & StyleMessage::MasqueBoutons) {
+    case StyleMessage::OKCancel:
+        boutons = {QMessageBox::Ok, QMessageBox::Cancel};
+        break;
+    case StyleMessage::AbortRetryIgnore:
+        boutons = {QMessageBox::Abort, QMessageBox::Retry, QMessageBox::Ignore};
+        break;
+    case StyleMessage::YesNoCancel:
+        boutons = {QMessageBox::Yes, QMessageBox::No, QMessageBox::Cancel};
+        break;
+    case StyleMessage::YesNo:
+        boutons = {QMessageBox::Yes, QMessageBox::No};
+        break;
+    case StyleMessage::RetryCancel:
+        boutons = {QMessageBox::Retry, QMessageBox::Cancel};
+        break;
+    default:
+        boutons = {QMessageBox::Ok};
+        break;
+    }
+    for (auto b : boutons)
+        boite->addButton(b);
+
+    switch (style & StyleMessage::MasqueIcone) {
+    case StyleMessage::Critique:
+        boite->setIcon(QMessageBox::Critical);
+        break;
+    case StyleMessage::Question:
+        boite->setIcon(QMessageBox::Question);
+        break;
+    case StyleMessage::Exclamation:
+        boite->setIcon(QMessageBox::Warning);
+        break;
+    case StyleMessage::Information:
+        boite->setIcon(QMessageBox::Information);
+        break;
+    default:
+        break;
+    }
+
+    int defaut = 0;
+    if ((style & StyleMessage::MasqueDefaut) == StyleMessage::DefautBouton2)
+        defaut = 1;
+    else if ((style & StyleMessage::MasqueDefaut) == StyleMessage::DefautBouton3)
+        defaut = 2;
+    if (defaut >= boutons.size())
+        defaut = 0;
+    boite->setDefaultButton(boutons.at(defaut));
+    if (boutons.contains(QMessageBox::Cancel))
+        boite->setEscapeButton(QMessageBox::Cancel);
+    else if (boutons.size() == 1)
+        boite->setEscapeButton(boutons.first());
+    return boite;
+}
+
+int ServiceDialogueWidgets::reponseDe(const QMessageBox& boite) {
+    switch (boite.standardButton(boite.clickedButton())) {
+    case QMessageBox::Ok:
+        return Reponse::OK;
+    case QMessageBox::Cancel:
+        return Reponse::Annuler;
+    case QMessageBox::Abort:
+        return Reponse::Abandonner;
+    case QMessageBox::Retry:
+        return Reponse::Reessayer;
+    case QMessageBox::Ignore:
+        return Reponse::Ignorer;
+    case QMessageBox::Yes:
+        return Reponse::Oui;
+    case QMessageBox::No:
+        return Reponse::Non;
+    default:
+        break;
+    }
+    // Closed without a button (no escape button to stand for it).
+    return Reponse::Annuler;
+}
+
+int ServiceDialogueWidgets::message(const QString& texte, int style, const QString& titre) {
+    QMessageBox* boite = creerBoite(texte, style, titre);
+    boite->exec();
+    const int r = reponseDe(*boite);
+    delete boite;
+    return r;
+}
+
+QString ServiceDialogueWidgets::saisie(const QString& invite, const QString& titre, const QString& defaut) {
+    bool ok = false;
+    const QString texte =
+        QInputDialog::getText(parentCourant(), titreParDefaut(titre), invite, QLineEdit::Normal, defaut, &ok);
+    return ok ? texte : QString();
+}
+
+QFileDialog* ServiceDialogueWidgets::creerDialogueFichier(const DemandeOuvertureFichier& demande) {
+    auto* dialogue = new QFileDialog(parentCourant());
+    dialogue->setOption(QFileDialog::DontUseNativeDialog, true);
+    dialogue->setAcceptMode(QFileDialog::AcceptOpen);
+    if (demande.MultiSelect)
+        dialogue->setFileMode(QFileDialog::ExistingFiles);
+    else
+        dialogue->setFileMode(demande.FileMustExist ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
+    if (!demande.DlgTitle.isEmpty())
+        dialogue->setWindowTitle(demande.DlgTitle);
+    if (!demande.DefaultExt.isEmpty())
+        dialogue->setDefaultSuffix(demande.DefaultExt);
+    if (!demande.InitDir.isEmpty())
+        dialogue->setDirectory(demande.InitDir);
+
+    const QStringList filtres = filtresAffiches(mCommonDialog::EntreesFiltre(demande.Filter));
+    if (!filtres.isEmpty()) {
+        dialogue->setNameFilters(filtres);
+        const int index =
+            demande.FilterIndex >= 1 && demande.FilterIndex <= filtres.size() ? demande.FilterIndex : 1;
+        dialogue->selectNameFilter(filtres.at(index - 1));
+        appliquerFiltreSansCasse(dialogue, filtres.at(index - 1));
+        QObject::connect(dialogue, &QFileDialog::filterSelected, dialogue,
+                         [dialogue](const QString& f) { appliquerFiltreSansCasse(dialogue, f); });
+    }
+    if (!demande.FileName.isEmpty())
+        dialogue->selectFile(demande.FileName);
+
+    if (!demande.HideReadOnly) {
+        auto* lectureSeule = new QCheckBox(QStringLiteral("Ouvrir en lecture seule"), dialogue);
+        lectureSeule->setObjectName(QStringLiteral("ReadOnly"));
+        lectureSeule->setChecked(demande.ReadOnly);
+        if (auto* grille = qobject_cast<QGridLayout*>(dialogue->layout()))
+            grille->addWidget(lectureSeule, grille->rowCount(), 0, 1, grille->columnCount());
+    }
+
+    if (demande.Vignettes) {
+        if (auto* liste = dialogue->findChild<QListView*>(QStringLiteral("listView"))) {
+            const QSize taille(96, 96);
+            dialogue->setViewMode(QFileDialog::List);
+            liste->setViewMode(QListView::IconMode);
+            liste->setIconSize(taille);
+            liste->setGridSize(QSize(taille.width() + 32, taille.height() + 36));
+            liste->setResizeMode(QListView::Adjust);
+            liste->setWordWrap(true);
+            liste->setItemDelegate(new DelegueVignettes(taille, liste));
+        }
+        dialogue->resize(820, 560);
+    }
+    return dialogue;
+}
+
+ResultatOuvertureFichier ServiceDialogueWidgets::resultatDialogue(const QFileDialog& dialogue,
+                                                                  const DemandeOuvertureFichier& demande,
+                                                                  bool accepte) {
+    ResultatOuvertureFichier r;
+    const QStringList fichiers = dialogue.selectedFiles();
+    if (!accepte || fichiers.isEmpty() || fichiers.first().isEmpty()) {
+        r.Accepte = false;
+        r.FilterIndex = -1;
+        r.Flags = 0;
+        return r;
+    }
+    r.Accepte = true;
+    r.FileName = fichiers.first();
+    r.FileTitle = QFileInfo(r.FileName).fileName();
+    const int index = dialogue.nameFilters().indexOf(dialogue.selectedNameFilter());
+    r.FilterIndex = index >= 0 ? index + 1 : 1;
+    if (auto* lectureSeule = dialogue.findChild<QCheckBox*>(QStringLiteral("ReadOnly")))
+        r.ReadOnly = lectureSeule->isChecked();
+    r.Flags =
+        (demande.Flags & ~(mCommonDialog::Drapeaux::EnableHook | mCommonDialog::Drapeaux::EnableTemplate) &
+         ~mCommonDialog::Drapeaux::ReadOnly) |
+        (r.ReadOnly ? mCommonDialog::Drapeaux::ReadOnly : 0);
+    return r;
+}
+
+ResultatOuvertureFichier ServiceDialogueWidgets::ouvrirFichier(const DemandeOuvertureFichier& demande) {
+    QFileDialog* dialogue = creerDialogueFichier(demande);
+    const bool accepte = dialogue->exec() == QDialog::Accepted;
+    const ResultatOuvertureFichier r = resultatDialogue(*dialogue, demande, accepte);
+    delete dialogue;
+    return r;
+}
+
+ResultatImprimante ServiceDialogueWidgets::choisirImprimante() {
+    ResultatImprimante r;
+    QPrinter imprimante;
+    QPrintDialog dialogue(&imprimante, parentCourant());
+    dialogue.setOptions(QAbstractPrintDialog::PrintSelection | QAbstractPrintDialog::PrintPageRange);
+    dialogue.setOption(QAbstractPrintDialog::PrintToFile, false);
+    dialogue.setMinMax(1, 3);
+    imprimante.setFromTo(1, 3);
+    if (dialogue.exec() != QDialog::Accepted) {
+        r.Code = 0;
+        return r;
+    }
+    r.Code = 1;
+    r.Choix.NomImprimante = imprimante.printerName();
+    r.Choix.Orientation = imprimante.pageLayout().orientation() == QPageLayout::Landscape ? 2 : 1;
+    r.Choix.Copies = imprimante.copyCount();
+    return r;
+}

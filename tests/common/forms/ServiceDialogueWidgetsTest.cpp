@@ -1,0 +1,221 @@
+#include "common/forms/ServiceDialogueWidgets.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QCheckBox>
+#include <QFile>
+#include <QFileDialog>
+#include <QFileSystemModel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QSortFilterProxyModel>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <functional>
+#include <gtest/gtest.h>
+#include <memory>
+
+namespace {
+
+// Runs `action` on the modal dialog once it is up.
+void quandModal(std::function<void(QDialog*)> action) {
+    auto* minuterie = new QTimer;
+    QObject::connect(minuterie, &QTimer::timeout, [minuterie, action] {
+        if (auto* d = qobject_cast<QDialog*>(QApplication::activeModalWidget()); d && d->isVisible()) {
+            minuterie->stop();
+            minuterie->deleteLater();
+            action(d);
+        }
+    });
+    minuterie->start(20);
+}
+
+// Clicks a button of the message box that comes up next, and returns its text.
+void cliquerDansLaBoite(QMessageBox::StandardButton bouton, QString* texte = nullptr,
+                        QString* titre = nullptr) {
+    QTimer::singleShot(0, [=] {
+        auto* boite = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        ASSERT_NE(boite, nullptr);
+        if (texte)
+            *texte = boite->text();
+        if (titre)
+            *titre = boite->windowTitle();
+        boite->button(bouton)->click();
+    });
+}
+
+} // namespace
+
+TEST(ServiceDialogueWidgets, BoutonsIconesEtBoutonParDefaut) {
+    struct Cas {
+        int style;
+        QList<QMessageBox::StandardButton> boutons;
+        QMessageBox::Icon icone;
+        QMessageBox::StandardButton defaut;
+    };
+    const QList<Cas> cas{
+        {StyleMessage::OK, {QMessageBox::Ok}, QMessageBox::NoIcon, QMessageBox::Ok},
+        {StyleMessage::YesNo + StyleMessage::Question,
+         {QMessageBox::Yes, QMessageBox::No},
+         QMessageBox::Question,
+         QMessageBox::Yes},
+        {StyleMessage::YesNo + StyleMessage::Exclamation + StyleMessage::DefautBouton2,
+         {QMessageBox::Yes, QMessageBox::No},
+         QMessageBox::Warning,
+         QMessageBox::No},
+        {StyleMessage::YesNoCancel + StyleMessage::DefautBouton3,
+         {QMessageBox::Yes, QMessageBox::No, QMessageBox::Cancel},
+         QMessageBox::NoIcon,
+         QMessageBox::Cancel},
+        {StyleMessage::OKCancel + StyleMessage::Critique,
+         {QMessageBox::Ok, QMessageBox::Cancel},
+         QMessageBox::Critical,
+         QMessageBox::Ok},
+        {StyleMessage::AbortRetryIgnore + StyleMessage::Information,
+         {QMessageBox::Abort, QMessageBox::Retry, QMessageBox::Ignore},
+         QMessageBox::Information,
+         QMessageBox::Abort},
+        // A third default on a box of two buttons falls back to the first.
+        {StyleMessage::RetryCancel + StyleMessage::DefautBouton3,
+         {QMessageBox::Retry, QMessageBox::Cancel},
+         QMessageBox::NoIcon,
+         QMessageBox::Retry},
+    };
+    for (const Cas& c : cas) {
+        std::unique_ptr<QMessageBox> b(
+            ServiceDialogueWidgets::creerBoite(QStringLiteral("<b>x</b>"), c.style, QString()));
+        QList<QMessageBox::StandardButton> vus;
+        for (QAbstractButton* bouton : b->buttons())
+            vus.append(b->standardButton(bouton));
+        std::sort(vus.begin(), vus.end());
+        auto attendus = c.boutons;
+        std::sort(attendus.begin(), attendus.end());
+        EXPECT_EQ(vus, attendus) << c.style;
+        EXPECT_EQ(b->icon(), c.icone) << c.style;
+        EXPECT_EQ(b->standardButton(b->defaultButton()), c.defaut) << c.style;
+        EXPECT_EQ(b->windowTitle(), QStringLiteral("Dorvane"));
+        EXPECT_EQ(b->textFormat(), Qt::PlainText);
+    }
+}
+
+TEST(ServiceDialogueWidgets, ReponsesDesBoutons) {
+    ServiceDialogueWidgets s;
+    installerServiceDialogue(&s);
+    QString texte, titre;
+    cliquerDansLaBoite(QMessageBox::No, &texte, &titre);
+    EXPECT_EQ(
+        MsgBox(QStringLiteral("Confirmer la suppression !"), StyleMessage::YesNo, QStringLiteral("Stock")),
+        Reponse::Non);
+    EXPECT_EQ(texte, QStringLiteral("Confirmer la suppression !"));
+    EXPECT_EQ(titre, QStringLiteral("Stock"));
+    cliquerDansLaBoite(QMessageBox::Yes);
+    EXPECT_EQ(MsgBox(QStringLiteral("?"), StyleMessage::YesNoCancel), Reponse::Oui);
+    cliquerDansLaBoite(QMessageBox::Cancel);
+    EXPECT_EQ(MsgBox(QStringLiteral("?"), StyleMessage::OKCancel), Reponse::Annuler);
+    cliquerDansLaBoite(QMessageBox::Retry);
+    EXPECT_EQ(MsgBox(QStringLiteral("?"), StyleMessage::AbortRetryIgnore), Reponse::Reessayer);
+    cliquerDansLaBoite(QMessageBox::Ok);
+    EXPECT_EQ(MsgBox(QStringLiteral("ENREGISTREMENT OK")), Reponse::OK);
+    // Escape on a box with Cancel answers Cancel.
+    QTimer::singleShot(0, [] { QTest::keyClick(QApplication::activeModalWidget(), Qt::Key_Escape); });
+    EXPECT_EQ(MsgBox(QStringLiteral("?"), StyleMessage::YesNoCancel), Reponse::Annuler);
+    installerServiceDialogue(nullptr);
+}
+
+TEST(ServiceDialogueWidgets, MotifsSansEgardALaCasse) {
+    EXPECT_EQ(ServiceDialogueWidgets::motifSansCasse(QStringLiteral("*.JPG")),
+              QStringLiteral("*.[jJ][pP][gG]"));
+    EXPECT_EQ(ServiceDialogueWidgets::motifSansCasse(QStringLiteral("*.*")), QStringLiteral("*.*"));
+    EXPECT_EQ(ServiceDialogueWidgets::motifSansCasse(QStringLiteral("a[0-9].x1")),
+              QStringLiteral("[aA][0-9].[xX]1"));
+}
+
+TEST(ServiceDialogueWidgets, DialogueFichierFiltreIndexEtResultat) {
+    QTemporaryDir dir;
+    for (const char* nom : {"photo.jpg", "AUTRE.JPG", "notes.txt", "liste.xls"})
+        QFile(dir.filePath(QString::fromLatin1(nom))).open(QIODevice::WriteOnly);
+
+    DemandeOuvertureFichier d;
+    d.Filter = QStringLiteral("JPEG Files (*.JPG)|*.JPG|Excel Files (*.xls)|*.xls");
+    d.FilterIndex = 1;
+    d.InitDir = dir.path();
+    d.DlgTitle = QStringLiteral("Open A File");
+    d.DefaultExt = QStringLiteral("jpg");
+    d.FileMustExist = true;
+    d.Vignettes = true;
+    std::unique_ptr<QFileDialog> f(ServiceDialogueWidgets::creerDialogueFichier(d));
+    EXPECT_EQ(f->windowTitle(), QStringLiteral("Open A File"));
+    EXPECT_EQ(f->nameFilters(),
+              (QStringList{QStringLiteral("JPEG Files (*.JPG)"), QStringLiteral("Excel Files (*.xls)")}));
+    EXPECT_EQ(f->fileMode(), QFileDialog::ExistingFile);
+    EXPECT_EQ(f->defaultSuffix(), QStringLiteral("jpg"));
+    EXPECT_NE(f->findChild<QCheckBox*>(QStringLiteral("ReadOnly")), nullptr);
+
+    // The list shows both pictures, whatever the case of their extension.
+    auto* modele = f->findChild<QFileSystemModel*>();
+    ASSERT_NE(modele, nullptr);
+    f->show();
+    const QModelIndex racine = modele->index(dir.path());
+    QTRY_VERIFY_WITH_TIMEOUT(modele->rowCount(racine) > 0, 5000);
+    QTest::qWait(100);
+    QStringList visibles;
+    for (int i = 0; i < modele->rowCount(racine); ++i) {
+        const QModelIndex idx = modele->index(i, 0, racine);
+        visibles.append(idx.data().toString());
+    }
+    visibles.sort();
+    EXPECT_EQ(visibles, (QStringList{QStringLiteral("AUTRE.JPG"), QStringLiteral("photo.jpg")}));
+
+    f->selectNameFilter(QStringLiteral("Excel Files (*.xls)"));
+    f->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->setText(QStringLiteral("liste.xls"));
+    f->findChild<QCheckBox*>(QStringLiteral("ReadOnly"))->setChecked(true);
+    const ResultatOuvertureFichier r = ServiceDialogueWidgets::resultatDialogue(*f, d, true);
+    EXPECT_TRUE(r.Accepte);
+    EXPECT_EQ(r.FileName, dir.filePath(QStringLiteral("liste.xls")));
+    EXPECT_EQ(r.FileTitle, QStringLiteral("liste.xls"));
+    EXPECT_EQ(r.FilterIndex, 2);
+    EXPECT_TRUE(r.ReadOnly);
+    EXPECT_EQ(r.Flags & 1, 1);
+
+    const ResultatOuvertureFichier annule = ServiceDialogueWidgets::resultatDialogue(*f, d, false);
+    EXPECT_FALSE(annule.Accepte);
+    EXPECT_EQ(annule.FilterIndex, -1);
+    EXPECT_TRUE(annule.FileName.isEmpty());
+    f->grab().save(QStringLiteral("/tmp/dorvane-dialogue-fichier.png"));
+}
+
+TEST(ServiceDialogueWidgets, OuvrirFichierDeBoutEnBout) {
+    QTemporaryDir dir;
+    QFile(dir.filePath(QStringLiteral("salaries.xls"))).open(QIODevice::WriteOnly);
+    DemandeOuvertureFichier d;
+    d.Filter = QStringLiteral("Excel Files (*.xls)|*.xls");
+    d.InitDir = dir.path();
+    d.HideReadOnly = true;
+    ServiceDialogueWidgets s;
+    quandModal([&](QDialog* dialogue) {
+        auto* f = qobject_cast<QFileDialog*>(dialogue);
+        ASSERT_NE(f, nullptr);
+        EXPECT_EQ(f->findChild<QCheckBox*>(QStringLiteral("ReadOnly")), nullptr);
+        f->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->setText(QStringLiteral("salaries.xls"));
+        static_cast<QDialog*>(f)->accept();
+    });
+    const ResultatOuvertureFichier r = s.ouvrirFichier(d);
+    EXPECT_TRUE(r.Accepte);
+    EXPECT_EQ(r.FileName, dir.filePath(QStringLiteral("salaries.xls")));
+    EXPECT_EQ(r.FilterIndex, 1);
+
+    quandModal([](QDialog* dialogue) { dialogue->reject(); });
+    EXPECT_FALSE(s.ouvrirFichier(d).Accepte);
+}
+
+TEST(ServiceDialogueWidgets, SaisieAnnuleeDonneVide) {
+    ServiceDialogueWidgets s;
+    quandModal([](QDialog* dialogue) { dialogue->reject(); });
+    EXPECT_EQ(s.saisie(QStringLiteral("Nom ?"), QStringLiteral("Dorvane"), QStringLiteral("défaut")),
+              QString());
+    quandModal([](QDialog* dialogue) { dialogue->accept(); });
+    EXPECT_EQ(s.saisie(QStringLiteral("Nom ?"), QStringLiteral("Dorvane"), QStringLiteral("défaut")),
+              QStringLiteral("défaut"));
+}
