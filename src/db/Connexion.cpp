@@ -1,0 +1,321 @@
+#include "db/Connexion.h"
+
+#include "common/ErreurExecution.h"
+#include "common/EtatGlobal.h"
+#include "common/FnWendrox.h"
+#include "db/Valeurs.h"
+
+#include <QAtomicInteger>
+#include <QDir>
+#include <QFileInfo>
+#include <QSqlDriver>
+#include <QSqlError>
+#include <QUrl>
+#include <sqlite3.h>
+
+namespace {
+
+QAtomicInteger<quint64> g_compteur;
+
+// like(motif, texte[, echappement]) as SQLite calls it for "texte LIKE motif [ESCAPE e]": every Latin
+// letter folded, accents kept (the built-in one folds ASCII only).
+void fonctionLike(sqlite3_context* contexte, int nbArguments, sqlite3_value** arguments) {
+    for (int i = 0; i < nbArguments; ++i) {
+        if (sqlite3_value_type(arguments[i]) == SQLITE_NULL) {
+            sqlite3_result_null(contexte);
+            return;
+        }
+    }
+    auto texteDe = [](sqlite3_value* v) {
+        const auto* octets = reinterpret_cast<const char*>(sqlite3_value_text(v));
+        return QString::fromUtf8(octets, sqlite3_value_bytes(v));
+    };
+    const QString motif = texteDe(arguments[0]);
+    const QString texte = texteDe(arguments[1]);
+    QChar echappement;
+    if (nbArguments == 3) {
+        const QString e = texteDe(arguments[2]);
+        if (e.size() != 1) {
+            sqlite3_result_error(contexte, "ESCAPE expression must be a single character", -1);
+            return;
+        }
+        echappement = e.at(0);
+    }
+    sqlite3_result_int(contexte, Valeurs::correspondLike(texte, motif, u'%', u'_', echappement) ? 1 : 0);
+}
+
+sqlite3* poigneeSQLite(const QSqlDatabase& db) {
+    const QVariant v = db.driver()->handle();
+    if (!v.isValid() || qstrcmp(v.typeName(), "sqlite3*") != 0)
+        return nullptr;
+    return *static_cast<sqlite3* const*>(v.data());
+}
+
+QString texteVariant(const QVariant& v) {
+    return v.isNull() ? QStringLiteral("NULL") : v.toString().left(40);
+}
+
+} // namespace
+
+void decomposerServeur(const QString& serveur, QString* hote, int* port) {
+    QString s = serveur.trimmed();
+    *port = 5432;
+    const qsizetype deuxPoints = s.lastIndexOf(u':');
+    if (deuxPoints > 0) {
+        bool ok = false;
+        const int p = s.mid(deuxPoints + 1).toInt(&ok);
+        if (ok && p > 0) {
+            *port = p;
+            s.truncate(deuxPoints);
+        }
+    }
+    *hote = s;
+}
+
+Connexion::Connexion() {
+    m_nom = QStringLiteral("dorvane-%1").arg(++g_compteur);
+}
+
+Connexion::Connexion(const ParametresConnexion& parametres) : Connexion() {
+    ouvrir(parametres);
+}
+
+Connexion::~Connexion() {
+    fermer();
+}
+
+ParametresConnexion Connexion::parametresPrincipale() {
+    const EtatGlobal& g = Global();
+    ParametresConnexion p;
+    p.serveur = g.NomServeur.trimmed();
+    p.base = g.NomBase;
+    p.utilisateur = g.UtilisateurSQL;
+    p.motDePasse = g.MotDePasseSQL;
+    p.dossier = FnWendrox::CheminApplication();
+    return p;
+}
+
+ParametresConnexion Connexion::parametresDroits() {
+    ParametresConnexion p = parametresPrincipale();
+    p.base = Global().NomBaseDroits;
+    p.lectureSeule = p.serveur.isEmpty(); // the program only reads the rights
+    return p;
+}
+
+QString Connexion::cheminFichier(const QString& dossier, const QString& base) {
+    return QDir(dossier).filePath(base + QStringLiteral(".db"));
+}
+
+void Connexion::ouvrir(const ParametresConnexion& parametres) {
+    fermer();
+    m_parametres = parametres;
+    // The helpers return the failure's text, so that no handle on the connection is alive when it goes.
+    const QString erreur =
+        parametres.serveur.trimmed().isEmpty() ? ouvrirSQLite(parametres) : ouvrirPostgreSQL(parametres);
+    if (!erreur.isEmpty())
+        echec(erreur);
+}
+
+void Connexion::echec(const QString& texte) {
+    fermer();
+    throw ErreurExecution(ErreurExecution::BaseInaccessible, texte, QStringLiteral("Connexion"));
+}
+
+QString Connexion::ouvrirSQLite(const ParametresConnexion& p) {
+    m_moteur = Moteur::SQLite;
+    const QString chemin = QFileInfo(cheminFichier(p.dossier, p.base)).absoluteFilePath();
+    const bool existait = QFileInfo(chemin).isFile();
+    if (!existait && !p.creer)
+        return (QStringLiteral("Base de données introuvable : %1").arg(chemin));
+    QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_nom);
+    // A URI with an explicit mode, so that opening never creates the file.
+    const QString mode =
+        p.lectureSeule ? QStringLiteral("ro") : (p.creer ? QStringLiteral("rwc") : QStringLiteral("rw"));
+    const QString uri = QStringLiteral("file:") + QString::fromLatin1(QUrl::toPercentEncoding(chemin, "/")) +
+                        QStringLiteral("?mode=") + mode;
+    db.setDatabaseName(uri);
+    QString options = QStringLiteral("QSQLITE_OPEN_URI;QSQLITE_BUSY_TIMEOUT=30000");
+    if (p.lectureSeule)
+        options += QStringLiteral(";QSQLITE_OPEN_READONLY");
+    db.setConnectOptions(options);
+    if (!db.open())
+        return (QStringLiteral("Ouverture impossible de %1 : %2").arg(chemin, db.lastError().text()));
+    {
+        // A file that is not a database opens fine; the first read tells.
+        QSqlQuery sonde(db);
+        if (!sonde.exec(QStringLiteral("PRAGMA schema_version")) || !sonde.next())
+            return (QStringLiteral("%1 n'est pas une base de données lisible : %2")
+                        .arg(chemin, sonde.lastError().text()));
+    }
+    sqlite3* poignee = poigneeSQLite(db);
+    if (!poignee)
+        return (QStringLiteral("Pilote SQLite inattendu"));
+    const int drapeaux = SQLITE_UTF8 | SQLITE_DETERMINISTIC;
+    if (sqlite3_create_function_v2(poignee, "like", 2, drapeaux, nullptr, fonctionLike, nullptr, nullptr,
+                                   nullptr) != SQLITE_OK ||
+        sqlite3_create_function_v2(poignee, "like", 3, drapeaux, nullptr, fonctionLike, nullptr, nullptr,
+                                   nullptr) != SQLITE_OK)
+        return (QStringLiteral("Fonction LIKE non installée : %1")
+                    .arg(QString::fromUtf8(sqlite3_errmsg(poignee))));
+    if (!existait) {
+        // WAL stays in the file once set: readers never wait for the writer.
+        QSqlQuery wal(db);
+        wal.exec(QStringLiteral("PRAGMA journal_mode=WAL"));
+    }
+    return QString();
+}
+
+QString Connexion::ouvrirPostgreSQL(const ParametresConnexion& p) {
+    m_moteur = Moteur::PostgreSQL;
+    QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), m_nom);
+    QString hote;
+    int port = 5432;
+    decomposerServeur(p.serveur, &hote, &port);
+    db.setHostName(hote);
+    db.setPort(port);
+    db.setDatabaseName(p.base);
+    db.setUserName(p.utilisateur);
+    db.setPassword(p.motDePasse);
+    db.setConnectOptions(QStringLiteral("connect_timeout=10"));
+    if (!db.open())
+        return (QStringLiteral("Connexion impossible à la base %1 sur %2 : %3")
+                    .arg(p.base, p.serveur, db.lastError().text()));
+    QSqlQuery sonde(db);
+    if (!sonde.exec(QStringLiteral("SELECT 1")))
+        return (QStringLiteral("Base %1 inaccessible : %2").arg(p.base, sonde.lastError().text()));
+    return QString();
+}
+
+void Connexion::fermer() {
+    if (!QSqlDatabase::contains(m_nom))
+        return;
+    {
+        QSqlDatabase db = QSqlDatabase::database(m_nom, false);
+        if (db.isOpen()) {
+            if (m_enTransaction) {
+                QSqlQuery q(db);
+                q.exec(QStringLiteral("ROLLBACK"));
+            }
+            db.close();
+        }
+    }
+    m_enTransaction = false;
+    QSqlDatabase::removeDatabase(m_nom);
+}
+
+bool Connexion::estOuverte() const {
+    return QSqlDatabase::contains(m_nom) && QSqlDatabase::database(m_nom, false).isOpen();
+}
+
+QSqlDatabase Connexion::db() const {
+    return QSqlDatabase::database(m_nom, false);
+}
+
+QString Connexion::texteErreur(const QSqlQuery& requete) {
+    const QSqlError e = requete.lastError();
+    QString t = e.databaseText().trimmed();
+    if (t.isEmpty())
+        t = e.text().trimmed();
+    return t;
+}
+
+QSqlQuery Connexion::executer(const QString& sql, const QVariantList& valeurs) {
+    if (!estOuverte())
+        throw ErreurExecution(ErreurExecution::BaseInaccessible, QStringLiteral("Connexion fermée"),
+                              QStringLiteral("Connexion"));
+    QSqlQuery q(db());
+    q.setForwardOnly(true);
+    // Without values the text runs as it stands: PostgreSQL cannot prepare DDL, LOCK or CREATE DATABASE.
+    bool ok;
+    if (valeurs.isEmpty()) {
+        ok = q.exec(sql);
+    } else {
+        if (!q.prepare(sql))
+            throw ErreurExecution(ErreurExecution::ErreurBase,
+                                  texteErreur(q) + QStringLiteral(" [") + sql + u']',
+                                  QStringLiteral("Connexion"));
+        for (const QVariant& v : valeurs)
+            q.addBindValue(v);
+        ok = q.exec();
+    }
+    if (!ok) {
+        QStringList vs;
+        for (const QVariant& v : valeurs)
+            vs << texteVariant(v);
+        throw ErreurExecution(ErreurExecution::ErreurBase,
+                              texteErreur(q) + QStringLiteral(" [") + sql + QStringLiteral("] (") +
+                                  vs.join(u',') + u')',
+                              QStringLiteral("Connexion"));
+    }
+    return q;
+}
+
+QVariant Connexion::valeurUnique(const QString& sql, const QVariantList& valeurs) {
+    QSqlQuery q = executer(sql, valeurs);
+    return q.next() ? q.value(0) : QVariant();
+}
+
+QString Connexion::parametreDate() const {
+    return estSQLite() ? QStringLiteral("?") : QStringLiteral("CAST(? AS timestamp)");
+}
+
+void Connexion::debutEcriture() {
+    if (m_enTransaction)
+        throw ErreurExecution(ErreurExecution::ErreurBase, QStringLiteral("Transaction déjà ouverte"),
+                              QStringLiteral("Connexion"));
+    if (estSQLite()) {
+        executer(QStringLiteral("BEGIN IMMEDIATE"));
+    } else if (!db().transaction()) {
+        throw ErreurExecution(ErreurExecution::ErreurBase, db().lastError().text(),
+                              QStringLiteral("Connexion"));
+    }
+    m_enTransaction = true;
+}
+
+void Connexion::valider() {
+    if (!m_enTransaction)
+        return;
+    if (estSQLite()) {
+        executer(QStringLiteral("COMMIT"));
+    } else if (!db().commit()) {
+        const QString t = db().lastError().text();
+        annuler();
+        throw ErreurExecution(ErreurExecution::ErreurBase, t, QStringLiteral("Connexion"));
+    }
+    m_enTransaction = false;
+}
+
+void Connexion::annuler() {
+    if (!m_enTransaction)
+        return;
+    m_enTransaction = false;
+    if (!estOuverte())
+        return;
+    if (estSQLite()) {
+        QSqlQuery q(db());
+        q.exec(QStringLiteral("ROLLBACK"));
+    } else {
+        db().rollback();
+    }
+}
+
+void Connexion::verrouillerTable(const QString& table) {
+    if (estSQLite())
+        return;
+    // Table names are ours, never typed text.
+    executer(QStringLiteral("LOCK TABLE %1 IN EXCLUSIVE MODE").arg(table));
+}
+
+TransactionEcriture::TransactionEcriture(Connexion& connexion) : m_connexion(connexion) {
+    m_connexion.debutEcriture();
+}
+
+TransactionEcriture::~TransactionEcriture() {
+    if (!m_finie)
+        m_connexion.annuler();
+}
+
+void TransactionEcriture::valider() {
+    m_finie = true;
+    m_connexion.valider();
+}

@@ -1,0 +1,95 @@
+#pragma once
+
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QString>
+#include <QVariant>
+#include <QVariantList>
+
+// Where a connection goes: an empty server means the embedded SQLite file "<base>.db" in `dossier`;
+// otherwise PostgreSQL on "host", "host:port" or an absolute socket folder (optionally ":port").
+struct ParametresConnexion {
+    QString serveur;
+    QString base;
+    QString utilisateur;
+    QString motDePasse;
+    QString dossier; // folder of the embedded file
+    bool lectureSeule = false;
+    bool creer = false; // embedded file only: create it when missing (the setup, never the program)
+};
+
+enum class Moteur { SQLite, PostgreSQL };
+
+// One database connection: a uniquely named QSqlDatabase, opened at construction or by ouvrir(), closed
+// and removed when the object dies. Failures to open are ErreurExecution BaseInaccessible; failures of
+// statements are ErreurExecution ErreurBase with the driver's text.
+class Connexion {
+public:
+    Connexion();
+    explicit Connexion(const ParametresConnexion& parametres);
+    ~Connexion();
+    Connexion(const Connexion&) = delete;
+    Connexion& operator=(const Connexion&) = delete;
+
+    // The main database and the rights database, from the application state and the program folder.
+    static ParametresConnexion parametresPrincipale();
+    static ParametresConnexion parametresDroits();
+    // The file of an embedded database.
+    static QString cheminFichier(const QString& dossier, const QString& base);
+
+    void ouvrir(const ParametresConnexion& parametres);
+    void ouvrirPrincipale() { ouvrir(parametresPrincipale()); }
+    void ouvrirDroits() { ouvrir(parametresDroits()); }
+    void fermer();
+    bool estOuverte() const;
+
+    Moteur moteur() const { return m_moteur; }
+    bool estSQLite() const { return m_moteur == Moteur::SQLite; }
+    QSqlDatabase db() const;
+    const QString& nom() const { return m_nom; }
+    const ParametresConnexion& parametres() const { return m_parametres; }
+
+    // Statements. Every value is bound; the query is returned positioned before its first row.
+    QSqlQuery executer(const QString& sql, const QVariantList& valeurs = {});
+    // The first column of the first row, or a Null QVariant when there is no row.
+    QVariant valeurUnique(const QString& sql, const QVariantList& valeurs = {});
+    // "?" on SQLite, "CAST(? AS timestamp)" on PostgreSQL: a bound date where the context gives no type.
+    QString parametreDate() const;
+
+    // Write transactions: SQLite "BEGIN IMMEDIATE" (two writers never deadlock), PostgreSQL BEGIN.
+    void debutEcriture();
+    void valider();
+    void annuler();
+    bool enTransaction() const { return m_enTransaction; }
+    // Holds a shared table for the rest of the transaction (PostgreSQL EXCLUSIVE lock; on SQLite the
+    // write transaction already holds the whole file).
+    void verrouillerTable(const QString& table);
+
+    // The text of the last driver error of a query, for messages.
+    static QString texteErreur(const QSqlQuery& requete);
+
+private:
+    QString ouvrirSQLite(const ParametresConnexion& p);
+    QString ouvrirPostgreSQL(const ParametresConnexion& p);
+    void echec(const QString& texte);
+
+    QString m_nom;
+    Moteur m_moteur = Moteur::SQLite;
+    ParametresConnexion m_parametres;
+    bool m_enTransaction = false;
+};
+
+// A write transaction that rolls back unless validated (scope exit, exception).
+class TransactionEcriture {
+public:
+    explicit TransactionEcriture(Connexion& connexion);
+    ~TransactionEcriture();
+    void valider();
+
+private:
+    Connexion& m_connexion;
+    bool m_finie = false;
+};
+
+// The host and port of a PostgreSQL server text ("host", "host:port", "/socket/folder", "/folder:port").
+void decomposerServeur(const QString& serveur, QString* hote, int* port);

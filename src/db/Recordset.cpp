@@ -1,0 +1,553 @@
+#include "db/Recordset.h"
+
+#include "common/ErreurExecution.h"
+#include "db/Connexion.h"
+
+#include <QCollator>
+#include <QCollatorSortKey>
+#include <QRegularExpression>
+#include <QSqlField>
+#include <QSqlQuery>
+#include <QSqlRecord>
+#include <QSqlResult>
+#include <algorithm>
+#include <optional>
+#include <sqlite3.h>
+#include <vector>
+
+using Valeurs::TypeColonne;
+
+namespace {
+
+ErreurExecution erreur(const QString& texte) {
+    return ErreurExecution(ErreurExecution::ErreurBase, texte, QStringLiteral("Recordset"));
+}
+
+bool estNombre(const QVariant& v) {
+    switch (v.metaType().id()) {
+    case QMetaType::Int:
+    case QMetaType::UInt:
+    case QMetaType::LongLong:
+    case QMetaType::ULongLong:
+    case QMetaType::Double:
+    case QMetaType::Float:
+    case QMetaType::Bool:
+    case QMetaType::Short:
+        return true;
+    default:
+        return false;
+    }
+}
+
+// Three-way comparison for Find: numbers as numbers, dates as dates, text folded to one case.
+int comparer(const QVariant& a, const QVariant& b) {
+    if (estNombre(a) || estNombre(b)) {
+        bool okA = false, okB = false;
+        const double x = a.toDouble(&okA);
+        const double y = b.toDouble(&okB);
+        if (okA && okB)
+            return x < y ? -1 : (x > y ? 1 : 0);
+    }
+    const bool dateA = a.metaType().id() == QMetaType::QDateTime;
+    const bool dateB = b.metaType().id() == QMetaType::QDateTime;
+    if (dateA || dateB) {
+        const QDateTime x = Valeurs::lireDate(a), y = Valeurs::lireDate(b);
+        return x < y ? -1 : (x > y ? 1 : 0);
+    }
+    // Qt's case-blind comparison folds every letter one by one and keeps accents, as plierCasse does.
+    const int c = QString::compare(a.toString(), b.toString(), Qt::CaseInsensitive);
+    return c < 0 ? -1 : (c > 0 ? 1 : 0);
+}
+
+bool satisfait(const QVariant& champ, Recordset::Comparaison comparaison, const QVariant& valeur) {
+    using C = Recordset::Comparaison;
+    if (champ.isNull() || valeur.isNull()) {
+        const bool memes = champ.isNull() && valeur.isNull();
+        return comparaison == C::Egal ? memes : (comparaison == C::Different ? !memes : false);
+    }
+    if (comparaison == C::Comme)
+        return Valeurs::correspondLike(champ.toString(), valeur.toString(), u'*', QChar(), QChar());
+    const int c = comparer(champ, valeur);
+    switch (comparaison) {
+    case C::Egal:
+        return c == 0;
+    case C::Different:
+        return c != 0;
+    case C::Inferieur:
+        return c < 0;
+    case C::InferieurOuEgal:
+        return c <= 0;
+    case C::Superieur:
+        return c > 0;
+    case C::SuperieurOuEgal:
+        return c >= 0;
+    case C::Comme:
+        break;
+    }
+    return false;
+}
+
+bool estNomSimple(const QString& source) {
+    static const QRegularExpression nom(QStringLiteral("^\\s*([A-Za-z_][A-Za-z0-9_]*)\\s*$"));
+    return nom.match(source).hasMatch();
+}
+
+} // namespace
+
+QVariant LigneRecordset::operator[](const QString& champ) const {
+    return valeur(m_rs.FieldIndex(champ));
+}
+
+QVariant LigneRecordset::valeur(int colonne) const {
+    if (colonne < 0 || colonne >= m_rs.FieldCount())
+        return {};
+    return m_rs.m_rangs.at(m_rang).valeurs.at(colonne);
+}
+
+Recordset::Recordset(QObject* parent) : QObject(parent) {}
+
+Recordset::~Recordset() = default;
+
+void Recordset::Open(Connexion& connexion, const QString& source, const QVariantList& valeurs,
+                     const QString& table, const QStringList& cle) {
+    Close();
+    const bool simple = estNomSimple(source);
+    m_sql = simple ? QStringLiteral("SELECT * FROM ") + source.trimmed() : source;
+    m_parametres = valeurs;
+    m_table = !table.isEmpty() ? table : (simple ? source.trimmed() : QString());
+    m_cle = cle;
+    m_connexion = &connexion;
+    try {
+        charger();
+        if (m_cle.isEmpty() && !m_table.isEmpty()) {
+            // The key of the written table, as the database declares it.
+            const QString sql =
+                connexion.estSQLite()
+                    ? QStringLiteral("SELECT name FROM pragma_table_info(?) WHERE pk > 0 ORDER BY pk")
+                    : QStringLiteral(
+                          "SELECT a.attname FROM pg_index i JOIN pg_attribute a ON a.attrelid = i.indrelid "
+                          "AND a.attnum = ANY(i.indkey) WHERE i.indrelid = to_regclass(?) AND "
+                          "i.indisprimary");
+            QSqlQuery q = connexion.executer(sql, {m_table});
+            while (q.next())
+                m_cle << q.value(0).toString();
+        }
+    } catch (...) {
+        Close();
+        throw;
+    }
+    appliquerVue(-1);
+    emit RowsChanged();
+    emit MoveComplete();
+}
+
+void Recordset::charger() {
+    m_rangs.clear();
+    m_vue.clear();
+    m_champs.clear();
+    m_types.clear();
+    m_index.clear();
+    QSqlQuery q = m_connexion->executer(m_sql, m_parametres);
+    const QSqlRecord enregistrement = q.record();
+    const int n = enregistrement.count();
+    sqlite3_stmt* instruction = nullptr;
+    if (m_connexion->estSQLite()) {
+        const QVariant h = q.result()->handle();
+        if (h.isValid() && qstrcmp(h.typeName(), "sqlite3_stmt*") == 0)
+            instruction = *static_cast<sqlite3_stmt* const*>(h.data());
+    }
+    for (int i = 0; i < n; ++i) {
+        const QString nom = enregistrement.fieldName(i);
+        m_champs << nom;
+        m_index.insert(Valeurs::plierCasse(nom), i);
+        if (m_connexion->estSQLite()) {
+            // SQLite reports dates and money as text or numbers: the declared type tells what they are.
+            const char* declaration = instruction ? sqlite3_column_decltype(instruction, i) : nullptr;
+            m_types << Valeurs::typeDepuisDeclaration(declaration ? QString::fromUtf8(declaration)
+                                                                  : QString());
+        } else {
+            m_types << Valeurs::typeDepuisMetaType(enregistrement.field(i).metaType().id());
+        }
+    }
+    while (q.next()) {
+        Rang r;
+        r.valeurs.reserve(n);
+        for (int i = 0; i < n; ++i)
+            r.valeurs.append(Valeurs::normaliser(q.value(i), m_types.at(i)));
+        r.id = m_prochainId++;
+        m_rangs.append(std::move(r));
+    }
+}
+
+void Recordset::Close() {
+    m_connexion = nullptr;
+    m_rangs.clear();
+    m_vue.clear();
+    m_champs.clear();
+    m_types.clear();
+    m_index.clear();
+    m_pos = -1;
+    m_tri.clear();
+    m_filtre = nullptr;
+    m_edition = Edition::Aucune;
+    m_tampon.clear();
+    m_modifie.clear();
+}
+
+int Recordset::positionDeId(quint64 id) const {
+    for (int i = 0; i < m_vue.size(); ++i)
+        if (m_rangs.at(m_vue.at(i)).id == id)
+            return i;
+    return -1;
+}
+
+void Recordset::appliquerVue(qint64 idCourant) {
+    m_vue.clear();
+    m_vue.reserve(m_rangs.size());
+    for (int i = 0; i < m_rangs.size(); ++i)
+        if (!m_filtre || m_filtre(LigneRecordset(*this, i)))
+            m_vue.append(i);
+    const int colonne = m_tri.isEmpty() ? -1 : FieldIndex(m_tri);
+    if (colonne >= 0) {
+        // Keys computed once per row: the collator's sort keys for text, numbers for the rest.
+        QCollator collateur(QLocale(QLocale::French, QLocale::France));
+        collateur.setCaseSensitivity(Qt::CaseInsensitive);
+        struct Cle {
+            int classe; // 0 Null, 1 number or date, 2 text
+            double nombre;
+            int texte;
+        };
+        std::vector<Cle> cles;
+        std::vector<QCollatorSortKey> textes;
+        cles.reserve(m_vue.size());
+        for (const int r : m_vue) {
+            const QVariant& v = m_rangs.at(r).valeurs.at(colonne);
+            if (v.isNull()) {
+                cles.push_back({0, 0, -1});
+            } else if (v.metaType().id() == QMetaType::QDateTime) {
+                cles.push_back({1, static_cast<double>(v.toDateTime().toMSecsSinceEpoch()), -1});
+            } else if (estNombre(v)) {
+                cles.push_back({1, v.toDouble(), -1});
+            } else {
+                textes.push_back(collateur.sortKey(v.toString()));
+                cles.push_back({2, 0, static_cast<int>(textes.size() - 1)});
+            }
+        }
+        std::vector<int> ordre(m_vue.size());
+        for (int i = 0; i < static_cast<int>(ordre.size()); ++i)
+            ordre[i] = i;
+        const bool croissant = m_ordre == Ordre::Croissant;
+        std::stable_sort(ordre.begin(), ordre.end(), [&](int a, int b) {
+            const Cle& x = cles[a];
+            const Cle& y = cles[b];
+            int c;
+            if (x.classe != y.classe)
+                c = x.classe < y.classe ? -1 : 1;
+            else if (x.classe == 1)
+                c = x.nombre < y.nombre ? -1 : (x.nombre > y.nombre ? 1 : 0);
+            else if (x.classe == 2)
+                c = textes[x.texte].compare(textes[y.texte]);
+            else
+                c = 0;
+            return croissant ? c < 0 : c > 0;
+        });
+        QList<int> triee;
+        triee.reserve(m_vue.size());
+        for (const int i : ordre)
+            triee.append(m_vue.at(i));
+        m_vue = std::move(triee);
+    }
+    const int p = idCourant >= 0 ? positionDeId(static_cast<quint64>(idCourant)) : -1;
+    m_pos = p >= 0 ? p : 0;
+}
+
+int Recordset::FieldIndex(const QString& champ) const {
+    return m_index.value(Valeurs::plierCasse(champ), -1);
+}
+
+void Recordset::exigerCourant(const char* operation) const {
+    if (IsBOF() || IsEOF())
+        throw erreur(QStringLiteral("%1 : BOF ou EOF est vrai, ou l'enregistrement courant a été supprimé")
+                         .arg(QLatin1String(operation)));
+}
+
+QVariant Recordset::Field(int colonne) const {
+    if (colonne < 0 || colonne >= m_champs.size())
+        throw erreur(QStringLiteral("Colonne %1 introuvable").arg(colonne));
+    if (m_edition != Edition::Aucune)
+        return m_tampon.at(colonne);
+    exigerCourant("Field");
+    return m_rangs.at(m_vue.at(m_pos)).valeurs.at(colonne);
+}
+
+QVariant Recordset::Field(const QString& champ) const {
+    const int c = FieldIndex(champ);
+    if (c < 0)
+        throw erreur(QStringLiteral("Champ introuvable : %1").arg(champ));
+    return Field(c);
+}
+
+QVariant Recordset::ValueAt(int position, int colonne) const {
+    if (position < 0 || position >= m_vue.size() || colonne < 0 || colonne >= m_champs.size())
+        return {};
+    if (position == m_pos && m_edition == Edition::Modification)
+        return m_tampon.at(colonne);
+    return m_rangs.at(m_vue.at(position)).valeurs.at(colonne);
+}
+
+void Recordset::deplacer(int position) {
+    finirEdition();
+    m_pos = std::clamp(position, -1, static_cast<int>(m_vue.size()));
+    emit MoveComplete();
+}
+
+void Recordset::MoveFirst() {
+    deplacer(0);
+}
+void Recordset::MoveLast() {
+    deplacer(static_cast<int>(m_vue.size()) - 1);
+}
+void Recordset::MoveNext() {
+    if (IsEOF())
+        throw erreur(QStringLiteral("MoveNext : EOF est vrai"));
+    deplacer(m_pos + 1);
+}
+void Recordset::MovePrevious() {
+    if (IsBOF())
+        throw erreur(QStringLiteral("MovePrevious : BOF est vrai"));
+    deplacer(m_pos - 1);
+}
+void Recordset::MoveTo(int position) {
+    deplacer(position);
+}
+
+void Recordset::finirEdition() {
+    // As ADO: leaving an edited row saves it.
+    if (m_edition != Edition::Aucune)
+        Update();
+}
+
+void Recordset::SetField(const QString& champ, const QVariant& valeur) {
+    const int c = FieldIndex(champ);
+    if (c < 0)
+        throw erreur(QStringLiteral("Champ introuvable : %1").arg(champ));
+    if (m_edition == Edition::Aucune) {
+        exigerCourant("SetField");
+        exigerCle();
+        m_tampon = m_rangs.at(m_vue.at(m_pos)).valeurs;
+        m_modifie = QList<bool>(m_champs.size(), false);
+        m_edition = Edition::Modification;
+    }
+    m_tampon[c] = Valeurs::normaliser(valeur, m_types.at(c));
+    m_modifie[c] = true;
+}
+
+void Recordset::AddNew() {
+    if (!IsOpen())
+        throw erreur(QStringLiteral("AddNew : recordset fermé"));
+    exigerCle();
+    finirEdition();
+    m_tampon = QList<QVariant>(m_champs.size());
+    m_modifie = QList<bool>(m_champs.size(), false);
+    m_edition = Edition::Ajout;
+}
+
+void Recordset::CancelUpdate() {
+    m_edition = Edition::Aucune;
+    m_tampon.clear();
+    m_modifie.clear();
+}
+
+void Recordset::exigerCle() const {
+    if (m_table.isEmpty() || m_cle.isEmpty())
+        throw erreur(QStringLiteral("Recordset en lecture seule : aucune table ni clé pour écrire"));
+    for (const QString& k : m_cle)
+        if (FieldIndex(k) < 0)
+            throw erreur(QStringLiteral("La clé %1 ne fait pas partie des champs").arg(k));
+}
+
+QVariantList Recordset::valeursCle(const Rang& rang) const {
+    QVariantList v;
+    for (const QString& k : m_cle) {
+        const int c = FieldIndex(k);
+        v << Valeurs::valeurAEcrire(rang.valeurs.at(c), m_types.at(c));
+    }
+    return v;
+}
+
+QString Recordset::clauseCle() const {
+    QStringList conditions;
+    for (const QString& k : m_cle)
+        conditions << k + QStringLiteral(" = ?");
+    return conditions.join(QStringLiteral(" AND "));
+}
+
+void Recordset::Update() {
+    if (m_edition == Edition::Aucune)
+        return;
+    exigerCle();
+    QStringList colonnes;
+    QVariantList valeurs;
+    for (int i = 0; i < m_champs.size(); ++i) {
+        if (m_modifie.at(i)) {
+            colonnes << m_champs.at(i);
+            valeurs << Valeurs::valeurAEcrire(m_tampon.at(i), m_types.at(i));
+        }
+    }
+    if (m_edition == Edition::Ajout) {
+        QString sql;
+        if (colonnes.isEmpty()) {
+            sql = QStringLiteral("INSERT INTO %1 DEFAULT VALUES RETURNING *").arg(m_table);
+        } else {
+            QStringList marques;
+            for (qsizetype i = 0; i < colonnes.size(); ++i)
+                marques << QStringLiteral("?");
+            sql = QStringLiteral("INSERT INTO %1 (%2) VALUES (%3) RETURNING *")
+                      .arg(m_table, colonnes.join(QStringLiteral(", ")), marques.join(QStringLiteral(", ")));
+        }
+        Rang r;
+        r.valeurs = m_tampon;
+        {
+            QSqlQuery q = m_connexion->executer(sql, valeurs);
+            // What the database gave the row (identity, defaults) comes back by name.
+            if (q.next()) {
+                const QSqlRecord rec = q.record();
+                for (int i = 0; i < rec.count(); ++i) {
+                    const int c = FieldIndex(rec.fieldName(i));
+                    if (c >= 0)
+                        r.valeurs[c] = Valeurs::normaliser(q.value(i), m_types.at(c));
+                }
+            }
+            q.finish();
+        }
+        r.id = m_prochainId++;
+        m_rangs.append(std::move(r));
+        m_vue.append(static_cast<int>(m_rangs.size() - 1));
+        m_pos = static_cast<int>(m_vue.size() - 1);
+        CancelUpdate();
+        emit RowsChanged();
+        emit MoveComplete();
+        return;
+    }
+    Rang& rang = m_rangs[m_vue.at(m_pos)];
+    if (!colonnes.isEmpty()) {
+        QStringList affectations;
+        for (const QString& c : colonnes)
+            affectations << c + QStringLiteral(" = ?");
+        const QString sql = QStringLiteral("UPDATE %1 SET %2 WHERE %3")
+                                .arg(m_table, affectations.join(QStringLiteral(", ")), clauseCle());
+        QSqlQuery q = m_connexion->executer(sql, valeurs + valeursCle(rang));
+        if (q.numRowsAffected() == 0)
+            throw erreur(QStringLiteral("La ligne à mettre à jour n'existe plus dans %1").arg(m_table));
+        q.finish();
+    }
+    rang.valeurs = m_tampon;
+    CancelUpdate();
+    emit RowChanged(m_pos);
+}
+
+void Recordset::Delete() {
+    if (m_edition == Edition::Ajout) {
+        CancelUpdate();
+        return;
+    }
+    CancelUpdate();
+    exigerCourant("Delete");
+    exigerCle();
+    const int r = m_vue.at(m_pos);
+    {
+        QSqlQuery q = m_connexion->executer(
+            QStringLiteral("DELETE FROM %1 WHERE %2").arg(m_table, clauseCle()), valeursCle(m_rangs.at(r)));
+        q.finish();
+    }
+    m_rangs.removeAt(r);
+    m_vue.removeAt(m_pos);
+    for (int& v : m_vue)
+        if (v > r)
+            --v;
+    emit RowsChanged();
+    emit MoveComplete();
+}
+
+QVariant Recordset::Bookmark() const {
+    exigerCourant("Bookmark");
+    return QVariant::fromValue<qulonglong>(m_rangs.at(m_vue.at(m_pos)).id);
+}
+
+void Recordset::SetBookmark(const QVariant& signet) {
+    const int p = positionDeId(signet.toULongLong());
+    if (p < 0)
+        throw erreur(QStringLiteral("Signet invalide"));
+    deplacer(p);
+}
+
+bool Recordset::Find(const QString& champ, Comparaison comparaison, const QVariant& valeur, Depart depart,
+                     Direction direction) {
+    const int c = FieldIndex(champ);
+    if (c < 0)
+        throw erreur(QStringLiteral("Champ introuvable : %1").arg(champ));
+    finirEdition();
+    const int n = static_cast<int>(m_vue.size());
+    int p = depart == Depart::Premier ? 0 : (depart == Depart::Dernier ? n - 1 : m_pos);
+    const int pas = direction == Direction::Avant ? 1 : -1;
+    for (; p >= 0 && p < n; p += pas) {
+        if (satisfait(m_rangs.at(m_vue.at(p)).valeurs.at(c), comparaison, valeur)) {
+            m_pos = p;
+            emit MoveComplete();
+            return true;
+        }
+    }
+    m_pos = direction == Direction::Avant ? n : -1;
+    emit MoveComplete();
+    return false;
+}
+
+void Recordset::Sort(const QString& champ, Ordre ordre) {
+    if (!champ.isEmpty() && FieldIndex(champ) < 0)
+        throw erreur(QStringLiteral("Champ introuvable : %1").arg(champ));
+    finirEdition();
+    const qint64 id = IsBOF() || IsEOF() ? -1 : static_cast<qint64>(m_rangs.at(m_vue.at(m_pos)).id);
+    m_tri = champ;
+    m_ordre = ordre;
+    appliquerVue(id);
+    emit RowsChanged();
+    emit MoveComplete();
+}
+
+void Recordset::Filter(Predicat predicat) {
+    finirEdition();
+    m_filtre = std::move(predicat);
+    appliquerVue(-1);
+    emit RowsChanged();
+    emit MoveComplete();
+}
+
+void Recordset::Requery() {
+    if (!IsOpen())
+        throw erreur(QStringLiteral("Requery : recordset fermé"));
+    finirEdition();
+    // The current row is found again by its key (or, without key, by its position).
+    QVariantList cle;
+    const int ancienne = m_pos;
+    if (!IsBOF() && !IsEOF() && !m_cle.isEmpty())
+        for (const QString& k : m_cle)
+            cle << m_rangs.at(m_vue.at(m_pos)).valeurs.value(FieldIndex(k));
+    charger();
+    qint64 id = -1;
+    if (!cle.isEmpty()) {
+        for (const Rang& r : m_rangs) {
+            bool memes = true;
+            for (int i = 0; i < m_cle.size() && memes; ++i)
+                memes = r.valeurs.value(FieldIndex(m_cle.at(i))) == cle.at(i);
+            if (memes) {
+                id = static_cast<qint64>(r.id);
+                break;
+            }
+        }
+    }
+    appliquerVue(id);
+    if (id < 0 && cle.isEmpty() && ancienne >= 0)
+        m_pos = std::min(ancienne, static_cast<int>(m_vue.size()));
+    emit RowsChanged();
+    emit MoveComplete();
+}

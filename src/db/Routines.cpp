@@ -1,0 +1,131 @@
+#include "db/Routines.h"
+
+#include "common/ErreurExecution.h"
+#include "common/MajBase.h"
+#include "db/Connexion.h"
+#include "db/Valeurs.h"
+
+#include <QHash>
+#include <QMutex>
+
+namespace Routines {
+
+namespace {
+
+struct Registre {
+    QMutex verrou;
+    QHash<QString, Routine> routines;
+    Registre() {
+        routines.insert(QStringLiteral("EtatCA"), [](Connexion& c, const QVariantList& p) {
+            if (p.size() != 2)
+                throw ErreurExecution(ErreurExecution::ErreurBase,
+                                      QStringLiteral("EtatCA attend deux paramètres"),
+                                      QStringLiteral("EtatCA"));
+            EtatCA(c, Valeurs::lireDate(p.at(0)), Valeurs::lireDate(p.at(1)));
+        });
+    }
+};
+
+Registre& registre() {
+    static Registre r;
+    return r;
+}
+
+} // namespace
+
+void enregistrer(const QString& nom, Routine routine) {
+    Registre& r = registre();
+    QMutexLocker l(&r.verrou);
+    r.routines.insert(nom, std::move(routine));
+}
+
+bool existe(const QString& nom) {
+    Registre& r = registre();
+    QMutexLocker l(&r.verrou);
+    return r.routines.contains(nom);
+}
+
+QStringList noms() {
+    Registre& r = registre();
+    QMutexLocker l(&r.verrou);
+    QStringList n = r.routines.keys();
+    n.sort();
+    return n;
+}
+
+void executer(const QString& nom, Connexion& connexion, const QVariantList& parametres) {
+    Routine routine;
+    {
+        Registre& r = registre();
+        QMutexLocker l(&r.verrou);
+        routine = r.routines.value(nom);
+    }
+    if (!routine)
+        throw ErreurExecution(ErreurExecution::ErreurBase,
+                              QStringLiteral("Procédure stockée inconnue : %1").arg(nom), nom);
+    routine(connexion, parametres);
+}
+
+QString sqlEtatCA() {
+    // The month's French name from the date's text ("yyyy-MM-dd ..."), so that every backend and the
+    // sqlite3 shell run the same text; both bounds strict.
+    return QStringLiteral(
+        "INSERT INTO CA (NomMois, TypeMouvement, LaDate, Utilisateur, Nom, Prenom, Reference, Designation, "
+        "Quantite, "
+        "NomFamille, NomSite, NomService, Profile, CodeFournisseur, Societe, PrixAchatUnit, Taille, "
+        "RefFournisseur, "
+        "NumVente, NoMachine) "
+        "SELECT CASE SUBSTR(CAST(Ventes.LaDate AS TEXT), 6, 2) WHEN '01' THEN 'janvier' WHEN '02' THEN "
+        "'février' "
+        "WHEN '03' THEN 'mars' WHEN '04' THEN 'avril' WHEN '05' THEN 'mai' WHEN '06' THEN 'juin' "
+        "WHEN '07' THEN 'juillet' WHEN '08' THEN 'août' WHEN '09' THEN 'septembre' WHEN '10' THEN 'octobre' "
+        "WHEN '11' THEN 'novembre' WHEN '12' THEN 'décembre' END, "
+        "Ventes.TypeMouvement, Ventes.LaDate, Ventes.Utilisateur, Ventes.Nom, Ventes.Prenom, "
+        "DetailVente.Reference, "
+        "DetailVente.Designation, DetailVente.Quantite, DetailVente.NomFamille, DetailVente.NomSite, "
+        "DetailVente.NomService, ProfileQuota.Profile, DetailVente.CodeFournisseur, DetailVente.Societe, "
+        "DetailVente.PrixAchatUnit, DetailVente.Taille, DetailVente.RefFournisseur, Ventes.NumVente, "
+        "DetailVente.NoMachine "
+        "FROM Ventes INNER JOIN DetailVente ON Ventes.NumVente = DetailVente.NumVente "
+        "LEFT OUTER JOIN ProfileQuota ON DetailVente.Profile = ProfileQuota.NoQuota "
+        "WHERE Ventes.LaDate > ? AND Ventes.LaDate < ? "
+        "GROUP BY Ventes.TypeMouvement, Ventes.LaDate, Ventes.Utilisateur, Ventes.Nom, Ventes.Prenom, "
+        "DetailVente.Reference, DetailVente.Designation, DetailVente.Quantite, DetailVente.NomFamille, "
+        "DetailVente.NomSite, DetailVente.NomService, ProfileQuota.Profile, DetailVente.CodeFournisseur, "
+        "DetailVente.Societe, DetailVente.PrixAchatUnit, DetailVente.Taille, DetailVente.RefFournisseur, "
+        "Ventes.NumVente, DetailVente.NoMachine");
+}
+
+void EtatCA(Connexion& c, const QDateTime& debut, const QDateTime& fin,
+            const std::function<void()>& lecture) {
+    TransactionEcriture t(c);
+    c.verrouillerTable(QStringLiteral("CA"));
+    c.executer(QStringLiteral("DELETE FROM CA"));
+    c.executer(sqlEtatCA(), {Valeurs::valeurDate(debut), Valeurs::valeurDate(fin)});
+    if (lecture)
+        lecture();
+    t.valider();
+}
+
+} // namespace Routines
+
+bool VerifierStoredProcedure(const QString& nom, const QString& texte) {
+    if (Routines::existe(nom))
+        return true;
+    if (!texte.isEmpty())
+        MajBase::SignalerErreur(
+            QStringLiteral("VerifierStoredProcedure"),
+            ErreurExecution(ErreurExecution::ErreurBase,
+                            QStringLiteral("Procédure stockée non fournie par le programme : %1").arg(nom)));
+    return false;
+}
+
+void EffacerStoredProcedure(const QString& nom) {
+    if (Routines::existe(nom))
+        return;
+    MajBase::SignalerErreur(
+        QStringLiteral("EffacerStoredProcedure"),
+        ErreurExecution(
+            ErreurExecution::ErreurBase,
+            QStringLiteral("Impossible de supprimer la procédure '%1', car elle n'existe pas.").arg(nom)));
+}

@@ -1,0 +1,43 @@
+#pragma once
+
+#include <QString>
+#include <functional>
+
+class Connexion;
+
+// The schema of the main database and of the rights database, for both backends, and the upgrade steps.
+namespace Schema {
+
+// Our own schema number once every step below has run; the creation itself is version 1.
+int versionCourante();
+
+// Creates every table, view and index of the main database, SchemaDorvane and the seed (company row
+// with VD "016", the three system profiles), in one transaction. Throws ErreurExecution.
+void creerBasePrincipale(Connexion& connexion);
+// The rights table Gestionnaire, empty.
+void creerBaseDroits(Connexion& connexion);
+
+// An upgrade step: brings a database from version - 1 to `version`, inside the step's transaction.
+struct Etape {
+    int version;
+    std::function<void(Connexion&)> appliquer;
+};
+// Adds a step (later subsystems add their work tables this way). Steps are applied in version order.
+void enregistrerEtape(int version, std::function<void(Connexion&)> appliquer);
+
+// Runs the pending steps, each in one transaction that first holds SchemaDorvane and re-reads Version,
+// so that two workstations starting together never run a step twice. Returns the version reached.
+int mettreAJour(Connexion& connexion);
+// The version stored in SchemaDorvane (0 when the table is missing or empty).
+int versionBase(Connexion& connexion);
+
+// The DDL of the main database for one backend (tests and the documentation of the README).
+QStringList instructionsBasePrincipale(bool sqlite);
+
+} // namespace Schema
+
+// Creates the databases of a program folder from its "automat.ini" ("Nom", "Serveur", the login): the
+// embedded "<Nom>.db" and the rights database "gestionnaire.db" when missing, and, when a server is
+// named, the PostgreSQL databases when missing. Nothing that exists is touched. False and the reason in
+// `erreur` on failure (a half-made embedded file is removed).
+bool creerBasesDossierProgramme(const QString& dossier, QString* erreur);

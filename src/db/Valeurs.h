@@ -1,0 +1,53 @@
+#pragma once
+
+#include <QDateTime>
+#include <QString>
+#include <QVariant>
+#include <optional>
+
+// Values crossing the database layer. Dates travel as the text "yyyy-MM-dd HH:mm:ss" on both backends
+// (a bound QDateTime is written with a "T" and milliseconds on SQLite and shifted by the time zone on
+// PostgreSQL); reads give the same C++ types whatever the backend.
+namespace Valeurs {
+
+// The kind of a column, from its declared type; it decides how read values are normalised.
+enum class TypeColonne { Texte, Entier, Monnaie, Reel, Booleen, DateHeure, Binaire, Inconnu };
+
+// The text bound for a date; an invalid date gives a Null text.
+QVariant valeurDate(const QDateTime& date);
+QString texteDate(const QDateTime& date);
+// Money is stored with 4 decimals.
+QVariant valeurMonnaie(double montant);
+double arrondiMonnaie(double montant);
+
+// A period's bounds: the first day at 00:00:00, the last day at 23:59:59.
+QDateTime debutPeriode(const QDate& premierJour);
+QDateTime finPeriode(const QDate& dernierJour);
+
+// Reads: Null stays a Null QVariant of the normalised type.
+QDateTime lireDate(const QVariant& valeur);
+double lireMonnaie(const QVariant& valeur);
+qint64 lireEntier(const QVariant& valeur);
+bool lireBool(const QVariant& valeur);
+QString lireTexte(const QVariant& valeur);
+// Normalises a value read from either backend to the C++ type of its column kind.
+QVariant normaliser(const QVariant& valeur, TypeColonne type);
+// A column kind from an SQLite declared type ("DATETIME", "NUMERIC(19,4)", ...).
+TypeColonne typeDepuisDeclaration(const QString& declaration);
+// A column kind from the type Qt reports (PostgreSQL).
+TypeColonne typeDepuisMetaType(int metaTypeId);
+// The value as it is bound when written (dates as text, money rounded, flags as 0/1 or bool).
+QVariant valeurAEcrire(const QVariant& valeur, TypeColonne type);
+
+// A LIKE pattern matching `texte` literally, for "LIKE ? ESCAPE '\'".
+QString echapperLike(const QString& texte);
+
+// Text comparison of the layer: every letter folded to one case, accents kept.
+QString plierCasse(const QString& texte);
+bool egalSansCasse(const QString& a, const QString& b);
+// SQL LIKE: `multiple` matches any run of characters, `unique` one character, `echappement` makes
+// the next pattern character literal (QChar() for none). Letters compared as plierCasse does.
+bool correspondLike(const QString& texte, const QString& motif, QChar multiple = u'%', QChar unique = u'_',
+                    QChar echappement = QChar());
+
+} // namespace Valeurs
