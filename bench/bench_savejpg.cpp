@@ -1,0 +1,62 @@
+// Times SaveJPG (temporary file, flush to disk and rename included) against QImage::save of the same
+// picture in Format_RGB32, both at quality 90, into the same folder.
+#include "imaging/cDIBSection.h"
+#include "imaging/mIntelJPEGLibrary.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QGuiApplication>
+#include <QTemporaryDir>
+
+#include <algorithm>
+#include <cstdio>
+#include <vector>
+
+namespace {
+
+template <typename F> double medianeMs(int fois, F&& f) {
+    std::vector<double> t;
+    for (int i = 0; i < fois; ++i) {
+        QElapsedTimer chrono;
+        chrono.start();
+        f();
+        t.push_back(chrono.nsecsElapsed() / 1e6);
+    }
+    std::sort(t.begin(), t.end());
+    return t[t.size() / 2];
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
+    // The folder may be given, to measure on a real disk rather than the temporary folder's.
+    QTemporaryDir dossier(argc > 1 ? QDir(QString::fromLocal8Bit(argv[1])).filePath("bench-XXXXXX")
+                                   : QDir::temp().filePath("bench-XXXXXX"));
+    if (!dossier.isValid()) {
+        std::fprintf(stderr, "no folder to write in\n");
+        return 1;
+    }
+    // A photograph-like picture: smooth gradients with some texture.
+    cDIBSection dib;
+    dib.Create(2000, 1500);
+    for (qint32 y = 0; y < dib.Height(); ++y) {
+        uchar* r = dib.DIBSectionBitsPtr() + qsizetype(y) * dib.BytesPerScanLine();
+        for (qint32 x = 0; x < dib.Width(); ++x) {
+            r[3 * x] = uchar((x / 8 + y / 16) & 0xFF);
+            r[3 * x + 1] = uchar((y / 6) & 0xFF);
+            r[3 * x + 2] = uchar(((x ^ y) & 0x3F) + x / 10);
+        }
+    }
+    const QImage image = dib.versImage().convertToFormat(QImage::Format_RGB32);
+    const QString nous = dossier.filePath("dorvane.jpg"), qt = dossier.filePath("qt.jpg");
+    // Over an existing file too, as the article pictures are written.
+    const double tNous = medianeMs(15, [&] { mIntelJPEGLibrary::SaveJPG(dib, nous, 90); });
+    const double tQt = medianeMs(15, [&] { image.save(qt, "JPG", 90); });
+    std::printf("SaveJPG 2000x1500 q90: %.2f ms   QImage::save RGB32 q90: %.2f ms   ratio %.2f   (%lld / "
+                "%lld bytes)\n",
+                tNous, tQt, tNous / tQt, QFileInfo(nous).size(), QFileInfo(qt).size());
+    return 0;
+}
