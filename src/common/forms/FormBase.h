@@ -1,0 +1,155 @@
+#pragma once
+
+#include <QEvent>
+#include <QHash>
+#include <QList>
+#include <QPointer>
+#include <QString>
+#include <QVariant>
+#include <QWidget>
+#include <functional>
+
+class QAbstractItemView;
+class QKeyEvent;
+class QAbstractItemModel;
+
+// The base of every window of the program. It gives each form the life cycle of the original forms:
+//
+//   Load()       loads the form when it is not loaded: the captions and grid headers are put back to
+//                their wording at construction (a reloaded form starts afresh, as a new instance would),
+//                then Form_Load() runs. Construction never runs Form_Load: build the controls in the
+//                constructor, fill them in Form_Load.
+//   Show()       Load(), then shows the form modeless, in front and active (nothing is shown when
+//                Form_Load unloaded the form or ended the program).
+//   ShowModal()  Load(), then shows it modal through Session().montrerModal (tests redirect it); returns
+//                when the form is unloaded or hidden. `proprietaire` (optional) is the owner window.
+//   Unload()     runs Form_Unload(annuler); when not cancelled: fermerConnexion(), the cleanup
+//                callbacks (ajouterNettoyage), the form is marked unloaded and hidden. The C++ object
+//                stays, so public variables remain readable. Returns false when cancelled.
+//   Hide()       hides without unloading.
+//
+// Closing the window (title bar, Alt+F4, close()) means Unload(), unless setMasqueALaFermeture(true)
+// was called: the form then only hides. Showing the widget with plain show() loads it first too.
+//
+// Events, as virtual methods to override (all optional):
+//   Form_Load, Form_Unload(bool& annuler), Form_Activate (QEvent::WindowActivate), Form_Resize
+//   (resizeEvent), Form_KeyDown / Form_KeyUp (key preview: every key press and release of the form and
+//   of all its children, also children added later, reaches them once, before the control; only F12 is
+//   consumed, every other key then goes on to the control as usual).
+// An ErreurExecution or std::exception escaping one of them is logged with MajBase::SignalerErreur
+// under "<form name>.<event>" and does not cross the event loop.
+//
+// Translation: the form's objectName is its name in the language files (the constructor sets it).
+//   - setTraductionActivation(true) (the default): on each activation, after Form_Activate, the form is
+//     translated from FichierLangue when LangueCourante is not "FR". Forms translated only by F12, or
+//     which translate in their own Form_Load, turn it off and call traduireSiEtranger() themselves.
+//   - setToucheF12(true) (the default): releasing F12 switches the language (basculerLangue()): from a
+//     foreign language to "FR" (translated with "french.lng" of the program folder), or from "FR" back
+//     to the configured [Machine] "Langue" (translated with FichierLangue).
+//     Form_KeyUp still sees F12 afterwards. A form with its own use of F12 turns this off.
+//   - Qt's own buttons and dialogs follow LangueCourante: the matching Qt translation is installed when
+//     a form loads or is activated and the language has changed (SuivreLangueCourante).
+//   - Grids translated from section Grid: by default every QAbstractItemView child whose objectName
+//     is a grid name of the key table ("DBGrid2"); a grid's caption goes to the widget given by
+//     declarerLegendeGrille (a QLabel or QGroupBox). Override grilles() to hand over others.
+//
+// Hourglass: Sablier(true) sets the one override cursor of the program, Sablier(false) clears it; calls
+// do not stack.
+class FormBase : public QWidget {
+    Q_OBJECT
+public:
+    // `nomForm` becomes the objectName (the form's section in the language files). Forms are windows:
+    // `drapeaux` defaults to Qt::Window (Qt::Dialog for dialogs).
+    explicit FormBase(const QString& nomForm, QWidget* parent = nullptr,
+                      Qt::WindowFlags drapeaux = Qt::Window);
+    ~FormBase() override;
+
+    // --- life cycle ---
+    void Load();
+    void Show();
+    void ShowModal(QWidget* proprietaire = nullptr);
+    bool Unload();
+    void Hide() { hide(); }
+    bool estCharge() const { return m_charge; }
+
+    void setMasqueALaFermeture(bool masquer) { m_masquerALaFermeture = masquer; }
+    bool masqueALaFermeture() const { return m_masquerALaFermeture; }
+
+    // --- translation ---
+    void setTraductionActivation(bool oui) { m_traductionActivation = oui; }
+    bool traductionActivation() const { return m_traductionActivation; }
+    void setToucheF12(bool oui) { m_toucheF12 = oui; }
+    bool toucheF12() const { return m_toucheF12; }
+    // TraduireForm(this, FichierLangue) when LangueCourante is not "FR".
+    void traduireSiEtranger();
+    // The F12 switch (see above).
+    void basculerLangue();
+
+    struct Grille {
+        QAbstractItemView* vue = nullptr;
+        QWidget* legende = nullptr; // shows the grid's caption; may be null
+    };
+    // The form's grids by name, for the grid captions of the language files.
+    virtual QHash<QString, Grille> grilles() const;
+    void declarerLegendeGrille(const QString& grille, QWidget* legende);
+
+    // --- cleanup at unload (besides fermerConnexion) ---
+    void ajouterNettoyage(std::function<void()> nettoyage);
+
+    // --- hourglass ---
+    static void Sablier(bool actif);
+    static bool SablierActif();
+
+protected:
+    virtual void Form_Load() {}
+    virtual void Form_Unload(bool& annuler) { Q_UNUSED(annuler); }
+    virtual void Form_Activate() {}
+    virtual void Form_Resize() {}
+    virtual void Form_KeyDown(QKeyEvent* e) { Q_UNUSED(e); }
+    virtual void Form_KeyUp(QKeyEvent* e) { Q_UNUSED(e); }
+    // Closes the form's own database connection; called by Unload after Form_Unload.
+    virtual void fermerConnexion() {}
+
+    bool event(QEvent* e) override;
+    bool eventFilter(QObject* objet, QEvent* e) override;
+    void closeEvent(QCloseEvent* e) override;
+    void showEvent(QShowEvent* e) override;
+    void resizeEvent(QResizeEvent* e) override;
+
+private:
+    struct TexteInitial {
+        QPointer<QObject> objet;
+        QByteArray propriete;
+        QVariant valeur;
+    };
+    struct EnteteInitial {
+        QPointer<QAbstractItemModel> modele;
+        int colonne;
+        QVariant valeur;
+    };
+
+    void surveiller(QObject* objet);
+    bool appartientAuFormulaire(QObject* objet) const;
+    bool traiterTouche(QObject* objet, QKeyEvent* e);
+    bool decharger();
+    void memoriserTextes();
+    void restaurerTextes();
+    template <class Fn> void appeler(const char* evenement, Fn&& fn);
+
+    bool m_charge = false;
+    bool m_dejaCharge = false;
+    bool m_masquerALaFermeture = false;
+    bool m_traductionActivation = true;
+    bool m_toucheF12 = true;
+    bool m_dansDechargement = false;
+    QHash<QString, QPointer<QWidget>> m_legendes;
+    QList<std::function<void()>> m_nettoyages;
+    QList<TexteInitial> m_textesInitiaux;
+    QList<EnteteInitial> m_entetesInitiaux;
+
+    // The key event last previewed, to tell its propagation to the parents from a new event.
+    const QEvent* m_dernierEvenement = nullptr;
+    QEvent::Type m_dernierType = QEvent::None;
+    int m_derniereTouche = 0;
+    QPointer<QObject> m_derniereCible;
+};

@@ -1,0 +1,325 @@
+#include "common/forms/FormBase.h"
+#include "common/ErreurExecution.h"
+#include "common/EtatGlobal.h"
+#include "support/DossierProgrammeTemp.h"
+#include "support/ServiceSessionScripte.h"
+
+#include <QApplication>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QTest>
+#include <gtest/gtest.h>
+
+namespace {
+
+class FormeEssai : public FormBase {
+public:
+    explicit FormeEssai(const QString& nom = QStringLiteral("FormeEssai")) : FormBase(nom) {
+        setWindowTitle(QStringLiteral("Essai"));
+        Label1 = new QLabel(QStringLiteral("Article"), this);
+        Label1->setObjectName(QStringLiteral("Label1"));
+        Text1 = new QLineEdit(this);
+        Text1->setObjectName(QStringLiteral("Text1"));
+        Text1->move(0, 30);
+        Command1 = new QPushButton(QStringLiteral("Valider"), this);
+        Command1->setObjectName(QStringLiteral("Command1"));
+        Command1->move(0, 60);
+        QObject::connect(Command1, &QPushButton::clicked, [this] { ++clics; });
+        ajouterNettoyage([this] { ++nettoyages; });
+        resize(300, 200);
+    }
+
+    QLabel* Label1;
+    QLineEdit* Text1;
+    QPushButton* Command1;
+    int chargements = 0, dechargements = 0, activations = 0, redimensionnements = 0, connexionsFermees = 0;
+    int nettoyages = 0, clics = 0;
+    bool annuler = false;
+    bool leverAuChargement = false;
+    QList<int> appuis, relachements;
+
+protected:
+    void Form_Load() override {
+        ++chargements;
+        if (leverAuChargement)
+            throw ErreurExecution(ErreurExecution::Overflow, QStringLiteral("Overflow"));
+    }
+    void Form_Unload(bool& a) override {
+        ++dechargements;
+        a = annuler;
+    }
+    void Form_Activate() override { ++activations; }
+    void Form_Resize() override { ++redimensionnements; }
+    void Form_KeyDown(QKeyEvent* e) override { appuis.append(e->key()); }
+    void Form_KeyUp(QKeyEvent* e) override { relachements.append(e->key()); }
+    void fermerConnexion() override { ++connexionsFermees; }
+};
+
+void montrerActive(QWidget& w) {
+    w.show();
+    w.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
+}
+
+class FormBaseTest : public ::testing::Test {
+protected:
+    void SetUp() override { reinitialiserEtatGlobal(); }
+    void TearDown() override { reinitialiserEtatGlobal(); }
+};
+
+} // namespace
+
+TEST_F(FormBaseTest, LoadRunsAtEachShowAfterAnUnloadNotInTheConstructor) {
+    FormeEssai f;
+    EXPECT_EQ(f.chargements, 0);
+    EXPECT_FALSE(f.estCharge());
+    EXPECT_EQ(f.objectName(), QStringLiteral("FormeEssai"));
+
+    f.Show();
+    EXPECT_EQ(f.chargements, 1);
+    EXPECT_TRUE(f.isVisible());
+    f.Show();
+    f.Load();
+    EXPECT_EQ(f.chargements, 1) << "a loaded form is not loaded again";
+
+    EXPECT_TRUE(f.close());
+    EXPECT_FALSE(f.estCharge());
+    EXPECT_FALSE(f.isVisible());
+    EXPECT_EQ(f.dechargements, 1);
+    EXPECT_EQ(f.connexionsFermees, 1);
+    EXPECT_EQ(f.nettoyages, 1);
+
+    // A hidden form is not unloaded, and unloading an unloaded form does nothing.
+    EXPECT_TRUE(f.Unload());
+    EXPECT_EQ(f.dechargements, 1);
+
+    f.show(); // a plain show loads too
+    EXPECT_EQ(f.chargements, 2);
+    f.Hide();
+    EXPECT_TRUE(f.estCharge());
+    EXPECT_TRUE(f.Unload());
+    EXPECT_EQ(f.connexionsFermees, 2);
+}
+
+TEST_F(FormBaseTest, UnloadCanBeCancelledAndAHidingFormOnlyHides) {
+    FormeEssai f;
+    f.Show();
+    f.annuler = true;
+    EXPECT_FALSE(f.close());
+    EXPECT_TRUE(f.isVisible());
+    EXPECT_TRUE(f.estCharge());
+    EXPECT_FALSE(f.Unload());
+    EXPECT_EQ(f.connexionsFermees, 0);
+    EXPECT_EQ(f.nettoyages, 0);
+
+    f.annuler = false;
+    f.setMasqueALaFermeture(true);
+    EXPECT_TRUE(f.close());
+    EXPECT_FALSE(f.isVisible());
+    EXPECT_TRUE(f.estCharge());
+    EXPECT_EQ(f.dechargements, 2);
+    EXPECT_EQ(f.connexionsFermees, 0);
+
+    // Unload() still unloads a hiding form.
+    EXPECT_TRUE(f.Unload());
+    EXPECT_FALSE(f.estCharge());
+    EXPECT_EQ(f.connexionsFermees, 1);
+}
+
+TEST_F(FormBaseTest, ModalShowGoesThroughTheSessionService) {
+    ServiceSessionScripte session;
+    FormeEssai f;
+    bool vuChargee = false;
+    session.surModal([&](QObject* o) {
+        vuChargee = o == &f && f.estCharge();
+        f.Unload();
+    });
+    QWidget proprietaire;
+    proprietaire.show();
+    f.ShowModal(&proprietaire);
+    EXPECT_TRUE(vuChargee);
+    EXPECT_FALSE(f.estCharge());
+    ASSERT_EQ(session.formsModales().size(), 1);
+
+    // Nothing is shown once the program is ending.
+    Global().FinDemandee = true;
+    f.ShowModal();
+    EXPECT_EQ(session.formsModales().size(), 1);
+    Global().FinDemandee = false;
+}
+
+TEST_F(FormBaseTest, ExceptionsOfEventsAreLoggedNotThrown) {
+    DossierProgrammeTemp dossier;
+    FormeEssai f;
+    f.leverAuChargement = true;
+    EXPECT_NO_THROW(f.Show());
+    EXPECT_EQ(f.chargements, 1);
+    EXPECT_TRUE(dossier.lignesJournal().contains(QStringLiteral("FormeEssai.Form_Load|N°: 6 Overflow")))
+        << dossier.lignesJournal().join(QLatin1Char('\n')).toStdString();
+}
+
+TEST_F(FormBaseTest, KeyPreviewSeesEachKeyOnceAndLetsTheControlHaveIt) {
+    FormeEssai f;
+    montrerActive(f);
+    f.Text1->setFocus();
+
+    // F5 is ignored by the text box and goes on to its parents: still one preview.
+    QTest::keyClick(f.Text1, Qt::Key_F5);
+    EXPECT_EQ(f.appuis, (QList<int>{Qt::Key_F5}));
+    EXPECT_EQ(f.relachements, (QList<int>{Qt::Key_F5}));
+
+    QTest::keyClick(f.Text1, Qt::Key_A);
+    QTest::keyClick(f.Text1, Qt::Key_A);
+    EXPECT_EQ(f.Text1->text(), QStringLiteral("aa"));
+    EXPECT_EQ(f.appuis.count(Qt::Key_A), 2);
+
+    // Space still presses a button.
+    f.Command1->setFocus();
+    QTest::keyClick(f.Command1, Qt::Key_Space);
+    EXPECT_EQ(f.clics, 1);
+
+    // The same key sent to the form itself right after is a new key.
+    QTest::keyClick(&f, Qt::Key_F5);
+    EXPECT_EQ(f.appuis.count(Qt::Key_F5), 2);
+
+    // Controls added later are previewed too.
+    auto* ajout = new QLineEdit(&f);
+    ajout->setObjectName(QStringLiteral("Text2"));
+    ajout->show();
+    ajout->setFocus();
+    QTest::keyClick(ajout, Qt::Key_B);
+    EXPECT_EQ(ajout->text(), QStringLiteral("b"));
+    EXPECT_EQ(f.appuis.count(Qt::Key_B), 1);
+
+    // Keys of another window owned by the form are not the form's.
+    QWidget autre(&f, Qt::Window);
+    auto* texteAutre = new QLineEdit(&autre);
+    QTest::keyClick(texteAutre, Qt::Key_C);
+    EXPECT_EQ(f.appuis.count(Qt::Key_C), 0);
+}
+
+TEST_F(FormBaseTest, F12IsConsumedAndSwitchesLanguageBothWays) {
+    DossierProgrammeTemp dossier;
+    dossier.ecrireIni(QStringLiteral("Machine"), QStringLiteral("Langue"), QStringLiteral("NL"));
+    dossier.ecrireFichier(QStringLiteral("nederlands.lng"),
+                          "[FormeEssai]\nForm.Caption=Proef\nLabel1.Caption=Artikel\n"
+                          "Command1.Caption=Bevestigen\n");
+    dossier.ecrireFichier(QStringLiteral("french.lng"),
+                          "[FormeEssai]\nForm.Caption=Essai\nLabel1.Caption=Article\n");
+    Global().LangueCourante = QStringLiteral("NL");
+    Global().FichierLangue = dossier.fichier(QStringLiteral("nederlands.lng"));
+
+    FormeEssai f;
+    montrerActive(f);
+    EXPECT_EQ(f.windowTitle(), QStringLiteral("Proef")) << "translated on activation";
+    EXPECT_EQ(f.Label1->text(), QStringLiteral("Artikel"));
+
+    f.Text1->setFocus();
+    QTest::keyClick(f.Text1, Qt::Key_F12);
+    EXPECT_EQ(Global().LangueCourante, QStringLiteral("FR"));
+    EXPECT_EQ(f.windowTitle(), QStringLiteral("Essai"));
+    EXPECT_EQ(f.Label1->text(), QStringLiteral("Article"));
+    // French lacks that key: the Dutch wording stays.
+    EXPECT_EQ(f.Command1->text(), QStringLiteral("Bevestigen"));
+    EXPECT_EQ(Global().msg(1), QStringLiteral("Fermer"));
+    EXPECT_EQ(f.relachements, (QList<int>{Qt::Key_F12}));
+
+    QTest::keyClick(f.Text1, Qt::Key_F12);
+    EXPECT_EQ(Global().LangueCourante, QStringLiteral("NL"));
+    EXPECT_EQ(f.windowTitle(), QStringLiteral("Proef"));
+    EXPECT_EQ(Global().msg(1), QStringLiteral("Sluiten"));
+    EXPECT_EQ(Global().FichierLangue, dossier.fichier(QStringLiteral("nederlands.lng")));
+
+    // An empty configured language is French, as at start.
+    dossier.ecrireIni(QStringLiteral("Machine"), QStringLiteral("Langue"), QString());
+    QTest::keyClick(f.Text1, Qt::Key_F12);
+    QTest::keyClick(f.Text1, Qt::Key_F12);
+    EXPECT_EQ(Global().LangueCourante, QStringLiteral("FR"));
+
+    // A form with its own use of F12 only sees the key.
+    f.setToucheF12(false);
+    Global().LangueCourante = QStringLiteral("NL");
+    QTest::keyClick(f.Text1, Qt::Key_F12);
+    EXPECT_EQ(Global().LangueCourante, QStringLiteral("NL"));
+    EXPECT_EQ(f.relachements.count(Qt::Key_F12), 5);
+}
+
+TEST_F(FormBaseTest, NoTranslationOnActivationInFrenchOrWhenTheFormOptsOut) {
+    DossierProgrammeTemp dossier;
+    dossier.ecrireFichier(QStringLiteral("deutch.lng"), "[FormeEssai]\nForm.Caption=Versuch\n");
+    Global().FichierLangue = dossier.fichier(QStringLiteral("deutch.lng"));
+
+    FormeEssai francais;
+    montrerActive(francais);
+    EXPECT_EQ(francais.windowTitle(), QStringLiteral("Essai"));
+
+    Global().LangueCourante = QStringLiteral("DE");
+    FormeEssai parF12;
+    parF12.setTraductionActivation(false);
+    montrerActive(parF12);
+    EXPECT_EQ(parF12.windowTitle(), QStringLiteral("Essai"));
+    parF12.traduireSiEtranger();
+    EXPECT_EQ(parF12.windowTitle(), QStringLiteral("Versuch"));
+    // German messages are French rather than blank.
+    EXPECT_EQ(Global().msg(1), QStringLiteral("Fermer"));
+}
+
+TEST_F(FormBaseTest, GridCaptionsStayForeignAfterF12UntilTheFormLoadsAgain) {
+    DossierProgrammeTemp dossier;
+    dossier.ecrireIni(QStringLiteral("Machine"), QStringLiteral("Langue"), QStringLiteral("NL"));
+    Global().LangueCourante = QStringLiteral("NL");
+    Global().FichierLangue = dossier.fichier(QStringLiteral("nederlands.lng"));
+
+    FormeEssai f(QStringLiteral("FenTailles"));
+    auto* grille = new QTableWidget(0, 1, &f);
+    grille->setObjectName(QStringLiteral("DBGrid1"));
+    grille->setHorizontalHeaderLabels({QStringLiteral("Tailles")});
+    auto* legende = new QLabel(QStringLiteral("Tailles disponibles"), &f);
+    f.declarerLegendeGrille(QStringLiteral("DBGrid1"), legende);
+
+    montrerActive(f);
+    EXPECT_EQ(grille->horizontalHeaderItem(0)->text(), QStringLiteral("Maten"));
+    EXPECT_EQ(legende->text(), QStringLiteral("Beschikbare maten"));
+
+    f.Text1->setFocus();
+    QTest::keyClick(f.Text1, Qt::Key_F12);
+    EXPECT_EQ(Global().LangueCourante, QStringLiteral("FR"));
+    EXPECT_EQ(grille->horizontalHeaderItem(0)->text(), QStringLiteral("Maten"));
+
+    ASSERT_TRUE(f.Unload());
+    f.Show();
+    EXPECT_EQ(grille->horizontalHeaderItem(0)->text(), QStringLiteral("Tailles"));
+    EXPECT_EQ(legende->text(), QStringLiteral("Tailles disponibles"));
+}
+
+TEST_F(FormBaseTest, ReloadStartsFromTheConstructionWording) {
+    FormeEssai f;
+    f.Show();
+    f.setWindowTitle(QStringLiteral("Proef"));
+    f.Label1->setText(QStringLiteral("Artikel"));
+    f.Command1->setToolTip(QStringLiteral("Tip"));
+    f.Text1->setText(QStringLiteral("typed"));
+    ASSERT_TRUE(f.Unload());
+    f.Show();
+    EXPECT_EQ(f.windowTitle(), QStringLiteral("Essai"));
+    EXPECT_EQ(f.Label1->text(), QStringLiteral("Article"));
+    EXPECT_TRUE(f.Command1->toolTip().isEmpty());
+    // Contents are the form's own business.
+    EXPECT_EQ(f.Text1->text(), QStringLiteral("typed"));
+}
+
+TEST_F(FormBaseTest, HourglassIsOneOverrideCursor) {
+    ASSERT_EQ(QApplication::overrideCursor(), nullptr);
+    FormBase::Sablier(true);
+    FormBase::Sablier(true);
+    ASSERT_NE(QApplication::overrideCursor(), nullptr);
+    EXPECT_EQ(QApplication::overrideCursor()->shape(), Qt::WaitCursor);
+    EXPECT_TRUE(FormBase::SablierActif());
+    FormBase::Sablier(false);
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+    FormBase::Sablier(false);
+    EXPECT_FALSE(FormBase::SablierActif());
+}
