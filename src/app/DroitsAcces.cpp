@@ -1,0 +1,96 @@
+#include "app/DroitsAcces.h"
+
+#include "common/ErreurExecution.h"
+#include "common/EtatGlobal.h"
+#include "db/Connexion.h"
+#include "db/Valeurs.h"
+
+#include <QSqlQuery>
+
+#include <pwd.h>
+#include <unistd.h>
+
+namespace DroitsAcces {
+
+namespace {
+// The runtime's "Invalid use of Null": a rights column must say yes or no.
+constexpr qint64 UtilisationIncorrecteNull = 94;
+} // namespace
+
+const QList<ColonneDroit>& colonnesDroits() {
+    static const QList<ColonneDroit> colonnes = {
+        {QStringLiteral("Salarie"), QStringLiteral("CmdEmplacement")},
+        {QStringLiteral("ArticleEnStock"), QStringLiteral("CmdStock")},
+        {QStringLiteral("JournalConsomation"), QStringLiteral("CmdVente")},
+        {QStringLiteral("Report"), QStringLiteral("CmdReport")},
+        {QStringLiteral("BadgesMaintenances"), QStringLiteral("CmdBadgeMainten")},
+        {QStringLiteral("Machines"), QStringLiteral("CmdMachines")},
+        {QStringLiteral("Fournisseurs"), QStringLiteral("CmdFournissueur")},
+        {QStringLiteral("MouvementDeStock"), QStringLiteral("CmdMouvementStock")},
+        {QStringLiteral("Profils"), QStringLiteral("CmdProfile")},
+        {QStringLiteral("Familles"), QStringLiteral("CmdFamilles")},
+        {QStringLiteral("Tailles"), QStringLiteral("CmdTailles")},
+        {QStringLiteral("SitesEtServices"), QStringLiteral("CmdSites")},
+        {QStringLiteral("Comptoir"), QStringLiteral("CmdComptoir")},
+    };
+    return colonnes;
+}
+
+QStringList boutonsGouvernes() {
+    QStringList l;
+    for (const ColonneDroit& c : colonnesDroits())
+        l << c.bouton;
+    return l;
+}
+
+QString ChaineConnexionDroits() {
+    const EtatGlobal& g = Global();
+    return QStringLiteral("uid=") + g.UtilisateurSQL + QStringLiteral(";pwd=") + g.MotDePasseSQL +
+           QStringLiteral(";driver={SQL Server}; server=") + g.NomServeur + QStringLiteral(";database=") +
+           g.NomBaseDroits + QStringLiteral(";dsn=''");
+}
+
+QString UserName() {
+    // The account of the real user id: the one the rights table knows.
+    if (const passwd* pw = getpwuid(getuid()); pw && pw->pw_name && *pw->pw_name)
+        return QString::fromLocal8Bit(pw->pw_name);
+    const QString env = qEnvironmentVariable("LOGNAME");
+    return env.isEmpty() ? qEnvironmentVariable("USER") : env;
+}
+
+std::optional<QMap<QString, bool>> LireDroits(const QString& login) {
+    Connexion connexion(Connexion::parametresDroits());
+
+    QString sql = QStringLiteral("SELECT Utilisateur");
+    for (const ColonneDroit& c : colonnesDroits())
+        sql += QStringLiteral(", ") + c.colonne;
+    // The login is a bound, escaped pattern: no character of it can act as a wildcard or end the text.
+    sql += QStringLiteral(" FROM Gestionnaire WHERE Utilisateur LIKE ? ESCAPE '\\'");
+    QSqlQuery requete = connexion.executer(sql, {Valeurs::echapperLike(login)});
+
+    while (requete.next()) {
+        if (!Valeurs::egalSansCasse(Valeurs::lireTexte(requete.value(0)), login))
+            continue;
+        QMap<QString, bool> etats;
+        const QList<ColonneDroit>& colonnes = colonnesDroits();
+        for (qsizetype i = 0; i < colonnes.size(); ++i) {
+            const QVariant v = requete.value(int(i) + 1);
+            if (v.isNull())
+                throw ErreurExecution(UtilisationIncorrecteNull,
+                                      QStringLiteral("Utilisation incorrecte de Null (Gestionnaire.%1)")
+                                          .arg(colonnes.at(i).colonne),
+                                      QStringLiteral("AppliquerDroitsAcces"));
+            etats.insert(colonnes.at(i).bouton, Valeurs::lireBool(v));
+        }
+        return etats;
+    }
+    return std::nullopt;
+}
+
+std::optional<QMap<QString, bool>> DroitsUtilisateurCourant() {
+    if (!Global().OptionLimitationAcces)
+        return std::nullopt;
+    return LireDroits(UserName());
+}
+
+} // namespace DroitsAcces

@@ -1,0 +1,16 @@
+#pragma once
+
+#include <memory>
+
+class QPrinter;
+
+// The widget side of the program's current printer choice (ImprimanteCourante() of ServiceDialogue.h):
+// print-outs build their QPrinter from it.
+
+// A printer set up from the current choice: its printer when the system knows it (else the default
+// printer), its orientation and number of copies.
+std::unique_ptr<QPrinter> creerImprimanteCourante();
+// Applies the current choice to an existing printer.
+void appliquerImprimanteCourante(QPrinter& imprimante);
+// Gives the printer dialog the system's printers as the program's printer collection (main calls it once).
+void installerCollectionImprimantes();

@@ -1,0 +1,45 @@
+#include "common/mod_API_ChoixImprimante.h"
+
+#include "common/ServiceDialogue.h"
+
+#include <QCoreApplication>
+
+namespace mod_API_ChoixImprimante {
+
+namespace {
+std::function<QStringList()>& collection() {
+    static std::function<QStringList()> c;
+    return c;
+}
+} // namespace
+
+void definirCollectionImprimantes(std::function<QStringList()> c) {
+    collection() = std::move(c);
+}
+
+bool ChoisirImprimante() {
+    const ResultatImprimante r = Dialogues().choisirImprimante();
+    QCoreApplication::processEvents();
+
+    if (r.Code == 0)
+        return false;
+    if (r.Code != 1) {
+        MsgBox(QStringLiteral("Erreur inatendue"), StyleMessage::OK);
+        return false;
+    }
+
+    ChoixImprimante& courante = ImprimanteCourante();
+    // A name the program does not know leaves the current printer as it is; orientation and copies
+    // apply to whichever printer is current.
+    const QString nom = r.Choix.NomImprimante;
+    bool connue = !nom.isEmpty();
+    if (connue && collection())
+        connue = collection()().contains(nom);
+    if (connue)
+        courante.NomImprimante = nom;
+    courante.Orientation = r.Choix.Orientation;
+    courante.Copies = r.Choix.Copies;
+    return true;
+}
+
+} // namespace mod_API_ChoixImprimante
