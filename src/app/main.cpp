@@ -1,12 +1,36 @@
+#include "app/forms/Main.h"
+#include "common/EtatGlobal.h"
+#include "common/forms/ImprimanteCourante.h"
+#include "common/forms/ServiceDialogueWidgets.h"
+#include "common/forms/ServiceSessionWidgets.h"
+
 #include <QApplication>
-#include <QMainWindow>
+#include <QTimer>
 
 // Creates the application, installs the services and starts the program.
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
-    QMainWindow fenetre;
-    fenetre.setWindowTitle(QStringLiteral("Dorvane"));
-    fenetre.resize(1024, 700);
-    fenetre.show();
-    return app.exec();
+    QApplication::setApplicationName(QStringLiteral("Dorvane"));
+
+    ServiceDialogueWidgets dialogues;
+    installerServiceDialogue(&dialogues);
+    ServiceSessionWidgets session;
+    installerServiceSession(&session);
+    installerCollectionImprimantes();
+
+    // The run ends when the main window unloads (or the start gives up), never because the last
+    // visible window closed: during the start only hidden or modal windows may be left.
+    QApplication::setQuitOnLastWindowClosed(false);
+    Main();
+
+    // An end asked for before the loop starts is not lost.
+    int code = Global().CodeSortie;
+    if (!Global().FinDemandee) {
+        QTimer::singleShot(0, [] { definirBouclePrincipaleActive(true); });
+        code = app.exec();
+        definirBouclePrincipaleActive(false);
+    }
+    installerServiceSession(nullptr);
+    installerServiceDialogue(nullptr);
+    return code;
 }

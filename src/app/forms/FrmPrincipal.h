@@ -1,0 +1,122 @@
+#pragma once
+
+#include "app/InfoSociete.h"
+#include "common/forms/FormBase.h"
+
+#include <QHash>
+#include <QList>
+#include <QVariant>
+#include <memory>
+
+class Connexion;
+class QFrame;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class frmAbout;
+class ProgessBarre;
+
+// The main window: the menu of buttons, the company panel, and the start-up work that needs the
+// database (company record, upkeep, customer variants, contactless reader, rights, preloaded forms).
+// Closing it ends the program.
+class FrmPrincipal : public FormBase {
+    Q_OBJECT
+public:
+    explicit FrmPrincipal(QWidget* parent = nullptr);
+    ~FrmPrincipal() override;
+
+    // --- public interface ---
+    // The numbers of every machine joined by ",".
+    QString ListeDesMachinesAutorise();
+    void AffichezMessage(const QString& texte1, const QString& texte2);
+    // The display mode is the desktop's business on this platform: nothing to do.
+    void ChangerResolutionEcran();
+    QString UserName() const;
+
+    // --- company record, as the start-up and the password dialog read it ---
+    // The record's MotPasse; throws ErreurExecution when the record could not be read.
+    QVariant motPasseSociete() const;
+    EnregistrementSociete& societe() { return RsSociete; }
+    Connexion* connexion() const { return ConnexionPrincipale.get(); }
+    // The load stopped because the database could not be opened ("Pas de base de donnée!").
+    bool baseInaccessible() const { return m_baseInaccessible; }
+    // The per-user rights were applied to the buttons during the load.
+    bool droitsAppliques() const { return m_droitsAppliques; }
+
+    bool ClientFenorel = false;
+
+    // --- controls ---
+    QFrame* SSPanel1;
+    QPushButton* CmdFamilles;
+    QPushButton* CmdVente;
+    QPushButton* CmdMachines;
+    QPushButton* CmdMouvementStock;
+    QPushButton* CmdFournissueur;
+    QPushButton* CmdBadgeMainten;
+    QPushButton* cmdClose;
+    QPushButton* CmdSites;
+    QPushButton* CmdProfile;
+    QPushButton* CmdStock;
+    QPushButton* CmdReport;
+    QPushButton* CmdComptoir;
+    QPushButton* CmdApropos;
+    QPushButton* CmdInfoCom;
+    QPushButton* CmdEmplacement;
+    QPushButton* CmdTailles;
+    QPushButton* Commandhelp;
+    QPushButton* CmdDotation;
+    QPushButton* CmdListealarme;
+    QPushButton* CmdImportSalarie;
+    ProgessBarre* ProgessBarre1;
+
+    QFrame* SSPanelInfoCom;
+    QLabel* Label1; // title of the company panel
+    QList<QLabel*> LibellesSociete; // "Label2" to "Label7", beside the six boxes
+    QLineEdit* TextNom;
+    QLineEdit* TextAdd;
+    QLineEdit* TextVille;
+    QLineEdit* TextCP;
+    QLineEdit* TextTel;
+    QLineEdit* TextFax;
+    QPushButton* cmdOK;
+
+    // The 17 buttons that take the menu's colours, in the order of their pictures.
+    QList<QPushButton*> boutonsMenu() const;
+    // The buttons that open a task form through the menu registry.
+    static const QStringList& boutonsFormes();
+
+protected:
+    void Form_Load() override;
+    void Form_Unload(bool& annuler) override;
+    void Form_Activate() override;
+    void Form_Resize() override;
+    void fermerConnexion() override;
+
+private:
+    void chargerEtapes();
+    void appliquerCouleurs();
+    void chargerImages();
+    void appliquerVariantes();
+    void AppliquerDroitsAcces();
+    void VerifierClePrimaireCodeArticle();
+    void afficherSociete();
+    void lireSaisieSociete();
+
+    void ouvrirMenu(const QString& bouton, bool sablier, bool panneau);
+    void CmdInfoCom_Click();
+    void cmdOK_Click();
+    void cmdClose_Click();
+    void CmdApropos_Click();
+    void Commandhelp_Click();
+
+    QPushButton* nouveauBouton(const QString& nom, const QString& legende);
+
+    std::unique_ptr<Connexion> ConnexionPrincipale;
+    EnregistrementSociete RsSociete;
+    bool m_baseInaccessible = false;
+    bool m_droitsAppliques = false;
+    frmAbout* m_apropos = nullptr;
+};
+
+// The single instance of the run, created on first use.
+FrmPrincipal& frmPrincipal();
