@@ -89,6 +89,18 @@ QVariant RecordsetModel::headerData(int section, Qt::Orientation orientation, in
     return champ(section);
 }
 
+bool RecordsetModel::setHeaderData(int section, Qt::Orientation orientation, const QVariant& valeur,
+                                   int role) {
+    if (orientation != Qt::Horizontal || section < 0 || section >= columnCount() ||
+        (role != Qt::EditRole && role != Qt::DisplayRole))
+        return false;
+    while (m_entetes.size() <= section)
+        m_entetes.append(QString());
+    m_entetes[section] = valeur.toString();
+    emit headerDataChanged(orientation, section, section);
+    return true;
+}
+
 void RecordsetModel::sort(int column, Qt::SortOrder order) {
     const QString nom = champ(column);
     if (!m_rs || nom.isEmpty() || m_rs->FieldIndex(nom) < 0)

@@ -21,6 +21,9 @@ public:
     int columnCount(const QModelIndex& parent = QModelIndex()) const override;
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
+    // Column captions can be replaced (the translation of grid captions goes through here).
+    bool setHeaderData(int section, Qt::Orientation orientation, const QVariant& valeur,
+                       int role = Qt::EditRole) override;
     void sort(int column, Qt::SortOrder order = Qt::AscendingOrder) override;
 
     // The text a grid shows for a value: dates dd/MM/yyyy (with the time when it is not midnight),

@@ -147,6 +147,13 @@ TEST_P(RecordsetBase, ModelShowsRowsAndSortsOnHeaderClick) {
     modele.sort(1, Qt::AscendingOrder);
     EXPECT_EQ(modele.data(modele.index(0, 1)).toString(), QStringLiteral("abel"));
     EXPECT_EQ(modele.data(modele.index(0, 0)).toString(), QStringLiteral("B-abel"));
+
+    // A translated caption replaces the designed one and survives a sort; a column out of range is refused.
+    EXPECT_TRUE(modele.setHeaderData(1, Qt::Horizontal, QStringLiteral("Naam")));
+    modele.sort(0, Qt::AscendingOrder);
+    EXPECT_EQ(modele.headerData(1, Qt::Horizontal).toString(), QStringLiteral("Naam"));
+    EXPECT_EQ(modele.headerData(0, Qt::Horizontal).toString(), QStringLiteral("No Badge"));
+    EXPECT_FALSE(modele.setHeaderData(5, Qt::Horizontal, QStringLiteral("x")));
 }
 
 DORVANE_SUR_CHAQUE_BASE(RecordsetBase);
