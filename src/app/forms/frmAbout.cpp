@@ -94,14 +94,15 @@ QString frmAbout::cheminMiseAJour() {
 }
 
 void frmAbout::Form_Load() {
-    adjustSize();
-    FonctionUtilitaires::CentrerForm(this);
     setWindowTitle(QStringLiteral("A propos de ") + QStringLiteral(DORVANE_PRODUCT_NAME));
     lblVersion->setText(QStringLiteral("Version %1.%2.%3")
                             .arg(DORVANE_VERSION_MAJOR)
                             .arg(DORVANE_VERSION_MINOR)
                             .arg(DORVANE_VERSION_PATCH));
     lblTitle->setText(QStringLiteral(DORVANE_FILE_DESCRIPTION));
+    // Sized once the texts are in: the description wraps over two lines.
+    adjustSize();
+    FonctionUtilitaires::CentrerForm(this);
 }
 
 void frmAbout::Command1_Click() {
