@@ -1,5 +1,6 @@
 // EtatCA over 100,000 withdrawal lines: the routine beside the same INSERT ... SELECT run by the sqlite3
 // shell on a copy of the file (and by psql on the same PostgreSQL database when DORVANE_TEST_PG is set).
+#include "OutilsBench.h"
 #include "common/ErreurExecution.h"
 #include "db/Connexion.h"
 #include "db/Routines.h"
@@ -135,17 +136,8 @@ int main(int argc, char** argv) {
         const double shell = tempsProcessus(QStringLiteral("sqlite3"), {copie}, scriptShell().toUtf8());
         afficher("SQLite", routine, shell, "sqlite3 shell", lignes);
 
-        const QByteArray pg = qgetenv("DORVANE_TEST_PG");
-        if (!pg.isEmpty()) {
-            QHash<QString, QString> v;
-            for (const QString& m : QString::fromUtf8(pg).split(u' ', Qt::SkipEmptyParts))
-                v.insert(m.section(u'=', 0, 0), m.section(u'=', 1));
-            ParametresConnexion admin;
-            admin.serveur = v.value(QStringLiteral("host")) + u':' +
-                            v.value(QStringLiteral("port"), QStringLiteral("5432"));
-            admin.utilisateur = v.value(QStringLiteral("user"));
-            admin.motDePasse = v.value(QStringLiteral("password"));
-            admin.base = v.value(QStringLiteral("dbname"), QStringLiteral("postgres"));
+        ParametresConnexion admin;
+        if (serveurBench(&admin)) {
             const QString nom = QStringLiteral("bench_etatca_%1").arg(QCoreApplication::applicationPid());
             {
                 Connexion a(admin);
@@ -158,7 +150,7 @@ int main(int argc, char** argv) {
                 Schema::creerBasePrincipale(cp);
                 remplir(cp);
                 const double routinePg = tempsRoutine(cp, &lignes);
-                const QString conn = QString::fromUtf8(pg).replace(
+                const QString conn = QString::fromUtf8(qgetenv("DORVANE_TEST_PG")).replace(
                                          QRegularExpression(QStringLiteral("dbname=\\S+")), QString()) +
                                      QStringLiteral(" dbname=") + nom;
                 const double psql = tempsProcessus(

@@ -1,6 +1,7 @@
 // A Recordset over 50,000 employees of GrUtilisateur: its open time beside the same SELECT through a bare
 // QSqlQuery, a Find from the first row and a Sort by name. SQLite, and PostgreSQL when DORVANE_TEST_PG is
 // set.
+#include "OutilsBench.h"
 #include "common/ErreurExecution.h"
 #include "db/Connexion.h"
 #include "db/Recordset.h"
@@ -123,17 +124,8 @@ int main(int argc, char** argv) {
             Connexion c(p);
             mesurer("SQLite", c);
         }
-        const QByteArray pg = qgetenv("DORVANE_TEST_PG");
-        if (!pg.isEmpty()) {
-            QHash<QString, QString> v;
-            for (const QString& m : QString::fromUtf8(pg).split(u' ', Qt::SkipEmptyParts))
-                v.insert(m.section(u'=', 0, 0), m.section(u'=', 1));
-            ParametresConnexion admin;
-            admin.serveur = v.value(QStringLiteral("host")) + u':' +
-                            v.value(QStringLiteral("port"), QStringLiteral("5432"));
-            admin.utilisateur = v.value(QStringLiteral("user"));
-            admin.motDePasse = v.value(QStringLiteral("password"));
-            admin.base = v.value(QStringLiteral("dbname"), QStringLiteral("postgres"));
+        ParametresConnexion admin;
+        if (serveurBench(&admin)) {
             const QString nom = QStringLiteral("bench_recordset_%1").arg(QCoreApplication::applicationPid());
             {
                 Connexion a(admin);

@@ -1,5 +1,6 @@
 // Times cDIBSection::Resample against QImage::scaled (smooth, Format_RGB32) on the same pictures, and
 // checks that the bytes are those of the plain one-pixel-at-a-time computation.
+#include "OutilsBench.h"
 #include "imaging/cDIBSection.h"
 
 #include <QElapsedTimer>
@@ -48,18 +49,6 @@ std::vector<uchar> reference(const cDIBSection& s, qint32 dw, qint32 dh) {
         }
     }
     return d;
-}
-
-template <typename F> double medianeMs(int fois, F&& f) {
-    std::vector<double> t;
-    for (int i = 0; i < fois; ++i) {
-        QElapsedTimer chrono;
-        chrono.start();
-        f();
-        t.push_back(chrono.nsecsElapsed() / 1e6);
-    }
-    std::sort(t.begin(), t.end());
-    return t[t.size() / 2];
 }
 
 void mesurer(qint32 sw, qint32 sh, qint32 dw, qint32 dh, int fois) {

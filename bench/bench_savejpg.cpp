@@ -1,5 +1,6 @@
 // Times SaveJPG (temporary file, flush to disk and rename included) against QImage::save of the same
 // picture in Format_RGB32, both at quality 90, into the same folder.
+#include "OutilsBench.h"
 #include "imaging/cDIBSection.h"
 #include "imaging/mIntelJPEGLibrary.h"
 
@@ -13,18 +14,6 @@
 #include <vector>
 
 namespace {
-
-template <typename F> double medianeMs(int fois, F&& f) {
-    std::vector<double> t;
-    for (int i = 0; i < fois; ++i) {
-        QElapsedTimer chrono;
-        chrono.start();
-        f();
-        t.push_back(chrono.nsecsElapsed() / 1e6);
-    }
-    std::sort(t.begin(), t.end());
-    return t[t.size() / 2];
-}
 
 } // namespace
 

@@ -1,0 +1,41 @@
+#pragma once
+
+// Shared by the benchmarks: timing and the test server of DORVANE_TEST_PG.
+
+#include "db/Connexion.h"
+
+#include <QElapsedTimer>
+#include <QHash>
+#include <QString>
+#include <algorithm>
+#include <vector>
+
+// The median of `fois` runs of f, in milliseconds.
+template <typename F> double medianeMs(int fois, F&& f) {
+    std::vector<double> t;
+    for (int i = 0; i < fois; ++i) {
+        QElapsedTimer chrono;
+        chrono.start();
+        f();
+        t.push_back(chrono.nsecsElapsed() / 1e6);
+    }
+    std::sort(t.begin(), t.end());
+    return t[t.size() / 2];
+}
+
+// The PostgreSQL server of DORVANE_TEST_PG ("host=... port=... user=... dbname=...") as connection
+// parameters; false when the variable is unset.
+inline bool serveurBench(ParametresConnexion* admin) {
+    const QByteArray pg = qgetenv("DORVANE_TEST_PG");
+    if (pg.trimmed().isEmpty())
+        return false;
+    QHash<QString, QString> v;
+    for (const QString& m : QString::fromUtf8(pg).split(u' ', Qt::SkipEmptyParts))
+        v.insert(m.section(u'=', 0, 0), m.section(u'=', 1));
+    admin->serveur =
+        v.value(QStringLiteral("host")) + u':' + v.value(QStringLiteral("port"), QStringLiteral("5432"));
+    admin->utilisateur = v.value(QStringLiteral("user"));
+    admin->motDePasse = v.value(QStringLiteral("password"));
+    admin->base = v.value(QStringLiteral("dbname"), QStringLiteral("postgres"));
+    return true;
+}
