@@ -3,21 +3,13 @@
 #include "common/FnWendrox.h"
 
 #include <QDir>
-#include <QFileInfo>
 
 namespace CheminsProgramme {
 
 QString fichierDuDossier(const QString& dossier, const QString& nom) {
-    if (dossier.isEmpty() || !FnWendrox::FichierExiste(dossier, nom))
+    if (dossier.isEmpty())
         return QString();
-    const QDir d(dossier);
-    if (QFileInfo(d.filePath(nom)).isFile())
-        return d.filePath(nom);
-    const QStringList noms = d.entryList(QDir::Files | QDir::Hidden);
-    for (const QString& n : noms)
-        if (n.compare(nom, Qt::CaseInsensitive) == 0)
-            return d.filePath(n);
-    return QString();
+    return FnWendrox::FichierExistant(dossier, nom);
 }
 
 QString cheminManuel(const QString& dossierProgramme, const QString& langue) {

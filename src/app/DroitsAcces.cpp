@@ -1,5 +1,6 @@
 #include "app/DroitsAcces.h"
 
+#include "common/ChaineConnexion.h"
 #include "common/ErreurExecution.h"
 #include "common/EtatGlobal.h"
 #include "db/Connexion.h"
@@ -44,10 +45,10 @@ QStringList boutonsGouvernes() {
 }
 
 QString ChaineConnexionDroits() {
+    // Always the plain "{SQL Server}" driver, whatever the main connection uses.
     const EtatGlobal& g = Global();
-    return QStringLiteral("uid=") + g.UtilisateurSQL + QStringLiteral(";pwd=") + g.MotDePasseSQL +
-           QStringLiteral(";driver={SQL Server}; server=") + g.NomServeur + QStringLiteral(";database=") +
-           g.NomBaseDroits + QStringLiteral(";dsn=''");
+    return ChaineConnexion::construire(g.UtilisateurSQL, g.MotDePasseSQL, g.NomServeur, g.NomBaseDroits,
+                                       QString());
 }
 
 QString UserName() {

@@ -39,10 +39,12 @@ void MigrerImagesEnBase(Connexion& c) {
         c.verrouillerTable(QStringLiteral("ImageProduit"));
         if (c.valeurUnique(QStringLiteral("SELECT COUNT(*) FROM ImageProduit")).toLongLong() == 0) {
             // The folder is listed once; names compared without regard to case, as the file test does.
+            // No folder set means no picture: QDir("") would list the working folder.
             QHash<QString, QString> fichiers;
             const QDir dossier(Global().CheminImage);
-            for (const QString& nom : dossier.entryList(QDir::Files))
-                fichiers.insert(nom.toUpper(), nom);
+            if (!Global().CheminImage.trimmed().isEmpty())
+                for (const QString& nom : dossier.entryList(QDir::Files))
+                    fichiers.insert(nom.toUpper(), nom);
             QStringList noms;
             {
                 QSqlQuery q =

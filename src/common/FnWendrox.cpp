@@ -57,7 +57,7 @@ QString LireIniString(const QString& fichier, const QString& section, const QStr
         QString v = ini->valeur(section, cle, &trouve);
         if (!trouve)
             v = defaut.left(IniFile::LongueurMax);
-        return v.trimmed();
+        return IniFile::rogner(v);
     } catch (const ErreurExecution& e) {
         signalerErreurIni(QStringLiteral("LireIniString"), e);
     } catch (const std::exception& e) {
@@ -71,7 +71,7 @@ int LireIniInteger(const QString& fichier, const QString& section, const QString
     try {
         const auto ini = IniFile::enCache(fichier, IniFile::codePagePour(fichier));
         bool trouve = false;
-        const QString v = ini->valeur(section, cle, &trouve).trimmed();
+        const QString v = IniFile::rogner(ini->valeur(section, cle, &trouve));
         const qint64 n = (!trouve || v.isEmpty()) ? defaut : entierEnTete(v);
         if (n < -32768 || n > 32767)
             throw ErreurExecution(ErreurExecution::Overflow, QStringLiteral("Overflow"),
@@ -99,19 +99,23 @@ QString AjouteBackslash(const QString& chemin) {
 }
 
 bool FichierExiste(const QString& dossier, const QString& fichier) {
+    return !FichierExistant(dossier, fichier).isEmpty();
+}
+
+QString FichierExistant(const QString& dossier, const QString& fichier) {
     if (fichier.isEmpty() || fichier.contains(QLatin1Char('/')) || fichier.contains(QLatin1Char('\\')))
-        return false;
+        return QString();
     const QString dir = AjouteBackslash(dossier);
     if (QFileInfo(dir + fichier).isFile())
-        return true;
+        return dir + fichier;
     // Names compare without regard to case, as on the original's file system.
     QDirIterator it(dir, QDir::Files | QDir::Hidden | QDir::System);
     while (it.hasNext()) {
         it.next();
         if (it.fileName().compare(fichier, Qt::CaseInsensitive) == 0 && it.fileInfo().isFile())
-            return true;
+            return dir + it.fileName();
     }
-    return false;
+    return QString();
 }
 
 bool DossierAccessibleEnEcriture(const QString& dossier) {

@@ -23,6 +23,9 @@ void EcrireIniString(const QString& fichier, const QString& section, const QStri
 QString AjouteBackslash(const QString& chemin);
 // True when the folder holds a file of that bare name, names compared without regard to case.
 bool FichierExiste(const QString& dossier, const QString& fichier);
+// The path of that file as FichierExiste finds it, in its real spelling (the exact name first); "" when
+// there is none.
+QString FichierExistant(const QString& dossier, const QString& fichier);
 // Creates, appends to and deletes "test.tst" in the folder.
 bool DossierAccessibleEnEcriture(const QString& dossier);
 // The part after the last "/", "\" or ":"; the whole text when there is none.

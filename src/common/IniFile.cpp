@@ -45,11 +45,6 @@ QString decoderLigne(QByteArrayView octets, IniFile::CodePage repli) {
     return QString::fromLatin1(octets.data(), octets.size());
 }
 
-// Trims blanks and tabs (and stray carriage returns) the way the profile functions do.
-QString rogner(const QString& s) {
-    return s.trimmed();
-}
-
 QList<Ligne> decouper(const QByteArray& octets, IniFile::CodePage repli) {
     QList<Ligne> lignes;
     qsizetype pos = octets.startsWith(Bom) ? Bom.size() : 0;
@@ -76,12 +71,12 @@ QList<Ligne> decouper(const QByteArray& octets, IniFile::CodePage repli) {
             const qsizetype fin = QByteArrayView(contenu).sliced(i + 1).indexOf(']');
             if (fin >= 0) {
                 l.genre = Ligne::Genre::Section;
-                l.nom = rogner(decoderLigne(contenu.sliced(i + 1, fin), repli));
+                l.nom = IniFile::rogner(decoderLigne(contenu.sliced(i + 1, fin), repli));
             }
         } else if (i < contenu.size() && contenu[i] != ';') {
             const qsizetype egal = contenu.indexOf('=');
             if (egal > i) {
-                const QString cle = rogner(decoderLigne(contenu.sliced(0, egal), repli));
+                const QString cle = IniFile::rogner(decoderLigne(contenu.sliced(0, egal), repli));
                 if (!cle.isEmpty()) {
                     l.genre = Ligne::Genre::Cle;
                     l.nom = cle;
@@ -96,7 +91,7 @@ QList<Ligne> decouper(const QByteArray& octets, IniFile::CodePage repli) {
 }
 
 QString valeurLue(const QString& brute) {
-    QString v = brute.trimmed();
+    QString v = IniFile::rogner(brute);
     if (v.size() >= 2) {
         const QChar q = v.front();
         if ((q == u'"' || q == u'\'') && v.back() == q)
@@ -129,7 +124,17 @@ QHash<QString, EntreeCache>& cache() {
 QString IniFile::cleNormalisee(const QString& nom) {
     // Case folding covers accented capitals too ("DONNÉE" = "donnée"); NFC so that a decomposed
     // accent in a hand-edited file still matches.
-    return nom.trimmed().normalized(QString::NormalizationForm_C).toCaseFolded();
+    return rogner(nom).normalized(QString::NormalizationForm_C).toCaseFolded();
+}
+
+QString IniFile::rogner(const QString& texte) {
+    auto blanc = [](QChar c) { return c == u' ' || c == u'\t' || c == u'\r' || c == u'\n'; };
+    qsizetype debut = 0, fin = texte.size();
+    while (debut < fin && blanc(texte.at(debut)))
+        ++debut;
+    while (fin > debut && blanc(texte.at(fin - 1)))
+        --fin;
+    return texte.mid(debut, fin - debut);
 }
 
 IniFile::CodePage IniFile::codePagePour(const QString& chemin) {
@@ -245,9 +250,9 @@ void IniFile::ecrire(const QString& chemin, const QString& section, const QStrin
     QString texte = valeur;
     texte.replace(QLatin1Char('\r'), QLatin1Char(' ')).replace(QLatin1Char('\n'), QLatin1Char(' '));
     const QByteArray valeurOctets = texte.toUtf8();
-    QString nomCle = cle.trimmed();
+    QString nomCle = rogner(cle);
     nomCle.replace(QLatin1Char('\r'), QLatin1Char(' ')).replace(QLatin1Char('\n'), QLatin1Char(' '));
-    QString nomSection = section.trimmed();
+    QString nomSection = rogner(section);
     nomSection.replace(QLatin1Char('\r'), QLatin1Char(' ')).replace(QLatin1Char('\n'), QLatin1Char(' '));
 
     const CodePage repli = codePagePour(chemin);

@@ -45,6 +45,10 @@ public:
 
     static constexpr int LongueurMax = 254;
 
+    // Trims blanks, tabs and line-end characters only: any other character, a no-break space among them
+    // (a scrambled password may end with its byte A0), belongs to the value.
+    static QString rogner(const QString& texte);
+
     // The fallback code page of a file by its name: Windows-1250 for "poland.lng" and "slovaque.lng".
     static CodePage codePagePour(const QString& chemin);
     // Forgets the cached parse of a path (after a write).

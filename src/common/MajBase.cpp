@@ -5,7 +5,6 @@
 
 #include <QAtomicInteger>
 #include <QCoreApplication>
-#include <QDir>
 #include <QFileInfo>
 #include <QSqlDatabase>
 #include <QSqlQuery>
@@ -24,21 +23,6 @@ QString dossierErreurs() {
         QFileInfo(QCoreApplication::applicationFilePath()).fileName() == QStringLiteral("ExtractEtat"))
         dossier += QStringLiteral("temporaire/");
     return dossier;
-}
-
-// The real name of the log file in the folder, whatever its case.
-QString cheminJournal(const QString& dossier) {
-    const QString exact = dossier + NomJournal;
-    if (QFileInfo(exact).isFile())
-        return exact;
-    const QString minuscule = dossier + NomJournal.toLower();
-    if (QFileInfo(minuscule).isFile())
-        return minuscule;
-    QDir d(dossier);
-    for (const QString& nom : d.entryList(QDir::Files | QDir::Hidden))
-        if (nom.compare(NomJournal, Qt::CaseInsensitive) == 0)
-            return dossier + nom;
-    return QString();
 }
 
 void ecrireLigne(const QString& chemin, const QString& contexte, const QString& erreur) {
@@ -85,10 +69,8 @@ void EnregistrerErreur(const QString& contexte, const QString& erreur) {
     try {
         if (!QSqlDatabase::isDriverAvailable(QStringLiteral("QSQLITE")))
             return;
-        const QString dossier = dossierErreurs();
-        if (!FnWendrox::FichierExiste(dossier, NomJournal))
-            return;
-        const QString chemin = cheminJournal(dossier);
+        // The log is found without regard to case, in its real spelling.
+        const QString chemin = FnWendrox::FichierExistant(dossierErreurs(), NomJournal);
         if (!chemin.isEmpty())
             ecrireLigne(chemin, contexte, erreur);
     } catch (...) {

@@ -51,10 +51,6 @@ sqlite3* poigneeSQLite(const QSqlDatabase& db) {
     return *static_cast<sqlite3* const*>(v.data());
 }
 
-QString texteVariant(const QVariant& v) {
-    return v.isNull() ? QStringLiteral("NULL") : v.toString().left(40);
-}
-
 } // namespace
 
 void decomposerServeur(const QString& serveur, QString* hote, int* port) {
@@ -239,12 +235,11 @@ QSqlQuery Connexion::executer(const QString& sql, const QVariantList& valeurs) {
         ok = q.exec();
     }
     if (!ok) {
-        QStringList vs;
-        for (const QVariant& v : valeurs)
-            vs << texteVariant(v);
+        // The statement, never the values: the text reaches message boxes and the error log, and the values
+        // can be passwords or personal data.
         throw ErreurExecution(ErreurExecution::ErreurBase,
                               texteErreur(q) + QStringLiteral(" [") + sql + QStringLiteral("] (") +
-                                  vs.join(u',') + u')',
+                                  QString::number(valeurs.size()) + QStringLiteral(" valeurs)"),
                               QStringLiteral("Connexion"));
     }
     return q;
@@ -276,7 +271,13 @@ void Connexion::valider() {
     if (!m_enTransaction)
         return;
     if (estSQLite()) {
-        executer(QStringLiteral("COMMIT"));
+        try {
+            executer(QStringLiteral("COMMIT"));
+        } catch (const ErreurExecution&) {
+            // A refused COMMIT leaves the transaction open and the file locked: end it here.
+            annuler();
+            throw;
+        }
     } else if (!db().commit()) {
         const QString t = db().lastError().text();
         annuler();
@@ -316,6 +317,6 @@ TransactionEcriture::~TransactionEcriture() {
 }
 
 void TransactionEcriture::valider() {
-    m_finie = true;
     m_connexion.valider();
+    m_finie = true;
 }

@@ -12,6 +12,19 @@ namespace Routines {
 
 namespace {
 
+// A bound of EtatCA: a date, or the procedure's own text "dd/MM/yyyy HH:mm:ss" (or ISO text).
+QDateTime borneEtatCA(const QVariant& valeur) {
+    if (valeur.metaType().id() == QMetaType::QString) {
+        const QString t = valeur.toString().trimmed();
+        for (const QString& format : {QStringLiteral("dd/MM/yyyy HH:mm:ss"), QStringLiteral("dd/MM/yyyy")}) {
+            const QDateTime d = QDateTime::fromString(t, format);
+            if (d.isValid())
+                return d;
+        }
+    }
+    return Valeurs::lireDate(valeur);
+}
+
 struct Registre {
     QMutex verrou;
     QHash<QString, Routine> routines;
@@ -21,7 +34,7 @@ struct Registre {
                 throw ErreurExecution(ErreurExecution::ErreurBase,
                                       QStringLiteral("EtatCA attend deux paramètres"),
                                       QStringLiteral("EtatCA"));
-            EtatCA(c, Valeurs::lireDate(p.at(0)), Valeurs::lireDate(p.at(1)));
+            EtatCA(c, borneEtatCA(p.at(0)), borneEtatCA(p.at(1)));
         });
     }
 };
@@ -98,6 +111,11 @@ QString sqlEtatCA() {
 
 void EtatCA(Connexion& c, const QDateTime& debut, const QDateTime& fin,
             const std::function<void()>& lecture) {
+    // A missing bound would compare with Null: CA emptied and nothing selected, as if the period held
+    // no withdrawal.
+    if (!debut.isValid() || !fin.isValid())
+        throw ErreurExecution(ErreurExecution::ErreurBase, QStringLiteral("EtatCA : période invalide"),
+                              QStringLiteral("EtatCA"));
     TransactionEcriture t(c);
     c.verrouillerTable(QStringLiteral("CA"));
     c.executer(QStringLiteral("DELETE FROM CA"));

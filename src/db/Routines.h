@@ -28,7 +28,9 @@ void executer(const QString& nom, Connexion& connexion, const QVariantList& para
 QString sqlEtatCA();
 // Empties CA and fills it with the withdrawal lines strictly inside (debut, fin), identical lines of one
 // withdrawal merged. `lecture`, when given, runs inside the same transaction, which holds CA, so that two
-// reports built at once never read each other's rows. A failure rolls the whole routine back.
+// reports built at once never read each other's rows. A failure rolls the whole routine back; a bound
+// that is no date is refused (ErreurExecution) before anything changes. Called by name, the bounds may
+// also be the procedure's texts "dd/MM/yyyy HH:mm:ss".
 void EtatCA(Connexion& connexion, const QDateTime& debut, const QDateTime& fin,
             const std::function<void()>& lecture = {});
 

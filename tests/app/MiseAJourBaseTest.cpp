@@ -123,6 +123,20 @@ TEST_P(MiseAJourBaseBase, MigrationFlagsAndPrimaryKeyCheck) {
                    {1, QStringLiteral("rien")});
     MigrerImagesEnBase(cnx());
     EXPECT_TRUE(Global().ImagesEnBase);
+    // Without a picture folder nothing is read, not even from the working folder.
+    QTemporaryDir courant;
+    QFile leurre(QDir(courant.path()).filePath(QStringLiteral("rien.jpg")));
+    ASSERT_TRUE(leurre.open(QIODevice::WriteOnly));
+    leurre.write("x");
+    leurre.close();
+    const QString avant = QDir::currentPath();
+    ASSERT_TRUE(QDir::setCurrent(courant.path()));
+    Global().CheminImage.clear();
+    MigrerImagesEnBase(cnx());
+    QDir::setCurrent(avant);
+    EXPECT_TRUE(Global().ImagesEnBase);
+    EXPECT_EQ(cnx().valeurUnique(QStringLiteral("SELECT COUNT(*) FROM ImageProduit")).toLongLong(), 0);
+
     cnx().executer(QStringLiteral("DROP TABLE ImageProduit"));
     MigrerImagesEnBase(cnx());
     EXPECT_FALSE(Global().ImagesEnBase);

@@ -67,4 +67,14 @@ TEST(ChaineConnexion, ReadsTheKeysFromTheSettingsFile) {
                   "uid=sa;pwd=sa;driver={SQL Server Native Client 10.0}; server=srv;database=VEZ;dsn=''"));
     const auto absent = ChaineConnexion::lireIdentifiants(dossier.filePath(QStringLiteral("absent.ini")));
     EXPECT_EQ(absent.utilisateur, QStringLiteral("sa"));
+
+    // "abc2" scrambles to D8 D4 C8 A0: the last byte is a no-break space in Windows-1252, part of the
+    // value, not a blank to trim. Blanks around it still go.
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    f.write("[Base de donn\xE9"
+            "e]\r\nP= CR\xD8\xD4\xC8\xA0 \r\nUtilisateur=\t\xEA\xD3\xA0\r\n");
+    f.close();
+    const auto chiffre = ChaineConnexion::lireIdentifiants(ini);
+    EXPECT_EQ(chiffre.motDePasse, QStringLiteral("abc2"));
+    EXPECT_EQ(chiffre.utilisateur, QStringLiteral("sa;"));
 }

@@ -141,6 +141,11 @@ TEST(Fichiers, ExistenceSansEgardALaCasse) {
     EXPECT_FALSE(FichierExiste(dir.path(), QStringLiteral("sous/a.txt")));
     EXPECT_FALSE(FichierExiste(dir.filePath(QStringLiteral("absent")), QStringLiteral("photo.jpg")));
     EXPECT_FALSE(FichierExiste(dir.path(), QString()));
+    // The path found keeps the file's real spelling, so that it opens on a case-sensitive file system.
+    EXPECT_EQ(FichierExistant(dir.path(), QStringLiteral("PHOTO.JPG")),
+              dir.filePath(QStringLiteral("photo.jpg")));
+    EXPECT_TRUE(QFile::exists(FichierExistant(dir.path(), QStringLiteral("Photo.Jpg"))));
+    EXPECT_EQ(FichierExistant(dir.path(), QStringLiteral("sous")), QString());
 }
 
 TEST(Fichiers, DossierAccessibleEnEcriture) {

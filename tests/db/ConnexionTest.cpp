@@ -162,6 +162,60 @@ TEST_P(ConnexionBase, FailedStatementRollsTheWholeTransactionBack) {
     EXPECT_EQ(cnx().valeurUnique(QStringLiteral("SELECT COUNT(*) FROM Sites")).toLongLong(), 1);
 }
 
+// A failed statement's text names the statement, never the values it was given (passwords, names).
+TEST_P(ConnexionBase, FailedStatementTextKeepsTheValuesOut) {
+    try {
+        cnx().executer(QStringLiteral("INSERT INTO TableInconnue (x) VALUES (?)"), {QStringLiteral("MotSecret42")});
+        ADD_FAILURE() << "the statement should have failed";
+    } catch (const ErreurExecution& e) {
+        EXPECT_EQ(e.numero(), ErreurExecution::ErreurBase);
+        EXPECT_TRUE(e.description().contains(QStringLiteral("TableInconnue")));
+        EXPECT_FALSE(e.description().contains(QStringLiteral("MotSecret42")));
+    }
+}
+
+// A commit the database refuses (a deferred key checked at COMMIT) must end the transaction: the
+// connection stays usable and nothing of the refused work remains.
+TEST_P(ConnexionBase, RefusedCommitEndsTheTransaction) {
+    cnx().executer(QStringLiteral("CREATE TABLE EssaiParent (Id INTEGER PRIMARY KEY)"));
+    cnx().executer(QStringLiteral("CREATE TABLE EssaiEnfant (IdParent INTEGER REFERENCES EssaiParent (Id) "
+                                  "DEFERRABLE INITIALLY DEFERRED)"));
+    if (cnx().estSQLite())
+        cnx().executer(QStringLiteral("PRAGMA foreign_keys = ON"));
+    auto travailRefuse = [&] {
+        cnx().executer(QStringLiteral("INSERT INTO Sites (NomSite) VALUES (?)"), {QStringLiteral("Metz")});
+        cnx().executer(QStringLiteral("INSERT INTO EssaiEnfant (IdParent) VALUES (?)"), {42});
+    };
+    // Through the connection's own calls, then through the scoped transaction.
+    cnx().debutEcriture();
+    travailRefuse();
+    EXPECT_THROW(cnx().valider(), ErreurExecution);
+    EXPECT_FALSE(cnx().enTransaction());
+    EXPECT_THROW(
+        {
+            TransactionEcriture t(cnx());
+            travailRefuse();
+            t.valider();
+        },
+        ErreurExecution);
+    EXPECT_FALSE(cnx().enTransaction());
+    EXPECT_EQ(cnx()
+                  .valeurUnique(QStringLiteral("SELECT COUNT(*) FROM Sites WHERE NomSite = ?"),
+                                {QStringLiteral("Metz")})
+                  .toLongLong(),
+              0);
+    // A new transaction starts and commits on the same connection.
+    TransactionEcriture t(cnx());
+    cnx().executer(QStringLiteral("INSERT INTO Sites (NomSite) VALUES (?)"), {QStringLiteral("Nancy")});
+    t.valider();
+    auto autre = base().ouvrir();
+    EXPECT_EQ(autre
+                  ->valeurUnique(QStringLiteral("SELECT COUNT(*) FROM Sites WHERE NomSite = ?"),
+                                 {QStringLiteral("Nancy")})
+                  .toLongLong(),
+              1);
+}
+
 TEST_P(ConnexionBase, DatesRoundTripAsWrittenUnderAForeignTimeZone) {
     const QByteArray tzAvant = qgetenv("TZ");
     qputenv("TZ", "Europe/Paris");

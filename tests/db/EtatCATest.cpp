@@ -109,6 +109,26 @@ TEST_P(EtatCABase, TheReaderRunsInsideAndAFailureRollsEverythingBack) {
     EXPECT_EQ(lignes[0][1].toString(), QStringLiteral("mars"));
 }
 
+// The procedure's parameters are day/month/year texts; a bound that is no date must not pass for an
+// empty period (CA emptied, nothing selected, success).
+TEST_P(EtatCABase, BoundsAsDayMonthYearTextAndInvalidBoundsRefused) {
+    vente(dt(10, 3, 9, 0, 0), {{1, 1}});
+    Routines::executer(QStringLiteral("EtatCA"), cnx(),
+                       {QStringLiteral("01/03/2024 00:00:00"), QStringLiteral("31/03/2024 23:59:59")});
+    ASSERT_EQ(lignesCA().size(), 1);
+
+    EXPECT_THROW(Routines::executer(QStringLiteral("EtatCA"), cnx(),
+                                    {QStringLiteral("31/02/2024 00:00:00"), QStringLiteral("31/03/2024")}),
+                 ErreurExecution);
+    EXPECT_THROW(
+        Routines::executer(QStringLiteral("EtatCA"), cnx(), {QVariant(), QDateTime::currentDateTime()}),
+        ErreurExecution);
+    EXPECT_THROW(Routines::EtatCA(cnx(), QDateTime(), dt(31, 3, 23, 59, 59)), ErreurExecution);
+    EXPECT_FALSE(cnx().enTransaction());
+    // The rows of the last good run are still there.
+    EXPECT_EQ(lignesCA().size(), 1);
+}
+
 DORVANE_SUR_CHAQUE_BASE(EtatCABase);
 
 TEST(Routines, RegistryKeepsTheStoredProcedureContracts) {
