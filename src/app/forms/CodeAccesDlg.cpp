@@ -3,14 +3,13 @@
 #include "app/forms/FrmPrincipal.h"
 #include "common/ServiceDialogue.h"
 #include "common/ServiceSession.h"
+#include "common/forms/Centrage.h"
 
 #include <QGridLayout>
-#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QScreen>
 
 CodeAccesDlg::CodeAccesDlg(QWidget* parent) : FormBase(QStringLiteral("CodeAccesDlg"), parent, Qt::Dialog) {
     setWindowTitle(QStringLiteral("Contrôle d'accès"));
@@ -73,10 +72,7 @@ void CodeAccesDlg::Form_Load() {
     AccesValide = false;
     EssaisRates = 0;
     adjustSize();
-    if (const QScreen* ecran = QGuiApplication::primaryScreen()) {
-        const QRect r = ecran->geometry();
-        move(r.x() + (r.width() - width()) / 2, r.y() + (r.height() - height()) / 2);
-    }
+    FonctionUtilitaires::CentrerSurEcran(this);
 }
 
 void CodeAccesDlg::Form_Activate() {

@@ -2,13 +2,12 @@
 
 #include "Version.h"
 #include "common/EtatGlobal.h"
+#include "common/forms/Centrage.h"
 
 #include <QApplication>
 #include <QFrame>
 #include <QHBoxLayout>
-#include <QGuiApplication>
 #include <QLabel>
-#include <QScreen>
 #include <QStyle>
 #include <QVBoxLayout>
 
@@ -79,10 +78,7 @@ FenLoading::FenLoading(QWidget* parent) : FormBase(QStringLiteral("FenLoading"),
 
 void FenLoading::Form_Load() {
     setFixedSize(SSPanel1->size());
-    if (const QScreen* ecran = QGuiApplication::primaryScreen()) {
-        const QRect r = ecran->availableGeometry();
-        move(r.x() + (r.width() - width()) / 2, r.y() + (r.height() - height()) / 2);
-    }
+    FonctionUtilitaires::CentrerSurEcran(this);
     Sablier(true);
     lblTitle->setText(QStringLiteral(DORVANE_FILE_DESCRIPTION));
     if (Global().LangueCourante != QLatin1String("FR"))

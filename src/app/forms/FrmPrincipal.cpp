@@ -19,6 +19,7 @@
 #include "db/Connexion.h"
 #include "db/Schema.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QFrame>
 #include <QGridLayout>
@@ -346,6 +347,10 @@ void FrmPrincipal::appliquerCouleurs() {
     setPalette(fenetre);
     setAutoFillBackground(true);
     SSPanel1->setPalette(fenetre);
+    // The company panel keeps the ordinary face colour: its black labels are unreadable on the blue.
+    QPalette panneau = QApplication::palette(SSPanelInfoCom);
+    panneau.setColor(QPalette::Window, panneau.color(QPalette::Window));
+    SSPanelInfoCom->setPalette(panneau);
     QFont arial(QStringLiteral("Arial"));
     arial.setPointSize(10);
     arial.setBold(true);

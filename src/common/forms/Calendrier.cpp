@@ -131,6 +131,9 @@ void Calendrier::calendar1_DateClick(const QDate& date) {
         Text2->setText(texteDate(jour));
         FinAttendue = false;
     }
+    // A click on the day already selected changes no selection: count here too, or the count of an
+    // earlier use would stand for this period.
+    compterJours();
     Command1->setFocus();
 }
 
@@ -142,6 +145,10 @@ void Calendrier::calendar1_SelChange() {
         Text1->setText(texteDate(jour));
         Text2->setText(texteDate(jour));
     }
+    compterJours();
+}
+
+void Calendrier::compterJours() {
     const QDate debut = lireDate(Text1->text());
     const QDate fin = lireDate(Text2->text());
     if (!debut.isValid() || !fin.isValid()) {

@@ -43,6 +43,9 @@ private slots:
     void Command1_Click();
 
 private:
+    // NombreJours and Label2(0) from the two boxes (no count when a box holds no date).
+    void compterJours();
+
     // False: the next click sets the first day; true: it sets the last day.
     bool FinAttendue = false;
 };

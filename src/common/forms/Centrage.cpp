@@ -2,6 +2,8 @@
 
 #include "common/EtatGlobal.h"
 
+#include <QGuiApplication>
+#include <QScreen>
 #include <QWidget>
 
 namespace FonctionUtilitaires {
@@ -33,6 +35,14 @@ void CentrerFrame(QWidget* cadre) {
         return;
     const QRect g = cadre->frameGeometry();
     cadre->move(gauche(g.width()), haut(g.height()));
+}
+
+void CentrerSurEcran(QWidget* frm) {
+    const QScreen* ecran = QGuiApplication::primaryScreen();
+    if (!frm || !ecran)
+        return;
+    const QRect r = ecran->geometry();
+    frm->move(r.x() + (r.width() - frm->width()) / 2, r.y() + (r.height() - frm->height()) / 2);
 }
 
 } // namespace FonctionUtilitaires

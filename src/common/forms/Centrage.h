@@ -12,5 +12,7 @@ void CentrerForm(QWidget* frm);
 void CentrerFormEnHaut(QWidget* frm);
 // A frame inside a form, by its outer size.
 void CentrerFrame(QWidget* cadre);
+// A window in the middle of the primary screen (dialogs shown before the main window).
+void CentrerSurEcran(QWidget* frm);
 
 } // namespace FonctionUtilitaires

@@ -219,8 +219,9 @@ bool FormBase::eventFilter(QObject* objet, QEvent* e) {
 
 bool FormBase::traiterTouche(QObject* objet, QKeyEvent* e) {
     // A key the control ignores goes on to its parents with the same event object: preview it once.
+    // Key events are built on the stack: a later key can have the same address, not the same time.
     if (e == m_dernierEvenement && e->type() == m_dernierType && e->key() == m_derniereTouche &&
-        m_derniereCible && objet != m_derniereCible) {
+        e->timestamp() == m_dernierHorodatage && m_derniereCible && objet != m_derniereCible) {
         for (QObject* p = m_derniereCible->parent(); p; p = p->parent())
             if (p == objet)
                 return false;
@@ -228,6 +229,7 @@ bool FormBase::traiterTouche(QObject* objet, QKeyEvent* e) {
     m_dernierEvenement = e;
     m_dernierType = e->type();
     m_derniereTouche = e->key();
+    m_dernierHorodatage = e->timestamp();
     m_derniereCible = objet;
 
     const bool f12 = e->key() == Qt::Key_F12;

@@ -151,5 +151,6 @@ private:
     const QEvent* m_dernierEvenement = nullptr;
     QEvent::Type m_dernierType = QEvent::None;
     int m_derniereTouche = 0;
+    quint64 m_dernierHorodatage = 0;
     QPointer<QObject> m_derniereCible;
 };

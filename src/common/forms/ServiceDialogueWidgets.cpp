@@ -23,6 +23,25 @@
 
 namespace {
 
+// A question waits for the user: show the ordinary pointer over it even under the hourglass, and put
+// the hourglass back once it is answered.
+class CurseurNormal {
+public:
+    CurseurNormal() : m_actif(QGuiApplication::overrideCursor() != nullptr) {
+        if (m_actif)
+            QGuiApplication::setOverrideCursor(Qt::ArrowCursor);
+    }
+    ~CurseurNormal() {
+        if (m_actif)
+            QGuiApplication::restoreOverrideCursor();
+    }
+    CurseurNormal(const CurseurNormal&) = delete;
+    CurseurNormal& operator=(const CurseurNormal&) = delete;
+
+private:
+    bool m_actif;
+};
+
 QWidget* parentCourant() {
     if (QWidget* w = QApplication::activeModalWidget())
         return w;
@@ -205,6 +224,7 @@ int ServiceDialogueWidgets::reponseDe(const QMessageBox& boite) {
 
 int ServiceDialogueWidgets::message(const QString& texte, int style, const QString& titre) {
     QMessageBox* boite = creerBoite(texte, style, titre);
+    const CurseurNormal curseur;
     boite->exec();
     const int r = reponseDe(*boite);
     delete boite;
@@ -213,6 +233,7 @@ int ServiceDialogueWidgets::message(const QString& texte, int style, const QStri
 
 QString ServiceDialogueWidgets::saisie(const QString& invite, const QString& titre, const QString& defaut) {
     bool ok = false;
+    const CurseurNormal curseur;
     const QString texte =
         QInputDialog::getText(parentCourant(), titreParDefaut(titre), invite, QLineEdit::Normal, defaut, &ok);
     return ok ? texte : QString();
@@ -297,6 +318,7 @@ ResultatOuvertureFichier ServiceDialogueWidgets::resultatDialogue(const QFileDia
 
 ResultatOuvertureFichier ServiceDialogueWidgets::ouvrirFichier(const DemandeOuvertureFichier& demande) {
     QFileDialog* dialogue = creerDialogueFichier(demande);
+    const CurseurNormal curseur;
     const bool accepte = dialogue->exec() == QDialog::Accepted;
     const ResultatOuvertureFichier r = resultatDialogue(*dialogue, demande, accepte);
     delete dialogue;
@@ -311,6 +333,7 @@ ResultatImprimante ServiceDialogueWidgets::choisirImprimante() {
     dialogue.setOption(QAbstractPrintDialog::PrintToFile, false);
     dialogue.setMinMax(1, 3);
     imprimante.setFromTo(1, 3);
+    const CurseurNormal curseur;
     if (dialogue.exec() != QDialog::Accepted) {
         r.Code = 0;
         return r;

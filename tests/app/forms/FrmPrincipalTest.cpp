@@ -136,6 +136,9 @@ TEST_F(FrmPrincipalTest, PanneauSocieteEnregistreEtFiltreLesTouches) {
     auto& f = frmPrincipal();
     QTest::mouseClick(bouton(QStringLiteral("CmdInfoCom")), Qt::LeftButton);
     EXPECT_TRUE(f.SSPanelInfoCom->isVisibleTo(&f));
+    // Black labels on the window's blue would not be readable.
+    EXPECT_NE(f.SSPanelInfoCom->palette().color(QPalette::Window), QColor(0, 143, 213));
+    EXPECT_EQ(f.SSPanel1->palette().color(QPalette::Window), QColor(0, 143, 213));
 
     f.TextTel->clear();
     taper(f.TextTel, QStringLiteral("01 a2B3-.45é"));
@@ -277,6 +280,19 @@ TEST_F(FrmPrincipalTest, AideOuvreLeManuel) {
     QFile::remove(manuel);
     QTest::mouseClick(bouton(QStringLiteral("Commandhelp")), Qt::LeftButton);
     EXPECT_EQ(session->documentsOuverts().size(), 2);
+}
+
+TEST_F(FrmPrincipalTest, ListeDesMachinesEnOrdreNumerique) {
+    charger();
+    EXPECT_EQ(frmPrincipal().ListeDesMachinesAutorise(), QString());
+    for (int no : {12, 3, 7})
+        executer(QStringLiteral("INSERT INTO Machines (NoMachine, Location, NbEmplacement, NbPorte, Type, "
+                                "Chargement) VALUES (?, 'Atelier', 10, 1, 1, 'ETAGE')"),
+                 {no});
+    EXPECT_EQ(frmPrincipal().ListeDesMachinesAutorise(), QStringLiteral("3,7,12"));
+    // After the window's connection is closed it still answers, on a connection of its own.
+    frmPrincipal().Unload();
+    EXPECT_EQ(frmPrincipal().ListeDesMachinesAutorise(), QStringLiteral("3,7,12"));
 }
 
 TEST_F(FrmPrincipalTest, RedimensionnementCentreLesPanneaux) {

@@ -88,6 +88,20 @@ TEST_F(CalendrierTest, OneClickGivesAOneDayPeriod) {
     EXPECT_EQ(c.NombreJours, 1);
 }
 
+// A click on the day the calendar already shows selected changes no selection, yet it is a period
+// of one day like any other: the count must not stay at a previous use's value.
+TEST_F(CalendrierTest, ClickOnTheDayShownAtOpeningCountsOneDay) {
+    c.NombreJours = 31;
+    ouvrir();
+    const QDate decembre(QDate::currentDate().year(), 12, 1);
+    cliquer(decembre);
+    QTest::mouseClick(c.Command1, Qt::LeftButton);
+    EXPECT_EQ(Global().DateDebut, minuit(decembre));
+    EXPECT_EQ(Global().DateFin, minuit(decembre));
+    EXPECT_EQ(c.Label2[0]->text(), QStringLiteral("1 Jours"));
+    EXPECT_EQ(c.NombreJours, 1);
+}
+
 TEST_F(CalendrierTest, TwoClicksGiveAPeriodAndAThirdStartsAgain) {
     ouvrir();
     cliquer(mars(1));

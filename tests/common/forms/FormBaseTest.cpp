@@ -185,6 +185,18 @@ TEST_F(FormBaseTest, KeyPreviewSeesEachKeyOnceAndLetsTheControlHaveIt) {
     QTest::keyClick(&f, Qt::Key_F5);
     EXPECT_EQ(f.appuis.count(Qt::Key_F5), 2);
 
+    // The window system builds each key event in the same place: a later key at the same address,
+    // sent to a parent of the last control, is still a new key.
+    {
+        QKeyEvent appui(QEvent::KeyPress, Qt::Key_F6, Qt::NoModifier);
+        appui.setTimestamp(1000);
+        QCoreApplication::sendEvent(f.Text1, &appui);
+        appui.setTimestamp(2000);
+        appui.setAccepted(false);
+        QCoreApplication::sendEvent(&f, &appui);
+        EXPECT_EQ(f.appuis.count(Qt::Key_F6), 2);
+    }
+
     // Controls added later are previewed too.
     auto* ajout = new QLineEdit(&f);
     ajout->setObjectName(QStringLiteral("Text2"));

@@ -10,6 +10,8 @@
 #include <QLineEdit>
 #include <QTest>
 #include <QTimer>
+#include <QGuiApplication>
+#include <QScreen>
 #include <gtest/gtest.h>
 
 TEST(ProgessBarre, ValeurTexteEtLargeur) {
@@ -98,6 +100,11 @@ TEST(Centrage, SurLaFenetrePrincipale) {
     FonctionUtilitaires::CentrerFrame(cadre);
     EXPECT_EQ(cadre->pos(), QPoint(400, 300));
     reinitialiserEtatGlobal();
+
+    // Before the main window exists: the middle of the screen.
+    const QRect ecran = QGuiApplication::primaryScreen()->geometry();
+    FonctionUtilitaires::CentrerSurEcran(&f);
+    EXPECT_EQ(f.pos(), QPoint(ecran.x() + (ecran.width() - 400) / 2, ecran.y() + (ecran.height() - 300) / 2));
 }
 
 TEST(ServiceSessionWidgets, ModalJusquALaFermeture) {

@@ -124,6 +124,31 @@ TEST(ServiceDialogueWidgets, ReponsesDesBoutons) {
     installerServiceDialogue(nullptr);
 }
 
+TEST(ServiceDialogueWidgets, AQuestionShowsTheArrowUnderTheHourglass) {
+    ServiceDialogueWidgets s;
+    installerServiceDialogue(&s);
+    QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+    Qt::CursorShape pendant = Qt::WaitCursor;
+    QTimer::singleShot(0, [&] {
+        pendant = QGuiApplication::overrideCursor()->shape();
+        auto* boite = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        ASSERT_NE(boite, nullptr);
+        boite->button(QMessageBox::Ok)->click();
+    });
+    MsgBox(QStringLiteral("Pas de base de donnée!"));
+    EXPECT_EQ(pendant, Qt::ArrowCursor);
+    ASSERT_NE(QGuiApplication::overrideCursor(), nullptr);
+    EXPECT_EQ(QGuiApplication::overrideCursor()->shape(), Qt::WaitCursor) << "the hourglass comes back";
+    QGuiApplication::restoreOverrideCursor();
+    EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
+
+    // Without the hourglass nothing is pushed.
+    cliquerDansLaBoite(QMessageBox::Ok);
+    MsgBox(QStringLiteral("?"));
+    EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
+    installerServiceDialogue(nullptr);
+}
+
 TEST(ServiceDialogueWidgets, MotifsSansEgardALaCasse) {
     EXPECT_EQ(ServiceDialogueWidgets::motifSansCasse(QStringLiteral("*.JPG")),
               QStringLiteral("*.[jJ][pP][gG]"));
