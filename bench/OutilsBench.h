@@ -3,6 +3,7 @@
 // Shared by the benchmarks: timing and the test server of DORVANE_TEST_PG.
 
 #include "db/Connexion.h"
+#include "db/Schema.h"
 
 #include <QElapsedTimer>
 #include <QHash>
@@ -38,4 +39,20 @@ inline bool serveurBench(ParametresConnexion* admin) {
     admin->motDePasse = v.value(QStringLiteral("password"));
     admin->base = v.value(QStringLiteral("dbname"), QStringLiteral("postgres"));
     return true;
+}
+
+// A new embedded database "BENCH" in `dossier` with the schema, filled by `remplir(Connexion&)`; returns the
+// parameters that reopen it.
+template <typename F> ParametresConnexion creerBaseBench(const QString& dossier, F&& remplir) {
+    ParametresConnexion p;
+    p.dossier = dossier;
+    p.base = QStringLiteral("BENCH");
+    p.creer = true;
+    {
+        Connexion c(p);
+        Schema::creerBasePrincipale(c);
+        remplir(c);
+    }
+    p.creer = false;
+    return p;
 }

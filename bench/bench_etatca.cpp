@@ -118,18 +118,9 @@ int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     try {
         QTemporaryDir dossier;
-        ParametresConnexion p;
-        p.dossier = dossier.path();
-        p.base = QStringLiteral("BENCH");
-        p.creer = true;
-        {
-            Connexion c(p);
-            Schema::creerBasePrincipale(c);
-            remplir(c);
-        }
+        ParametresConnexion p = creerBaseBench(dossier.path(), remplir);
         const QString copie = QDir(dossier.path()).filePath(QStringLiteral("copie.db"));
         QFile::copy(Connexion::cheminFichier(p.dossier, p.base), copie);
-        p.creer = false;
         Connexion c(p);
         qint64 lignes = 0;
         const double routine = tempsRoutine(c, &lignes);

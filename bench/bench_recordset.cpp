@@ -110,16 +110,7 @@ int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     try {
         QTemporaryDir dossier;
-        ParametresConnexion p;
-        p.dossier = dossier.path();
-        p.base = QStringLiteral("BENCH");
-        p.creer = true;
-        {
-            Connexion c(p);
-            Schema::creerBasePrincipale(c);
-            remplir(c);
-        }
-        p.creer = false;
+        ParametresConnexion p = creerBaseBench(dossier.path(), remplir);
         {
             Connexion c(p);
             mesurer("SQLite", c);

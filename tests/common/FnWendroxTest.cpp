@@ -17,13 +17,7 @@ using namespace FnWendrox;
 namespace {
 
 QString ecrireIniTemp(const QTemporaryDir& dir, const QByteArray& octets) {
-    const QString chemin = dir.filePath(QStringLiteral("automat.ini"));
-    QFile f(chemin);
-    f.open(QIODevice::WriteOnly | QIODevice::Truncate);
-    f.write(octets);
-    f.close();
-    IniFile::oublierCache(chemin);
-    return chemin;
+    return ecrireFichierTest(dir.filePath(QStringLiteral("automat.ini")), octets);
 }
 
 QByteArray octetsDe(const QString& chemin) {

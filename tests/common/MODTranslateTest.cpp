@@ -8,6 +8,7 @@
 #include <QSet>
 #include <QStringDecoder>
 #include <QTemporaryDir>
+#include "DossierProgrammeTemp.h"
 #include <gtest/gtest.h>
 
 using namespace MODTranslate;
@@ -22,15 +23,7 @@ protected:
     }
     void TearDown() override { reinitialiserEtatGlobal(); }
 
-    QString ecrire(const QString& nom, const QByteArray& octets) {
-        const QString chemin = m_dir.filePath(nom);
-        QFile f(chemin);
-        EXPECT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(octets);
-        f.close();
-        IniFile::oublierCache(chemin);
-        return chemin;
-    }
+    QString ecrire(const QString& nom, const QByteArray& octets) { return ecrireFichierTest(m_dir.filePath(nom), octets); }
 
     QTemporaryDir m_dir;
 };

@@ -59,11 +59,17 @@ void DossierProgrammeTemp::ecrireIni(const QString& section, const QString& cle,
     IniFile::ecrire(cheminIni(), section, cle, valeur);
 }
 
-void DossierProgrammeTemp::ecrireFichier(const QString& nom, const QByteArray& octets) const {
-    QFile f(fichier(nom));
+QString ecrireFichierTest(const QString& chemin, const QByteArray& octets) {
+    QFile f(chemin);
     if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate) || f.write(octets) != octets.size())
-        ADD_FAILURE() << "cannot write " << f.fileName().toStdString();
-    IniFile::oublierCache(f.fileName());
+        ADD_FAILURE() << "cannot write " << chemin.toStdString();
+    f.close();
+    IniFile::oublierCache(chemin);
+    return chemin;
+}
+
+void DossierProgrammeTemp::ecrireFichier(const QString& nom, const QByteArray& octets) const {
+    ecrireFichierTest(fichier(nom), octets);
 }
 
 QStringList DossierProgrammeTemp::lignesJournal() const {

@@ -7,6 +7,9 @@
 // A temporary program folder laid out by the setup routine (settings at their defaults, language files,
 // icons, the error log, and whatever the setup creates besides). While it lives, DORVANE_HOME and
 // Global().CheminIni point at it; both come back at destruction.
+// Writes a file for a test (replacing it) and drops it from the INI cache; returns its path.
+QString ecrireFichierTest(const QString& chemin, const QByteArray& octets);
+
 class DossierProgrammeTemp {
 public:
     struct Options {

@@ -13,6 +13,7 @@
 #include <QStandardItemModel>
 #include <QTableView>
 #include <QTemporaryDir>
+#include "DossierProgrammeTemp.h"
 #include <gtest/gtest.h>
 
 namespace {
@@ -61,15 +62,7 @@ protected:
     }
     void TearDown() override { reinitialiserEtatGlobal(); }
 
-    QString fichier(const QString& nom, const QByteArray& octets) {
-        const QString chemin = dir.filePath(nom);
-        QFile f(chemin);
-        EXPECT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(octets);
-        f.close();
-        IniFile::oublierCache(chemin);
-        return chemin;
-    }
+    QString fichier(const QString& nom, const QByteArray& octets) { return ecrireFichierTest(dir.filePath(nom), octets); }
 
     QTemporaryDir dir;
     QWidget forme;
