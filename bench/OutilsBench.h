@@ -5,6 +5,7 @@
 #include "db/Connexion.h"
 #include "db/Schema.h"
 
+#include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QHash>
 #include <QString>
@@ -55,4 +56,27 @@ template <typename F> ParametresConnexion creerBaseBench(const QString& dossier,
     }
     p.creer = false;
     return p;
+}
+
+// With DORVANE_TEST_PG set: a new PostgreSQL database with the schema, filled by `remplir(Connexion&)`,
+// handed to `mesurer(Connexion&, name)`, then dropped. Nothing when the variable is unset.
+template <typename F, typename G> void surServeurBench(const QString& prefixe, F&& remplir, G&& mesurer) {
+    ParametresConnexion admin;
+    if (!serveurBench(&admin))
+        return;
+    const QString nom = QStringLiteral("%1_%2").arg(prefixe).arg(QCoreApplication::applicationPid());
+    {
+        Connexion a(admin);
+        a.executer(QStringLiteral("CREATE DATABASE \"%1\"").arg(nom));
+    }
+    {
+        ParametresConnexion b = admin;
+        b.base = nom;
+        Connexion c(b);
+        Schema::creerBasePrincipale(c);
+        remplir(c);
+        mesurer(c, nom);
+    }
+    Connexion a(admin);
+    a.executer(QStringLiteral("DROP DATABASE IF EXISTS \"%1\" WITH (FORCE)").arg(nom));
 }

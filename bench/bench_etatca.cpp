@@ -127,32 +127,17 @@ int main(int argc, char** argv) {
         const double shell = tempsProcessus(QStringLiteral("sqlite3"), {copie}, scriptShell().toUtf8());
         afficher("SQLite", routine, shell, "sqlite3 shell", lignes);
 
-        ParametresConnexion admin;
-        if (serveurBench(&admin)) {
-            const QString nom = QStringLiteral("bench_etatca_%1").arg(QCoreApplication::applicationPid());
-            {
-                Connexion a(admin);
-                a.executer(QStringLiteral("CREATE DATABASE \"%1\"").arg(nom));
-            }
-            {
-                ParametresConnexion b = admin;
-                b.base = nom;
-                Connexion cp(b);
-                Schema::creerBasePrincipale(cp);
-                remplir(cp);
-                const double routinePg = tempsRoutine(cp, &lignes);
-                const QString conn = QString::fromUtf8(qgetenv("DORVANE_TEST_PG")).replace(
-                                         QRegularExpression(QStringLiteral("dbname=\\S+")), QString()) +
-                                     QStringLiteral(" dbname=") + nom;
-                const double psql = tempsProcessus(
-                    QStringLiteral("psql"),
-                    {QStringLiteral("-q"), QStringLiteral("-v"), QStringLiteral("ON_ERROR_STOP=1"), conn},
-                    scriptShell().toUtf8());
-                afficher("PostgreSQL", routinePg, psql, "psql", lignes);
-            }
-            Connexion a(admin);
-            a.executer(QStringLiteral("DROP DATABASE IF EXISTS \"%1\" WITH (FORCE)").arg(nom));
-        }
+        surServeurBench(QStringLiteral("bench_etatca"), remplir, [&](Connexion& cp, const QString& nom) {
+            const double routinePg = tempsRoutine(cp, &lignes);
+            const QString conn = QString::fromUtf8(qgetenv("DORVANE_TEST_PG"))
+                                     .replace(QRegularExpression(QStringLiteral("dbname=\\S+")), QString()) +
+                                 QStringLiteral(" dbname=") + nom;
+            const double psql = tempsProcessus(
+                QStringLiteral("psql"),
+                {QStringLiteral("-q"), QStringLiteral("-v"), QStringLiteral("ON_ERROR_STOP=1"), conn},
+                scriptShell().toUtf8());
+            afficher("PostgreSQL", routinePg, psql, "psql", lignes);
+        });
     } catch (const ErreurExecution& e) {
         std::fprintf(stderr, "Échec : %s\n", qPrintable(e.description()));
         return 1;

@@ -115,24 +115,8 @@ int main(int argc, char** argv) {
             Connexion c(p);
             mesurer("SQLite", c);
         }
-        ParametresConnexion admin;
-        if (serveurBench(&admin)) {
-            const QString nom = QStringLiteral("bench_recordset_%1").arg(QCoreApplication::applicationPid());
-            {
-                Connexion a(admin);
-                a.executer(QStringLiteral("CREATE DATABASE \"%1\"").arg(nom));
-            }
-            {
-                ParametresConnexion b = admin;
-                b.base = nom;
-                Connexion c(b);
-                Schema::creerBasePrincipale(c);
-                remplir(c);
-                mesurer("PostgreSQL", c);
-            }
-            Connexion a(admin);
-            a.executer(QStringLiteral("DROP DATABASE IF EXISTS \"%1\" WITH (FORCE)").arg(nom));
-        }
+        surServeurBench(QStringLiteral("bench_recordset"), remplir,
+                        [](Connexion& c, const QString&) { mesurer("PostgreSQL", c); });
     } catch (const ErreurExecution& e) {
         std::fprintf(stderr, "Échec : %s\n", qPrintable(e.description()));
         return 1;
