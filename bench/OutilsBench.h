@@ -12,6 +12,12 @@
 #include <algorithm>
 #include <vector>
 
+// The median of measured times.
+inline double mediane(std::vector<double> v) {
+    std::sort(v.begin(), v.end());
+    return v[v.size() / 2];
+}
+
 // The median of `fois` runs of f, in milliseconds.
 template <typename F> double medianeMs(int fois, F&& f) {
     std::vector<double> t;
@@ -21,8 +27,7 @@ template <typename F> double medianeMs(int fois, F&& f) {
         f();
         t.push_back(chrono.nsecsElapsed() / 1e6);
     }
-    std::sort(t.begin(), t.end());
-    return t[t.size() / 2];
+    return mediane(std::move(t));
 }
 
 // The PostgreSQL server of DORVANE_TEST_PG ("host=... port=... user=... dbname=...") as connection

@@ -63,11 +63,6 @@ void remplir(Connexion& c) {
         c.executer(QStringLiteral("ANALYZE"));
 }
 
-double mediane(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-}
-
 // The routine's SQL with the bounds written in, for the shells (our own constant dates, no typed text).
 QString scriptShell() {
     QString sql = Routines::sqlEtatCA();

@@ -55,11 +55,6 @@ void remplir(Connexion& c) {
     c.executer(c.estSQLite() ? QStringLiteral("PRAGMA wal_checkpoint(TRUNCATE)") : QStringLiteral("ANALYZE"));
 }
 
-double mediane(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-}
-
 void mesurer(const char* moteur, Connexion& c) {
     std::vector<double> nu, rs, find, tri;
     int lignes = 0;
