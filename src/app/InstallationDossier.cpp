@@ -1,5 +1,7 @@
 #include "app/InstallationDossier.h"
 
+#include "common/FnWendrox.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QDirIterator>
@@ -41,13 +43,32 @@ QByteArray contenu(const QString& chemin, bool* ok) {
     return *ok ? f.readAll() : QByteArray();
 }
 
+// The file `nom` of the folder, found as the program finds it (FnWendrox::FichierExistant: whatever its
+// case), in `existant` ("" when there is none). False with a message when a folder holds the name: the
+// program could not use the file, so the lay-out must not say it is ready.
+bool fichierDuDossier(const QDir& dossier, const QString& nom, QString* existant, QString* erreur) {
+    *existant = FnWendrox::FichierExistant(dossier.path(), nom);
+    if (existant->isEmpty()) {
+        const QString autre = nomExistant(dossier, nom);
+        if (!autre.isEmpty()) {
+            poserErreur(
+                erreur,
+                QStringLiteral("Un dossier porte le nom du fichier : %1").arg(dossier.filePath(autre)));
+            return false;
+        }
+    }
+    return true;
+}
+
 // Copies `source` to `cible`; when `rafraichir`, an existing different file is replaced.
 bool copierFichier(const QString& source, const QDir& dossierCible, const QString& nom, bool rafraichir,
                    QString* erreur) {
-    const QString existant = nomExistant(dossierCible, nom);
-    const QString cible = dossierCible.filePath(existant.isEmpty() ? nom : existant);
+    QString existant;
+    if (!fichierDuDossier(dossierCible, nom, &existant, erreur))
+        return false;
     if (!existant.isEmpty() && !rafraichir)
         return true;
+    const QString cible = existant.isEmpty() ? dossierCible.filePath(nom) : existant;
     bool ok = false;
     const QByteArray octets = contenu(source, &ok);
     if (!ok) {
@@ -55,10 +76,6 @@ bool copierFichier(const QString& source, const QDir& dossierCible, const QStrin
         return false;
     }
     if (!existant.isEmpty()) {
-        if (!QFileInfo(cible).isFile()) {
-            poserErreur(erreur, QStringLiteral("Un dossier porte le nom du fichier : %1").arg(cible));
-            return false;
-        }
         bool lu = false;
         if (contenu(cible, &lu) == octets && lu)
             return true;
@@ -114,8 +131,12 @@ QString dossierRessources(const QString& compile) {
 }
 
 bool creerJournalErreurs(const QString& chemin, QString* erreur) {
-    if (QFileInfo::exists(chemin))
+    if (QFileInfo(chemin).isFile())
         return true;
+    if (QFileInfo::exists(chemin)) {
+        poserErreur(erreur, QStringLiteral("Un dossier porte le nom du fichier : %1").arg(chemin));
+        return false;
+    }
     static int compteur = 0;
     const QString nom = QStringLiteral("dorvane-setup-journal-%1").arg(++compteur);
     bool ok = false;
@@ -184,8 +205,9 @@ bool installerDossierProgramme(const QString& dossier, const QString& ressources
         }
     }
 
-    const QString journal = nomExistant(cible, QStringLiteral("MAINTEN.MDB"));
-    if (journal.isEmpty() && !creerJournalErreurs(cible.filePath(QStringLiteral("MAINTEN.MDB")), erreur))
+    QString journal;
+    if (!fichierDuDossier(cible, QStringLiteral("MAINTEN.MDB"), &journal, erreur) ||
+        (journal.isEmpty() && !creerJournalErreurs(cible.filePath(QStringLiteral("MAINTEN.MDB")), erreur)))
         return false;
 
     for (const EtapeInstallation& etape : etapes())

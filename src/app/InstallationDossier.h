@@ -21,5 +21,5 @@ using EtapeInstallation = std::function<bool(const QString& dossier, QString* er
 void ajouterEtapeInstallation(EtapeInstallation etape);
 
 // Lays out `dossier` from `ressources`; false with a message in `erreur` when something could not be
-// written.
+// written, or when a folder stands where a file of the program folder should be.
 bool installerDossierProgramme(const QString& dossier, const QString& ressources, QString* erreur = nullptr);

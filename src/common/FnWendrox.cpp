@@ -118,6 +118,11 @@ QString FichierExistant(const QString& dossier, const QString& fichier) {
     return QString();
 }
 
+QString CheminDansDossier(const QString& dossier, const QString& fichier) {
+    const QString trouve = FichierExistant(dossier, fichier);
+    return trouve.isEmpty() ? QDir(dossier).filePath(fichier) : trouve;
+}
+
 bool DossierAccessibleEnEcriture(const QString& dossier) {
     if (!QFileInfo(dossier).isDir())
         return false;

@@ -26,6 +26,11 @@ bool FichierExiste(const QString& dossier, const QString& fichier);
 // The path of that file as FichierExiste finds it, in its real spelling (the exact name first); "" when
 // there is none.
 QString FichierExistant(const QString& dossier, const QString& fichier);
+// The file of that name in the folder as FichierExistant finds it, else the path under the name as given
+// (reading it gives the defaults, a write creates it). Every reader and writer of the program folder's
+// settings finds "automat.ini" through it, so that a folder copied from Windows with "AUTOMAT.INI" is
+// read the same by the setup and by the program.
+QString CheminDansDossier(const QString& dossier, const QString& fichier);
 // Creates, appends to and deletes "test.tst" in the folder.
 bool DossierAccessibleEnEcriture(const QString& dossier);
 // The part after the last "/", "\" or ":"; the whole text when there is none.

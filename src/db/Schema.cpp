@@ -5,12 +5,15 @@
 #include "common/EtatGlobal.h"
 #include "common/FnWendrox.h"
 #include "db/Connexion.h"
+#include "db/EtapesSchema.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <algorithm>
+#include <mutex>
+#include <optional>
 #include <vector>
 
 namespace Schema {
@@ -151,9 +154,24 @@ QString ddl(const QString& neutre, bool sqlite) {
     return QStringLiteral("CREATE TABLE ") + r;
 }
 
+// PostgreSQL advisory lock taken while the table of our number is made (any fixed key of ours).
+constexpr qint64 VerrouCreationNumero = 0x446f7276616e65; // "Dorvane"
+
+// Every thread that brings a database up to date reads the steps: always under this lock.
+std::mutex& verrouEtapes() {
+    static std::mutex m;
+    return m;
+}
+
 std::vector<Etape>& etapes() {
     static std::vector<Etape> liste;
     return liste;
+}
+
+// The program's own steps, registered once, before the steps are first counted or run.
+void chargerEtapesProgramme() {
+    static std::once_flag fait;
+    std::call_once(fait, [] { enregistrerEtapesSchema(); });
 }
 
 void executerTout(Connexion& c, const QStringList& instructions) {
@@ -164,6 +182,8 @@ void executerTout(Connexion& c, const QStringList& instructions) {
 } // namespace
 
 int versionCourante() {
+    chargerEtapesProgramme();
+    const std::lock_guard verrou(verrouEtapes());
     int v = 1;
     for (const Etape& e : etapes())
         v = std::max(v, e.version);
@@ -215,10 +235,24 @@ void creerBaseDroits(Connexion& c) {
 }
 
 void enregistrerEtape(int version, std::function<void(Connexion&)> appliquer) {
+    const std::lock_guard verrou(verrouEtapes());
     auto& liste = etapes();
+    // A database takes the first step of a number and would never run a second one of the same number.
+    if (version <= 1 ||
+        std::any_of(liste.begin(), liste.end(), [&](const Etape& e) { return e.version == version; }))
+        qFatal("Dorvane: schema step %d is registered twice, or does not follow the creation (version 1)",
+               version);
     liste.push_back({version, std::move(appliquer)});
     std::stable_sort(liste.begin(), liste.end(),
                      [](const Etape& a, const Etape& b) { return a.version < b.version; });
+}
+
+void retirerEtape(int version) {
+    const std::lock_guard verrou(verrouEtapes());
+    auto& liste = etapes();
+    liste.erase(
+        std::remove_if(liste.begin(), liste.end(), [&](const Etape& e) { return e.version == version; }),
+        liste.end());
 }
 
 int versionBase(Connexion& c) {
@@ -231,10 +265,15 @@ int versionBase(Connexion& c) {
 }
 
 int mettreAJour(Connexion& c) {
+    chargerEtapesProgramme();
     {
         // A database brought from elsewhere (a converted server database) has the tables of the first
         // layout but not our number: it starts at version 1.
         TransactionEcriture t(c);
+        // Two workstations may find the table missing at once: on PostgreSQL nothing holds a table that
+        // does not exist yet, so a lock of our own does (SQLite's BEGIN IMMEDIATE holds the file).
+        if (!c.estSQLite())
+            c.executer(QStringLiteral("SELECT pg_advisory_xact_lock(%1)").arg(VerrouCreationNumero));
         const QString existe =
             c.estSQLite()
                 ? QStringLiteral(
@@ -251,10 +290,16 @@ int mettreAJour(Connexion& c) {
         c.verrouillerTable(QStringLiteral("SchemaDorvane"));
         const int actuelle = static_cast<int>(
             c.valeurUnique(QStringLiteral("SELECT MAX(Version) FROM SchemaDorvane")).toLongLong());
-        const auto& liste = etapes();
-        const auto suivante =
-            std::find_if(liste.begin(), liste.end(), [&](const Etape& e) { return e.version > actuelle; });
-        if (suivante == liste.end()) {
+        std::optional<Etape> suivante;
+        {
+            const std::lock_guard verrou(verrouEtapes());
+            const auto& liste = etapes();
+            const auto it = std::find_if(liste.begin(), liste.end(),
+                                         [&](const Etape& e) { return e.version > actuelle; });
+            if (it != liste.end())
+                suivante = *it;
+        }
+        if (!suivante) {
             t.valider();
             return actuelle;
         }
@@ -342,12 +387,32 @@ bool creerBaseServeur(const ParametresConnexion& serveur, const QString& base, b
 } // namespace
 
 bool creerBasesDossierProgramme(const QString& dossier, QString* erreur) {
-    const QString ini = QDir(dossier).filePath(QStringLiteral("automat.ini"));
+    // Found as the program finds it, whatever its case ("AUTOMAT.INI" in a folder copied from Windows).
+    const QString ini = FnWendrox::CheminDansDossier(dossier, QStringLiteral("automat.ini"));
     QString nom = FnWendrox::LireIniString(ini, QStringLiteral("Base de donnée"), QStringLiteral("Nom"),
                                            QStringLiteral("VEZ"));
     if (nom.isEmpty())
         nom = QStringLiteral("VEZ");
+    // "Nom" names the file "<Nom>.db" of this folder: a path, ".." or a character that no file name holds
+    // would put the database elsewhere, or nowhere.
+    static const QRegularExpression interdit(QStringLiteral("[/\\\\<>:\"|?*\\x00-\\x1F\\x7F]|\\.\\."));
+    if (nom.contains(interdit)) {
+        if (erreur)
+            *erreur = QStringLiteral("Nom de base invalide dans %1 : \"%2\" (un nom de fichier, sans \"/\", "
+                                     "\"\\\", \"..\", < > : \" | ? *)")
+                          .arg(ini, nom);
+        return false;
+    }
     const QString droits = Global().NomBaseDroits;
+    // A folder where a database file should be: the program could not open it.
+    for (const QString& base : {nom, droits}) {
+        const QFileInfo fichier(Connexion::cheminFichier(dossier, base));
+        if (fichier.exists() && !fichier.isFile()) {
+            if (erreur)
+                *erreur = QStringLiteral("Un dossier porte le nom de la base : %1").arg(fichier.filePath());
+            return false;
+        }
+    }
     if (!creerFichier(dossier, nom, true, erreur) || !creerFichier(dossier, droits, false, erreur))
         return false;
     const QString serveur =

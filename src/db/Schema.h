@@ -22,8 +22,12 @@ struct Etape {
     int version;
     std::function<void(Connexion&)> appliquer;
 };
-// Adds a step (later subsystems add their work tables this way). Steps are applied in version order.
+// Adds a step. The program's steps are all registered in enregistrerEtapesSchema() (EtapesSchema.cpp);
+// tests add their own and take them out again with retirerEtape. Steps are applied in version order; a
+// number registered twice, or not above 1, stops the program (one of the two would never run).
 void enregistrerEtape(int version, std::function<void(Connexion&)> appliquer);
+// Forgets the step of that number (nothing when there is none).
+void retirerEtape(int version);
 
 // Runs the pending steps, each in one transaction that first holds SchemaDorvane and re-reads Version,
 // so that two workstations starting together never run a step twice. Returns the version reached.

@@ -1,5 +1,6 @@
 #include "app/InstallationDossier.h"
 #include "common/IniFile.h"
+#include "db/Schema.h"
 
 #include <QDir>
 #include <QFile>
@@ -154,4 +155,52 @@ TEST(InstallationDossier, RessourcesLivreesCompletes) {
               QStringLiteral("NON"));
     EXPECT_EQ(ini.cles(QStringLiteral("Email")).size(), 51 + 6);
     EXPECT_EQ(ini.valeur(QStringLiteral("SAP"), QStringLiteral("Port")), QStringLiteral("51000"));
+}
+
+// The lay-out as dorvane-setup runs it: the files, then the databases the settings name.
+static bool installerAvecBases(const QString& dossier, const QString& ressources, QString* erreur) {
+    return installerDossierProgramme(dossier, ressources, erreur) &&
+           creerBasesDossierProgramme(dossier, erreur);
+}
+
+TEST(InstallationDossier, ReglagesEnMajusculesLusParLaCreationDesBases) {
+    Ressources r;
+    QTemporaryDir cible;
+    ecrire(cible.filePath(QStringLiteral("AUTOMAT.INI")), "[Base de donn\xE9\x65]\r\nNom=ACME\r\n");
+    QString erreur;
+    ASSERT_TRUE(installerAvecBases(cible.path(), r.dir.path(), &erreur)) << erreur.toStdString();
+    EXPECT_TRUE(QFileInfo(cible.filePath(QStringLiteral("ACME.db"))).isFile());
+    EXPECT_FALSE(QFileInfo::exists(cible.filePath(QStringLiteral("VEZ.db"))));
+    EXPECT_FALSE(QFileInfo::exists(cible.filePath(QStringLiteral("automat.ini"))));
+}
+
+TEST(InstallationDossier, DossierALaPlaceDUnFichierEtNomDeBaseRefuses) {
+    Ressources r;
+    QString erreur;
+    for (const QString& nom : {QStringLiteral("automat.ini"), QStringLiteral("VEZ.db"),
+                               QStringLiteral("Mainten.mdb"), QStringLiteral("gestionnaire.db")}) {
+        QTemporaryDir cible;
+        QDir(cible.path()).mkdir(nom);
+        erreur.clear();
+        EXPECT_FALSE(installerAvecBases(cible.path(), r.dir.path(), &erreur)) << nom.toStdString();
+        EXPECT_TRUE(erreur.contains(nom)) << erreur.toStdString();
+        EXPECT_FALSE(QFileInfo::exists(cible.filePath(QStringLiteral("VEZ.db"))) &&
+                     nom != QStringLiteral("VEZ.db"));
+    }
+
+    // "Nom" names a file of the program folder, nothing else.
+    QTemporaryDir parent;
+    const QString home = parent.filePath(QStringLiteral("home"));
+    for (const QString& nom : {QStringLiteral("../dehors"), QStringLiteral("a/b"), QStringLiteral("a\\b"),
+                               QStringLiteral(".."), QStringLiteral("x:y"), QStringLiteral("a\tb")}) {
+        const QString ini = QDir(home).filePath(QStringLiteral("automat.ini"));
+        ecrire(ini, "[Base de donn\xC3\xA9\x65]\nNom=" + nom.toUtf8() + "\n");
+        IniFile::oublierCache(ini);
+        erreur.clear();
+        EXPECT_FALSE(installerAvecBases(home, r.dir.path(), &erreur)) << nom.toStdString();
+        EXPECT_TRUE(erreur.contains(nom)) << erreur.toStdString();
+    }
+    EXPECT_EQ(QDir(parent.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
+              QStringList{QStringLiteral("home")});
+    EXPECT_TRUE(QDir(home).entryList({QStringLiteral("*.db")}, QDir::AllEntries).isEmpty());
 }

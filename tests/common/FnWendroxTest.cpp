@@ -140,6 +140,14 @@ TEST(Fichiers, ExistenceSansEgardALaCasse) {
               dir.filePath(QStringLiteral("photo.jpg")));
     EXPECT_TRUE(QFile::exists(FichierExistant(dir.path(), QStringLiteral("Photo.Jpg"))));
     EXPECT_EQ(FichierExistant(dir.path(), QStringLiteral("sous")), QString());
+
+    // The settings file of a folder copied from Windows; where there is none, the name as given.
+    QFile(dir.filePath(QStringLiteral("AUTOMAT.INI"))).open(QIODevice::WriteOnly);
+    EXPECT_EQ(CheminDansDossier(dir.path(), QStringLiteral("automat.ini")),
+              dir.filePath(QStringLiteral("AUTOMAT.INI")));
+    EXPECT_EQ(CheminDansDossier(dir.path(), QStringLiteral("automat1.ini")),
+              dir.filePath(QStringLiteral("automat1.ini")));
+    EXPECT_EQ(CheminDansDossier(dir.path(), QStringLiteral("SOUS")), dir.filePath(QStringLiteral("SOUS")));
 }
 
 TEST(Fichiers, DossierAccessibleEnEcriture) {

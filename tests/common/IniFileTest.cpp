@@ -170,3 +170,69 @@ TEST(IniFile, CacheSuitLesChangementsDuFichier) {
     QFile::remove(chemin);
     EXPECT_FALSE(IniFile::enCache(chemin)->valide());
 }
+
+TEST(IniFile, FinsDeLigneCrSeulesLuesEtGardees) {
+    // Lone CR (old Mac editors), LF and CR LF, even mixed in one file.
+    const IniFile ini = IniFile::depuisOctets("[S]\rA=1\rB=2\r[T]\nC=3\r\nD=4");
+    EXPECT_EQ(ini.valeur(QStringLiteral("S"), QStringLiteral("A")), QStringLiteral("1"));
+    EXPECT_EQ(ini.valeur(QStringLiteral("S"), QStringLiteral("B")), QStringLiteral("2"));
+    EXPECT_EQ(ini.valeur(QStringLiteral("T"), QStringLiteral("C")), QStringLiteral("3"));
+    EXPECT_EQ(ini.valeur(QStringLiteral("T"), QStringLiteral("D")), QStringLiteral("4"));
+
+    QTemporaryDir dir;
+    const QString chemin = dir.filePath(QStringLiteral("a.ini"));
+    ecrireOctets(chemin, "[S]\rA=1\rB=2\r");
+    IniFile::ecrire(chemin, QStringLiteral("S"), QStringLiteral("A"), QStringLiteral("9"));
+    IniFile::ecrire(chemin, QStringLiteral("S"), QStringLiteral("C"), QStringLiteral("3"));
+    IniFile::ecrire(chemin, QStringLiteral("U"), QStringLiteral("K"), QStringLiteral("v"));
+    EXPECT_EQ(lireOctets(chemin), QByteArray("[S]\rA=9\rB=2\rC=3\r[U]\rK=v\r"));
+    ecrireOctets(chemin, "[S]\rA=1");
+    IniFile::ecrire(chemin, QStringLiteral("U"), QStringLiteral("K"), QStringLiteral("v"));
+    EXPECT_EQ(lireOctets(chemin), QByteArray("[S]\rA=1\r[U]\rK=v\r"));
+}
+
+TEST(IniFile, EcritureDansLEncodageDuFichier) {
+    QTemporaryDir dir;
+    // A Windows-1252 file stays single-byte: "Zürich" is Z FC r i c h.
+    const QString ancien = dir.filePath(QStringLiteral("automat.ini"));
+    ecrireOctets(ancien, "[Soci\xE9t\xE9]\r\nVille=Paris\r\n");
+    IniFile::ecrire(ancien, QStringLiteral("Société"), QStringLiteral("Ville"), QStringLiteral("Zürich"));
+    IniFile::ecrire(ancien, QStringLiteral("Société"), QStringLiteral("Clé"), QStringLiteral("été"));
+    IniFile::ecrire(ancien, QStringLiteral("Données"), QStringLiteral("K"), QStringLiteral("ü"));
+    EXPECT_EQ(lireOctets(ancien),
+              QByteArray(
+                  "[Soci\xE9t\xE9]\r\nVille=Z\xFCrich\r\nCl\xE9=\xE9t\xE9\r\n[Donn\xE9\x65s]\r\nK=\xFC\r\n"));
+    // Text the code page cannot hold goes in UTF-8, which the reader takes line by line.
+    IniFile::ecrire(ancien, QStringLiteral("Société"), QStringLiteral("Ville"), QStringLiteral("Łódź"));
+    EXPECT_EQ(IniFile::lire(ancien).valeur(QStringLiteral("Société"), QStringLiteral("Ville")),
+              QStringLiteral("Łódź"));
+    EXPECT_EQ(IniFile::lire(ancien).valeur(QStringLiteral("Société"), QStringLiteral("Clé")),
+              QStringLiteral("été"));
+
+    // A UTF-8 file, and a plain ASCII one, take UTF-8.
+    const QString utf8 = dir.filePath(QStringLiteral("utf8.ini"));
+    ecrireOctets(utf8, "[S]\nNom=Soci\xC3\xA9t\xC3\xA9\n");
+    IniFile::ecrire(utf8, QStringLiteral("S"), QStringLiteral("Ville"), QStringLiteral("Zürich"));
+    EXPECT_EQ(lireOctets(utf8), QByteArray("[S]\nNom=Soci\xC3\xA9t\xC3\xA9\nVille=Z\xC3\xBCrich\n"));
+    const QString ascii = dir.filePath(QStringLiteral("ascii.ini"));
+    ecrireOctets(ascii, "[S]\nNom=VEZ\n");
+    IniFile::ecrire(ascii, QStringLiteral("S"), QStringLiteral("Nom"), QStringLiteral("é"));
+    EXPECT_EQ(lireOctets(ascii), QByteArray("[S]\nNom=\xC3\xA9\n"));
+}
+
+TEST(IniFile, DoublonsEtSectionsRepetees) {
+    // A section written twice is one section; the first line of a key wins wherever it stands, and
+    // names match through case and encoding ("CLÉ" in Windows-1252, "clé" in UTF-8).
+    const IniFile ini = IniFile::depuisOctets("k=avant\n[A]\nk=1\nCL\xC9=a\n[B]\nk=2\n[a]\nK=3\nj=4\n"
+                                              "cl\xC3\xA9=b\n[b]\nj=5\n");
+    EXPECT_EQ(ini.valeur(QStringLiteral("A"), QStringLiteral("k")), QStringLiteral("1"));
+    EXPECT_EQ(ini.valeur(QStringLiteral("a"), QStringLiteral("J")), QStringLiteral("4"));
+    EXPECT_EQ(ini.valeur(QStringLiteral("A"), QStringLiteral("Clé")), QStringLiteral("a"));
+    EXPECT_EQ(ini.valeur(QStringLiteral("B"), QStringLiteral("k")), QStringLiteral("2"));
+    EXPECT_EQ(ini.valeur(QStringLiteral("B"), QStringLiteral("j")), QStringLiteral("5"));
+    EXPECT_EQ(ini.sections(), (QStringList{QStringLiteral("A"), QStringLiteral("B")}));
+    EXPECT_EQ(ini.cles(QStringLiteral("a")),
+              (QStringList{QStringLiteral("k"), QStringLiteral("CLÉ"), QStringLiteral("j")}));
+    EXPECT_TRUE(ini.contientSection(QStringLiteral("b")));
+    EXPECT_FALSE(ini.contientSection(QStringLiteral("C")));
+}

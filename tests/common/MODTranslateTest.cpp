@@ -2,13 +2,13 @@
 #include "common/EtatGlobal.h"
 #include "common/IniFile.h"
 
+#include "DossierProgrammeTemp.h"
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QSet>
 #include <QStringDecoder>
 #include <QTemporaryDir>
-#include "DossierProgrammeTemp.h"
 #include <gtest/gtest.h>
 
 using namespace MODTranslate;
@@ -23,7 +23,9 @@ protected:
     }
     void TearDown() override { reinitialiserEtatGlobal(); }
 
-    QString ecrire(const QString& nom, const QByteArray& octets) { return ecrireFichierTest(m_dir.filePath(nom), octets); }
+    QString ecrire(const QString& nom, const QByteArray& octets) {
+        return ecrireFichierTest(m_dir.filePath(nom), octets);
+    }
 
     QTemporaryDir m_dir;
 };
@@ -114,6 +116,13 @@ TEST_F(MODTranslateTest, LireTraductionReadsThroughTheIniRules) {
     EXPECT_EQ(LireTraduction(vide, QStringLiteral("FrmStock"), QStringLiteral("Label1.Caption"), d), d);
     const QString binaire = ecrire(QStringLiteral("binaire.lng"), QByteArray("\0\xff\xfe[\0]=\n\0", 9));
     EXPECT_EQ(LireTraduction(binaire, QStringLiteral("FrmStock"), QStringLiteral("Label1.Caption"), d), d);
+    // Lines ended by a lone CR are lines too.
+    const QString mac =
+        ecrire(QStringLiteral("deutch.lng"), "[FrmStock]\rLabel1.Caption=Artikel\rLabel2.Caption=Menge\r");
+    EXPECT_EQ(LireTraduction(mac, QStringLiteral("FrmStock"), QStringLiteral("Label1.Caption"), d),
+              QStringLiteral("Artikel"));
+    EXPECT_EQ(LireTraduction(mac, QStringLiteral("FrmStock"), QStringLiteral("Label2.Caption"), d),
+              QStringLiteral("Menge"));
 }
 
 TEST_F(MODTranslateTest, SingleByteLanguageFilesDecodeWithTheirCodePage) {

@@ -30,14 +30,14 @@ FrmChoixBD::FrmChoixBD(QWidget* parent) : FormBase(QStringLiteral("FrmChoixBD"),
 
 void FrmChoixBD::Form_Load() {
     for (int i = 0; i < CommandButtonDataBase.size(); ++i)
-        CommandButtonDataBase[i]->setText(FnWendrox::LireIniString(
-            Global().CheminIni, QStringLiteral("Base de donnée"), QStringLiteral("TextBD%1").arg(i),
-            QStringLiteral("--")));
+        CommandButtonDataBase[i]->setText(
+            FnWendrox::LireIniString(Global().CheminIni, QStringLiteral("Base de donnée"),
+                                     QStringLiteral("TextBD%1").arg(i), QStringLiteral("--")));
 }
 
 void FrmChoixBD::CommandButtonDataBase_Click(int Index) {
     if (Index > 0)
-        Global().CheminIni =
-            QDir(FnWendrox::CheminApplication()).filePath(QStringLiteral("automat%1.ini").arg(Index));
+        Global().CheminIni = FnWendrox::CheminDansDossier(FnWendrox::CheminApplication(),
+                                                          QStringLiteral("automat%1.ini").arg(Index));
     Unload();
 }
