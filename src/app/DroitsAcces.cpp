@@ -1,5 +1,7 @@
 #include "app/DroitsAcces.h"
 
+#include "app/MenuPrincipal.h"
+
 #include "common/ChaineConnexion.h"
 #include "common/ErreurExecution.h"
 #include "common/EtatGlobal.h"
@@ -19,21 +21,13 @@ constexpr qint64 UtilisationIncorrecteNull = 94;
 } // namespace
 
 const QList<ColonneDroit>& colonnesDroits() {
-    static const QList<ColonneDroit> colonnes = {
-        {QStringLiteral("Salarie"), QStringLiteral("CmdEmplacement")},
-        {QStringLiteral("ArticleEnStock"), QStringLiteral("CmdStock")},
-        {QStringLiteral("JournalConsomation"), QStringLiteral("CmdVente")},
-        {QStringLiteral("Report"), QStringLiteral("CmdReport")},
-        {QStringLiteral("BadgesMaintenances"), QStringLiteral("CmdBadgeMainten")},
-        {QStringLiteral("Machines"), QStringLiteral("CmdMachines")},
-        {QStringLiteral("Fournisseurs"), QStringLiteral("CmdFournissueur")},
-        {QStringLiteral("MouvementDeStock"), QStringLiteral("CmdMouvementStock")},
-        {QStringLiteral("Profils"), QStringLiteral("CmdProfile")},
-        {QStringLiteral("Familles"), QStringLiteral("CmdFamilles")},
-        {QStringLiteral("Tailles"), QStringLiteral("CmdTailles")},
-        {QStringLiteral("SitesEtServices"), QStringLiteral("CmdSites")},
-        {QStringLiteral("Comptoir"), QStringLiteral("CmdComptoir")},
-    };
+    static const QList<ColonneDroit> colonnes = [] {
+        QList<ColonneDroit> l;
+        for (const BoutonMenu& b : MenuPrincipal::boutons())
+            if (!b.colonneDroit.isEmpty())
+                l.append({b.colonneDroit, b.nom});
+        return l;
+    }();
     return colonnes;
 }
 

@@ -22,7 +22,9 @@ std::unique_ptr<QLockFile> nouveauVerrou(const QString& chemin) {
 InstanceUnique::InstanceUnique(const QString& chemin)
     : m_chemin(chemin.isEmpty() ? cheminParDefaut() : chemin) {}
 
-InstanceUnique::~InstanceUnique() { liberer(); }
+InstanceUnique::~InstanceUnique() {
+    liberer();
+}
 
 bool InstanceUnique::legendeMarqueInstance(const QString& legende) {
     return legende.contains(kMarque, Qt::CaseInsensitive);
@@ -38,7 +40,9 @@ QString InstanceUnique::dossierVerrou() {
     return dossier;
 }
 
-QString InstanceUnique::cheminParDefaut() { return QDir(dossierVerrou()).filePath(kNomFichier); }
+QString InstanceUnique::cheminParDefaut() {
+    return QDir(dossierVerrou()).filePath(kNomFichier);
+}
 
 bool InstanceUnique::autreCopieActive() const {
     if (m_verrou && m_verrou->isLocked())
@@ -61,7 +65,9 @@ bool InstanceUnique::prendre() {
     return false;
 }
 
-bool InstanceUnique::estPris() const { return m_verrou && m_verrou->isLocked(); }
+bool InstanceUnique::estPris() const {
+    return m_verrou && m_verrou->isLocked();
+}
 
 void InstanceUnique::liberer() {
     if (m_verrou) {

@@ -57,12 +57,14 @@ void SignalerErreur(const QString& procedure, const ErreurExecution& erreur) {
     EnregistrerErreur(procedure, erreur.texteJournal());
 }
 
+QString TexteJournal(const std::exception& erreur) {
+    if (const auto* e = dynamic_cast<const ErreurExecution*>(&erreur))
+        return e->texteJournal();
+    return QStringLiteral("N°: 0 ") + QString::fromUtf8(erreur.what());
+}
+
 void SignalerErreur(const QString& procedure, const std::exception& erreur) {
-    if (const auto* e = dynamic_cast<const ErreurExecution*>(&erreur)) {
-        SignalerErreur(procedure, *e);
-        return;
-    }
-    EnregistrerErreur(procedure, QStringLiteral("N°: 0 ") + QString::fromUtf8(erreur.what()));
+    EnregistrerErreur(procedure, TexteJournal(erreur));
 }
 
 void EnregistrerErreur(const QString& contexte, const QString& erreur) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <exception>
 
 class ErreurExecution;
 
@@ -12,6 +13,8 @@ namespace MajBase {
 void SignalerErreur(const QString& procedure, const ErreurExecution& erreur);
 // Logs a std::exception that is not one of ours (number 0... the description is what()).
 void SignalerErreur(const QString& procedure, const std::exception& erreur);
+// The log text of any exception: an ErreurExecution's own, else "N°: 0 " and what().
+QString TexteJournal(const std::exception& erreur);
 // Appends a row (DateErreur now, Contexte, Erreur).
 void EnregistrerErreur(const QString& contexte, const QString& erreur);
 

@@ -15,6 +15,7 @@ constexpr int AbortRetryIgnore = 2;
 constexpr int YesNoCancel = 3;
 constexpr int YesNo = 4;
 constexpr int RetryCancel = 5;
+constexpr int CancelTryContinue = 6; // Cancel, Try Again, Continue
 constexpr int Critique = 16;
 constexpr int Question = 32;
 constexpr int Exclamation = 48;
@@ -35,34 +36,50 @@ constexpr int Reessayer = 4;
 constexpr int Ignorer = 5;
 constexpr int Oui = 6;
 constexpr int Non = 7;
+constexpr int NouvelEssai = 10; // Try Again
+constexpr int Continuer = 11;
 } // namespace Reponse
 
 // The file-open request: every field the callers of the file dialogs pass in.
 struct DemandeOuvertureFichier {
-    QString FileName;         // initial file name
+    QString FileName; // initial file name
     QString FileTitle;
     bool FileMustExist = false;
     bool MultiSelect = false;
     bool ReadOnly = false;
     bool HideReadOnly = false;
-    QString Filter;           // "Description|pattern|Description|pattern" (":" also separates)
-    int FilterIndex = 1;      // 1-based; 0 or less means the first
+    QString Filter;      // "Description|pattern|Description|pattern" (":" also separates)
+    int FilterIndex = 1; // 1-based; 0 or less means the first
     QString InitDir;
     QString DlgTitle;
     QString DefaultExt;
-    qint64 Owner = -1;        // -1: no owner
+    qint64 Owner = -1; // -1: no owner
     qint32 Flags = 0;
-    bool Vignettes = false;   // list pictures as thumbnails
+    bool Vignettes = false; // list pictures as thumbnails
 };
 
 // What the dialog answered.
 struct ResultatOuvertureFichier {
-    bool Accepte = false;     // the user chose a file
-    QString FileName;         // full path
-    QString FileTitle;        // name without folder
-    bool ReadOnly = false;    // the read-only box was ticked
-    int FilterIndex = 1;      // 1-based index of the chosen filter
+    bool Accepte = false;  // the user chose a file
+    QString FileName;      // full path
+    QString FileTitle;     // name without folder
+    bool ReadOnly = false; // the read-only box was ticked
+    int FilterIndex = 1;   // 1-based index of the chosen filter
     qint32 Flags = 0;
+};
+
+// The save-file request of the exports.
+struct DemandeEnregistrementFichier {
+    QString DlgTitle;
+    QString Filter;   // as for opening: "Description|pattern|Description|pattern"
+    QString FileName; // the name proposed
+    QString InitDir;  // the folder shown first
+};
+
+// What the save dialog answered: the full path of the file to write, or cancelled.
+struct ResultatEnregistrementFichier {
+    bool Accepte = false;
+    QString FileName;
 };
 
 // A printer choice as plain data; the forms library turns it into a QPrinter.
@@ -86,6 +103,8 @@ public:
     // InputBox: Cancel gives "".
     virtual QString saisie(const QString& invite, const QString& titre, const QString& defaut) = 0;
     virtual ResultatOuvertureFichier ouvrirFichier(const DemandeOuvertureFichier& demande) = 0;
+    // Where to write an export; an existing file is written over only once the user has said so.
+    virtual ResultatEnregistrementFichier enregistrerFichier(const DemandeEnregistrementFichier& demande) = 0;
     virtual ResultatImprimante choisirImprimante() = 0;
 };
 

@@ -5,7 +5,8 @@
 namespace {
 
 TEST(VariantesClient, OrmaxSeulementAvecBrelaz) {
-    auto v = calculerVariantesClient(QStringLiteral("ormax sa"), QStringLiteral("Brelaz"), QStringLiteral("OUI"));
+    auto v =
+        calculerVariantesClient(QStringLiteral("ormax sa"), QStringLiteral("Brelaz"), QStringLiteral("OUI"));
     EXPECT_TRUE(v.ClientOrmax);
     EXPECT_FALSE(v.ImportSalarieVisible);
     EXPECT_FALSE(v.ClientTalmer);
@@ -16,7 +17,8 @@ TEST(VariantesClient, OrmaxSeulementAvecBrelaz) {
     EXPECT_FALSE(v.ImportSalarieVisible);
     v = calculerVariantesClient(QStringLiteral("ORMAX"), QStringLiteral("Lyon"), QStringLiteral("OUI"));
     EXPECT_TRUE(v.ImportSalarieVisible);
-    v = calculerVariantesClient(QStringLiteral("Ormax Talmer"), QStringLiteral("Lyon"), QStringLiteral("NON"));
+    v = calculerVariantesClient(QStringLiteral("Ormax Talmer"), QStringLiteral("Lyon"),
+                                QStringLiteral("NON"));
     EXPECT_TRUE(v.ClientTalmer);
     EXPECT_TRUE(v.ImportSalarieVisible);
 }

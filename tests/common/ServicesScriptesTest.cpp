@@ -21,6 +21,39 @@ TEST(ServiceDialogueScripte, ReponsesDansLOrdreEtTitreParDefaut) {
     EXPECT_EQ(r.FileTitle, QStringLiteral("12.jpg"));
     EXPECT_EQ(d.messages(), QStringList{QStringLiteral("Confirmer la suppression !")});
     EXPECT_EQ(d.attentesRestantes(), 0);
+
+    // Cancel, Try Again, Continue: every answer comes back as scripted.
+    const int style = StyleMessage::CancelTryContinue + StyleMessage::Exclamation;
+    for (int reponse : {Reponse::Annuler, Reponse::NouvelEssai, Reponse::Continuer})
+        d.attendreMessage(QStringLiteral("Le Site A  existe déjà !"), reponse, QStringLiteral("Erreur"),
+                          style);
+    EXPECT_EQ(MsgBox(QStringLiteral("Le Site A  existe déjà !"), style, QStringLiteral("Erreur")), 2);
+    EXPECT_EQ(MsgBox(QStringLiteral("Le Site A  existe déjà !"), style, QStringLiteral("Erreur")), 10);
+    EXPECT_EQ(MsgBox(QStringLiteral("Le Site A  existe déjà !"), style, QStringLiteral("Erreur")), 11);
+
+    // The save request reaches the script whole; the answer is a path or cancelled.
+    DemandeEnregistrementFichier demande;
+    demande.DlgTitle = QStringLiteral("Exporter");
+    demande.Filter = QStringLiteral("Excel (*.xlsx)|*.xlsx");
+    demande.FileName = QStringLiteral("journal.xlsx");
+    demande.InitDir = QStringLiteral("/exports");
+    ResultatEnregistrementFichier choisi;
+    choisi.Accepte = true;
+    choisi.FileName = QStringLiteral("/exports/journal mars.xlsx");
+    d.attendreEnregistrement(choisi, [](const DemandeEnregistrementFichier& vue) {
+        EXPECT_EQ(vue.DlgTitle, QStringLiteral("Exporter"));
+        EXPECT_EQ(vue.Filter, QStringLiteral("Excel (*.xlsx)|*.xlsx"));
+        EXPECT_EQ(vue.FileName, QStringLiteral("journal.xlsx"));
+        EXPECT_EQ(vue.InitDir, QStringLiteral("/exports"));
+    });
+    d.attendreEnregistrementAnnule();
+    const ResultatEnregistrementFichier r1 = Dialogues().enregistrerFichier(demande);
+    EXPECT_TRUE(r1.Accepte);
+    EXPECT_EQ(r1.FileName, QStringLiteral("/exports/journal mars.xlsx"));
+    const ResultatEnregistrementFichier r2 = Dialogues().enregistrerFichier(demande);
+    EXPECT_FALSE(r2.Accepte);
+    EXPECT_TRUE(r2.FileName.isEmpty());
+    EXPECT_EQ(d.appels().last().genre, ServiceDialogueScripte::Genre::EnregistrementFichier);
 }
 
 TEST(ServiceDialogueScripte, AppelInattenduOuDifferentEchoue) {
@@ -44,6 +77,13 @@ TEST(ServiceDialogueScripte, AppelInattenduOuDifferentEchoue) {
             MsgBox(QStringLiteral("A"));
         },
         "expected input box");
+    EXPECT_NONFATAL_FAILURE(
+        {
+            ServiceDialogueScripte d;
+            d.attendreFichierChoisi(QStringLiteral("/x.xls"));
+            EXPECT_FALSE(Dialogues().enregistrerFichier(DemandeEnregistrementFichier{}).Accepte);
+        },
+        "Unexpected save dialog");
     EXPECT_NONFATAL_FAILURE(
         {
             ServiceDialogueScripte d;

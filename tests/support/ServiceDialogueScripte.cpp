@@ -12,6 +12,8 @@ const char* nomGenre(ServiceDialogueScripte::Genre g) {
         return "input box";
     case ServiceDialogueScripte::Genre::OuvertureFichier:
         return "file-open dialog";
+    case ServiceDialogueScripte::Genre::EnregistrementFichier:
+        return "save dialog";
     case ServiceDialogueScripte::Genre::Imprimante:
         return "printer dialog";
     }
@@ -31,7 +33,10 @@ ServiceDialogueScripte::~ServiceDialogueScripte() {
 ServiceDialogueScripte& ServiceDialogueScripte::attendreMessage(const QString& texte, int reponse,
                                                                 std::optional<QString> titre,
                                                                 std::optional<int> style) {
-    Attente a{Genre::Message, QStringLiteral("message \"%1\"").arg(texte), {}, reponse, {}, {}, {}, {}};
+    Attente a;
+    a.genre = Genre::Message;
+    a.description = QStringLiteral("message \"%1\"").arg(texte);
+    a.reponse = reponse;
     a.accepte = [texte, titre, style](const Appel& c, QString* ecart) {
         if (c.texte != texte)
             *ecart = QStringLiteral("text \"%1\", expected \"%2\"").arg(c.texte, texte);
@@ -47,14 +52,10 @@ ServiceDialogueScripte& ServiceDialogueScripte::attendreMessage(const QString& t
 
 ServiceDialogueScripte& ServiceDialogueScripte::attendreMessageContenant(const QString& extrait, int reponse,
                                                                          std::optional<QString> titre) {
-    Attente a{Genre::Message,
-              QStringLiteral("message containing \"%1\"").arg(extrait),
-              {},
-              reponse,
-              {},
-              {},
-              {},
-              {}};
+    Attente a;
+    a.genre = Genre::Message;
+    a.description = QStringLiteral("message containing \"%1\"").arg(extrait);
+    a.reponse = reponse;
     a.accepte = [extrait, titre](const Appel& c, QString* ecart) {
         if (!c.texte.contains(extrait))
             *ecart = QStringLiteral("text \"%1\" lacks \"%2\"").arg(c.texte, extrait);
@@ -68,7 +69,10 @@ ServiceDialogueScripte& ServiceDialogueScripte::attendreMessageContenant(const Q
 
 ServiceDialogueScripte& ServiceDialogueScripte::attendreSaisie(const QString& invite,
                                                                const QString& reponse) {
-    Attente a{Genre::Saisie, QStringLiteral("input box \"%1\"").arg(invite), {}, 0, reponse, {}, {}, {}};
+    Attente a;
+    a.genre = Genre::Saisie;
+    a.description = QStringLiteral("input box \"%1\"").arg(invite);
+    a.texte = reponse;
     a.accepte = [invite](const Appel& c, QString* ecart) {
         if (!invite.isEmpty() && c.texte != invite)
             *ecart = QStringLiteral("prompt \"%1\", expected \"%2\"").arg(c.texte, invite);
@@ -81,7 +85,11 @@ ServiceDialogueScripte& ServiceDialogueScripte::attendreSaisie(const QString& in
 ServiceDialogueScripte&
 ServiceDialogueScripte::attendreOuverture(const ResultatOuvertureFichier& resultat,
                                           std::function<void(const DemandeOuvertureFichier&)> verifier) {
-    Attente a{Genre::OuvertureFichier, QStringLiteral("file-open dialog"), {}, 0, {}, resultat, verifier, {}};
+    Attente a;
+    a.genre = Genre::OuvertureFichier;
+    a.description = QStringLiteral("file-open dialog");
+    a.fichier = resultat;
+    a.verifier = std::move(verifier);
     a.accepte = [](const Appel&, QString*) { return true; };
     m_attentes.append(a);
     return *this;
@@ -105,10 +113,37 @@ ServiceDialogueScripte& ServiceDialogueScripte::attendreOuvertureAnnulee() {
 }
 
 ServiceDialogueScripte& ServiceDialogueScripte::attendreImprimante(const ResultatImprimante& resultat) {
-    Attente a{Genre::Imprimante, QStringLiteral("printer dialog"), {}, 0, {}, {}, {}, resultat};
+    Attente a;
+    a.genre = Genre::Imprimante;
+    a.description = QStringLiteral("printer dialog");
     a.accepte = [](const Appel&, QString*) { return true; };
+    a.imprimante = resultat;
     m_attentes.append(a);
     return *this;
+}
+
+ServiceDialogueScripte& ServiceDialogueScripte::attendreEnregistrement(
+    const ResultatEnregistrementFichier& resultat,
+    std::function<void(const DemandeEnregistrementFichier&)> verifier) {
+    Attente a;
+    a.genre = Genre::EnregistrementFichier;
+    a.description = QStringLiteral("save dialog");
+    a.accepte = [](const Appel&, QString*) { return true; };
+    a.enregistrement = resultat;
+    a.verifierEnregistrement = std::move(verifier);
+    m_attentes.append(a);
+    return *this;
+}
+
+ServiceDialogueScripte& ServiceDialogueScripte::attendreEnregistrementChoisi(const QString& chemin) {
+    ResultatEnregistrementFichier r;
+    r.Accepte = true;
+    r.FileName = chemin;
+    return attendreEnregistrement(r);
+}
+
+ServiceDialogueScripte& ServiceDialogueScripte::attendreEnregistrementAnnule() {
+    return attendreEnregistrement(ResultatEnregistrementFichier{});
 }
 
 QStringList ServiceDialogueScripte::messages() const {
@@ -181,6 +216,21 @@ ResultatOuvertureFichier ServiceDialogueScripte::ouvrirFichier(const DemandeOuve
     if (a->verifier)
         a->verifier(demande);
     return a->fichier;
+}
+
+ResultatEnregistrementFichier
+ServiceDialogueScripte::enregistrerFichier(const DemandeEnregistrementFichier& demande) {
+    Appel c;
+    c.genre = Genre::EnregistrementFichier;
+    c.titre = demande.DlgTitle;
+    c.demandeEnregistrement = demande;
+    const auto a =
+        prendre(c, QStringLiteral("title \"%1\", name \"%2\"").arg(demande.DlgTitle, demande.FileName));
+    if (!a)
+        return {};
+    if (a->verifierEnregistrement)
+        a->verifierEnregistrement(demande);
+    return a->enregistrement;
 }
 
 ResultatImprimante ServiceDialogueScripte::choisirImprimante() {

@@ -15,7 +15,7 @@
 //     d.attendreMessage("Mot de passe incorect !", Reponse::OK);
 class ServiceDialogueScripte : public ServiceDialogue {
 public:
-    enum class Genre { Message, Saisie, OuvertureFichier, Imprimante };
+    enum class Genre { Message, Saisie, OuvertureFichier, EnregistrementFichier, Imprimante };
 
     // One call as it was made.
     struct Appel {
@@ -25,6 +25,7 @@ public:
         int style = 0;
         QString defaut;
         DemandeOuvertureFichier demande;
+        DemandeEnregistrementFichier demandeEnregistrement;
     };
 
     ServiceDialogueScripte();
@@ -49,6 +50,13 @@ public:
     // Shortcuts: the user picks that file, or cancels.
     ServiceDialogueScripte& attendreFichierChoisi(const QString& chemin, int filterIndex = 1);
     ServiceDialogueScripte& attendreOuvertureAnnulee();
+    // A save dialog; `verifier` may check the request with EXPECT_*. Shortcuts: the user gives that
+    // path, or cancels.
+    ServiceDialogueScripte&
+    attendreEnregistrement(const ResultatEnregistrementFichier& resultat,
+                           std::function<void(const DemandeEnregistrementFichier&)> verifier = {});
+    ServiceDialogueScripte& attendreEnregistrementChoisi(const QString& chemin);
+    ServiceDialogueScripte& attendreEnregistrementAnnule();
     ServiceDialogueScripte& attendreImprimante(const ResultatImprimante& resultat);
 
     // Every call made so far, expected or not.
@@ -62,11 +70,12 @@ public:
     int message(const QString& texte, int style, const QString& titre) override;
     QString saisie(const QString& invite, const QString& titre, const QString& defaut) override;
     ResultatOuvertureFichier ouvrirFichier(const DemandeOuvertureFichier& demande) override;
+    ResultatEnregistrementFichier enregistrerFichier(const DemandeEnregistrementFichier& demande) override;
     ResultatImprimante choisirImprimante() override;
 
 private:
     struct Attente {
-        Genre genre;
+        Genre genre = Genre::Message;
         QString description;
         std::function<bool(const Appel&, QString* ecart)> accepte;
         int reponse = 0;
@@ -74,6 +83,8 @@ private:
         ResultatOuvertureFichier fichier;
         std::function<void(const DemandeOuvertureFichier&)> verifier;
         ResultatImprimante imprimante;
+        ResultatEnregistrementFichier enregistrement;
+        std::function<void(const DemandeEnregistrementFichier&)> verifierEnregistrement;
     };
     // The next expectation when it matches the call; nullopt (and a test failure) otherwise.
     std::optional<Attente> prendre(const Appel& appel, const QString& resume);

@@ -51,12 +51,15 @@ CodeAccesDlg::CodeAccesDlg(QWidget* parent) : FormBase(QStringLiteral("CodeAcces
     Text1->installEventFilter(this);
     connect(Command1, &QPushButton::clicked, this, [this] { Command1_Click(); });
     connect(Command2, &QPushButton::clicked, this, [this] { Command2_Click(); });
+    setBoutonAnnuler(Command2);
     connect(Text2, &QLineEdit::textChanged, this, [this] { Text2_Change(); });
 
     MotPasseSociete = [] { return frmPrincipal().motPasseSociete(); };
 }
 
-QString CodeAccesDlg::MDP() const { return Text1->text(); }
+QString CodeAccesDlg::MDP() const {
+    return Text1->text();
+}
 
 void CodeAccesDlg::NouveauMDP() {
     Text1->clear();

@@ -46,8 +46,9 @@ FenLoading::FenLoading(QWidget* parent) : FormBase(QStringLiteral("FenLoading"),
     lblDisclaimer = new QLabel(SSPanel1);
     lblDisclaimer->setObjectName(QStringLiteral("lblDisclaimer"));
     lblDisclaimer->setWordWrap(true);
-    lblDisclaimer->setText(QStringLiteral("Ce logiciel est protégé par le droit d'auteur. Toute reproduction ou "
-                                          "diffusion, même partielle, est interdite sans autorisation."));
+    lblDisclaimer->setText(
+        QStringLiteral("Ce logiciel est protégé par le droit d'auteur. Toute reproduction ou "
+                       "diffusion, même partielle, est interdite sans autorisation."));
     QFont petit = lblDisclaimer->font();
     petit.setPointSize(qMax(7, petit.pointSize() - 1));
     lblDisclaimer->setFont(petit);

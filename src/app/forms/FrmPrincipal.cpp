@@ -3,20 +3,23 @@
 #include "Version.h"
 #include "app/CheminsProgramme.h"
 #include "app/DroitsAcces.h"
-#include "app/LecteurTag.h"
+#include "app/MenuPrincipal.h"
 #include "app/MiseAJourBase.h"
 #include "app/forms/RegistreMenu.h"
 #include "app/forms/frmAbout.h"
 #include "common/ErreurExecution.h"
 #include "common/EtatGlobal.h"
 #include "common/FnWendrox.h"
+#include "common/LecteurTag.h"
 #include "common/MajBase.h"
 #include "common/ServiceDialogue.h"
 #include "common/ServiceSession.h"
 #include "common/forms/Centrage.h"
 #include "common/forms/FiltreSaisie.h"
+#include "common/forms/Instance.h"
 #include "common/forms/ProgessBarre.h"
 #include "db/Connexion.h"
+#include "db/ListeMachines.h"
 #include "db/Schema.h"
 
 #include <QApplication>
@@ -36,29 +39,6 @@ const QColor kBleuFenetre(0, 143, 213);
 const QColor kFondBouton(221, 229, 233);
 const QColor kTexteBouton(33, 45, 103);
 
-// Pictures of the menu buttons, in the order they are loaded.
-const QList<QPair<QString, QString>>& imagesBoutons() {
-    static const QList<QPair<QString, QString>> l{
-        {QStringLiteral("CmdFamilles"), QStringLiteral("fonts.gif")},
-        {QStringLiteral("CmdVente"), QStringLiteral("book01.gif")},
-        {QStringLiteral("CmdMachines"), QStringLiteral("wrench.ico")},
-        {QStringLiteral("CmdMouvementStock"), QStringLiteral("note14.ico")},
-        {QStringLiteral("CmdFournissueur"), QStringLiteral("crdfle04.ico")},
-        {QStringLiteral("CmdBadgeMainten"), QStringLiteral("secur06.ico")},
-        {QStringLiteral("cmdClose"), QStringLiteral("door02.gif")},
-        {QStringLiteral("CmdSites"), QStringLiteral("orgchrt2.gif")},
-        {QStringLiteral("CmdProfile"), QStringLiteral("misc08.ico")},
-        {QStringLiteral("CmdStock"), QStringLiteral("folder05.ico")},
-        {QStringLiteral("CmdReport"), QStringLiteral("graph01.gif")},
-        {QStringLiteral("CmdComptoir"), QStringLiteral("desktop.gif")},
-        {QStringLiteral("CmdApropos"), QStringLiteral("6pt3a.gif")},
-        {QStringLiteral("CmdInfoCom"), QStringLiteral("6pt5a.gif")},
-        {QStringLiteral("CmdEmplacement"), QStringLiteral("net14.ico")},
-        {QStringLiteral("CmdTailles"), QStringLiteral("net14.ico")},
-    };
-    return l;
-}
-
 const QString kContexteChargement = QStringLiteral("Form load frm principale");
 
 } // namespace
@@ -66,7 +46,6 @@ const QString kContexteChargement = QStringLiteral("Form load frm principale");
 FrmPrincipal::FrmPrincipal(QWidget* parent) : FormBase(QStringLiteral("FrmPrincipal"), parent, Qt::Window) {
     setWindowTitle(QStringLiteral("Gestion de"));
     resize(1024, 740);
-    setMinimumSize(760, 600);
 
     SSPanel1 = new QFrame(this);
     SSPanel1->setObjectName(QStringLiteral("SSPanel1"));
@@ -75,42 +54,53 @@ FrmPrincipal::FrmPrincipal(QWidget* parent) : FormBase(QStringLiteral("FrmPrinci
     SSPanel1->setLineWidth(2);
     SSPanel1->setAutoFillBackground(true);
 
-    CmdEmplacement = nouveauBouton(QStringLiteral("CmdEmplacement"), QStringLiteral(" Salariés"));
-    CmdStock = nouveauBouton(QStringLiteral("CmdStock"), QStringLiteral(" Articles en Stock"));
-    CmdVente = nouveauBouton(QStringLiteral("CmdVente"), QStringLiteral(" Journal des consommations"));
-    CmdReport = nouveauBouton(QStringLiteral("CmdReport"), QStringLiteral(" Report"));
-    CmdComptoir = nouveauBouton(QStringLiteral("CmdComptoir"), QStringLiteral(" Comptoir"));
-    CmdMachines = nouveauBouton(QStringLiteral("CmdMachines"), QStringLiteral(" Machines"));
-    CmdProfile = nouveauBouton(QStringLiteral("CmdProfile"), QStringLiteral(" Profils"));
-    CmdSites = nouveauBouton(QStringLiteral("CmdSites"), QStringLiteral(" Sites et Services"));
-    CmdBadgeMainten = nouveauBouton(QStringLiteral("CmdBadgeMainten"), QStringLiteral(" Badges Maintenances"));
-    CmdFamilles = nouveauBouton(QStringLiteral("CmdFamilles"), QStringLiteral(" Familles"));
-    CmdTailles = nouveauBouton(QStringLiteral("CmdTailles"), QStringLiteral(" Tailles"));
-    CmdFournissueur = nouveauBouton(QStringLiteral("CmdFournissueur"), QStringLiteral(" Fournisseurs"));
-    CmdMouvementStock = nouveauBouton(QStringLiteral("CmdMouvementStock"), QStringLiteral(" Mouvements de Stock"));
-    CmdListealarme = nouveauBouton(QStringLiteral("CmdListealarme"), QStringLiteral(" Liste des codes affaires"));
-    CmdApropos = nouveauBouton(QStringLiteral("CmdApropos"), QStringLiteral(" Info Version"));
-    CmdInfoCom = nouveauBouton(QStringLiteral("CmdInfoCom"), QStringLiteral(" Informations Société"));
-    cmdClose = nouveauBouton(QStringLiteral("cmdClose"), QStringLiteral(" Quitter"));
-    CmdImportSalarie = nouveauBouton(QStringLiteral("CmdImportSalarie"), QStringLiteral("Importation Salariés"));
-    Commandhelp = nouveauBouton(QStringLiteral("Commandhelp"), QStringLiteral(" Aide sur Dorvane"));
-    CmdDotation = nouveauBouton(QStringLiteral("CmdDotation"), QStringLiteral("Calcul des besoins"));
-    CmdDotation->hide();
-    CmdListealarme->hide();
-
     auto* grille = new QGridLayout(SSPanel1);
     grille->setContentsMargins(24, 24, 24, 24);
     grille->setHorizontalSpacing(18);
     grille->setVerticalSpacing(12);
-    const QList<QList<QPushButton*>> colonnes{
-        {CmdEmplacement, CmdProfile, CmdSites, CmdBadgeMainten, CmdComptoir, CmdImportSalarie, CmdListealarme},
-        {CmdStock, CmdFamilles, CmdTailles, CmdFournissueur, CmdMouvementStock, CmdDotation},
-        {CmdVente, CmdReport, CmdMachines, CmdInfoCom, CmdApropos, Commandhelp, cmdClose},
-    };
-    for (int c = 0; c < colonnes.size(); ++c)
-        for (int r = 0; r < colonnes[c].size(); ++r)
-            grille->addWidget(colonnes[c][r], r, c);
+    for (const BoutonMenu& d : MenuPrincipal::boutons()) {
+        QPushButton* b = nouveauBouton(d.nom, d.legende);
+        grille->addWidget(b, d.ligne, d.colonne);
+        if (d.masque)
+            b->hide();
+        if (d.parRegistre)
+            connect(b, &QPushButton::clicked, this, [this, nom = d.nom] { ouvrirMenu(nom); });
+    }
+    const QList<QPair<QPushButton**, const char*>> membres{{&CmdFamilles, "CmdFamilles"},
+                                                           {&CmdVente, "CmdVente"},
+                                                           {&CmdMachines, "CmdMachines"},
+                                                           {&CmdMouvementStock, "CmdMouvementStock"},
+                                                           {&CmdFournissueur, "CmdFournissueur"},
+                                                           {&CmdBadgeMainten, "CmdBadgeMainten"},
+                                                           {&cmdClose, "cmdClose"},
+                                                           {&CmdSites, "CmdSites"},
+                                                           {&CmdProfile, "CmdProfile"},
+                                                           {&CmdStock, "CmdStock"},
+                                                           {&CmdReport, "CmdReport"},
+                                                           {&CmdComptoir, "CmdComptoir"},
+                                                           {&CmdApropos, "CmdApropos"},
+                                                           {&CmdInfoCom, "CmdInfoCom"},
+                                                           {&CmdEmplacement, "CmdEmplacement"},
+                                                           {&CmdTailles, "CmdTailles"},
+                                                           {&Commandhelp, "Commandhelp"},
+                                                           {&CmdDotation, "CmdDotation"},
+                                                           {&CmdListealarme, "CmdListealarme"},
+                                                           {&CmdImportSalarie, "CmdImportSalarie"}};
+    for (const auto& [membre, nom] : membres)
+        *membre = SSPanel1->findChild<QPushButton*>(QLatin1String(nom));
+    // Tab goes down each column, then to the top of the next.
+    QList<QPushButton*> ordre;
+    QList<BoutonMenu> parPlace = MenuPrincipal::boutons();
+    std::stable_sort(parPlace.begin(), parPlace.end(), [](const BoutonMenu& x, const BoutonMenu& y) {
+        return std::pair(x.colonne, x.ligne) < std::pair(y.colonne, y.ligne);
+    });
+    for (const BoutonMenu& d : parPlace)
+        ordre << SSPanel1->findChild<QPushButton*>(d.nom);
+    for (int i = 1; i < ordre.size(); ++i)
+        setTabOrder(ordre[i - 1], ordre[i]);
     SSPanel1->setFixedSize(SSPanel1->sizeHint().expandedTo(QSize(920, 560)));
+    // Never smaller than the menu: every button stays whole.
+    setMinimumSize(SSPanel1->size() + QSize(16, 16));
 
     // Hosted for the long tasks' progress; hidden until one shows it.
     ProgessBarre1 = new ProgessBarre(this);
@@ -136,9 +126,9 @@ FrmPrincipal::FrmPrincipal(QWidget* parent) : FormBase(QStringLiteral("FrmPrinci
     titre.setBold(true);
     Label1->setFont(titre);
     panneau->addWidget(Label1, 0, 0, 1, 2);
-    const QStringList libelles{QStringLiteral("Société:"),     QStringLiteral("Adresse:"),
-                               QStringLiteral("Ville:"),       QStringLiteral("Code Postal:"),
-                               QStringLiteral("Téléphone:"),   QStringLiteral("Fax:")};
+    const QStringList libelles{QStringLiteral("Société:"),   QStringLiteral("Adresse:"),
+                               QStringLiteral("Ville:"),     QStringLiteral("Code Postal:"),
+                               QStringLiteral("Téléphone:"), QStringLiteral("Fax:")};
     const QStringList noms{QStringLiteral("TextNom"), QStringLiteral("TextAdd"), QStringLiteral("TextVille"),
                            QStringLiteral("TextCP"),  QStringLiteral("TextTel"), QStringLiteral("TextFax")};
     QList<QLineEdit*> boites;
@@ -185,21 +175,6 @@ FrmPrincipal::FrmPrincipal(QWidget* parent) : FormBase(QStringLiteral("FrmPrinci
     FiltreSaisie::installer(TextTel, QStringLiteral(" "));
     FiltreSaisie::installer(TextFax, QStringLiteral(" "));
 
-    connect(CmdEmplacement, &QPushButton::clicked, this, [this] { ouvrirMenu(QStringLiteral("CmdEmplacement"), true, false); });
-    connect(CmdStock, &QPushButton::clicked, this, [this] { ouvrirMenu(QStringLiteral("CmdStock"), true, true); });
-    connect(CmdVente, &QPushButton::clicked, this, [this] { ouvrirMenu(QStringLiteral("CmdVente"), true, true); });
-    connect(CmdReport, &QPushButton::clicked, this, [this] { ouvrirMenu(QStringLiteral("CmdReport"), false, true); });
-    connect(CmdComptoir, &QPushButton::clicked, this, [this] { ouvrirMenu(QStringLiteral("CmdComptoir"), true, true); });
-    connect(CmdMachines, &QPushButton::clicked, this, [this] { ouvrirMenu(QStringLiteral("CmdMachines"), true, true); });
-    connect(CmdProfile, &QPushButton::clicked, this, [this] { ouvrirMenu(QStringLiteral("CmdProfile"), true, true); });
-    connect(CmdSites, &QPushButton::clicked, this, [this] { ouvrirMenu(QStringLiteral("CmdSites"), true, true); });
-    connect(CmdBadgeMainten, &QPushButton::clicked, this, [this] { ouvrirMenu(QStringLiteral("CmdBadgeMainten"), true, true); });
-    connect(CmdFamilles, &QPushButton::clicked, this, [this] { ouvrirMenu(QStringLiteral("CmdFamilles"), true, true); });
-    connect(CmdTailles, &QPushButton::clicked, this, [this] { ouvrirMenu(QStringLiteral("CmdTailles"), true, true); });
-    connect(CmdFournissueur, &QPushButton::clicked, this, [this] { ouvrirMenu(QStringLiteral("CmdFournissueur"), false, true); });
-    connect(CmdMouvementStock, &QPushButton::clicked, this, [this] { ouvrirMenu(QStringLiteral("CmdMouvementStock"), false, true); });
-    connect(CmdListealarme, &QPushButton::clicked, this, [this] { ouvrirMenu(QStringLiteral("CmdListealarme"), false, true); });
-    connect(CmdImportSalarie, &QPushButton::clicked, this, [this] { ouvrirMenu(QStringLiteral("CmdImportSalarie"), false, false); });
     connect(CmdApropos, &QPushButton::clicked, this, [this] { CmdApropos_Click(); });
     connect(CmdInfoCom, &QPushButton::clicked, this, [this] { CmdInfoCom_Click(); });
     connect(cmdOK, &QPushButton::clicked, this, [this] { cmdOK_Click(); });
@@ -218,18 +193,10 @@ QPushButton* FrmPrincipal::nouveauBouton(const QString& nom, const QString& lege
 }
 
 QList<QPushButton*> FrmPrincipal::boutonsMenu() const {
-    return {CmdFamilles, CmdVente,   CmdMachines, CmdMouvementStock, CmdFournissueur, CmdBadgeMainten,
-            cmdClose,    CmdSites,   CmdProfile,  CmdStock,          CmdReport,       CmdComptoir,
-            CmdApropos,  CmdInfoCom, CmdEmplacement, CmdTailles,     Commandhelp};
-}
-
-const QStringList& FrmPrincipal::boutonsFormes() {
-    static const QStringList l{
-        QStringLiteral("CmdEmplacement"),  QStringLiteral("CmdStock"),          QStringLiteral("CmdVente"),
-        QStringLiteral("CmdReport"),       QStringLiteral("CmdComptoir"),       QStringLiteral("CmdMachines"),
-        QStringLiteral("CmdProfile"),      QStringLiteral("CmdSites"),          QStringLiteral("CmdBadgeMainten"),
-        QStringLiteral("CmdFamilles"),     QStringLiteral("CmdTailles"),        QStringLiteral("CmdFournissueur"),
-        QStringLiteral("CmdMouvementStock"), QStringLiteral("CmdListealarme"), QStringLiteral("CmdImportSalarie")};
+    QList<QPushButton*> l;
+    for (const BoutonMenu& d : MenuPrincipal::boutons())
+        if (d.couleursMenu)
+            l << SSPanel1->findChild<QPushButton*>(d.nom);
     return l;
 }
 
@@ -239,11 +206,11 @@ const QStringList& FrmPrincipal::boutonsFormes() {
 void FrmPrincipal::Form_Load() {
     m_baseInaccessible = false;
     m_droitsAppliques = false;
-    ConnexionPrincipale.reset();
+    m_erreurChargement.clear();
     RsSociete = EnregistrementSociete();
     RegistreMenu& registre = RegistreMenu::global();
     // A button whose form is not there stays visible and greyed.
-    for (const QString& nom : boutonsFormes())
+    for (const QString& nom : MenuPrincipal::boutonsRegistre())
         if (auto* b = findChild<QPushButton*>(nom))
             b->setEnabled(registre.estEnregistre(nom));
     // Until the rights are read, the buttons they govern stay closed.
@@ -259,11 +226,16 @@ void FrmPrincipal::Form_Load() {
             m_baseInaccessible = true;
             MsgBox(QStringLiteral("Pas de base de donnée!"), StyleMessage::OK);
         } else {
-            MajBase::SignalerErreur(kContexteChargement, e);
+            echecChargement(e.texteJournal());
         }
     } catch (const std::exception& e) {
-        MajBase::SignalerErreur(kContexteChargement, e);
+        echecChargement(MajBase::TexteJournal(e));
     }
+}
+
+void FrmPrincipal::echecChargement(const QString& journal) {
+    MajBase::EnregistrerErreur(kContexteChargement, journal);
+    m_erreurChargement = kContexteChargement + QLatin1Char('\n') + journal;
 }
 
 void FrmPrincipal::chargerEtapes() {
@@ -278,22 +250,20 @@ void FrmPrincipal::chargerEtapes() {
     chargerImages();
     // 5.
     CmdDotation->setVisible(FnWendrox::LireIniString(g.CheminIni, QStringLiteral("APPLICATION"),
-                                                     QStringLiteral("Dotation"), QStringLiteral("NON")) ==
-                            QLatin1String("OUI"));
+                                                     QStringLiteral("Dotation"),
+                                                     QStringLiteral("NON")) == QLatin1String("OUI"));
     if (g.FinDemandee)
         return;
     // 6.
     g.CheminRapports = FnWendrox::AjouteBackslash(QDir(dossier).filePath(QStringLiteral("RPT SQL")));
     // 7. The window's connection and the company record.
-    ConnexionPrincipale.reset();
-    ConnexionPrincipale = std::make_unique<Connexion>();
-    ConnexionPrincipale->ouvrirPrincipale();
+    Connexion& base = connexion();
     // An older database of ours is brought up to date before anything reads it.
-    Schema::mettreAJour(*ConnexionPrincipale);
-    RsSociete.charger(*ConnexionPrincipale);
+    Schema::mettreAJour(base);
+    RsSociete.charger(base);
     afficherSociete();
     // 8.
-    MiseAJourBase::MigrerImagesEnBase(*ConnexionPrincipale);
+    MiseAJourBase::MigrerImagesEnBase(base);
     if (g.ImagesEnBase)
         g.CheminImage = QDir(dossier).filePath(QStringLiteral("image"));
     if (g.FinDemandee)
@@ -303,10 +273,10 @@ void FrmPrincipal::chargerEtapes() {
     // 10. Schema version from the first three characters of VD.
     if (const auto version = MiseAJourBase::versionDepuisVD(RsSociete.texte(QStringLiteral("VD")))) {
         g.VersionBase = *version;
-        MiseAJourBase::CreerProcedureEtatCA(*ConnexionPrincipale, *version);
+        MiseAJourBase::CreerProcedureEtatCA(base, *version);
         // The upkeep may have rewritten VD: hold the record as it now stands.
         if (*version == 0)
-            RsSociete.charger(*ConnexionPrincipale);
+            RsSociete.charger(base);
     }
     // 11.
     const QVariant adEmail = RsSociete.champ(QStringLiteral("AdEmail"));
@@ -334,7 +304,7 @@ void FrmPrincipal::chargerEtapes() {
     }
     // 16-17.
     VerifierClePrimaireCodeArticle();
-    MiseAJourBase::FixerQuotaTOUS(*ConnexionPrincipale);
+    MiseAJourBase::FixerQuotaTOUS(base);
     if (g.FinDemandee)
         return;
     // 18. The stock form stays loaded, hidden, for the whole run.
@@ -355,17 +325,14 @@ void FrmPrincipal::appliquerCouleurs() {
     arial.setPointSize(10);
     arial.setBold(true);
     const QString style =
-        QStringLiteral("QPushButton { background-color: %1; color: %2; border: 1px solid #7d8a99; border-radius: 3px;"
-                       " padding: 4px 10px; text-align: left; }"
-                       " QPushButton:hover { border-color: %2; }"
-                       " QPushButton:pressed { background-color: #c3ced6; }"
-                       " QPushButton:disabled { color: #8b93a8; }")
+        QStringLiteral(
+            "QPushButton { background-color: %1; color: %2; border: 1px solid #7d8a99; border-radius: 3px;"
+            " padding: 4px 10px; text-align: left; }"
+            " QPushButton:hover { border-color: %2; }"
+            " QPushButton:pressed { background-color: #c3ced6; }"
+            " QPushButton:disabled { color: #8b93a8; }")
             .arg(kFondBouton.name(), kTexteBouton.name());
-    for (QPushButton* b : boutonsMenu()) {
-        b->setFont(arial);
-        b->setStyleSheet(style);
-    }
-    for (QPushButton* b : {CmdDotation, CmdListealarme, CmdImportSalarie}) {
+    for (QPushButton* b : SSPanel1->findChildren<QPushButton*>()) {
         b->setFont(arial);
         b->setStyleSheet(style);
     }
@@ -373,19 +340,19 @@ void FrmPrincipal::appliquerCouleurs() {
 
 void FrmPrincipal::chargerImages() {
     const QString icones = QDir(FnWendrox::CheminApplication()).filePath(QStringLiteral("icon"));
-    for (const auto& [nom, fichier] : imagesBoutons()) {
-        auto* b = findChild<QPushButton*>(nom);
-        if (!b)
+    for (const BoutonMenu& d : MenuPrincipal::boutons()) {
+        auto* b = SSPanel1->findChild<QPushButton*>(d.nom);
+        if (!b || d.image.isEmpty())
             continue;
-        const QString chemin = CheminsProgramme::fichierDuDossier(icones, fichier);
+        const QString chemin = CheminsProgramme::fichierDuDossier(icones, d.image);
         b->setIcon(chemin.isEmpty() ? QIcon() : QIcon(chemin));
     }
 }
 
 void FrmPrincipal::appliquerVariantes() {
     EtatGlobal& g = Global();
-    const QString boutonImport = FnWendrox::LireIniString(g.CheminIni, QStringLiteral("Machine"),
-                                                          QStringLiteral("ButtonImport"), QStringLiteral("NON"));
+    const QString boutonImport = FnWendrox::LireIniString(
+        g.CheminIni, QStringLiteral("Machine"), QStringLiteral("ButtonImport"), QStringLiteral("NON"));
     const VariantesClient v = calculerVariantesClient(RsSociete.texte(QStringLiteral("NOM")),
                                                       RsSociete.texte(QStringLiteral("Ville")), boutonImport);
     if (v.ClientOrmax) {
@@ -423,7 +390,7 @@ void FrmPrincipal::AppliquerDroitsAcces() {
 
 void FrmPrincipal::VerifierClePrimaireCodeArticle() {
     try {
-        MiseAJourBase::VerifierClePrimaireCodeArticle(*ConnexionPrincipale);
+        MiseAJourBase::VerifierClePrimaireCodeArticle(connexion());
     } catch (...) {
         // An older layout that cannot be inspected keeps the previous answer.
     }
@@ -443,12 +410,10 @@ void FrmPrincipal::afficherSociete() {
 
 void FrmPrincipal::lireSaisieSociete() {
     // A Null field left empty stays Null.
-    const QList<QPair<QString, QLineEdit*>> lies{{QStringLiteral("NOM"), TextNom},
-                                                 {QStringLiteral("Adresse"), TextAdd},
-                                                 {QStringLiteral("Ville"), TextVille},
-                                                 {QStringLiteral("CodePostal"), TextCP},
-                                                 {QStringLiteral("Tel"), TextTel},
-                                                 {QStringLiteral("Fax"), TextFax}};
+    const QList<QPair<QString, QLineEdit*>> lies{
+        {QStringLiteral("NOM"), TextNom},     {QStringLiteral("Adresse"), TextAdd},
+        {QStringLiteral("Ville"), TextVille}, {QStringLiteral("CodePostal"), TextCP},
+        {QStringLiteral("Tel"), TextTel},     {QStringLiteral("Fax"), TextFax}};
     for (const auto& [champ, boite] : lies) {
         const QVariant ancien = RsSociete.champ(champ);
         if (ancien.isNull() && boite->text().isEmpty())
@@ -465,10 +430,11 @@ void FrmPrincipal::CmdInfoCom_Click() {
 
 void FrmPrincipal::cmdOK_Click() {
     try {
-        if (!ConnexionPrincipale || !RsSociete.estCharge())
-            throw ErreurExecution(ErreurExecution::BaseInaccessible, QStringLiteral("Pas de base de donnée!"));
+        if (!connexionOuverte() || !RsSociete.estCharge())
+            throw ErreurExecution(ErreurExecution::BaseInaccessible,
+                                  QStringLiteral("Pas de base de donnée!"));
         lireSaisieSociete();
-        RsSociete.enregistrer(*ConnexionPrincipale,
+        RsSociete.enregistrer(*connexionOuverte(),
                               {QStringLiteral("NOM"), QStringLiteral("Adresse"), QStringLiteral("Ville"),
                                QStringLiteral("CodePostal"), QStringLiteral("Tel"), QStringLiteral("Fax")});
         SSPanelInfoCom->hide();
@@ -482,13 +448,14 @@ void FrmPrincipal::cmdOK_Click() {
 // ---------------------------------------------------------------------------------------------------
 // Menu
 
-void FrmPrincipal::ouvrirMenu(const QString& bouton, bool sablier, bool panneau) {
+void FrmPrincipal::ouvrirMenu(const QString& bouton) {
     RegistreMenu& registre = RegistreMenu::global();
-    if (!registre.estEnregistre(bouton))
+    const BoutonMenu* d = MenuPrincipal::bouton(bouton);
+    if (!d || !registre.estEnregistre(bouton))
         return;
-    if (sablier)
+    if (d->sablier)
         Sablier(true);
-    if (panneau)
+    if (d->panneau)
         SSPanelInfoCom->hide();
     if (!registre.ouvrir(bouton, this))
         Sablier(false);
@@ -500,10 +467,13 @@ void FrmPrincipal::CmdApropos_Click() {
     m_apropos->ShowModal(this);
 }
 
-void FrmPrincipal::cmdClose_Click() { Unload(); }
+void FrmPrincipal::cmdClose_Click() {
+    Unload();
+}
 
 void FrmPrincipal::Commandhelp_Click() {
-    const QString manuel = CheminsProgramme::cheminManuel(FnWendrox::CheminApplication(), Global().LangueCourante);
+    const QString manuel =
+        CheminsProgramme::cheminManuel(FnWendrox::CheminApplication(), Global().LangueCourante);
     if (!manuel.isEmpty())
         Session().ouvrirDocument(manuel);
 }
@@ -511,7 +481,9 @@ void FrmPrincipal::Commandhelp_Click() {
 // ---------------------------------------------------------------------------------------------------
 // Events
 
-void FrmPrincipal::Form_Activate() { Sablier(false); }
+void FrmPrincipal::Form_Activate() {
+    Sablier(false);
+}
 
 void FrmPrincipal::Form_Resize() {
     SSPanel1->move((width() - SSPanel1->width()) / 2, (height() - SSPanel1->height()) / 2);
@@ -524,35 +496,21 @@ void FrmPrincipal::Form_Unload(bool& annuler) {
     try {
         if (g.TypeLecteurBadge == 6)
             LecteurTagCourant().FermerACR120();
-        if (ConnexionPrincipale && RsSociete.estCharge()) {
+        if (connexionOuverte() && RsSociete.estCharge()) {
             RsSociete.definirChamp(QStringLiteral("AdEmail"), g.AdresseEmail);
-            RsSociete.enregistrer(*ConnexionPrincipale, {QStringLiteral("AdEmail")});
+            RsSociete.enregistrer(*connexionOuverte(), {QStringLiteral("AdEmail")});
         }
     } catch (...) {
         // The program ends whatever happens here.
     }
-    fermerConnexion();
     Session().terminer(0);
 }
-
-void FrmPrincipal::fermerConnexion() { ConnexionPrincipale.reset(); }
 
 // ---------------------------------------------------------------------------------------------------
 // Public interface
 
 QString FrmPrincipal::ListeDesMachinesAutorise() {
-    QStringList numeros;
-    std::unique_ptr<Connexion> propre;
-    Connexion* c = ConnexionPrincipale.get();
-    if (!c) {
-        propre = std::make_unique<Connexion>();
-        propre->ouvrirPrincipale();
-        c = propre.get();
-    }
-    QSqlQuery q = c->executer(QStringLiteral("SELECT NoMachine FROM Machines ORDER BY NoMachine"));
-    while (q.next())
-        numeros << q.value(0).toString();
-    return numeros.join(QLatin1Char(','));
+    return ::ListeDesMachinesAutorise();
 }
 
 void FrmPrincipal::AffichezMessage(const QString& texte1, const QString& texte2) {
@@ -562,7 +520,9 @@ void FrmPrincipal::AffichezMessage(const QString& texte1, const QString& texte2)
 
 void FrmPrincipal::ChangerResolutionEcran() {}
 
-QString FrmPrincipal::UserName() const { return DroitsAcces::UserName(); }
+QString FrmPrincipal::UserName() const {
+    return DroitsAcces::UserName();
+}
 
 QVariant FrmPrincipal::motPasseSociete() const {
     if (!RsSociete.estCharge())
@@ -572,6 +532,5 @@ QVariant FrmPrincipal::motPasseSociete() const {
 }
 
 FrmPrincipal& frmPrincipal() {
-    static FrmPrincipal* instance = new FrmPrincipal;
-    return *instance;
+    return Instance<FrmPrincipal>();
 }

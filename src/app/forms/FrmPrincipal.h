@@ -37,7 +37,9 @@ public:
     // The record's MotPasse; throws ErreurExecution when the record could not be read.
     QVariant motPasseSociete() const;
     EnregistrementSociete& societe() { return RsSociete; }
-    Connexion* connexion() const { return ConnexionPrincipale.get(); }
+    // The text shown when the load failed for another reason than the database ("Form load frm
+    // principale", then the error log's text); empty when it went through.
+    const QString& erreurChargement() const { return m_erreurChargement; }
     // The load stopped because the database could not be opened ("Pas de base de donnée!").
     bool baseInaccessible() const { return m_baseInaccessible; }
     // The per-user rights were applied to the buttons during the load.
@@ -70,7 +72,7 @@ public:
     ProgessBarre* ProgessBarre1;
 
     QFrame* SSPanelInfoCom;
-    QLabel* Label1; // title of the company panel
+    QLabel* Label1;                 // title of the company panel
     QList<QLabel*> LibellesSociete; // "Label2" to "Label7", beside the six boxes
     QLineEdit* TextNom;
     QLineEdit* TextAdd;
@@ -82,15 +84,12 @@ public:
 
     // The 17 buttons that take the menu's colours, in the order of their pictures.
     QList<QPushButton*> boutonsMenu() const;
-    // The buttons that open a task form through the menu registry.
-    static const QStringList& boutonsFormes();
 
 protected:
     void Form_Load() override;
     void Form_Unload(bool& annuler) override;
     void Form_Activate() override;
     void Form_Resize() override;
-    void fermerConnexion() override;
 
 private:
     void chargerEtapes();
@@ -102,7 +101,8 @@ private:
     void afficherSociete();
     void lireSaisieSociete();
 
-    void ouvrirMenu(const QString& bouton, bool sablier, bool panneau);
+    void echecChargement(const QString& journal);
+    void ouvrirMenu(const QString& bouton);
     void CmdInfoCom_Click();
     void cmdOK_Click();
     void cmdClose_Click();
@@ -111,12 +111,12 @@ private:
 
     QPushButton* nouveauBouton(const QString& nom, const QString& legende);
 
-    std::unique_ptr<Connexion> ConnexionPrincipale;
     EnregistrementSociete RsSociete;
     bool m_baseInaccessible = false;
     bool m_droitsAppliques = false;
+    QString m_erreurChargement;
     frmAbout* m_apropos = nullptr;
 };
 
-// The single instance of the run, created on first use.
+// The single instance of the run (Instance<FrmPrincipal>()).
 FrmPrincipal& frmPrincipal();

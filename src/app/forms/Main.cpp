@@ -11,6 +11,7 @@
 #include "common/FnWendrox.h"
 #include "common/MODTranslate.h"
 #include "common/MajBase.h"
+#include "common/ServiceDialogue.h"
 #include "common/ServiceSession.h"
 #include "common/forms/FormBase.h"
 #include "common/forms/TraductionsQt.h"
@@ -54,7 +55,8 @@ void lireParametres() {
     g.FamilleChaussures = lireEntier(QStringLiteral("Badge"), QStringLiteral("Chaussures"), 3);
     g.FamilleGants = lireEntier(QStringLiteral("Badge"), QStringLiteral("Gants"), 1);
     g.NoProfilIllimite = lireEntier(QStringLiteral("Profile"), QStringLiteral("TOUS"), 83);
-    g.OptionLienSiteService = lireOption(kSectionBase, QStringLiteral("LienSiteService"), QStringLiteral("OUI"));
+    g.OptionLienSiteService =
+        lireOption(kSectionBase, QStringLiteral("LienSiteService"), QStringLiteral("OUI"));
     const QString machine = QStringLiteral("Machine");
     g.OptionVersionGSM = lireOption(machine, QStringLiteral("VersionGSM"), QStringLiteral("NON"));
     g.OptionQuantiteMultiple = lireOption(machine, QStringLiteral("QuantiteMultiple"), QStringLiteral("NON"));
@@ -70,9 +72,13 @@ void lireParametres() {
     g.FichierLangue = QDir(dossier).filePath(MODTranslate::NomFichierLangue(g.LangueCourante));
 }
 
-bool fin() { return Global().FinDemandee; }
+bool fin() {
+    return Global().FinDemandee;
+}
 
-std::optional<int> codeFin() { return Global().CodeSortie; }
+std::optional<int> codeFin() {
+    return Global().CodeSortie;
+}
 
 } // namespace
 
@@ -92,8 +98,9 @@ std::optional<int> Main() {
     try {
         const QString dossier = FnWendrox::CheminApplication();
         // 1-2. The two options that decide the start always come from "automat.ini".
-        g.CheminIni = QDir(dossier).filePath(QStringLiteral("automat.ini"));
-        g.OptionMultiInstance = lireOption(kSectionBase, QStringLiteral("Multi Instance"), QStringLiteral("NON"));
+        g.CheminIni = FnWendrox::CheminDansDossier(dossier, QStringLiteral("automat.ini"));
+        g.OptionMultiInstance =
+            lireOption(kSectionBase, QStringLiteral("Multi Instance"), QStringLiteral("NON"));
         g.OptionMultiBase = lireOption(kSectionBase, QStringLiteral("MultiBase"), QStringLiteral("NON"));
 
         // 3. Database choice.
@@ -131,8 +138,8 @@ std::optional<int> Main() {
         const ChaineConnexion::Identifiants id = ChaineConnexion::lireIdentifiants(g.CheminIni);
         g.UtilisateurSQL = id.utilisateur;
         g.MotDePasseSQL = id.motDePasse;
-        g.ChaineConnexion =
-            ChaineConnexion::lireChaineConnexion(g.CheminIni, g.UtilisateurSQL, g.MotDePasseSQL, g.NomServeur, g.NomBase);
+        g.ChaineConnexion = ChaineConnexion::lireChaineConnexion(g.CheminIni, g.UtilisateurSQL,
+                                                                 g.MotDePasseSQL, g.NomServeur, g.NomBase);
 
         // 11. Message table only.
         MODTranslate::ChargerTextesLangue(g.FichierLangue);
@@ -146,6 +153,14 @@ std::optional<int> Main() {
         if (principal.baseInaccessible()) {
             chargement.Hide();
             FormBase::Sablier(false);
+            Session().terminer(1);
+            return codeFin();
+        }
+        // Any other failure of the load: the user is told what the error log holds, then it ends.
+        if (!principal.erreurChargement().isEmpty()) {
+            chargement.Hide();
+            FormBase::Sablier(false);
+            MsgBox(principal.erreurChargement(), StyleMessage::OK | StyleMessage::Critique);
             Session().terminer(1);
             return codeFin();
         }

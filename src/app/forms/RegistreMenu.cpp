@@ -55,9 +55,15 @@ void RegistreMenu::vider() {
         retirer(b);
 }
 
+void RegistreMenu::enregistrerAction(const QString& bouton, std::function<void(QWidget*)> action) {
+    EntreeMenu e;
+    e.action = std::move(action);
+    enregistrer(bouton, std::move(e));
+}
+
 bool RegistreMenu::estEnregistre(const QString& bouton) const {
     const auto e = m_entrees.value(bouton);
-    return e && e->entree.fabrique;
+    return e && (e->entree.fabrique || e->entree.action);
 }
 
 QStringList RegistreMenu::boutons() const {
@@ -99,6 +105,10 @@ void RegistreMenu::precharger() {
 bool RegistreMenu::ouvrir(const QString& bouton, QWidget* proprietaire) {
     // Keep the entry alive while its form runs, even if a test re-registers the button meanwhile.
     const auto e = m_entrees.value(bouton);
+    if (e && !e->entree.fabrique && e->entree.action) {
+        e->entree.action(proprietaire);
+        return true;
+    }
     QWidget* forme = instance(bouton);
     if (!e || !forme)
         return false;

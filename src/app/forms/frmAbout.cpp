@@ -81,9 +81,12 @@ frmAbout::frmAbout(QWidget* parent) : FormBase(QStringLiteral("frmAbout"), paren
 
     connect(Command1, &QPushButton::clicked, this, [this] { Command1_Click(); });
     connect(cmdOK, &QPushButton::clicked, this, [this] { cmdOK_Click(); });
+    setBoutonAnnuler(cmdOK);
 }
 
-QString frmAbout::adresseWeb() { return QStringLiteral("https://www.dorvane.fr"); }
+QString frmAbout::adresseWeb() {
+    return QStringLiteral("https://www.dorvane.fr");
+}
 
 QString frmAbout::cheminMiseAJour() {
     const QString dossier = FnWendrox::CheminApplication();
@@ -114,9 +117,13 @@ void frmAbout::Command1_Click() {
         Session().terminer(0);
 }
 
-void frmAbout::cmdOK_Click() { Unload(); }
+void frmAbout::cmdOK_Click() {
+    Unload();
+}
 
-void frmAbout::Label1_Click() { Session().ouvrirDocument(adresseWeb()); }
+void frmAbout::Label1_Click() {
+    Session().ouvrirDocument(adresseWeb());
+}
 
 void frmAbout::Form_KeyUp(QKeyEvent* e) {
     if (e->key() != Qt::Key_F1 || (e->modifiers() & ~Qt::KeypadModifier) != Qt::ShiftModifier)
@@ -127,7 +134,8 @@ void frmAbout::Form_KeyUp(QKeyEvent* e) {
         return;
     m_derniereTouche = e;
     m_horodatageTouche = e->timestamp();
-    Session().ouvrirDocument(QDir(FnWendrox::CheminApplication()).filePath(QStringLiteral("automat.ini")));
+    Session().ouvrirDocument(
+        FnWendrox::CheminDansDossier(FnWendrox::CheminApplication(), QStringLiteral("automat.ini")));
 }
 
 bool frmAbout::eventFilter(QObject* objet, QEvent* e) {

@@ -7,7 +7,9 @@
 #include "common/ServiceSession.h"
 #include "common/forms/TraductionsQt.h"
 #include "common/forms/TraduireForm.h"
+#include "db/Connexion.h"
 
+#include <QAbstractButton>
 #include <QAbstractItemView>
 #include <QAction>
 #include <QApplication>
@@ -126,6 +128,23 @@ void FormBase::resizeEvent(QResizeEvent* e) {
     appeler("Form_Resize", [this] { Form_Resize(); });
 }
 
+Connexion& FormBase::connexion() {
+    if (!m_connexion) {
+        auto c = std::make_unique<Connexion>();
+        c->ouvrirPrincipale();
+        m_connexion = std::move(c);
+    }
+    return *m_connexion;
+}
+
+void FormBase::fermerConnexion() {
+    m_connexion.reset();
+}
+
+void FormBase::setBoutonAnnuler(QAbstractButton* bouton) {
+    m_boutonAnnuler = bouton;
+}
+
 void FormBase::ajouterNettoyage(std::function<void()> nettoyage) {
     m_nettoyages.append(std::move(nettoyage));
 }
@@ -218,6 +237,9 @@ bool FormBase::eventFilter(QObject* objet, QEvent* e) {
 }
 
 bool FormBase::traiterTouche(QObject* objet, QKeyEvent* e) {
+    // The character a form typed instead of the one pressed was previewed already.
+    if (m_dansRemplacement)
+        return false;
     // A key the control ignores goes on to its parents with the same event object: preview it once.
     // Key events are built on the stack: a later key can have the same address, not the same time.
     if (e == m_dernierEvenement && e->type() == m_dernierType && e->key() == m_derniereTouche &&
@@ -235,6 +257,16 @@ bool FormBase::traiterTouche(QObject* objet, QKeyEvent* e) {
     const bool f12 = e->key() == Qt::Key_F12;
     if (e->type() == QEvent::KeyPress) {
         appeler("Form_KeyDown", [this, e] { Form_KeyDown(e); });
+        if (!f12 && traiterCaractere(objet, e))
+            return true;
+        // Esc is the cancel button's, when the form has one that can be pressed.
+        if (e->key() == Qt::Key_Escape && m_boutonAnnuler && m_boutonAnnuler->isVisible() &&
+            m_boutonAnnuler->isEnabled()) {
+            m_dernierEvenement = nullptr;
+            e->accept();
+            m_boutonAnnuler->click();
+            return true;
+        }
     } else {
         appeler("Form_KeyUp", [this, e, f12] {
             if (f12 && m_toucheF12 && !e->isAutoRepeat())
@@ -244,6 +276,28 @@ bool FormBase::traiterTouche(QObject* objet, QKeyEvent* e) {
     }
     if (!f12)
         return false;
+    m_dernierEvenement = nullptr;
+    e->accept();
+    return true;
+}
+
+bool FormBase::traiterCaractere(QObject* objet, QKeyEvent* e) {
+    const QString texte = e->text();
+    if (texte.size() != 1)
+        return false;
+    const int initial = texte.at(0).unicode();
+    int code = initial;
+    appeler("Form_KeyPress", [this, objet, &code] { Form_KeyPress(objet, code); });
+    if (code == initial)
+        return false;
+    if (code > 0 && code <= 0xFFFF) {
+        // Another character instead (an upper-case letter): the control gets that one.
+        QKeyEvent autre(QEvent::KeyPress, e->key(), e->modifiers(), QString(QChar(code)), e->isAutoRepeat(),
+                        e->count());
+        m_dansRemplacement = true;
+        QCoreApplication::sendEvent(objet, &autre);
+        m_dansRemplacement = false;
+    }
     m_dernierEvenement = nullptr;
     e->accept();
     return true;

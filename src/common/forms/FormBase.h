@@ -8,7 +8,10 @@
 #include <QVariant>
 #include <QWidget>
 #include <functional>
+#include <memory>
 
+class Connexion;
+class QAbstractButton;
 class QAbstractItemView;
 class QKeyEvent;
 class QAbstractItemModel;
@@ -23,7 +26,7 @@ class QAbstractItemModel;
 //                Form_Load unloaded the form or ended the program).
 //   ShowModal()  Load(), then shows it modal through Session().montrerModal (tests redirect it); returns
 //                when the form is unloaded or hidden. `proprietaire` (optional) is the owner window.
-//   Unload()     runs Form_Unload(annuler); when not cancelled: fermerConnexion(), the cleanup
+//   Unload()     runs Form_Unload(annuler); when not cancelled: closes the form's connection, the cleanup
 //                callbacks (ajouterNettoyage), the form is marked unloaded and hidden. The C++ object
 //                stays, so public variables remain readable. Returns false when cancelled.
 //   Hide()       hides without unloading.
@@ -35,7 +38,13 @@ class QAbstractItemModel;
 //   Form_Load, Form_Unload(bool& annuler), Form_Activate (QEvent::WindowActivate), Form_Resize
 //   (resizeEvent), Form_KeyDown / Form_KeyUp (key preview: every key press and release of the form and
 //   of all its children, also children added later, reaches them once, before the control; only F12 is
-//   consumed, every other key then goes on to the control as usual).
+//   consumed, every other key then goes on to the control as usual), Form_KeyPress (every typed
+//   character, after Form_KeyDown and before the control: setting the code to 0 cancels it, another
+//   code types that character instead).
+//
+// Database: connexion() is the form's own connection to the main database, opened on first use from
+// the state and closed by the unload after Form_Unload (a reload opens a new one). Forms never open or
+// close it themselves.
 // An ErreurExecution or std::exception escaping one of them is logged with MajBase::SignalerErreur
 // under "<form name>.<event>" and does not cross the event loop.
 //
@@ -79,6 +88,8 @@ public:
     void setTraductionActivation(bool oui) { m_traductionActivation = oui; }
     bool traductionActivation() const { return m_traductionActivation; }
     void setToucheF12(bool oui) { m_toucheF12 = oui; }
+    // The button Esc presses (the dialog's cancel or close button); none by default.
+    void setBoutonAnnuler(QAbstractButton* bouton);
     bool toucheF12() const { return m_toucheF12; }
     // TraduireForm(this, FichierLangue) when LangueCourante is not "FR".
     void traduireSiEtranger();
@@ -93,7 +104,13 @@ public:
     virtual QHash<QString, Grille> grilles() const;
     void declarerLegendeGrille(const QString& grille, QWidget* legende);
 
-    // --- cleanup at unload (besides fermerConnexion) ---
+    // --- the form's connection ---
+    // Opened on first use; throws ErreurExecution (BaseInaccessible) when the database cannot be opened.
+    Connexion& connexion();
+    // The connection when it is open, else nullptr (never opens it).
+    Connexion* connexionOuverte() const { return m_connexion.get(); }
+
+    // --- cleanup at unload (besides the connection) ---
     void ajouterNettoyage(std::function<void()> nettoyage);
 
     // --- hourglass ---
@@ -107,8 +124,14 @@ protected:
     virtual void Form_Resize() {}
     virtual void Form_KeyDown(QKeyEvent* e) { Q_UNUSED(e); }
     virtual void Form_KeyUp(QKeyEvent* e) { Q_UNUSED(e); }
-    // Closes the form's own database connection; called by Unload after Form_Unload.
-    virtual void fermerConnexion() {}
+    // `controle` is the control the character goes to; `KeyAscii` its character code (Enter 13,
+    // Backspace 8, Esc 27 included).
+    virtual void Form_KeyPress(QObject* controle, int& KeyAscii) {
+        Q_UNUSED(controle);
+        Q_UNUSED(KeyAscii);
+    }
+    // Closes the form's connection (the unload does it after Form_Unload).
+    void fermerConnexion();
 
     bool event(QEvent* e) override;
     bool eventFilter(QObject* objet, QEvent* e) override;
@@ -131,6 +154,7 @@ private:
     void surveiller(QObject* objet);
     bool appartientAuFormulaire(QObject* objet) const;
     bool traiterTouche(QObject* objet, QKeyEvent* e);
+    bool traiterCaractere(QObject* objet, QKeyEvent* e);
     bool decharger();
     void memoriserTextes();
     void restaurerTextes();
@@ -142,6 +166,9 @@ private:
     bool m_traductionActivation = true;
     bool m_toucheF12 = true;
     bool m_dansDechargement = false;
+    bool m_dansRemplacement = false;
+    std::unique_ptr<Connexion> m_connexion;
+    QPointer<QAbstractButton> m_boutonAnnuler;
     QHash<QString, QPointer<QWidget>> m_legendes;
     QList<std::function<void()>> m_nettoyages;
     QList<TexteInitial> m_textesInitiaux;

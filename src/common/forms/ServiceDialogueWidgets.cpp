@@ -1,5 +1,6 @@
 #include "common/forms/ServiceDialogueWidgets.h"
 
+#include "common/EtatGlobal.h"
 #include "common/mCommonDialog.h"
 
 #include <QAbstractButton>
@@ -19,6 +20,8 @@
 #include <QPixmap>
 #include <QPrintDialog>
 #include <QPrinter>
+#include <QPushButton>
+#include <QRegularExpression>
 #include <QStyledItemDelegate>
 
 namespace {
@@ -103,21 +106,71 @@ QStringList filtresAffiches(const QList<mCommonDialog::EntreeFiltre>& entrees) {
     return l;
 }
 
+// The patterns of a filter entry: the words inside its last brackets.
+QStringList motifsDuFiltre(const QString& filtreAffiche) {
+    const qsizetype ouvre = filtreAffiche.lastIndexOf(QLatin1Char('('));
+    const qsizetype ferme = filtreAffiche.lastIndexOf(QLatin1Char(')'));
+    const QString dedans =
+        ouvre >= 0 && ferme > ouvre ? filtreAffiche.mid(ouvre + 1, ferme - ouvre - 1) : filtreAffiche;
+    return dedans.split(QLatin1Char(' '), Qt::SkipEmptyParts);
+}
+
 // Qt's own filter matching follows the file system's case rule; ours ignores case, as the original's did.
 void appliquerFiltreSansCasse(QFileDialog* dialogue, const QString& filtreAffiche) {
     auto* modele = dialogue->findChild<QFileSystemModel*>();
     if (!modele)
         return;
     QStringList motifs;
-    // The patterns are the words inside the last brackets of the entry.
-    const qsizetype ouvre = filtreAffiche.lastIndexOf(QLatin1Char('('));
-    const qsizetype ferme = filtreAffiche.lastIndexOf(QLatin1Char(')'));
-    const QString dedans =
-        ouvre >= 0 && ferme > ouvre ? filtreAffiche.mid(ouvre + 1, ferme - ouvre - 1) : filtreAffiche;
-    for (const QString& m : dedans.split(QLatin1Char(' '), Qt::SkipEmptyParts))
+    for (const QString& m : motifsDuFiltre(filtreAffiche))
         motifs.append(ServiceDialogueWidgets::motifSansCasse(m));
     modele->setNameFilters(motifs);
 }
+
+// A name typed without extension gets the one of the chosen filter ("Excel (*.xlsx)" gives "xlsx"), so
+// that an export is not written under a name nothing opens.
+void appliquerExtensionDuFiltre(QFileDialog* dialogue, const QString& filtreAffiche) {
+    static const QRegularExpression extension(QStringLiteral("^\\*\\.([A-Za-z0-9]+)$"));
+    const QStringList motifs = motifsDuFiltre(filtreAffiche);
+    const QRegularExpressionMatch m =
+        motifs.isEmpty() ? QRegularExpressionMatch() : extension.match(motifs.first());
+    dialogue->setDefaultSuffix(m.hasMatch() ? m.captured(1) : QString());
+}
+
+// The filters of a request on a dialog, the given one chosen (1-based; out of range means the first).
+void poserFiltres(QFileDialog* dialogue, const QString& filtre, int index,
+                  void (*suivre)(QFileDialog*, const QString&)) {
+    const QStringList filtres = filtresAffiches(mCommonDialog::EntreesFiltre(filtre));
+    if (filtres.isEmpty())
+        return;
+    const int choisi = index >= 1 && index <= filtres.size() ? index : 1;
+    dialogue->setNameFilters(filtres);
+    dialogue->selectNameFilter(filtres.at(choisi - 1));
+    suivre(dialogue, filtres.at(choisi - 1));
+    QObject::connect(dialogue, &QFileDialog::filterSelected, dialogue,
+                     [dialogue, suivre](const QString& f) { suivre(dialogue, f); });
+}
+
+// Qt has no buttons of its own for Try Again and Continue: the three of that box are labelled here, in
+// the interface language (French for any other code).
+QStringList libellesAnnulerReessayerContinuer(const QString& langue) {
+    static const struct {
+        const char* langue;
+        const char* textes[3];
+    } traductions[] = {
+        {"DE", {"Abbrechen", "Wiederholen", "Weiter"}},
+        {"NL", {"Annuleren", "Opnieuw proberen", "Doorgaan"}},
+        {"PL", {"Anuluj", "Ponów próbę", "Kontynuuj"}},
+        {"SK", {"Zrušiť", "Skúsiť znova", "Pokračovať"}},
+    };
+    for (const auto& t : traductions)
+        if (langue == QLatin1String(t.langue))
+            return {QString::fromUtf8(t.textes[0]), QString::fromUtf8(t.textes[1]),
+                    QString::fromUtf8(t.textes[2])};
+    return {QStringLiteral("Annuler"), QStringLiteral("Réessayer"), QStringLiteral("Continuer")};
+}
+
+// The answer a button of our own gives, kept on the button.
+const char* const ProprieteReponse = "dorvaneReponse";
 
 } // namespace
 
@@ -143,29 +196,43 @@ QMessageBox* ServiceDialogueWidgets::creerBoite(const QString& texte, int style,
     boite->setTextFormat(Qt::PlainText);
     boite->setText(texte);
 
-    QList<QMessageBox::StandardButton> boutons;
+    QList<QMessageBox::StandardButton> standards;
     switch (style & StyleMessage::MasqueBoutons) {
     case StyleMessage::OKCancel:
-        boutons = {QMessageBox::Ok, QMessageBox::Cancel};
+        standards = {QMessageBox::Ok, QMessageBox::Cancel};
         break;
     case StyleMessage::AbortRetryIgnore:
-        boutons = {QMessageBox::Abort, QMessageBox::Retry, QMessageBox::Ignore};
+        standards = {QMessageBox::Abort, QMessageBox::Retry, QMessageBox::Ignore};
         break;
     case StyleMessage::YesNoCancel:
-        boutons = {QMessageBox::Yes, QMessageBox::No, QMessageBox::Cancel};
+        standards = {QMessageBox::Yes, QMessageBox::No, QMessageBox::Cancel};
         break;
     case StyleMessage::YesNo:
-        boutons = {QMessageBox::Yes, QMessageBox::No};
+        standards = {QMessageBox::Yes, QMessageBox::No};
         break;
     case StyleMessage::RetryCancel:
-        boutons = {QMessageBox::Retry, QMessageBox::Cancel};
+        standards = {QMessageBox::Retry, QMessageBox::Cancel};
+        break;
+    case StyleMessage::CancelTryContinue:
         break;
     default:
-        boutons = {QMessageBox::Ok};
+        standards = {QMessageBox::Ok};
         break;
     }
-    for (auto b : boutons)
-        boite->addButton(b);
+    QList<QPushButton*> boutons;
+    for (auto b : standards)
+        boutons.append(boite->addButton(b));
+    if ((style & StyleMessage::MasqueBoutons) == StyleMessage::CancelTryContinue) {
+        const QStringList libelles = libellesAnnulerReessayerContinuer(Global().LangueCourante);
+        const int reponses[] = {Reponse::Annuler, Reponse::NouvelEssai, Reponse::Continuer};
+        for (int i = 0; i < 3; ++i) {
+            // One role for the three keeps them in this order, whatever the platform's layout.
+            QPushButton* b = boite->addButton(libelles.at(i), QMessageBox::ActionRole);
+            b->setProperty(ProprieteReponse, reponses[i]);
+            boutons.append(b);
+        }
+        boite->setEscapeButton(boutons.first());
+    }
 
     switch (style & StyleMessage::MasqueIcone) {
     case StyleMessage::Critique:
@@ -192,7 +259,7 @@ QMessageBox* ServiceDialogueWidgets::creerBoite(const QString& texte, int style,
     if (defaut >= boutons.size())
         defaut = 0;
     boite->setDefaultButton(boutons.at(defaut));
-    if (boutons.contains(QMessageBox::Cancel))
+    if (standards.contains(QMessageBox::Cancel))
         boite->setEscapeButton(QMessageBox::Cancel);
     else if (boutons.size() == 1)
         boite->setEscapeButton(boutons.first());
@@ -200,6 +267,11 @@ QMessageBox* ServiceDialogueWidgets::creerBoite(const QString& texte, int style,
 }
 
 int ServiceDialogueWidgets::reponseDe(const QMessageBox& boite) {
+    if (const QAbstractButton* b = boite.clickedButton()) {
+        const QVariant reponse = b->property(ProprieteReponse);
+        if (reponse.isValid())
+            return reponse.toInt();
+    }
     switch (boite.standardButton(boite.clickedButton())) {
     case QMessageBox::Ok:
         return Reponse::OK;
@@ -254,16 +326,7 @@ QFileDialog* ServiceDialogueWidgets::creerDialogueFichier(const DemandeOuverture
     if (!demande.InitDir.isEmpty())
         dialogue->setDirectory(demande.InitDir);
 
-    const QStringList filtres = filtresAffiches(mCommonDialog::EntreesFiltre(demande.Filter));
-    if (!filtres.isEmpty()) {
-        dialogue->setNameFilters(filtres);
-        const int index =
-            demande.FilterIndex >= 1 && demande.FilterIndex <= filtres.size() ? demande.FilterIndex : 1;
-        dialogue->selectNameFilter(filtres.at(index - 1));
-        appliquerFiltreSansCasse(dialogue, filtres.at(index - 1));
-        QObject::connect(dialogue, &QFileDialog::filterSelected, dialogue,
-                         [dialogue](const QString& f) { appliquerFiltreSansCasse(dialogue, f); });
-    }
+    poserFiltres(dialogue, demande.Filter, demande.FilterIndex, appliquerFiltreSansCasse);
     if (!demande.FileName.isEmpty())
         dialogue->selectFile(demande.FileName);
 
@@ -321,6 +384,46 @@ ResultatOuvertureFichier ServiceDialogueWidgets::ouvrirFichier(const DemandeOuve
     const CurseurNormal curseur;
     const bool accepte = dialogue->exec() == QDialog::Accepted;
     const ResultatOuvertureFichier r = resultatDialogue(*dialogue, demande, accepte);
+    delete dialogue;
+    return r;
+}
+
+QFileDialog*
+ServiceDialogueWidgets::creerDialogueEnregistrement(const DemandeEnregistrementFichier& demande) {
+    auto* dialogue = new QFileDialog(parentCourant());
+    dialogue->setOption(QFileDialog::DontUseNativeDialog, true);
+    dialogue->setAcceptMode(QFileDialog::AcceptSave);
+    dialogue->setFileMode(QFileDialog::AnyFile);
+    if (!demande.DlgTitle.isEmpty())
+        dialogue->setWindowTitle(demande.DlgTitle);
+    if (!demande.InitDir.isEmpty())
+        dialogue->setDirectory(demande.InitDir);
+    poserFiltres(dialogue, demande.Filter, 1, [](QFileDialog* d, const QString& f) {
+        appliquerFiltreSansCasse(d, f);
+        appliquerExtensionDuFiltre(d, f);
+    });
+    if (!demande.FileName.isEmpty())
+        dialogue->selectFile(demande.FileName);
+    return dialogue;
+}
+
+ResultatEnregistrementFichier ServiceDialogueWidgets::resultatEnregistrement(const QFileDialog& dialogue,
+                                                                             bool accepte) {
+    ResultatEnregistrementFichier r;
+    const QStringList fichiers = dialogue.selectedFiles();
+    if (!accepte || fichiers.isEmpty() || fichiers.first().isEmpty())
+        return r;
+    r.Accepte = true;
+    r.FileName = fichiers.first();
+    return r;
+}
+
+ResultatEnregistrementFichier
+ServiceDialogueWidgets::enregistrerFichier(const DemandeEnregistrementFichier& demande) {
+    QFileDialog* dialogue = creerDialogueEnregistrement(demande);
+    const CurseurNormal curseur;
+    const bool accepte = dialogue->exec() == QDialog::Accepted;
+    const ResultatEnregistrementFichier r = resultatEnregistrement(*dialogue, accepte);
     delete dialogue;
     return r;
 }

@@ -14,15 +14,18 @@ public:
     int message(const QString& texte, int style, const QString& titre) override;
     QString saisie(const QString& invite, const QString& titre, const QString& defaut) override;
     ResultatOuvertureFichier ouvrirFichier(const DemandeOuvertureFichier& demande) override;
+    ResultatEnregistrementFichier enregistrerFichier(const DemandeEnregistrementFichier& demande) override;
     ResultatImprimante choisirImprimante() override;
 
     // The pieces, for tests: the box of a style (not shown), its answer for a clicked button, the
-    // configured file dialog (not shown) and its result.
+    // configured file dialogs (not shown) and their results.
     static QMessageBox* creerBoite(const QString& texte, int style, const QString& titre);
     static int reponseDe(const QMessageBox& boite);
     static QFileDialog* creerDialogueFichier(const DemandeOuvertureFichier& demande);
     static ResultatOuvertureFichier resultatDialogue(const QFileDialog& dialogue,
                                                      const DemandeOuvertureFichier& demande, bool accepte);
+    static QFileDialog* creerDialogueEnregistrement(const DemandeEnregistrementFichier& demande);
+    static ResultatEnregistrementFichier resultatEnregistrement(const QFileDialog& dialogue, bool accepte);
     // A file pattern that matches whatever the case of its letters ("*.JPG" -> "*.[jJ][pP][gG]").
     static QString motifSansCasse(const QString& motif);
 };

@@ -34,6 +34,12 @@ TEST_F(CodeAccesDlgTest, EntreeDansText1Verifie) {
     QTest::keyClick(dlg.Text1, Qt::Key_Return);
     EXPECT_TRUE(dlg.AccesValide);
     EXPECT_EQ(dlg.MDP(), QStringLiteral("Secret"));
+
+    // Esc is "Annuler".
+    dlg.show();
+    QTest::keyClick(dlg.Text1, Qt::Key_Escape);
+    EXPECT_FALSE(dlg.AccesValide);
+    EXPECT_FALSE(dlg.isVisible());
 }
 
 TEST_F(CodeAccesDlgTest, RelachementSeulDEntreeNeComptePas) {
@@ -77,9 +83,10 @@ TEST(LanguesDemarrage, ChaqueLegendeAUneTraduction) {
     CodeAccesDlg acces;
     frmAbout apropos;
     FrmPrincipal principal;
-    QStringList manquantes = clesManquantes(&chargement, {QStringLiteral("lblVersion"), QStringLiteral("lblDescription")});
-    manquantes << clesManquantes(&choix, {QStringLiteral("CommandButtonDataBase(0)"),
-                                          QStringLiteral("CommandButtonDataBase(1)")});
+    QStringList manquantes =
+        clesManquantes(&chargement, {QStringLiteral("lblVersion"), QStringLiteral("lblDescription")});
+    manquantes << clesManquantes(
+        &choix, {QStringLiteral("CommandButtonDataBase(0)"), QStringLiteral("CommandButtonDataBase(1)")});
     manquantes << clesManquantes(&acces);
     manquantes << clesManquantes(&apropos, {QStringLiteral("lblVersion"), QStringLiteral("Label1")});
     // The main window's caption carries the version: the files leave it alone.
@@ -94,7 +101,8 @@ TEST(LanguesDemarrage, LaFenetreDeChargementGardeSaMarque) {
         const QString chemin = QDir(QStringLiteral(DORVANE_RESOURCES_DIR)).filePath(nom);
         const IniFile ini = IniFile::lire(chemin, IniFile::codePagePour(chemin));
         bool trouve = false;
-        const QString legende = ini.valeur(QStringLiteral("FenLoading"), QStringLiteral("Form.Caption"), &trouve);
+        const QString legende =
+            ini.valeur(QStringLiteral("FenLoading"), QStringLiteral("Form.Caption"), &trouve);
         EXPECT_TRUE(!trouve || legende.contains(QStringLiteral("Loading VEZ"), Qt::CaseInsensitive))
             << nom.toStdString();
         trouve = false;

@@ -80,7 +80,7 @@ protected:
 
     // Every menu button gets a test form, so that only the rights decide what is greyed.
     static void enregistrerFormesFactices() {
-        for (const QString& b : FrmPrincipal::boutonsFormes()) {
+        for (const QString& b : MenuPrincipal::boutonsRegistre()) {
             EntreeMenu e;
             e.fabrique = [] { return new QWidget; };
             e.affichage = AffichageMenu::Modal;

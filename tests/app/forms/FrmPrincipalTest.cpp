@@ -1,10 +1,10 @@
 #include "DemarrageFixture.h"
 
-#include "app/DroitsAcces.h"
-#include "app/LecteurTag.h"
 #include "Version.h"
+#include "app/DroitsAcces.h"
 #include "app/forms/frmAbout.h"
 #include "common/ErreurExecution.h"
+#include "common/LecteurTag.h"
 
 #include <QFile>
 #include <QKeyEvent>
@@ -89,6 +89,13 @@ TEST_F(FrmPrincipalTest, ChargementLegendeBoutonsEtCouleurs) {
         ASSERT_NE(b, nullptr) << nom.toStdString();
         EXPECT_EQ(b->text(), texte) << nom.toStdString();
     }
+    // Tab goes down the first column, then on to the top of the next.
+    QStringList ordre;
+    for (QWidget* w = bouton(QStringLiteral("CmdEmplacement")); ordre.size() < 8; w = w->nextInFocusChain())
+        if (qobject_cast<QPushButton*>(w))
+            ordre << w->objectName();
+    EXPECT_EQ(ordre, (QStringList{"CmdEmplacement", "CmdProfile", "CmdSites", "CmdBadgeMainten",
+                                  "CmdComptoir", "CmdImportSalarie", "CmdListealarme", "CmdStock"}));
     EXPECT_EQ(frmPrincipal().palette().color(QPalette::Window), QColor(0, 143, 213));
     EXPECT_EQ(frmPrincipal().boutonsMenu().size(), 17);
     // Pictures come from the folder's "icon/"; help has none.
@@ -169,14 +176,15 @@ TEST_F(FrmPrincipalTest, FermetureEcritAdEmail) {
     const QVariant v = valeur(QStringLiteral("SELECT AdEmail FROM InfoSociete"));
     EXPECT_FALSE(v.isNull());
     EXPECT_EQ(v.toString(), QString());
-    EXPECT_EQ(frmPrincipal().connexion(), nullptr);
+    EXPECT_EQ(frmPrincipal().connexionOuverte(), nullptr);
 
     executer(QStringLiteral("UPDATE InfoSociete SET AdEmail = 'achats@exemple.fr'"));
     charger();
     EXPECT_EQ(Global().AdresseEmail, QStringLiteral("achats@exemple.fr"));
     Global().AdresseEmail = QStringLiteral("magasin@exemple.fr");
     frmPrincipal().close();
-    EXPECT_EQ(valeur(QStringLiteral("SELECT AdEmail FROM InfoSociete")).toString(), QStringLiteral("magasin@exemple.fr"));
+    EXPECT_EQ(valeur(QStringLiteral("SELECT AdEmail FROM InfoSociete")).toString(),
+              QStringLiteral("magasin@exemple.fr"));
 }
 
 TEST_F(FrmPrincipalTest, LecteurTagAbsentPrevientEtContinue) {
@@ -303,6 +311,14 @@ TEST_F(FrmPrincipalTest, RedimensionnementCentreLesPanneaux) {
     const QRect r = frmPrincipal().SSPanel1->geometry();
     EXPECT_EQ(r.left(), (frmPrincipal().width() - r.width()) / 2);
     EXPECT_EQ(r.top(), (frmPrincipal().height() - r.height()) / 2);
+
+    // At its smallest every button is whole.
+    frmPrincipal().resize(frmPrincipal().minimumSize());
+    QCoreApplication::processEvents();
+    for (QPushButton* b : frmPrincipal().SSPanel1->findChildren<QPushButton*>()) {
+        const QRect place(b->mapTo(&frmPrincipal(), QPoint(0, 0)), b->size());
+        EXPECT_TRUE(frmPrincipal().rect().contains(place)) << b->objectName().toStdString();
+    }
 }
 
 // ---------------------------------------------------------------------------------------------------

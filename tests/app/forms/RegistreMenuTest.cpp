@@ -135,3 +135,29 @@ TEST_F(RegistreMenuTest, FormeQuiSeDechargeAuChargementNEstNiPrepareeNiMontree) 
     EXPECT_TRUE(session.formsModales().isEmpty());
     EXPECT_TRUE(f->DepuisFicheSalarie);
 }
+
+TEST_F(RegistreMenuTest, LeMenuEtLesAutresAppelantsPartagentLInstanceEtLaTableDitCommentMontrer) {
+    ServiceSessionScripte session;
+    // Way of showing and preloading come from the menu table: "Salariés" is modeless.
+    registre.enregistrerForme<FormeEssai>(QStringLiteral("CmdEmplacement"));
+    FormeEssai& directe = Instance<FormeEssai>();
+    directe.DepuisFicheSalarie = false; // set by another form before the menu opens it
+    EXPECT_EQ(registre.instance(QStringLiteral("CmdEmplacement")), &directe);
+    EXPECT_TRUE(registre.ouvrir(QStringLiteral("CmdEmplacement"), &principale));
+    EXPECT_TRUE(directe.isVisible());
+    EXPECT_TRUE(session.formsModales().isEmpty());
+    EXPECT_EQ(FormeEssai::s_creations, 1);
+    directe.Unload();
+
+    // A button that runs a routine is registered as well, and is given the owner.
+    QWidget* proprietaire = nullptr;
+    registre.enregistrerAction(QStringLiteral("CmdImportSalarie"), [&](QWidget* w) { proprietaire = w; });
+    EXPECT_TRUE(registre.estEnregistre(QStringLiteral("CmdImportSalarie")));
+    EXPECT_EQ(registre.instance(QStringLiteral("CmdImportSalarie")), nullptr);
+    EXPECT_TRUE(registre.ouvrir(QStringLiteral("CmdImportSalarie"), &principale));
+    EXPECT_EQ(proprietaire, &principale);
+
+    // Forgetting the button deletes the instance; the next caller gets a new one.
+    registre.vider();
+    EXPECT_EQ(InstanceExistante<FormeEssai>(), nullptr);
+}

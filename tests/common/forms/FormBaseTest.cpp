@@ -1,6 +1,8 @@
 #include "common/forms/FormBase.h"
 #include "common/ErreurExecution.h"
 #include "common/EtatGlobal.h"
+#include "db/Connexion.h"
+#include "db/Schema.h"
 #include "support/DossierProgrammeTemp.h"
 #include "support/ServiceSessionScripte.h"
 
@@ -35,11 +37,13 @@ public:
     QLabel* Label1;
     QLineEdit* Text1;
     QPushButton* Command1;
-    int chargements = 0, dechargements = 0, activations = 0, redimensionnements = 0, connexionsFermees = 0;
+    int chargements = 0, dechargements = 0, activations = 0, redimensionnements = 0;
     int nettoyages = 0, clics = 0;
     bool annuler = false;
+    bool connexionAuDechargement = false;
     bool leverAuChargement = false;
-    QList<int> appuis, relachements;
+    QList<int> appuis, relachements, caracteres;
+    QList<QObject*> controlesCaracteres;
 
 protected:
     void Form_Load() override {
@@ -49,13 +53,22 @@ protected:
     }
     void Form_Unload(bool& a) override {
         ++dechargements;
+        connexionAuDechargement = connexionOuverte() != nullptr;
         a = annuler;
     }
     void Form_Activate() override { ++activations; }
     void Form_Resize() override { ++redimensionnements; }
     void Form_KeyDown(QKeyEvent* e) override { appuis.append(e->key()); }
     void Form_KeyUp(QKeyEvent* e) override { relachements.append(e->key()); }
-    void fermerConnexion() override { ++connexionsFermees; }
+    // A scanner's "@" is cancelled, "x" typed as "X"; the rest goes through.
+    void Form_KeyPress(QObject* controle, int& KeyAscii) override {
+        caracteres.append(KeyAscii);
+        controlesCaracteres.append(controle);
+        if (KeyAscii == '@')
+            KeyAscii = 0;
+        else if (KeyAscii == 'x')
+            KeyAscii = 'X';
+    }
 };
 
 void montrerActive(QWidget& w) {
@@ -89,7 +102,6 @@ TEST_F(FormBaseTest, LoadRunsAtEachShowAfterAnUnloadNotInTheConstructor) {
     EXPECT_FALSE(f.estCharge());
     EXPECT_FALSE(f.isVisible());
     EXPECT_EQ(f.dechargements, 1);
-    EXPECT_EQ(f.connexionsFermees, 1);
     EXPECT_EQ(f.nettoyages, 1);
 
     // A hidden form is not unloaded, and unloading an unloaded form does nothing.
@@ -101,7 +113,6 @@ TEST_F(FormBaseTest, LoadRunsAtEachShowAfterAnUnloadNotInTheConstructor) {
     f.Hide();
     EXPECT_TRUE(f.estCharge());
     EXPECT_TRUE(f.Unload());
-    EXPECT_EQ(f.connexionsFermees, 2);
 }
 
 TEST_F(FormBaseTest, UnloadCanBeCancelledAndAHidingFormOnlyHides) {
@@ -112,7 +123,6 @@ TEST_F(FormBaseTest, UnloadCanBeCancelledAndAHidingFormOnlyHides) {
     EXPECT_TRUE(f.isVisible());
     EXPECT_TRUE(f.estCharge());
     EXPECT_FALSE(f.Unload());
-    EXPECT_EQ(f.connexionsFermees, 0);
     EXPECT_EQ(f.nettoyages, 0);
 
     f.annuler = false;
@@ -121,12 +131,35 @@ TEST_F(FormBaseTest, UnloadCanBeCancelledAndAHidingFormOnlyHides) {
     EXPECT_FALSE(f.isVisible());
     EXPECT_TRUE(f.estCharge());
     EXPECT_EQ(f.dechargements, 2);
-    EXPECT_EQ(f.connexionsFermees, 0);
 
     // Unload() still unloads a hiding form.
     EXPECT_TRUE(f.Unload());
     EXPECT_FALSE(f.estCharge());
-    EXPECT_EQ(f.connexionsFermees, 1);
+}
+
+TEST_F(FormBaseTest, EachFormOwnsItsConnectionUntilItUnloads) {
+    DossierProgrammeTemp dossier;
+    QString erreur;
+    ASSERT_TRUE(creerBasesDossierProgramme(dossier.chemin(), &erreur)) << erreur.toStdString();
+    FormeEssai a, b;
+    a.Show();
+    b.Show();
+    EXPECT_EQ(a.connexionOuverte(), nullptr) << "opened on first use only";
+    Connexion& ca = a.connexion();
+    EXPECT_EQ(&a.connexion(), &ca);
+    EXPECT_NE(ca.nom(), b.connexion().nom());
+
+    a.annuler = true;
+    EXPECT_FALSE(a.Unload());
+    EXPECT_EQ(a.connexionOuverte(), &ca) << "a cancelled unload keeps it";
+    a.annuler = false;
+    EXPECT_TRUE(a.Unload());
+    EXPECT_TRUE(a.connexionAuDechargement) << "Form_Unload can still write through it";
+    EXPECT_EQ(a.connexionOuverte(), nullptr);
+    EXPECT_NE(b.connexionOuverte(), nullptr);
+
+    a.Show();
+    EXPECT_EQ(a.connexion().valeurUnique(QStringLiteral("SELECT 1")).toInt(), 1);
 }
 
 TEST_F(FormBaseTest, ModalShowGoesThroughTheSessionService) {
@@ -176,10 +209,18 @@ TEST_F(FormBaseTest, KeyPreviewSeesEachKeyOnceAndLetsTheControlHaveIt) {
     EXPECT_EQ(f.Text1->text(), QStringLiteral("aa"));
     EXPECT_EQ(f.appuis.count(Qt::Key_A), 2);
 
+    // Each typed character is seen once, before the control, which can be denied it or given another.
+    QTest::keyClicks(f.Text1, QStringLiteral("@x1"));
+    EXPECT_EQ(f.Text1->text(), QStringLiteral("aaX1"));
+    EXPECT_EQ(f.caracteres, (QList<int>{'a', 'a', '@', 'x', '1'}));
+    EXPECT_EQ(f.controlesCaracteres.last(), f.Text1);
+    EXPECT_EQ(f.appuis.count(Qt::Key_At), 1) << "the key itself is still previewed";
+
     // Space still presses a button.
     f.Command1->setFocus();
     QTest::keyClick(f.Command1, Qt::Key_Space);
     EXPECT_EQ(f.clics, 1);
+    EXPECT_EQ(f.caracteres.last(), ' ');
 
     // The same key sent to the form itself right after is a new key.
     QTest::keyClick(&f, Qt::Key_F5);

@@ -1,5 +1,7 @@
 #include "common/forms/ServiceDialogueWidgets.h"
 
+#include "common/EtatGlobal.h"
+
 #include <QAbstractButton>
 #include <QApplication>
 #include <QCheckBox>
@@ -124,6 +126,57 @@ TEST(ServiceDialogueWidgets, ReponsesDesBoutons) {
     installerServiceDialogue(nullptr);
 }
 
+TEST(ServiceDialogueWidgets, AnnulerReessayerContinuerDansLaLangueEtSesReponses) {
+    const QString langueAvant = Global().LangueCourante;
+    const int style = StyleMessage::CancelTryContinue + StyleMessage::Exclamation;
+    const QList<std::pair<QString, QStringList>> langues{
+        {QStringLiteral("FR"), {"Annuler", "Réessayer", "Continuer"}},
+        {QStringLiteral("DE"), {"Abbrechen", "Wiederholen", "Weiter"}},
+        {QStringLiteral("NL"), {"Annuleren", "Opnieuw proberen", "Doorgaan"}},
+        {QStringLiteral("PL"), {"Anuluj", "Ponów próbę", "Kontynuuj"}},
+        {QStringLiteral("SK"), {"Zrušiť", "Skúsiť znova", "Pokračovať"}},
+    };
+    for (const auto& [langue, libelles] : langues) {
+        Global().LangueCourante = langue;
+        std::unique_ptr<QMessageBox> b(
+            ServiceDialogueWidgets::creerBoite(QStringLiteral("x"), style + StyleMessage::DefautBouton2, {}));
+        b->show();
+        // As the user sees them, left to right.
+        QList<QAbstractButton*> boutons = b->buttons();
+        std::sort(boutons.begin(), boutons.end(),
+                  [](QAbstractButton* g, QAbstractButton* d) { return g->x() < d->x(); });
+        QStringList vus;
+        for (QAbstractButton* bouton : boutons)
+            vus.append(bouton->text());
+        EXPECT_EQ(vus, libelles) << langue.toStdString();
+        EXPECT_EQ(b->defaultButton()->text(), libelles.at(1)) << langue.toStdString();
+    }
+
+    // Each button answers as the original's: Cancel 2, Try Again 10, Continue 11; Escape is Cancel.
+    Global().LangueCourante = QStringLiteral("NL");
+    ServiceDialogueWidgets s;
+    installerServiceDialogue(&s);
+    const QList<std::pair<QString, int>> clics{{QStringLiteral("Annuleren"), 2},
+                                               {QStringLiteral("Opnieuw proberen"), 10},
+                                               {QStringLiteral("Doorgaan"), 11}};
+    for (const auto& [libelle, reponse] : clics) {
+        quandModal([libelle = libelle](QDialog* d) {
+            auto* boite = qobject_cast<QMessageBox*>(d);
+            ASSERT_NE(boite, nullptr);
+            for (QAbstractButton* bouton : boite->buttons())
+                if (bouton->text() == libelle)
+                    QTest::mouseClick(bouton, Qt::LeftButton);
+        });
+        EXPECT_EQ(MsgBox(QStringLiteral("Le Site A  existe déjà !"), style, QStringLiteral("Erreur")),
+                  reponse)
+            << libelle.toStdString();
+    }
+    quandModal([](QDialog* d) { QTest::keyClick(d, Qt::Key_Escape); });
+    EXPECT_EQ(MsgBox(QStringLiteral("?"), style), Reponse::Annuler);
+    installerServiceDialogue(nullptr);
+    Global().LangueCourante = langueAvant;
+}
+
 TEST(ServiceDialogueWidgets, AQuestionShowsTheArrowUnderTheHourglass) {
     ServiceDialogueWidgets s;
     installerServiceDialogue(&s);
@@ -233,6 +286,40 @@ TEST(ServiceDialogueWidgets, OuvrirFichierDeBoutEnBout) {
 
     quandModal([](QDialog* dialogue) { dialogue->reject(); });
     EXPECT_FALSE(s.ouvrirFichier(d).Accepte);
+}
+
+TEST(ServiceDialogueWidgets, EnregistrerSousProposeLeNomEtAjouteLExtension) {
+    QTemporaryDir dir;
+    DemandeEnregistrementFichier d;
+    d.DlgTitle = QStringLiteral("Exporter le journal");
+    d.Filter = QStringLiteral("Excel (*.xlsx)|*.xlsx|Tous (*.*)|*.*");
+    d.FileName = QStringLiteral("journal.xlsx");
+    d.InitDir = dir.path();
+    std::unique_ptr<QFileDialog> f(ServiceDialogueWidgets::creerDialogueEnregistrement(d));
+    EXPECT_EQ(f->acceptMode(), QFileDialog::AcceptSave);
+    EXPECT_EQ(f->windowTitle(), QStringLiteral("Exporter le journal"));
+    EXPECT_EQ(f->nameFilters(),
+              (QStringList{QStringLiteral("Excel (*.xlsx)"), QStringLiteral("Tous (*.*)")}));
+    EXPECT_EQ(f->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->text(),
+              QStringLiteral("journal.xlsx"));
+    EXPECT_EQ(ServiceDialogueWidgets::resultatEnregistrement(*f, true).FileName,
+              dir.filePath(QStringLiteral("journal.xlsx")));
+    EXPECT_FALSE(ServiceDialogueWidgets::resultatEnregistrement(*f, false).Accepte);
+
+    ServiceDialogueWidgets s;
+    // A name typed without extension gets the filter's.
+    quandModal([](QDialog* dialogue) {
+        dialogue->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->setText(QStringLiteral("mars"));
+        dialogue->accept();
+    });
+    ResultatEnregistrementFichier r = s.enregistrerFichier(d);
+    EXPECT_TRUE(r.Accepte);
+    EXPECT_EQ(r.FileName, dir.filePath(QStringLiteral("mars.xlsx")));
+
+    quandModal([](QDialog* dialogue) { dialogue->reject(); });
+    r = s.enregistrerFichier(d);
+    EXPECT_FALSE(r.Accepte);
+    EXPECT_TRUE(r.FileName.isEmpty());
 }
 
 TEST(ServiceDialogueWidgets, SaisieAnnuleeDonneVide) {

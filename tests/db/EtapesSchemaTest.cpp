@@ -1,0 +1,105 @@
+#include "BaseDeTest.h"
+
+#include "common/ErreurExecution.h"
+#include "db/Connexion.h"
+#include "db/Schema.h"
+
+#include <QThread>
+#include <atomic>
+#include <gtest/gtest.h>
+#include <latch>
+#include <memory>
+#include <thread>
+
+namespace {
+
+// A step of the test's own, taken out again however the test ends.
+class EtapeDeTest {
+public:
+    EtapeDeTest(int version, std::function<void(Connexion&)> appliquer) : m_version(version) {
+        Schema::enregistrerEtape(version, std::move(appliquer));
+    }
+    ~EtapeDeTest() { Schema::retirerEtape(m_version); }
+    EtapeDeTest(const EtapeDeTest&) = delete;
+    EtapeDeTest& operator=(const EtapeDeTest&) = delete;
+
+private:
+    int m_version;
+};
+
+// Two workstations starting together: each thread opens its own connection, waits for the other, then
+// brings the database up to date. What each reached, or its error.
+QStringList deuxPostes(const ParametresConnexion& p) {
+    std::latch depart(2);
+    QString resultats[2];
+    auto poste = [&](int i) {
+        std::unique_ptr<Connexion> c;
+        try {
+            c = std::make_unique<Connexion>(p);
+        } catch (const ErreurExecution& e) {
+            resultats[i] = e.description();
+        }
+        depart.arrive_and_wait();
+        if (!c)
+            return;
+        try {
+            resultats[i] = QString::number(Schema::mettreAJour(*c));
+        } catch (const ErreurExecution& e) {
+            resultats[i] = e.description();
+        }
+    };
+    std::thread a(poste, 0);
+    std::thread b(poste, 1);
+    a.join();
+    b.join();
+    return {resultats[0], resultats[1]};
+}
+
+} // namespace
+
+class EtapesSchemaBase : public TestAvecBase {};
+
+TEST_P(EtapesSchemaBase, TwoWorkstationsStartingTogetherRunAStepOnce) {
+    std::atomic<int> passages{0};
+    const int cible = Schema::versionCourante() + 1;
+    const EtapeDeTest etape(cible, [&passages](Connexion& c) {
+        ++passages;
+        // Long enough for the other workstation to come in meanwhile; a second run fails on the table.
+        QThread::msleep(300);
+        c.executer(QStringLiteral("CREATE TABLE EtapeConcurrente (x INTEGER)"));
+    });
+    const QString atteinte = QString::number(cible);
+    const auto verifier = [&](int essai) {
+        EXPECT_EQ(deuxPostes(base().parametres()).join(QStringLiteral(" | ")).toStdString(),
+                  (atteinte + QStringLiteral(" | ") + atteinte).toStdString())
+            << essai;
+        EXPECT_EQ(passages.exchange(0), 1) << essai;
+        EXPECT_EQ(cnx().valeurUnique(QStringLiteral("SELECT COUNT(*) FROM SchemaDorvane")).toLongLong(), 1)
+            << essai;
+        EXPECT_EQ(Schema::versionBase(cnx()), cible) << essai;
+    };
+    verifier(0);
+
+    // A database without our number (converted from elsewhere): both workstations find the number's
+    // table missing at the same moment; one makes it, the other waits for it. The window is narrow, so
+    // a few tries.
+    for (int essai = 1; essai <= 5; ++essai) {
+        cnx().executer(QStringLiteral("DROP TABLE SchemaDorvane"));
+        cnx().executer(QStringLiteral("DROP TABLE EtapeConcurrente"));
+        verifier(essai);
+    }
+}
+
+DORVANE_SUR_CHAQUE_BASE(EtapesSchemaBase);
+
+TEST(EtapesSchema, ANumberTakenTwiceStopsAndATestsStepGoesAway) {
+    const int avant = Schema::versionCourante();
+    {
+        const EtapeDeTest etape(avant + 1, [](Connexion&) {});
+        EXPECT_EQ(Schema::versionCourante(), avant + 1);
+        // The second step of a number would never run: refused at once, and so is a step at the creation.
+        EXPECT_DEATH(Schema::enregistrerEtape(avant + 1, [](Connexion&) {}), "registered twice");
+        EXPECT_DEATH(Schema::enregistrerEtape(1, [](Connexion&) {}), "registered twice");
+    }
+    EXPECT_EQ(Schema::versionCourante(), avant);
+}
