@@ -3,6 +3,8 @@
 #include "common/EtatGlobal.h"
 #include "common/IniFile.h"
 
+#include <QSet>
+
 namespace MODTranslate {
 
 namespace {
@@ -396,6 +398,21 @@ const QList<LibelleGrille>& TableLibellesGrille() {
          QStringLiteral("FenComptoir.DataGrid1.Columns(4).Caption"), QStringLiteral("Qté")},
     };
     return table;
+}
+
+QString CleTexteGrille(const QString& forme, const QString& grille, int colonne) {
+    const QString proprietaire =
+        forme == QLatin1String("FrmConfigMachineCasier") ? QStringLiteral("FrmConfigMachine") : forme;
+    const QString prefixe = proprietaire + u'.' + grille;
+    const QString cle = colonne < 0 ? prefixe + QStringLiteral(".Caption")
+                                    : prefixe + QStringLiteral(".Columns(%1).Caption").arg(colonne);
+    static const QSet<QString> traduites = [] {
+        QSet<QString> t;
+        for (const LibelleGrille& l : TableLibellesGrille())
+            t.insert(l.forme + u'|' + l.cle);
+        return t;
+    }();
+    return traduites.contains(forme + u'|' + cle) ? cle : QString();
 }
 
 QList<LibelleGrille> LibellesGrille(const QString& nomForm) {

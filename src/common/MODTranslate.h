@@ -28,6 +28,12 @@ struct LibelleGrille {
     QString defaut; // French caption
 };
 
+// The key in section Grid of one caption of a form's grid: "<form>.<grid>.Caption" for the grid's own
+// caption (`colonne` -1), "<form>.<grid>.Columns(<n>).Caption" for column n; the locker form
+// FrmConfigMachineCasier reads the keys of FrmConfigMachine. Empty when the key table does not
+// translate that caption.
+QString CleTexteGrille(const QString& forme, const QString& grille, int colonne);
+
 // Every grid caption of the key table, in its order.
 const QList<LibelleGrille>& TableLibellesGrille();
 // Those of one form (none for a form without translated grids).

@@ -11,7 +11,7 @@
 #include <QSqlRecord>
 #include <QSqlResult>
 #include <algorithm>
-#include <optional>
+#include <memory>
 #include <sqlite3.h>
 #include <vector>
 
@@ -59,37 +59,102 @@ int comparer(const QVariant& a, const QVariant& b) {
     return c < 0 ? -1 : (c > 0 ? 1 : 0);
 }
 
-bool satisfait(const QVariant& champ, Recordset::Comparaison comparaison, const QVariant& valeur) {
-    using C = Recordset::Comparaison;
-    if (champ.isNull() || valeur.isNull()) {
-        const bool memes = champ.isNull() && valeur.isNull();
-        return comparaison == C::Egal ? memes : (comparaison == C::Different ? !memes : false);
+// A list of fields for an order ("Etage, Nom desc", "Ventes.LaDate DESC"): each field by its name
+// without the table's, with its direction. False when the text is anything else.
+template <typename Cle> bool lireOrdre(const QString& liste, QList<Cle>* cles) {
+    static const QRegularExpression element(
+        QStringLiteral("^\\s*(?:[A-Za-z_][A-Za-z0-9_]*\\.)?([A-Za-z_][A-Za-z0-9_]*)(?:\\s+(asc|desc))?\\s*$"),
+        QRegularExpression::CaseInsensitiveOption);
+    QList<Cle> r;
+    for (const QString& morceau : liste.split(u',')) {
+        const QRegularExpressionMatch m = element.match(morceau);
+        if (!m.hasMatch())
+            return false;
+        const bool decroissant = m.captured(2).compare(QLatin1String("desc"), Qt::CaseInsensitive) == 0;
+        r.append({m.captured(1), decroissant ? Recordset::Ordre::Decroissant : Recordset::Ordre::Croissant});
     }
-    if (comparaison == C::Comme)
-        return Valeurs::correspondLike(champ.toString(), valeur.toString(), u'*', QChar(), QChar());
-    const int c = comparer(champ, valeur);
-    switch (comparaison) {
-    case C::Egal:
-        return c == 0;
-    case C::Different:
-        return c != 0;
-    case C::Inferieur:
-        return c < 0;
-    case C::InferieurOuEgal:
-        return c <= 0;
-    case C::Superieur:
-        return c > 0;
-    case C::SuperieurOuEgal:
-        return c >= 0;
-    case C::Comme:
-        break;
-    }
-    return false;
+    *cles = std::move(r);
+    return !cles->isEmpty();
 }
 
-bool estNomSimple(const QString& source) {
-    static const QRegularExpression nom(QStringLiteral("^\\s*([A-Za-z_][A-Za-z0-9_]*)\\s*$"));
-    return nom.match(source).hasMatch();
+// A source that is a bare name, optionally followed by "order by" and its fields.
+struct SourceNommee {
+    bool nommee = false;
+    QString nom;
+    QString ordre;
+};
+
+SourceNommee lireSource(const QString& source) {
+    static const QRegularExpression forme(
+        QStringLiteral("^\\s*([A-Za-z_][A-Za-z0-9_]*)(?:\\s+order\\s+by\\s+(.*?))?\\s*$"),
+        QRegularExpression::CaseInsensitiveOption | QRegularExpression::DotMatchesEverythingOption);
+    const QRegularExpressionMatch m = forme.match(source);
+    if (!m.hasMatch())
+        return {};
+    return {true, m.captured(1), m.captured(2)};
+}
+
+// The fields of a plain ORDER BY that ends a query, at its outer level (anything after the list, such
+// as LIMIT, a parenthesis or a quote, leaves the order to SQL).
+QString ordreFinal(const QString& sql) {
+    static const QRegularExpression fin(
+        QStringLiteral("\\border\\s+by\\s+([A-Za-z_][A-Za-z0-9_.]*(?:\\s+(?:asc|desc))?"
+                       "(?:\\s*,\\s*[A-Za-z_][A-Za-z0-9_.]*(?:\\s+(?:asc|desc))?)*)\\s*;?\\s*$"),
+        QRegularExpression::CaseInsensitiveOption);
+    const QRegularExpressionMatch m = fin.match(sql);
+    return m.hasMatch() ? m.captured(1) : QString();
+}
+
+// The comparison of Find, prepared once for every row it looks at.
+std::function<bool(const QVariant&)> comparateur(Recordset::Comparaison comparaison, const QVariant& valeur) {
+    using C = Recordset::Comparaison;
+    switch (comparaison) {
+    case C::Comme: {
+        if (valeur.isNull())
+            return [](const QVariant&) { return false; };
+        auto motif = std::make_shared<Valeurs::MotifLike>(valeur.toString(), u'*', QChar(), QChar());
+        return
+            [motif](const QVariant& champ) { return !champ.isNull() && motif->correspond(champ.toString()); };
+    }
+    case C::CommencePar:
+    case C::EgalTexte: {
+        if (valeur.isNull())
+            return [](const QVariant&) { return false; };
+        const QString texte = valeur.toString();
+        if (comparaison == C::CommencePar)
+            return [texte](const QVariant& champ) {
+                return !champ.isNull() && champ.toString().startsWith(texte, Qt::CaseInsensitive);
+            };
+        return [texte](const QVariant& champ) {
+            return !champ.isNull() && champ.toString().compare(texte, Qt::CaseInsensitive) == 0;
+        };
+    }
+    default:
+        break;
+    }
+    return [comparaison, valeur](const QVariant& champ) {
+        if (champ.isNull() || valeur.isNull()) {
+            const bool memes = champ.isNull() && valeur.isNull();
+            return comparaison == C::Egal ? memes : (comparaison == C::Different ? !memes : false);
+        }
+        const int c = comparer(champ, valeur);
+        switch (comparaison) {
+        case C::Egal:
+            return c == 0;
+        case C::Different:
+            return c != 0;
+        case C::Inferieur:
+            return c < 0;
+        case C::InferieurOuEgal:
+            return c <= 0;
+        case C::Superieur:
+            return c > 0;
+        case C::SuperieurOuEgal:
+            return c >= 0;
+        default:
+            return false;
+        }
+    };
 }
 
 } // namespace
@@ -110,15 +175,32 @@ Recordset::~Recordset() = default;
 
 void Recordset::Open(Connexion& connexion, const QString& source, const QVariantList& valeurs,
                      const QString& table, const QStringList& cle) {
-    Close();
-    const bool simple = estNomSimple(source);
-    m_sql = simple ? QStringLiteral("SELECT * FROM ") + source.trimmed() : source;
-    m_parametres = valeurs;
-    m_table = !table.isEmpty() ? table : (simple ? source.trimmed() : QString());
-    m_cle = cle;
+    const SourceNommee nommee = lireSource(source);
+    emit RowsAboutToChange();
+    vider();
     m_connexion = &connexion;
+    m_sql = nommee.nommee ? QStringLiteral("SELECT * FROM ") + nommee.nom : source;
+    m_parametres = valeurs;
+    m_table = !table.isEmpty() ? table : (nommee.nommee ? nommee.nom : QString());
+    m_cle = cle;
+    QList<CleTri> ordre;
     try {
-        charger();
+        if (nommee.nommee && !nommee.ordre.isEmpty() && !lireOrdre(nommee.ordre, &ordre))
+            throw erreur(QStringLiteral("Ordre invalide : %1").arg(nommee.ordre));
+        adopter(lire());
+        if (nommee.nommee) {
+            for (const CleTri& c : ordre)
+                if (FieldIndex(c.champ) < 0)
+                    throw erreur(QStringLiteral("Champ introuvable : %1").arg(c.champ));
+        } else {
+            // A query's own order of fields we hold is made again in memory; any other stays SQL's.
+            bool connus = lireOrdre(ordreFinal(m_sql), &ordre);
+            for (const CleTri& c : ordre)
+                connus = connus && FieldIndex(c.champ) >= 0;
+            if (!connus)
+                ordre.clear();
+        }
+        m_tri = ordre;
         if (m_cle.isEmpty() && !m_table.isEmpty()) {
             // The key of the written table, as the database declares it.
             const QString sql =
@@ -133,20 +215,20 @@ void Recordset::Open(Connexion& connexion, const QString& source, const QVariant
                 m_cle << q.value(0).toString();
         }
     } catch (...) {
-        Close();
+        vider();
+        emit RowsChanged();
+        emit MoveComplete();
         throw;
     }
-    appliquerVue(-1);
+    m_vue = vueFiltree();
+    trier(m_vue);
+    m_pos = 0;
     emit RowsChanged();
     emit MoveComplete();
 }
 
-void Recordset::charger() {
-    m_rangs.clear();
-    m_vue.clear();
-    m_champs.clear();
-    m_types.clear();
-    m_index.clear();
+Recordset::Lecture Recordset::lire() {
+    Lecture l;
     QSqlQuery q = m_connexion->executer(m_sql, m_parametres);
     const QSqlRecord enregistrement = q.record();
     const int n = enregistrement.count();
@@ -157,29 +239,41 @@ void Recordset::charger() {
             instruction = *static_cast<sqlite3_stmt* const*>(h.data());
     }
     for (int i = 0; i < n; ++i) {
-        const QString nom = enregistrement.fieldName(i);
-        m_champs << nom;
-        m_index.insert(Valeurs::plierCasse(nom), i);
+        const QSqlField champ = enregistrement.field(i);
+        l.champs << champ.name();
         if (m_connexion->estSQLite()) {
             // SQLite reports dates and money as text or numbers: the declared type tells what they are.
             const char* declaration = instruction ? sqlite3_column_decltype(instruction, i) : nullptr;
-            m_types << Valeurs::typeDepuisDeclaration(declaration ? QString::fromUtf8(declaration)
+            l.types << Valeurs::typeDepuisDeclaration(declaration ? QString::fromUtf8(declaration)
                                                                   : QString());
         } else {
-            m_types << Valeurs::typeDepuisMetaType(enregistrement.field(i).metaType().id());
+            // numeric(19,4) and double precision both reach Qt as double: the server's type tells money.
+            l.types << Valeurs::typeDepuisChampPostgreSQL(champ.metaType().id(), champ.typeID(),
+                                                          champ.length());
         }
     }
     while (q.next()) {
         Rang r;
         r.valeurs.reserve(n);
         for (int i = 0; i < n; ++i)
-            r.valeurs.append(Valeurs::normaliser(q.value(i), m_types.at(i)));
+            r.valeurs.append(Valeurs::normaliser(q.value(i), l.types.at(i)));
         r.id = m_prochainId++;
-        m_rangs.append(std::move(r));
+        l.rangs.append(std::move(r));
     }
+    return l;
 }
 
-void Recordset::Close() {
+void Recordset::adopter(Lecture&& lecture) {
+    m_champs = std::move(lecture.champs);
+    m_types = std::move(lecture.types);
+    m_rangs = std::move(lecture.rangs);
+    m_vue.clear();
+    m_index.clear();
+    for (int i = 0; i < m_champs.size(); ++i)
+        m_index.insert(Valeurs::plierCasse(m_champs.at(i)), i);
+}
+
+void Recordset::vider() {
     m_connexion = nullptr;
     m_rangs.clear();
     m_vue.clear();
@@ -194,6 +288,12 @@ void Recordset::Close() {
     m_modifie.clear();
 }
 
+void Recordset::Close() {
+    emit RowsAboutToChange();
+    vider();
+    emit RowsChanged();
+}
+
 int Recordset::positionDeId(quint64 id) const {
     for (int i = 0; i < m_vue.size(); ++i)
         if (m_rangs.at(m_vue.at(i)).id == id)
@@ -201,27 +301,45 @@ int Recordset::positionDeId(quint64 id) const {
     return -1;
 }
 
-void Recordset::appliquerVue(qint64 idCourant) {
-    m_vue.clear();
-    m_vue.reserve(m_rangs.size());
+qint64 Recordset::idCourant() const {
+    return IsBOF() || IsEOF() ? -1 : static_cast<qint64>(m_rangs.at(m_vue.at(m_pos)).id);
+}
+
+QList<int> Recordset::vueFiltree() const {
+    QList<int> vue;
+    vue.reserve(m_rangs.size());
     for (int i = 0; i < m_rangs.size(); ++i)
         if (!m_filtre || m_filtre(LigneRecordset(*this, i)))
-            m_vue.append(i);
-    const int colonne = m_tri.isEmpty() ? -1 : FieldIndex(m_tri);
-    if (colonne >= 0) {
-        // Keys computed once per row: the collator's sort keys for text, numbers for the rest.
-        QCollator collateur(QLocale(QLocale::French, QLocale::France));
-        collateur.setCaseSensitivity(Qt::CaseInsensitive);
-        struct Cle {
-            int classe; // 0 Null, 1 number or date, 2 text
-            double nombre;
-            int texte;
-        };
-        std::vector<Cle> cles;
-        std::vector<QCollatorSortKey> textes;
-        cles.reserve(m_vue.size());
-        for (const int r : m_vue) {
-            const QVariant& v = m_rangs.at(r).valeurs.at(colonne);
+            vue.append(i);
+    return vue;
+}
+
+void Recordset::trier(QList<int>& vue) const {
+    struct Colonne {
+        int colonne;
+        bool croissant;
+    };
+    QList<Colonne> colonnes;
+    for (const CleTri& c : m_tri)
+        if (const int i = FieldIndex(c.champ); i >= 0)
+            colonnes.append({i, c.ordre == Ordre::Croissant});
+    if (colonnes.isEmpty() || vue.size() < 2)
+        return;
+    // Keys computed once per row and field: the collator's sort keys for text, numbers for the rest.
+    QCollator collateur(QLocale(QLocale::French, QLocale::France));
+    collateur.setCaseSensitivity(Qt::CaseInsensitive);
+    struct Cle {
+        int classe; // 0 Null, 1 number or date, 2 text
+        double nombre;
+        int texte;
+    };
+    const size_t n = static_cast<size_t>(vue.size());
+    std::vector<Cle> cles;
+    cles.reserve(n * static_cast<size_t>(colonnes.size()));
+    std::vector<QCollatorSortKey> textes;
+    for (const int r : vue) {
+        for (const Colonne& c : colonnes) {
+            const QVariant& v = m_rangs.at(r).valeurs.at(c.colonne);
             if (v.isNull()) {
                 cles.push_back({0, 0, -1});
             } else if (v.metaType().id() == QMetaType::QDateTime) {
@@ -233,32 +351,34 @@ void Recordset::appliquerVue(qint64 idCourant) {
                 cles.push_back({2, 0, static_cast<int>(textes.size() - 1)});
             }
         }
-        std::vector<int> ordre(m_vue.size());
-        for (int i = 0; i < static_cast<int>(ordre.size()); ++i)
-            ordre[i] = i;
-        const bool croissant = m_ordre == Ordre::Croissant;
-        std::stable_sort(ordre.begin(), ordre.end(), [&](int a, int b) {
-            const Cle& x = cles[a];
-            const Cle& y = cles[b];
+    }
+    const size_t k = static_cast<size_t>(colonnes.size());
+    std::vector<int> ordre(n);
+    for (size_t i = 0; i < n; ++i)
+        ordre[i] = static_cast<int>(i);
+    std::stable_sort(ordre.begin(), ordre.end(), [&](int a, int b) {
+        for (size_t j = 0; j < k; ++j) {
+            const Cle& x = cles[static_cast<size_t>(a) * k + j];
+            const Cle& y = cles[static_cast<size_t>(b) * k + j];
             int c;
             if (x.classe != y.classe)
                 c = x.classe < y.classe ? -1 : 1;
             else if (x.classe == 1)
                 c = x.nombre < y.nombre ? -1 : (x.nombre > y.nombre ? 1 : 0);
             else if (x.classe == 2)
-                c = textes[x.texte].compare(textes[y.texte]);
+                c = textes[static_cast<size_t>(x.texte)].compare(textes[static_cast<size_t>(y.texte)]);
             else
                 c = 0;
-            return croissant ? c < 0 : c > 0;
-        });
-        QList<int> triee;
-        triee.reserve(m_vue.size());
-        for (const int i : ordre)
-            triee.append(m_vue.at(i));
-        m_vue = std::move(triee);
-    }
-    const int p = idCourant >= 0 ? positionDeId(static_cast<quint64>(idCourant)) : -1;
-    m_pos = p >= 0 ? p : 0;
+            if (c != 0)
+                return colonnes.at(static_cast<qsizetype>(j)).croissant ? c < 0 : c > 0;
+        }
+        return false;
+    });
+    QList<int> triee;
+    triee.reserve(vue.size());
+    for (const int i : ordre)
+        triee.append(vue.at(i));
+    vue = std::move(triee);
 }
 
 int Recordset::FieldIndex(const QString& champ) const {
@@ -293,6 +413,15 @@ QVariant Recordset::ValueAt(int position, int colonne) const {
     if (position == m_pos && m_edition == Edition::Modification)
         return m_tampon.at(colonne);
     return m_rangs.at(m_vue.at(position)).valeurs.at(colonne);
+}
+
+bool Recordset::Modifiable() const {
+    if (!IsOpen() || m_table.isEmpty() || m_cle.isEmpty())
+        return false;
+    for (const QString& k : m_cle)
+        if (FieldIndex(k) < 0)
+            return false;
+    return true;
 }
 
 void Recordset::deplacer(int position) {
@@ -338,8 +467,10 @@ void Recordset::SetField(const QString& champ, const QVariant& valeur) {
         m_modifie = QList<bool>(m_champs.size(), false);
         m_edition = Edition::Modification;
     }
-    m_tampon[c] = Valeurs::normaliser(valeur, m_types.at(c));
+    m_tampon[c] = Valeurs::valeurColonne(valeur, m_types.at(c));
     m_modifie[c] = true;
+    if (m_edition == Edition::Modification)
+        emit RowChanged(m_pos);
 }
 
 void Recordset::AddNew() {
@@ -348,14 +479,19 @@ void Recordset::AddNew() {
     exigerCle();
     finirEdition();
     m_tampon = QList<QVariant>(m_champs.size());
+    for (int i = 0; i < m_champs.size(); ++i)
+        m_tampon[i] = Valeurs::normaliser(QVariant(), m_types.at(i));
     m_modifie = QList<bool>(m_champs.size(), false);
     m_edition = Edition::Ajout;
 }
 
 void Recordset::CancelUpdate() {
+    const bool modification = m_edition == Edition::Modification;
     m_edition = Edition::Aucune;
     m_tampon.clear();
     m_modifie.clear();
+    if (modification && !IsBOF() && !IsEOF())
+        emit RowChanged(m_pos);
 }
 
 void Recordset::exigerCle() const {
@@ -421,11 +557,15 @@ void Recordset::Update() {
             q.finish();
         }
         r.id = m_prochainId++;
+        m_edition = Edition::Aucune;
+        m_tampon.clear();
+        m_modifie.clear();
+        const int position = static_cast<int>(m_vue.size());
+        emit RowAboutToBeInserted(position);
         m_rangs.append(std::move(r));
         m_vue.append(static_cast<int>(m_rangs.size() - 1));
-        m_pos = static_cast<int>(m_vue.size() - 1);
-        CancelUpdate();
-        emit RowsChanged();
+        emit RowInserted(position);
+        m_pos = position;
         emit MoveComplete();
         return;
     }
@@ -442,7 +582,9 @@ void Recordset::Update() {
         q.finish();
     }
     rang.valeurs = m_tampon;
-    CancelUpdate();
+    m_edition = Edition::Aucune;
+    m_tampon.clear();
+    m_modifie.clear();
     emit RowChanged(m_pos);
 }
 
@@ -460,12 +602,14 @@ void Recordset::Delete() {
             QStringLiteral("DELETE FROM %1 WHERE %2").arg(m_table, clauseCle()), valeursCle(m_rangs.at(r)));
         q.finish();
     }
+    const int position = m_pos;
+    emit RowAboutToBeRemoved(position);
     m_rangs.removeAt(r);
-    m_vue.removeAt(m_pos);
+    m_vue.removeAt(position);
     for (int& v : m_vue)
         if (v > r)
             --v;
-    emit RowsChanged();
+    emit RowRemoved(position);
     emit MoveComplete();
 }
 
@@ -481,17 +625,28 @@ void Recordset::SetBookmark(const QVariant& signet) {
     deplacer(p);
 }
 
+QVariant Recordset::BookmarkAt(int position) const {
+    if (position < 0 || position >= m_vue.size())
+        return {};
+    return QVariant::fromValue<qulonglong>(m_rangs.at(m_vue.at(position)).id);
+}
+
+int Recordset::PositionOf(const QVariant& signet) const {
+    return signet.isValid() ? positionDeId(signet.toULongLong()) : -1;
+}
+
 bool Recordset::Find(const QString& champ, Comparaison comparaison, const QVariant& valeur, Depart depart,
                      Direction direction) {
     const int c = FieldIndex(champ);
     if (c < 0)
         throw erreur(QStringLiteral("Champ introuvable : %1").arg(champ));
     finirEdition();
+    const auto satisfait = comparateur(comparaison, valeur);
     const int n = static_cast<int>(m_vue.size());
     int p = depart == Depart::Premier ? 0 : (depart == Depart::Dernier ? n - 1 : m_pos);
     const int pas = direction == Direction::Avant ? 1 : -1;
     for (; p >= 0 && p < n; p += pas) {
-        if (satisfait(m_rangs.at(m_vue.at(p)).valeurs.at(c), comparaison, valeur)) {
+        if (satisfait(m_rangs.at(m_vue.at(p)).valeurs.at(c))) {
             m_pos = p;
             emit MoveComplete();
             return true;
@@ -502,22 +657,42 @@ bool Recordset::Find(const QString& champ, Comparaison comparaison, const QVaria
     return false;
 }
 
+int Recordset::positionRetenue(const QList<int>& vue, qint64 id) const {
+    if (id < 0)
+        return 0;
+    for (int i = 0; i < vue.size(); ++i)
+        if (m_rangs.at(vue.at(i)).id == static_cast<quint64>(id))
+            return i;
+    return 0;
+}
+
 void Recordset::Sort(const QString& champ, Ordre ordre) {
     if (!champ.isEmpty() && FieldIndex(champ) < 0)
         throw erreur(QStringLiteral("Champ introuvable : %1").arg(champ));
     finirEdition();
-    const qint64 id = IsBOF() || IsEOF() ? -1 : static_cast<qint64>(m_rangs.at(m_vue.at(m_pos)).id);
-    m_tri = champ;
-    m_ordre = ordre;
-    appliquerVue(id);
-    emit RowsChanged();
+    const qint64 id = idCourant();
+    m_tri.clear();
+    if (!champ.isEmpty())
+        m_tri.append({champ, ordre});
+    // The same rows, from the order they were read in.
+    QList<int> vue = m_vue;
+    std::sort(vue.begin(), vue.end());
+    trier(vue);
+    emit OrderAboutToChange();
+    m_vue = std::move(vue);
+    m_pos = positionRetenue(m_vue, id);
+    emit OrderChanged();
     emit MoveComplete();
 }
 
 void Recordset::Filter(Predicat predicat) {
     finirEdition();
     m_filtre = std::move(predicat);
-    appliquerVue(-1);
+    QList<int> vue = vueFiltree();
+    trier(vue);
+    emit RowsAboutToChange();
+    m_vue = std::move(vue);
+    m_pos = 0;
     emit RowsChanged();
     emit MoveComplete();
 }
@@ -532,20 +707,27 @@ void Recordset::Requery() {
     if (!IsBOF() && !IsEOF() && !m_cle.isEmpty())
         for (const QString& k : m_cle)
             cle << m_rangs.at(m_vue.at(m_pos)).valeurs.value(FieldIndex(k));
-    charger();
+    Lecture lecture = lire();
+    emit RowsAboutToChange();
+    adopter(std::move(lecture));
+    m_vue = vueFiltree();
+    trier(m_vue);
     qint64 id = -1;
     if (!cle.isEmpty()) {
+        QList<int> colonnes;
+        for (const QString& k : m_cle)
+            colonnes << FieldIndex(k);
         for (const Rang& r : m_rangs) {
             bool memes = true;
-            for (int i = 0; i < m_cle.size() && memes; ++i)
-                memes = r.valeurs.value(FieldIndex(m_cle.at(i))) == cle.at(i);
+            for (int i = 0; i < colonnes.size() && memes; ++i)
+                memes = r.valeurs.value(colonnes.at(i)) == cle.at(i);
             if (memes) {
                 id = static_cast<qint64>(r.id);
                 break;
             }
         }
     }
-    appliquerVue(id);
+    m_pos = positionRetenue(m_vue, id);
     if (id < 0 && cle.isEmpty() && ancienne >= 0)
         m_pos = std::min(ancienne, static_cast<int>(m_vue.size()));
     emit RowsChanged();

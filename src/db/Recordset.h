@@ -28,10 +28,26 @@ private:
 // The rows of one query held in memory, in place of the original's client-side recordsets: a current
 // position with BOF and EOF, bookmarks, Find with a structured comparison, Sort (French order without
 // regard to case), Filter, Requery keeping the current row, and writes through to one table by its key.
+// Every change of the rows is announced before it happens and reported after, so that a grid over the
+// recordset keeps its selection and scroll position.
 class Recordset : public QObject {
     Q_OBJECT
 public:
-    enum class Comparaison { Egal, Different, Inferieur, InferieurOuEgal, Superieur, SuperieurOuEgal, Comme };
+    // Egal and the order comparisons take the value's type (numbers as numbers, text without regard to
+    // case); Comme is a pattern where "*" matches any run of characters. CommencePar and EgalTexte are
+    // literal: the field's text begins with, or equals, the value's text without regard to case, every
+    // character of the value taken as typed ("*", "%", "_" and quotes included).
+    enum class Comparaison {
+        Egal,
+        Different,
+        Inferieur,
+        InferieurOuEgal,
+        Superieur,
+        SuperieurOuEgal,
+        Comme,
+        CommencePar,
+        EgalTexte
+    };
     enum class Direction { Avant, Arriere };
     enum class Depart { Courant, Premier, Dernier };
     enum class Ordre { Croissant, Decroissant };
@@ -40,13 +56,21 @@ public:
     explicit Recordset(QObject* parent = nullptr);
     ~Recordset() override;
 
-    // Opens the rows of `source`: a SELECT with its bound values, or a bare table or view name. Writes go
-    // to `table` (the bare name when not given) by its primary key (read from the database when `cle`
-    // is empty). Throws ErreurExecution; the recordset is then closed.
+    // Opens the rows of `source`, one of:
+    //  - a table or view name ("StockGlobal");
+    //  - a name followed by " order by " and its fields, each optionally "asc" or "desc"
+    //    ("ARemplissageMachine order by Etage");
+    //  - a SELECT with its bound values.
+    // The order of the second form, and a plain ORDER BY of fields that ends a SELECT, is made in memory
+    // as Sort makes it (text in French dictionary order without regard to case), the same on both
+    // backends. Writes go to `table` (the name of the first two forms when not given) by its primary key
+    // (read from the database when `cle` is empty). Throws ErreurExecution; the recordset is then closed.
     void Open(Connexion& connexion, const QString& source, const QVariantList& valeurs = {},
               const QString& table = QString(), const QStringList& cle = {});
     void Close();
     bool IsOpen() const { return m_connexion != nullptr; }
+    // Reads the rows again, keeping sort, filter and the current row (found by key). On failure the
+    // rows stay as they were.
     void Requery();
 
     // Rows visible through the filter, and the position among them.
@@ -72,9 +96,12 @@ public:
     QVariant Field(int colonne) const;
     // The value at a visible position (grids), without moving.
     QVariant ValueAt(int position, int colonne) const;
+    // True when rows can be written (a table and its key among the fields).
+    bool Modifiable() const;
 
     // Editing: the first field write edits the current row; AddNew starts a new one; Update writes it
-    // through by key (a new row reads back what the database gave it, its identity included).
+    // through by key (a new row reads back what the database gave it, its identity included). A value is
+    // held as it is written (money rounded to 4 decimals).
     void SetField(const QString& champ, const QVariant& valeur);
     void AddNew();
     void Update();
@@ -84,24 +111,39 @@ public:
 
     QVariant Bookmark() const;
     void SetBookmark(const QVariant& signet);
+    // The bookmark of a visible position (invalid outside), and the position of a bookmark (-1 when the
+    // row is not visible).
+    QVariant BookmarkAt(int position) const;
+    int PositionOf(const QVariant& signet) const;
 
     // Moves to the first row, from `depart` in `direction`, whose field compares true with `valeur`
-    // (Comme: "*" matches any run of characters; letters compared without regard to case, accents
-    // kept). When none does, the position is EOF (forward) or BOF (backward) and false is returned.
+    // (letters compared without regard to case, accents kept). When none does, the position is EOF
+    // (forward) or BOF (backward) and false is returned.
     bool Find(const QString& champ, Comparaison comparaison, const QVariant& valeur,
               Depart depart = Depart::Courant, Direction direction = Direction::Avant);
-    // Sorts by one field; text in French dictionary order without regard to case. The current row stays.
+    // Sorts by one field; text in French dictionary order without regard to case, Null first. The
+    // current row stays. An empty field name restores the order the rows were read in.
     void Sort(const QString& champ, Ordre ordre = Ordre::Croissant);
-    QString SortField() const { return m_tri; }
-    Ordre SortOrder() const { return m_ordre; }
+    QString SortField() const { return m_tri.isEmpty() ? QString() : m_tri.first().champ; }
+    Ordre SortOrder() const { return m_tri.isEmpty() ? Ordre::Croissant : m_tri.first().ordre; }
     // Keeps the rows the predicate accepts (an empty predicate shows every row) and moves to the first.
     void Filter(Predicat predicat);
 
 signals:
     // After every change of the current row.
     void MoveComplete();
-    // After the rows or their order changed (open, requery, sort, filter, add, delete).
+    // Around a change of the whole set (open, close, requery, filter).
+    void RowsAboutToChange();
     void RowsChanged();
+    // Around a change of order only (sort): the same rows, found again by their bookmarks.
+    void OrderAboutToChange();
+    void OrderChanged();
+    // Around one row added at a visible position (a new row written by Update).
+    void RowAboutToBeInserted(int position);
+    void RowInserted(int position);
+    // Around one visible row deleted.
+    void RowAboutToBeRemoved(int position);
+    void RowRemoved(int position);
     // After one visible row's values changed.
     void RowChanged(int position);
 
@@ -112,9 +154,22 @@ private:
         QList<QVariant> valeurs;
         quint64 id = 0;
     };
+    struct CleTri {
+        QString champ;
+        Ordre ordre;
+    };
+    struct Lecture {
+        QStringList champs;
+        QList<Valeurs::TypeColonne> types;
+        QList<Rang> rangs;
+    };
 
-    void charger();
-    void appliquerVue(qint64 idCourant);
+    Lecture lire();
+    void adopter(Lecture&& lecture);
+    void vider();
+    QList<int> vueFiltree() const;
+    void trier(QList<int>& vue) const;
+    int positionRetenue(const QList<int>& vue, qint64 id) const;
     void finirEdition();
     void exigerCourant(const char* operation) const;
     void exigerCle() const;
@@ -122,6 +177,7 @@ private:
     QString clauseCle() const;
     void deplacer(int position);
     int positionDeId(quint64 id) const;
+    qint64 idCourant() const;
 
     Connexion* m_connexion = nullptr;
     QString m_sql;
@@ -137,8 +193,7 @@ private:
     int m_pos = -1;
     quint64 m_prochainId = 1;
 
-    QString m_tri;
-    Ordre m_ordre = Ordre::Croissant;
+    QList<CleTri> m_tri;
     Predicat m_filtre;
 
     Edition m_edition = Edition::Aucune;

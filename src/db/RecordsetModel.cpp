@@ -1,18 +1,130 @@
 #include "db/RecordsetModel.h"
 
+#include "common/ErreurExecution.h"
 #include "common/EtatGlobal.h"
+#include "common/MODTranslate.h"
+#include "common/Monnaie.h"
+#include "common/ServiceDialogue.h"
 #include "db/Recordset.h"
 
 #include <QDateTime>
+#include <QLocale>
+#include <cmath>
+
+using Valeurs::TypeColonne;
+
+namespace {
+
+QString separateur() {
+    const QString s = Global().SeparateurDecimal;
+    return s.isEmpty() ? QStringLiteral(",") : s;
+}
+
+// A decimal without exponent: fixed decimals, or as many as the value needs.
+QString texteDecimal(double v, int decimales) {
+    if (!std::isfinite(v))
+        return QString();
+    QString t = QString::number(v, 'f', decimales >= 0 ? decimales : 10);
+    if (decimales < 0 && t.contains(u'.')) {
+        while (t.endsWith(u'0'))
+            t.chop(1);
+        if (t.endsWith(u'.'))
+            t.chop(1);
+    }
+    if (t == QLatin1String("-0"))
+        t = QStringLiteral("0");
+    return t.replace(u'.', separateur());
+}
+
+bool estNumerique(RecordsetModel::Format f) {
+    return f == RecordsetModel::Format::Entier || f == RecordsetModel::Format::Decimal ||
+           f == RecordsetModel::Format::Monnaie;
+}
+
+bool valeurNumerique(const QVariant& v) {
+    switch (v.metaType().id()) {
+    case QMetaType::Int:
+    case QMetaType::UInt:
+    case QMetaType::LongLong:
+    case QMetaType::ULongLong:
+    case QMetaType::Double:
+    case QMetaType::Float:
+        return true;
+    default:
+        return false;
+    }
+}
+
+} // namespace
 
 RecordsetModel::RecordsetModel(Recordset* recordset, QObject* parent)
     : QAbstractTableModel(parent), m_rs(recordset) {
-    connect(recordset, &Recordset::RowsChanged, this, [this] {
-        beginResetModel();
-        endResetModel();
+    connecter();
+}
+
+void RecordsetModel::connecter() {
+    Recordset* rs = m_rs.data();
+    if (!rs)
+        return;
+    connect(rs, &Recordset::RowsAboutToChange, this, [this] {
+        if (!m_remiseEnCours) {
+            m_remiseEnCours = true;
+            beginResetModel();
+        }
     });
-    connect(recordset, &Recordset::RowChanged, this, [this](int position) {
-        emit dataChanged(index(position, 0), index(position, columnCount() - 1));
+    connect(rs, &Recordset::RowsChanged, this, [this] {
+        if (m_remiseEnCours) {
+            m_remiseEnCours = false;
+            endResetModel();
+        }
+    });
+    connect(rs, &Recordset::OrderAboutToChange, this, [this] {
+        emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
+        // Indexes a view holds (selection, current cell) follow their rows through the new order.
+        m_persistants.clear();
+        m_signetsPersistants.clear();
+        for (const QModelIndex& i : persistentIndexList()) {
+            m_persistants.append(QPersistentModelIndex(i));
+            m_signetsPersistants.append(m_rs->BookmarkAt(i.row()));
+        }
+    });
+    connect(rs, &Recordset::OrderChanged, this, [this] {
+        if (!m_persistants.isEmpty()) {
+            QHash<qulonglong, int> positions;
+            positions.reserve(m_rs->RecordCount());
+            for (int p = 0; p < m_rs->RecordCount(); ++p)
+                positions.insert(m_rs->BookmarkAt(p).toULongLong(), p);
+            QModelIndexList avant, apres;
+            for (int i = 0; i < m_persistants.size(); ++i) {
+                const QModelIndex ancien = m_persistants.at(i);
+                if (!ancien.isValid())
+                    continue;
+                avant.append(ancien);
+                const int p = positions.value(m_signetsPersistants.at(i).toULongLong(), -1);
+                apres.append(p < 0 ? QModelIndex() : index(p, ancien.column()));
+            }
+            changePersistentIndexList(avant, apres);
+        }
+        m_persistants.clear();
+        m_signetsPersistants.clear();
+        emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
+    });
+    connect(rs, &Recordset::RowAboutToBeInserted, this,
+            [this](int position) { beginInsertRows(QModelIndex(), position, position); });
+    connect(rs, &Recordset::RowInserted, this, [this](int) { endInsertRows(); });
+    connect(rs, &Recordset::RowAboutToBeRemoved, this,
+            [this](int position) { beginRemoveRows(QModelIndex(), position, position); });
+    connect(rs, &Recordset::RowRemoved, this, [this](int) { endRemoveRows(); });
+    connect(rs, &Recordset::RowChanged, this, [this](int position) {
+        if (columnCount() > 0 && position >= 0 && position < rowCount())
+            emit dataChanged(index(position, 0), index(position, columnCount() - 1));
+    });
+    // The members of a recordset being destroyed are gone before the QObject says so: forget it first.
+    connect(rs, &QObject::destroyed, this, [this] {
+        beginResetModel();
+        m_rs = nullptr;
+        m_remiseEnCours = false;
+        endResetModel();
     });
 }
 
@@ -20,6 +132,8 @@ void RecordsetModel::setColonnes(const QStringList& champs, const QStringList& e
     beginResetModel();
     m_champs = champs;
     m_entetes = entetes;
+    m_surcharges.clear();
+    m_traductions.clear();
     endResetModel();
 }
 
@@ -29,10 +143,64 @@ QString RecordsetModel::champ(int colonne) const {
     return m_rs ? m_rs->FieldNames().value(colonne) : QString();
 }
 
+void RecordsetModel::setFormat(int colonne, Format format, int decimales) {
+    m_formats.insert(colonne, {format, decimales});
+    if (colonne >= 0 && colonne < columnCount() && rowCount() > 0)
+        emit dataChanged(index(0, colonne), index(rowCount() - 1, colonne));
+}
+
+RecordsetModel::Format RecordsetModel::format(int colonne) const {
+    return formatApplique(colonne, QVariant());
+}
+
+RecordsetModel::Format RecordsetModel::formatApplique(int colonne, const QVariant& valeur) const {
+    const Format f = m_formats.value(colonne).format;
+    if (f != Format::Auto)
+        return f;
+    const int c = colonneRecordset(colonne);
+    switch (c >= 0 ? m_rs->FieldType(c) : TypeColonne::Inconnu) {
+    case TypeColonne::Entier:
+        return Format::Entier;
+    case TypeColonne::Reel:
+        return Format::Decimal;
+    case TypeColonne::Monnaie:
+        return Format::Monnaie;
+    case TypeColonne::Texte:
+        return Format::Texte;
+    default:
+        // Expressions without a declared type: the value tells.
+        if (valeur.metaType().id() == QMetaType::Double)
+            return Format::Decimal;
+        if (valeurNumerique(valeur))
+            return Format::Entier;
+        return Format::Auto;
+    }
+}
+
+void RecordsetModel::setGrille(const QString& forme, const QString& grille) {
+    m_forme = forme;
+    m_grille = grille;
+    m_traductions.clear();
+    if (columnCount() > 0)
+        emit headerDataChanged(Qt::Horizontal, 0, columnCount() - 1);
+}
+
+void RecordsetModel::setModifiable(bool modifiable) {
+    m_modifiable = modifiable;
+}
+
+void RecordsetModel::setColonneVerrouillee(int colonne, bool verrouillee) {
+    m_verrouillees.removeAll(colonne);
+    if (verrouillee)
+        m_verrouillees.append(colonne);
+}
+
 int RecordsetModel::colonneRecordset(int colonne) const {
-    if (!m_rs)
+    if (!m_rs || colonne < 0)
         return -1;
-    return m_champs.isEmpty() ? colonne : m_rs->FieldIndex(m_champs.value(colonne));
+    if (m_champs.isEmpty())
+        return colonne < m_rs->FieldCount() ? colonne : -1;
+    return m_rs->FieldIndex(m_champs.value(colonne));
 }
 
 int RecordsetModel::rowCount(const QModelIndex& parent) const {
@@ -54,15 +222,47 @@ QString RecordsetModel::texteAffiche(const QVariant& valeur) {
         return d.time() == QTime(0, 0) ? d.toString(QStringLiteral("dd/MM/yyyy"))
                                        : d.toString(QStringLiteral("dd/MM/yyyy HH:mm:ss"));
     }
-    case QMetaType::Double: {
-        QString t = QString::number(valeur.toDouble(), 'g', 15);
-        return t.replace(u'.', Global().SeparateurDecimal);
-    }
+    case QMetaType::Double:
+    case QMetaType::Float:
+        return texteDecimal(valeur.toDouble(), -1);
     case QMetaType::Bool:
         return valeur.toBool() ? QStringLiteral("Vrai") : QStringLiteral("Faux");
     default:
         return valeur.toString();
     }
+}
+
+QString RecordsetModel::texteFormate(const QVariant& valeur, Format format, int decimales) {
+    if (valeur.isNull() || !valeur.isValid())
+        return QString();
+    switch (format) {
+    case Format::Texte:
+        return valeur.toString();
+    case Format::Entier:
+        if (valeurNumerique(valeur))
+            return QString::number(Valeurs::lireEntier(valeur));
+        return valeur.toString();
+    case Format::Decimal:
+        return texteDecimal(valeur.toDouble(), decimales);
+    case Format::Monnaie:
+        return Monnaie::texteMonnaie(valeur);
+    case Format::Date:
+        return Valeurs::lireDate(valeur).toString(QStringLiteral("dd/MM/yyyy"));
+    case Format::DateHeure:
+        return Valeurs::lireDate(valeur).toString(QStringLiteral("dd/MM/yyyy HH:mm:ss"));
+    case Format::Auto:
+        break;
+    }
+    return texteAffiche(valeur);
+}
+
+QString RecordsetModel::texteEdition(const QVariant& valeur, Format format) const {
+    if (valeur.isNull() || !valeur.isValid())
+        return QString();
+    // What the user types back: no group separator, no currency sign.
+    if (format == Format::Monnaie || format == Format::Decimal)
+        return texteDecimal(valeur.toDouble(), -1);
+    return texteFormate(valeur, format);
 }
 
 QVariant RecordsetModel::data(const QModelIndex& index, int role) const {
@@ -72,11 +272,30 @@ QVariant RecordsetModel::data(const QModelIndex& index, int role) const {
     if (c < 0)
         return {};
     const QVariant v = m_rs->ValueAt(index.row(), c);
-    if (role == Qt::DisplayRole)
-        return texteAffiche(v);
-    if (role == Qt::EditRole)
+    switch (role) {
+    case Qt::DisplayRole:
+        return texteFormate(v, formatApplique(index.column(), v), m_formats.value(index.column()).decimales);
+    case Qt::EditRole: {
+        const Format f = formatApplique(index.column(), v);
+        if (f == Format::Auto && v.metaType().id() == QMetaType::Bool)
+            return v;
+        return texteEdition(v, f);
+    }
+    case Qt::TextAlignmentRole:
+        return static_cast<int>(
+            (estNumerique(formatApplique(index.column(), v)) ? Qt::AlignRight : Qt::AlignLeft) |
+            Qt::AlignVCenter);
+    case RoleValeur:
         return v;
-    return {};
+    default:
+        return {};
+    }
+}
+
+QString RecordsetModel::enteteDeBase(int section) const {
+    if (section < m_entetes.size() && !m_entetes.at(section).isEmpty())
+        return m_entetes.at(section);
+    return champ(section);
 }
 
 QVariant RecordsetModel::headerData(int section, Qt::Orientation orientation, int role) const {
@@ -84,9 +303,25 @@ QVariant RecordsetModel::headerData(int section, Qt::Orientation orientation, in
         return {};
     if (orientation == Qt::Vertical)
         return section + 1;
-    if (section < m_entetes.size() && !m_entetes.at(section).isEmpty())
-        return m_entetes.at(section);
-    return champ(section);
+    if (section < 0 || section >= columnCount())
+        return {};
+    if (const auto it = m_surcharges.constFind(section); it != m_surcharges.constEnd())
+        return *it;
+    const QString base = enteteDeBase(section);
+    const EtatGlobal& g = Global();
+    if (m_forme.isEmpty() || g.LangueCourante == QLatin1String("FR"))
+        return base;
+    if (m_langueTraductions != g.LangueCourante || m_fichierTraductions != g.FichierLangue) {
+        m_traductions.clear();
+        m_langueTraductions = g.LangueCourante;
+        m_fichierTraductions = g.FichierLangue;
+    }
+    if (const auto it = m_traductions.constFind(section); it != m_traductions.constEnd())
+        return *it;
+    const QString cle = MODTranslate::CleTexteGrille(m_forme, m_grille, section);
+    const QString texte = cle.isEmpty() ? base : MODTranslate::LireTexteGrid(cle, base, g.FichierLangue);
+    m_traductions.insert(section, texte);
+    return texte;
 }
 
 bool RecordsetModel::setHeaderData(int section, Qt::Orientation orientation, const QVariant& valeur,
@@ -94,10 +329,96 @@ bool RecordsetModel::setHeaderData(int section, Qt::Orientation orientation, con
     if (orientation != Qt::Horizontal || section < 0 || section >= columnCount() ||
         (role != Qt::EditRole && role != Qt::DisplayRole))
         return false;
-    while (m_entetes.size() <= section)
-        m_entetes.append(QString());
-    m_entetes[section] = valeur.toString();
+    m_surcharges.insert(section, valeur.toString());
     emit headerDataChanged(orientation, section, section);
+    return true;
+}
+
+Qt::ItemFlags RecordsetModel::flags(const QModelIndex& index) const {
+    Qt::ItemFlags f = QAbstractTableModel::flags(index);
+    if (!index.isValid())
+        return f;
+    f |= Qt::ItemNeverHasChildren;
+    if (m_modifiable && m_rs && !m_verrouillees.contains(index.column()) &&
+        colonneRecordset(index.column()) >= 0 && m_rs->Modifiable())
+        f |= Qt::ItemIsEditable;
+    return f;
+}
+
+bool RecordsetModel::lireSaisie(const QVariant& saisie, int colonne, QVariant* valeur) const {
+    const int c = colonneRecordset(colonne);
+    const TypeColonne type = m_rs->FieldType(c);
+    Format f = m_formats.value(colonne).format;
+    if (f == Format::Auto)
+        f = formatApplique(colonne, m_rs->ValueAt(0, c));
+    if (saisie.metaType().id() != QMetaType::QString) {
+        *valeur = saisie;
+        return true;
+    }
+    QString t = saisie.toString().trimmed();
+    const bool numerique = estNumerique(f) || type == TypeColonne::Entier || type == TypeColonne::Reel ||
+                           type == TypeColonne::Monnaie;
+    const bool date = f == Format::Date || f == Format::DateHeure || type == TypeColonne::DateHeure;
+    if (t.isEmpty() && (numerique || date)) {
+        *valeur = QVariant();
+        return true;
+    }
+    if (numerique) {
+        // Typed with the state's separator (either separator accepted), maybe with groups and "€".
+        t.remove(QChar(0x20AC)).remove(QChar(0x00A0)).remove(u' ');
+        const QString sep = separateur();
+        if (sep != QLatin1String("."))
+            t.replace(sep, QStringLiteral("."));
+        t.replace(u',', u'.');
+        bool ok = false;
+        if (type == TypeColonne::Entier ||
+            (f == Format::Entier && type != TypeColonne::Reel && type != TypeColonne::Monnaie)) {
+            const qlonglong n = QLocale::c().toLongLong(t, &ok);
+            *valeur = n;
+        } else {
+            const double d = QLocale::c().toDouble(t, &ok);
+            *valeur = d;
+        }
+        return ok;
+    }
+    if (date) {
+        for (const QString& forme : {QStringLiteral("dd/MM/yyyy HH:mm:ss"),
+                                     QStringLiteral("dd/MM/yyyy HH:mm"), QStringLiteral("dd/MM/yyyy")}) {
+            const QDateTime d = QDateTime::fromString(t, forme);
+            if (d.isValid()) {
+                *valeur = d;
+                return true;
+            }
+        }
+        return false;
+    }
+    *valeur = saisie.toString();
+    return true;
+}
+
+bool RecordsetModel::setData(const QModelIndex& index, const QVariant& saisie, int role) {
+    if (!index.isValid() || role != Qt::EditRole || !(flags(index) & Qt::ItemIsEditable) ||
+        index.row() >= rowCount())
+        return false;
+    const QString nom = m_rs->FieldNames().value(colonneRecordset(index.column()));
+    QVariant valeur;
+    if (!lireSaisie(saisie, index.column(), &valeur)) {
+        MsgBox(QStringLiteral("Valeur incorrecte pour %1 : %2")
+                   .arg(enteteDeBase(index.column()), saisie.toString()),
+               StyleMessage::OK | StyleMessage::Exclamation);
+        return false;
+    }
+    try {
+        if (m_rs->AbsolutePosition() != index.row())
+            m_rs->MoveTo(index.row());
+        m_rs->SetField(nom, valeur);
+        m_rs->Update();
+    } catch (const ErreurExecution& e) {
+        // The row keeps what the database holds.
+        m_rs->CancelUpdate();
+        MsgBox(e.description(), StyleMessage::OK | StyleMessage::Exclamation);
+        return false;
+    }
     return true;
 }
 

@@ -1,21 +1,50 @@
 #pragma once
 
+#include "db/Valeurs.h"
+
 #include <QAbstractTableModel>
+#include <QHash>
+#include <QList>
 #include <QPointer>
 #include <QStringList>
 
 class Recordset;
 
 // A table model over a Recordset for the grids: one row per visible row, one column per field (or per
-// field chosen with setColonnes); a click on a header sorts the recordset by that column.
+// field chosen with setColonnes). The recordset announces every change before it makes it, so a view
+// keeps its selection and scroll position when a row is added or deleted and through a sort (a click
+// on a header sorts the recordset by that column). Each column has a format; numbers are aligned right.
+// Cells can be edited when the grid allows it: what is typed is written through the recordset by key.
 class RecordsetModel : public QAbstractTableModel {
     Q_OBJECT
 public:
+    // Auto follows the column's type: whole numbers, decimals, money, dates (with the time when it is
+    // not midnight), text.
+    enum class Format { Auto, Texte, Entier, Decimal, Monnaie, Date, DateHeure };
+    // The raw value of a cell, as the recordset holds it.
+    static constexpr int RoleValeur = Qt::UserRole;
+
     explicit RecordsetModel(Recordset* recordset, QObject* parent = nullptr);
 
-    // The fields shown, in order, with their captions (empty: every field under its own name).
+    // The fields shown, in order, with their captions (empty: every field under its own name). Captions
+    // set with setHeaderData are forgotten.
     void setColonnes(const QStringList& champs, const QStringList& entetes = {});
     QString champ(int colonne) const;
+    // `decimales` for Decimal: a fixed count, or -1 for as many as the value needs.
+    void setFormat(int colonne, Format format, int decimales = -1);
+    // The format applied (Auto resolved from the column's type).
+    Format format(int colonne) const;
+
+    // The grid's form and name, as in the language files ("FrmStock", "DBGrid2"): when the language is
+    // not French, column captions of the key table are read from section Grid of FichierLangue, the
+    // caption given to setColonnes being the default.
+    void setGrille(const QString& forme, const QString& grille);
+
+    // Cells are read-only unless the grid is made modifiable (and the recordset can write); a locked
+    // column stays read-only.
+    void setModifiable(bool modifiable);
+    bool modifiable() const { return m_modifiable; }
+    void setColonneVerrouillee(int colonne, bool verrouillee);
 
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;
     int columnCount(const QModelIndex& parent = QModelIndex()) const override;
@@ -24,15 +53,45 @@ public:
     // Column captions can be replaced (the translation of grid captions goes through here).
     bool setHeaderData(int section, Qt::Orientation orientation, const QVariant& valeur,
                        int role = Qt::EditRole) override;
+    Qt::ItemFlags flags(const QModelIndex& index) const override;
+    // Writes the typed value (text read with the state's decimal separator, dates dd/MM/yyyy) through
+    // the recordset. A value that does not fit the column, or a write the database refuses, is shown in
+    // a message box; the row and the database then stay as they were.
+    bool setData(const QModelIndex& index, const QVariant& valeur, int role = Qt::EditRole) override;
     void sort(int column, Qt::SortOrder order = Qt::AscendingOrder) override;
 
-    // The text a grid shows for a value: dates dd/MM/yyyy (with the time when it is not midnight),
-    // numbers with the state's decimal separator.
+    // The text a grid shows for a value in a format.
+    static QString texteFormate(const QVariant& valeur, Format format, int decimales = -1);
+    // The text shown in the Auto format of a value of unknown column: dates dd/MM/yyyy (with the time
+    // when it is not midnight), numbers with the state's decimal separator.
     static QString texteAffiche(const QVariant& valeur);
 
 private:
+    struct FormatColonne {
+        Format format = Format::Auto;
+        int decimales = -1;
+    };
     int colonneRecordset(int colonne) const;
+    Format formatApplique(int colonne, const QVariant& valeur) const;
+    QString enteteDeBase(int section) const;
+    QString texteEdition(const QVariant& valeur, Format format) const;
+    bool lireSaisie(const QVariant& saisie, int colonne, QVariant* valeur) const;
+    void connecter();
+
     QPointer<Recordset> m_rs;
     QStringList m_champs;
     QStringList m_entetes;
+    QHash<int, QString> m_surcharges; // captions set by setHeaderData
+    QHash<int, FormatColonne> m_formats;
+    QString m_forme;
+    QString m_grille;
+    bool m_modifiable = false;
+    QList<int> m_verrouillees;
+    bool m_remiseEnCours = false;
+    QList<QPersistentModelIndex> m_persistants;
+    QList<QVariant> m_signetsPersistants;
+    // Captions read from the language file, for the language and file they were read for.
+    mutable QHash<int, QString> m_traductions;
+    mutable QString m_langueTraductions;
+    mutable QString m_fichierTraductions;
 };

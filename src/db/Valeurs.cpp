@@ -188,6 +188,13 @@ TypeColonne typeDepuisMetaType(int id) {
     }
 }
 
+TypeColonne typeDepuisChampPostgreSQL(int metaTypeId, int oid, int longueur) {
+    constexpr int OidNumeric = 1700;
+    if (oid == OidNumeric)
+        return longueur > 0 ? TypeColonne::Monnaie : TypeColonne::Reel;
+    return typeDepuisMetaType(metaTypeId);
+}
+
 QVariant valeurAEcrire(const QVariant& valeur, TypeColonne type) {
     if (valeur.metaType().id() == QMetaType::QDateTime || valeur.metaType().id() == QMetaType::QDate) {
         return valeurDate(lireDate(valeur));
@@ -202,9 +209,24 @@ QVariant valeurAEcrire(const QVariant& valeur, TypeColonne type) {
     case TypeColonne::Booleen:
         // PostgreSQL refuses an integer for a boolean column; SQLite stores the bool as 0 or 1.
         return lireBool(valeur);
+    case TypeColonne::Texte: {
+        // The drivers bind a null QString as NULL: an empty text is written as an empty text.
+        const QString t = valeur.toString();
+        return t.isNull() ? QString::fromUtf8("", 0) : t;
+    }
     default:
         return valeur;
     }
+}
+
+QVariant valeurColonne(const QVariant& valeur, TypeColonne type) {
+    if (valeur.isNull())
+        return normaliser(valeur, type);
+    if (type == TypeColonne::Monnaie)
+        return arrondiMonnaie(valeur.toDouble());
+    if (type == TypeColonne::Texte)
+        return valeurAEcrire(valeur, type);
+    return normaliser(valeur, type);
 }
 
 QString echapperLike(const QString& texte) {
@@ -233,34 +255,30 @@ bool egalSansCasse(const QString& a, const QString& b) {
     return plierCasse(a) == plierCasse(b);
 }
 
-namespace {
-struct Jeton {
-    enum Sorte { Litteral, Multiple, Unique } sorte;
-    char32_t point;
-};
-} // namespace
-
-bool correspondLike(const QString& texte, const QString& motif, QChar multiple, QChar unique,
-                    QChar echappement) {
-    QList<char32_t> t;
-    for (const uint p : texte.toUcs4())
-        t.append(QChar::toCaseFolded(static_cast<char32_t>(p)));
-    QList<Jeton> m;
+MotifLike::MotifLike(const QString& motif, QChar multiple, QChar unique, QChar echappement) {
     const QList<uint> mp = motif.toUcs4();
     for (qsizetype i = 0; i < mp.size(); ++i) {
         const char32_t c = mp[i];
         if (!echappement.isNull() && c == echappement.unicode() && i + 1 < mp.size()) {
             ++i;
-            m.append({Jeton::Litteral, QChar::toCaseFolded(static_cast<char32_t>(mp[i]))});
+            m_jetons.append({Jeton::Litteral, QChar::toCaseFolded(static_cast<char32_t>(mp[i]))});
         } else if (!multiple.isNull() && c == multiple.unicode()) {
-            if (m.isEmpty() || m.last().sorte != Jeton::Multiple)
-                m.append({Jeton::Multiple, 0});
+            if (m_jetons.isEmpty() || m_jetons.last().sorte != Jeton::Multiple)
+                m_jetons.append({Jeton::Multiple, 0});
         } else if (!unique.isNull() && c == unique.unicode()) {
-            m.append({Jeton::Unique, 0});
+            m_jetons.append({Jeton::Unique, 0});
         } else {
-            m.append({Jeton::Litteral, QChar::toCaseFolded(c)});
+            m_jetons.append({Jeton::Litteral, QChar::toCaseFolded(c)});
         }
     }
+}
+
+bool MotifLike::correspond(const QString& texte) const {
+    QList<char32_t> t;
+    t.reserve(texte.size());
+    for (const uint p : texte.toUcs4())
+        t.append(QChar::toCaseFolded(static_cast<char32_t>(p)));
+    const QList<Jeton>& m = m_jetons;
     // Greedy match with one back-track point (the last '%' seen): linear in practice.
     qsizetype it = 0, im = 0, etoile = -1, reprise = 0;
     while (it < t.size()) {
@@ -280,6 +298,11 @@ bool correspondLike(const QString& texte, const QString& motif, QChar multiple, 
     while (im < m.size() && m[im].sorte == Jeton::Multiple)
         ++im;
     return im == m.size();
+}
+
+bool correspondLike(const QString& texte, const QString& motif, QChar multiple, QChar unique,
+                    QChar echappement) {
+    return MotifLike(motif, multiple, unique, echappement).correspond(texte);
 }
 
 } // namespace Valeurs

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDateTime>
+#include <QList>
 #include <QString>
 #include <QVariant>
 #include <optional>
@@ -36,8 +37,16 @@ QVariant normaliser(const QVariant& valeur, TypeColonne type);
 TypeColonne typeDepuisDeclaration(const QString& declaration);
 // A column kind from the type Qt reports (PostgreSQL).
 TypeColonne typeDepuisMetaType(int metaTypeId);
-// The value as it is bound when written (dates as text, money rounded, flags as 0/1 or bool).
+// A PostgreSQL column kind from Qt's type and the server's type (QSqlField::typeID(), the type's oid)
+// and declared length: a declared numeric column (NUMERIC(19,4)) is money, as the SQLite declaration
+// says; double precision and computed numerics are plain reals.
+TypeColonne typeDepuisChampPostgreSQL(int metaTypeId, int oid, int longueur);
+// The value as it is bound when written (dates as text, money rounded, flags as 0/1 or bool, an empty
+// text as an empty text, never Null).
 QVariant valeurAEcrire(const QVariant& valeur, TypeColonne type);
+// A value given for a column, as the recordset holds it once written: normalised, money already
+// rounded and an empty text kept empty, so that memory and database agree.
+QVariant valeurColonne(const QVariant& valeur, TypeColonne type);
 
 // A LIKE pattern matching `texte` literally, for "LIKE ? ESCAPE '\'".
 QString echapperLike(const QString& texte);
@@ -49,5 +58,20 @@ bool egalSansCasse(const QString& a, const QString& b);
 // the next pattern character literal (QChar() for none). Letters compared as plierCasse does.
 bool correspondLike(const QString& texte, const QString& motif, QChar multiple = u'%', QChar unique = u'_',
                     QChar echappement = QChar());
+
+// The same, with the pattern read once for a search over many rows.
+class MotifLike {
+public:
+    explicit MotifLike(const QString& motif, QChar multiple = u'%', QChar unique = u'_',
+                       QChar echappement = QChar());
+    bool correspond(const QString& texte) const;
+
+private:
+    struct Jeton {
+        enum Sorte { Litteral, Multiple, Unique } sorte;
+        char32_t point;
+    };
+    QList<Jeton> m_jetons;
+};
 
 } // namespace Valeurs

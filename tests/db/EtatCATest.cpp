@@ -6,7 +6,10 @@
 #include "db/Routines.h"
 #include "db/Valeurs.h"
 
+#include <QSqlQuery>
+#include <atomic>
 #include <gtest/gtest.h>
+#include <thread>
 
 namespace {
 
@@ -127,6 +130,44 @@ TEST_P(EtatCABase, BoundsAsDayMonthYearTextAndInvalidBoundsRefused) {
     EXPECT_FALSE(cnx().enTransaction());
     // The rows of the last good run are still there.
     EXPECT_EQ(lignesCA().size(), 1);
+}
+
+// Two workstations building the report at once, each on its own connection: each reads exactly the
+// rows of its own period, never the other's.
+TEST_P(EtatCABase, TwoReportsBuiltAtOnceNeverMixRows) {
+    for (int j = 2; j <= 4; ++j)
+        vente(dt(j, 3, 10, 0, 0), {{1, 1}});
+    for (int j = 2; j <= 3; ++j)
+        vente(dt(j, 4, 10, 0, 0), {{2, 1}});
+    const ParametresConnexion parametres = base().parametres();
+    std::atomic<int> melanges{0};
+    std::atomic<int> lectures{0};
+    std::atomic<int> echecs{0};
+    const auto rapport = [&](int mois, qint64 reference, int attendus) {
+        try {
+            Connexion c(parametres);
+            for (int i = 0; i < 15; ++i) {
+                Routines::EtatCA(c, dt(1, mois, 0, 0, 0), dt(28, mois, 23, 59, 59), [&] {
+                    QSqlQuery q = c.executer(QStringLiteral("SELECT Reference FROM CA"));
+                    int n = 0;
+                    while (q.next())
+                        n += q.value(0).toLongLong() == reference ? 1 : 1000;
+                    if (n != attendus)
+                        ++melanges;
+                    ++lectures;
+                });
+            }
+        } catch (const ErreurExecution&) {
+            ++echecs;
+        }
+    };
+    std::thread mars(rapport, 3, 1, 3);
+    std::thread avril(rapport, 4, 2, 2);
+    mars.join();
+    avril.join();
+    EXPECT_EQ(echecs, 0);
+    EXPECT_EQ(lectures, 30);
+    EXPECT_EQ(melanges, 0);
 }
 
 DORVANE_SUR_CHAQUE_BASE(EtatCABase);

@@ -1,11 +1,17 @@
 #include "BaseDeTest.h"
 
+#include "ServiceDialogueScripte.h"
 #include "common/ErreurExecution.h"
+#include "common/EtatGlobal.h"
+#include "common/MODTranslate.h"
 #include "db/Connexion.h"
 #include "db/Recordset.h"
 #include "db/RecordsetModel.h"
 
+#include <QAbstractItemModelTester>
+#include <QFile>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 namespace {
@@ -93,6 +99,15 @@ TEST_P(RecordsetBase, FilterBookmarkAndRequeryKeepTheRow) {
     rs.Requery();
     EXPECT_EQ(rs.RecordCount(), 7);
     EXPECT_EQ(rs.Field(QStringLiteral("Nom")).toString(), QStringLiteral("Zoé"));
+
+    // A requery that fails keeps the rows it had.
+    cnx().executer(QStringLiteral("CREATE TABLE Essai (Id INT PRIMARY KEY, Nom TEXT)"));
+    cnx().executer(QStringLiteral("INSERT INTO Essai (Id, Nom) VALUES (1, 'a')"));
+    rs.Open(cnx(), QStringLiteral("Essai"));
+    cnx().executer(QStringLiteral("DROP TABLE Essai"));
+    EXPECT_THROW(rs.Requery(), ErreurExecution);
+    EXPECT_EQ(rs.RecordCount(), 1);
+    EXPECT_EQ(rs.Field(QStringLiteral("Nom")).toString(), QStringLiteral("a"));
 }
 
 TEST_P(RecordsetBase, WritesGoThroughByKeyAndReadTheIdentityBack) {
@@ -111,9 +126,16 @@ TEST_P(RecordsetBase, WritesGoThroughByKeyAndReadTheIdentityBack) {
             .valeurUnique(QStringLiteral("SELECT Profile FROM ProfileQuota WHERE NoQuota = ?"), {numero})
             .toString(),
         QStringLiteral("D'Artagnan"));
-    // A refused write leaves the row in edition and the database as it was.
+    // A refused write leaves the row in edition and the database as it was; its number is logged signed.
     rs.SetField(QStringLiteral("Profile"), QStringLiteral("chef"));
-    EXPECT_THROW(rs.Update(), ErreurExecution);
+    try {
+        rs.Update();
+        ADD_FAILURE() << "doublon accepté";
+    } catch (const ErreurExecution& e) {
+        EXPECT_EQ(e.numero(), -2147217900);
+        EXPECT_TRUE(e.texteJournal().startsWith(QStringLiteral("N°: -2147217900 ")))
+            << e.texteJournal().toStdString();
+    }
     rs.CancelUpdate();
     EXPECT_EQ(rs.Field(QStringLiteral("Profile")).toString(), QStringLiteral("D'Artagnan"));
     rs.Delete();
@@ -135,8 +157,10 @@ TEST_P(RecordsetBase, WritesGoThroughByKeyAndReadTheIdentityBack) {
 
 TEST_P(RecordsetBase, ModelShowsRowsAndSortsOnHeaderClick) {
     Recordset rs;
-    rs.Open(cnx(), QStringLiteral("GrUtilisateur"));
     RecordsetModel modele(&rs);
+    // Every change below is checked for what it announces, before and after.
+    QAbstractItemModelTester testeur(&modele, QAbstractItemModelTester::FailureReportingMode::Fatal);
+    rs.Open(cnx(), QStringLiteral("GrUtilisateur"));
     modele.setColonnes({QStringLiteral("NoBadge"), QStringLiteral("Nom")},
                        {QStringLiteral("No Badge"), QStringLiteral("Nom")});
     EXPECT_EQ(modele.rowCount(), 7);
@@ -144,9 +168,13 @@ TEST_P(RecordsetBase, ModelShowsRowsAndSortsOnHeaderClick) {
     EXPECT_EQ(modele.headerData(0, Qt::Horizontal).toString(), QStringLiteral("No Badge"));
     modele.sort(1, Qt::DescendingOrder);
     EXPECT_EQ(modele.data(modele.index(0, 1)).toString(), QStringLiteral("Zoé"));
+    // A cell a view holds follows its row through a sort.
+    const QPersistentModelIndex zoe = modele.index(0, 0);
     modele.sort(1, Qt::AscendingOrder);
     EXPECT_EQ(modele.data(modele.index(0, 1)).toString(), QStringLiteral("abel"));
     EXPECT_EQ(modele.data(modele.index(0, 0)).toString(), QStringLiteral("B-abel"));
+    EXPECT_EQ(zoe.row(), 6);
+    EXPECT_EQ(zoe.data().toString(), QStringLiteral("B-Zoé"));
 
     // A translated caption replaces the designed one and survives a sort; a column out of range is refused.
     EXPECT_TRUE(modele.setHeaderData(1, Qt::Horizontal, QStringLiteral("Naam")));
@@ -154,6 +182,181 @@ TEST_P(RecordsetBase, ModelShowsRowsAndSortsOnHeaderClick) {
     EXPECT_EQ(modele.headerData(1, Qt::Horizontal).toString(), QStringLiteral("Naam"));
     EXPECT_EQ(modele.headerData(0, Qt::Horizontal).toString(), QStringLiteral("No Badge"));
     EXPECT_FALSE(modele.setHeaderData(5, Qt::Horizontal, QStringLiteral("x")));
+
+    // Adding, editing, deleting, filtering, reading again, closing: rows announced one by one where they can
+    // be.
+    QSignalSpy insertions(&modele, &QAbstractItemModel::rowsInserted);
+    QSignalSpy suppressions(&modele, &QAbstractItemModel::rowsRemoved);
+    QSignalSpy remises(&modele, &QAbstractItemModel::modelReset);
+    rs.Open(cnx(), QStringLiteral("ProfileQuota order by Profile"));
+    modele.setColonnes({});
+    rs.AddNew();
+    rs.SetField(QStringLiteral("Profile"), QStringLiteral("Zeta"));
+    rs.Update();
+    ASSERT_EQ(insertions.count(), 1);
+    const int nouvelle = modele.rowCount() - 1;
+    const QModelIndex cellule = modele.index(nouvelle, rs.FieldIndex(QStringLiteral("Profile")));
+    EXPECT_FALSE(modele.flags(cellule) & Qt::ItemIsEditable);
+    modele.setModifiable(true);
+    EXPECT_TRUE(modele.flags(cellule) & Qt::ItemIsEditable);
+    EXPECT_TRUE(modele.setData(cellule, QStringLiteral("Alpha")));
+    EXPECT_EQ(cnx()
+                  .valeurUnique(QStringLiteral("SELECT COUNT(*) FROM ProfileQuota WHERE Profile = ?"),
+                                {QStringLiteral("Alpha")})
+                  .toLongLong(),
+              1);
+    {
+        // A refused write is shown; the cell keeps what the database holds.
+        ServiceDialogueScripte dialogue;
+        dialogue.attendreMessageContenant(QStringLiteral("ProfileQuota"));
+        dialogue.attendreMessageContenant(QStringLiteral("Valeur incorrecte"));
+        EXPECT_FALSE(modele.setData(cellule, QStringLiteral("chef")));
+        EXPECT_EQ(cellule.data().toString(), QStringLiteral("Alpha"));
+        EXPECT_FALSE(modele.setData(modele.index(nouvelle, rs.FieldIndex(QStringLiteral("NoQuota"))),
+                                    QStringLiteral("douze")));
+    }
+    modele.setColonneVerrouillee(cellule.column(), true);
+    EXPECT_FALSE(modele.flags(cellule) & Qt::ItemIsEditable);
+    rs.MoveTo(nouvelle);
+    rs.Delete();
+    EXPECT_EQ(suppressions.count(), 1);
+    EXPECT_EQ(remises.count(), 2); // the open, and setColonnes
+    rs.Filter([](const LigneRecordset& l) { return l[QStringLiteral("NoQuota")].toLongLong() > 1; });
+    rs.Requery();
+    EXPECT_EQ(modele.rowCount(), 2);
+    rs.Close();
+    EXPECT_EQ(modele.rowCount(), 0);
+    EXPECT_EQ(remises.count(), 5);
+}
+
+TEST_P(RecordsetBase, SourcesOrderInFrenchAndLiteralSearches) {
+    Recordset rs;
+    // A name with an order: French order, ties by the next field; writes still go to the table.
+    rs.Open(cnx(), QStringLiteral("Utilisateurs order by Nom desc, IdUtilisateur"));
+    EXPECT_EQ(colonne(rs, QStringLiteral("Nom")),
+              QStringList({"Zoé", "eve", "Émile", "élodie", "ÉLODIE", "elodie", "abel"}));
+    rs.MoveFirst();
+    rs.SetField(QStringLiteral("Prenom"), QStringLiteral("y"));
+    rs.Update();
+    // A query's closing ORDER BY is made in memory too (both backends would put accented names last).
+    rs.Open(cnx(), QStringLiteral("SELECT Nom FROM Utilisateurs WHERE Prenom = ? ORDER BY Utilisateurs.Nom"),
+            {QStringLiteral("x")});
+    const QStringList noms = colonne(rs, QStringLiteral("Nom"));
+    ASSERT_EQ(noms.size(), 6);
+    EXPECT_EQ(noms.mid(0, 2), QStringList({"abel", "elodie"}));
+    EXPECT_EQ(noms.mid(4), QStringList({"Émile", "eve"}));
+    EXPECT_THROW(rs.Open(cnx(), QStringLiteral("Utilisateurs order by Nom; DELETE FROM Sites")),
+                 ErreurExecution);
+    EXPECT_FALSE(rs.IsOpen());
+    EXPECT_THROW(rs.Open(cnx(), QStringLiteral("Utilisateurs order by Inconnu")), ErreurExecution);
+
+    // Literal searches: a typed "*", "%", "_" or quote is a character like any other; case is ignored,
+    // accents are not; numbers are searched by their digits.
+    for (const char* n : {"O'Neil*", "O'Neilson", "50%_remise", "50 francs"})
+        cnx().executer(QStringLiteral("INSERT INTO Utilisateurs (Nom) VALUES (?)"), {QString::fromUtf8(n)});
+    rs.Open(cnx(), QStringLiteral("Utilisateurs order by IdUtilisateur"));
+    using C = Recordset::Comparaison;
+    const auto trouve = [&](C c, const char* valeur) {
+        return rs.Find(QStringLiteral("Nom"), c, QString::fromUtf8(valeur), Recordset::Depart::Premier)
+                   ? rs.Field(QStringLiteral("Nom")).toString()
+                   : QString();
+    };
+    EXPECT_EQ(trouve(C::CommencePar, "o'neil*"), QStringLiteral("O'Neil*"));
+    EXPECT_EQ(trouve(C::EgalTexte, "o'NEIL*"), QStringLiteral("O'Neil*"));
+    EXPECT_EQ(trouve(C::EgalTexte, "o'neil"), QString());
+    EXPECT_EQ(trouve(C::Comme, "*SON"), QStringLiteral("O'Neilson"));
+    EXPECT_EQ(trouve(C::CommencePar, "50%_"), QStringLiteral("50%_remise"));
+    EXPECT_EQ(trouve(C::CommencePar, "50_"), QString());
+    EXPECT_EQ(trouve(C::CommencePar, "éL"), QStringLiteral("élodie"));
+    rs.MoveNext();
+    ASSERT_TRUE(rs.Find(QStringLiteral("Nom"), C::CommencePar, QStringLiteral("éL")));
+    EXPECT_EQ(rs.Field(QStringLiteral("Nom")).toString(), QStringLiteral("ÉLODIE"));
+    ASSERT_TRUE(rs.Find(QStringLiteral("IdUtilisateur"), C::CommencePar, QStringLiteral("1"),
+                        Recordset::Depart::Premier));
+    rs.MoveNext();
+    ASSERT_TRUE(rs.Find(QStringLiteral("IdUtilisateur"), C::CommencePar, QStringLiteral("1")));
+    EXPECT_EQ(rs.Field(QStringLiteral("IdUtilisateur")).toLongLong(), 10);
+}
+
+TEST_P(RecordsetBase, MoneyReadsRoundsAndShowsAlikeOnBothBackends) {
+    Global().SeparateurDecimal = QStringLiteral(",");
+    Recordset rs;
+    rs.Open(cnx(), QStringLiteral("ArticleEnStock"));
+    const int prix = rs.FieldIndex(QStringLiteral("PrixAchatUnit"));
+    EXPECT_EQ(rs.FieldType(prix), Valeurs::TypeColonne::Monnaie);
+    rs.AddNew();
+    rs.SetField(QStringLiteral("Reference"), 1);
+    rs.SetField(QStringLiteral("Designation"), QStringLiteral("Gant"));
+    rs.SetField(QStringLiteral("QteEnStock"), 3);
+    rs.SetField(QStringLiteral("PrixAchatUnit"), 1234.5);
+    rs.Update();
+    // Written rounded to 4 decimals, and held as written.
+    rs.SetField(QStringLiteral("PrixAchatUnit"), 0.123456);
+    rs.Update();
+    EXPECT_EQ(rs.Field(prix).metaType().id(), QMetaType::Double);
+    EXPECT_DOUBLE_EQ(rs.Field(prix).toDouble(), 0.1235);
+    EXPECT_DOUBLE_EQ(
+        cnx().valeurUnique(QStringLiteral("SELECT PrixAchatUnit FROM ArticleEnStock")).toDouble(), 0.1235);
+
+    rs.SetField(QStringLiteral("PrixAchatUnit"), 1234.5);
+    rs.SetField(QStringLiteral("DateCreation"), QDateTime(QDate(2024, 3, 9), QTime(0, 0)));
+    rs.Update();
+    rs.Requery();
+    RecordsetModel modele(&rs);
+    modele.setColonnes({QStringLiteral("Designation"), QStringLiteral("PrixAchatUnit"),
+                        QStringLiteral("QteEnStock"), QStringLiteral("DateCreation")});
+    modele.setFormat(2, RecordsetModel::Format::Decimal, 1);
+    const auto texte = [&](int c) { return modele.data(modele.index(0, c)).toString(); };
+    EXPECT_EQ(texte(1), QString::fromUtf8("1\u00a0234,50\u00a0€"));
+    EXPECT_EQ(texte(2), QStringLiteral("3,0"));
+    EXPECT_EQ(texte(3), QStringLiteral("09/03/2024"));
+    EXPECT_EQ(modele.data(modele.index(0, 1), Qt::EditRole).toString(), QStringLiteral("1234,5"));
+    const auto alignement = [&](int c) {
+        return modele.data(modele.index(0, c), Qt::TextAlignmentRole).toInt() & Qt::AlignHorizontal_Mask;
+    };
+    EXPECT_EQ(alignement(0), Qt::AlignLeft);
+    EXPECT_EQ(alignement(1), Qt::AlignRight);
+    EXPECT_EQ(alignement(2), Qt::AlignRight);
 }
 
 DORVANE_SUR_CHAQUE_BASE(RecordsetBase);
+
+// Column captions of a grid come from section Grid by the key of (form, grid, column), only for the
+// captions the key table translates, and only in a foreign language.
+TEST(RecordsetModel, GridCaptionsReadByTheirKey) {
+    for (const MODTranslate::LibelleGrille& l : MODTranslate::TableLibellesGrille())
+        EXPECT_EQ(MODTranslate::CleTexteGrille(l.forme, l.grille, l.colonne), l.cle) << l.cle.toStdString();
+    EXPECT_EQ(MODTranslate::CleTexteGrille(QStringLiteral("FrmUtilisateur"), QStringLiteral("DBGrid1"), 6),
+              QString());
+    EXPECT_EQ(MODTranslate::CleTexteGrille(QStringLiteral("FrmInconnue"), QStringLiteral("DBGrid1"), 0),
+              QString());
+
+    QTemporaryDir dossier;
+    const QString fichier = dossier.filePath(QStringLiteral("nederlands.lng"));
+    QFile f(fichier);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write("[Grid]\r\nFrmStock.DBGrid2.Columns(1).Caption=Ref. leverancier\r\n"
+            "FrmStock.DBGrid2.Columns(11).Caption=Alarm\r\n"
+            "FrmConfigMachine.DataGrid1.Columns(1).Caption=Soort\r\n");
+    f.close();
+    EtatGlobal& g = Global();
+    const QString langue = g.LangueCourante, ancien = g.FichierLangue;
+    g.LangueCourante = QStringLiteral("NL");
+    g.FichierLangue = fichier;
+    Recordset rs;
+    RecordsetModel stock(&rs);
+    stock.setColonnes(QStringList(12, QStringLiteral("x")), {"Réference", "Ref. Fournisseur"});
+    EXPECT_EQ(stock.headerData(1, Qt::Horizontal).toString(), QStringLiteral("Ref. Fournisseur"));
+    stock.setGrille(QStringLiteral("FrmStock"), QStringLiteral("DBGrid2"));
+    EXPECT_EQ(stock.headerData(1, Qt::Horizontal).toString(), QStringLiteral("Ref. leverancier"));
+    EXPECT_EQ(stock.headerData(0, Qt::Horizontal).toString(), QStringLiteral("Réference"));
+    EXPECT_EQ(stock.headerData(11, Qt::Horizontal).toString(), QStringLiteral("x")); // not in the key table
+    RecordsetModel casier(&rs);
+    casier.setColonnes(QStringList(4, QStringLiteral("x")), {"Numéro", "Type"});
+    casier.setGrille(QStringLiteral("FrmConfigMachineCasier"), QStringLiteral("DataGrid1"));
+    EXPECT_EQ(casier.headerData(1, Qt::Horizontal).toString(), QStringLiteral("Soort"));
+    g.LangueCourante = QStringLiteral("FR");
+    EXPECT_EQ(stock.headerData(1, Qt::Horizontal).toString(), QStringLiteral("Ref. Fournisseur"));
+    g.LangueCourante = langue;
+    g.FichierLangue = ancien;
+}

@@ -27,9 +27,8 @@ Calendrier::Calendrier(QWidget* parent)
 
     calendar1 = new QCalendarWidget(this);
     calendar1->setObjectName(QStringLiteral("calendar1"));
-    // The calendar speaks French whatever the interface language.
-    calendar1->setLocale(QLocale(QLocale::French, QLocale::France));
-    calendar1->setFirstDayOfWeek(Qt::Monday);
+    // Month and day names and the first day of the week come from the interface language (the date
+    // widgets follow it, see TraductionsQt.h).
     calendar1->setVerticalHeaderFormat(QCalendarWidget::NoVerticalHeader);
     calendar1->setHorizontalHeaderFormat(QCalendarWidget::ShortDayNames);
     calendar1->setGridVisible(true);
@@ -55,6 +54,7 @@ Calendrier::Calendrier(QWidget* parent)
     Command1->setObjectName(QStringLiteral("Command1"));
     Command1->setDefault(true);
     Command1->setMinimumWidth(90);
+    setBoutonAnnuler(Command1);
 
     // The boxes only show the period: the dates come from the calendar.
     for (QLineEdit* t : {Text1, Text2}) {
@@ -91,6 +91,8 @@ QString Calendrier::texteDate(const QDate& date) {
 }
 
 void Calendrier::Form_Load() {
+    // The names of the language give the calendar its width: size the dialog before placing it.
+    adjustSize();
     FonctionUtilitaires::CentrerFormEnHaut(this);
     const QDate premier(QDate::currentDate().year(), 12, 1);
     {

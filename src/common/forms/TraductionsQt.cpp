@@ -2,7 +2,11 @@
 
 #include "common/EtatGlobal.h"
 
+#include <QApplication>
+#include <QCalendarWidget>
 #include <QCoreApplication>
+#include <QDateTimeEdit>
+#include <QEvent>
 #include <QLibraryInfo>
 #include <QPointer>
 #include <QTranslator>
@@ -12,11 +16,64 @@ QPointer<QTranslator> s_installee;
 // The language last asked for, loaded or not (a missing translation is not looked for again).
 QString s_langue;
 bool s_demandee = false;
+QLocale s_localeDates = LocaleLangue(QString());
+
+bool widgetDate(const QObject* o) {
+    return qobject_cast<const QCalendarWidget*>(o) || qobject_cast<const QDateTimeEdit*>(o);
+}
+
+void donnerLocaleDates(QWidget* w) {
+    if (w->locale() != s_localeDates)
+        w->setLocale(s_localeDates);
+}
+
+// Date widgets created after the language was chosen take its locale before they are first shown.
+class FiltreDates : public QObject {
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject* objet, QEvent* e) override {
+        if (e->type() == QEvent::Polish && widgetDate(objet))
+            donnerLocaleDates(static_cast<QWidget*>(objet));
+        return false;
+    }
+};
+
+void suivreLangueDates(const QString& langue) {
+    auto* app = qobject_cast<QApplication*>(QCoreApplication::instance());
+    if (!app)
+        return; // no widgets
+    s_localeDates = LocaleLangue(langue);
+    static QPointer<FiltreDates> filtre;
+    if (!filtre) {
+        filtre = new FiltreDates(app);
+        app->installEventFilter(filtre);
+    }
+    for (QWidget* w : QApplication::allWidgets())
+        if (widgetDate(w))
+            donnerLocaleDates(w);
+}
+
 } // namespace
+
+QLocale LocaleLangue(const QString& langue) {
+    const QString code = langue.trimmed().toUpper();
+    if (code == QLatin1String("NL"))
+        return QLocale(QLocale::Dutch, QLocale::Netherlands);
+    if (code == QLatin1String("PL"))
+        return QLocale(QLocale::Polish, QLocale::Poland);
+    if (code == QLatin1String("SK"))
+        return QLocale(QLocale::Slovak, QLocale::Slovakia);
+    if (code == QLatin1String("DE"))
+        return QLocale(QLocale::German, QLocale::Germany);
+    return QLocale(QLocale::French, QLocale::France);
+}
 
 bool InstallerTraductionsQt(const QString& langue) {
     s_langue = langue;
     s_demandee = true;
+    suivreLangueDates(langue);
     if (s_installee) {
         QCoreApplication::removeTranslator(s_installee);
         delete s_installee;

@@ -8,6 +8,7 @@
 #include <QPushButton>
 #include <QTableView>
 #include <QTest>
+#include <QToolButton>
 #include <gtest/gtest.h>
 
 namespace {
@@ -175,4 +176,32 @@ TEST_F(CalendrierTest, TranslatedOnActivationAndByF12) {
     QTest::keyClick(c.Command1, Qt::Key_F12);
     EXPECT_EQ(c.Label1->text(), QStringLiteral("Vanaf:"));
     EXPECT_TRUE(c.isVisible()) << "F12 does not press the focused button";
+}
+
+// The calendar takes its month and day names and its first day of the week from the interface
+// language, not from the system, and changes with F12.
+TEST_F(CalendrierTest, MonthAndDayNamesFollowTheLanguage) {
+    DossierProgrammeTemp dossier;
+    dossier.ecrireIni(QStringLiteral("Machine"), QStringLiteral("Langue"), QStringLiteral("NL"));
+    Global().LangueCourante = QStringLiteral("NL");
+    Global().FichierLangue = dossier.fichier(QStringLiteral("nederlands.lng"));
+    ouvrir();
+    auto* mois = c.calendar1->findChild<QToolButton*>(QStringLiteral("qt_calendar_monthbutton"));
+    auto* vue = c.calendar1->findChild<QTableView*>(QStringLiteral("qt_calendar_calendarview"));
+    ASSERT_TRUE(mois && vue);
+    // Row 0 of the grid holds the day names, the first day of the week first.
+    auto premierJour = [vue] { return vue->model()->index(0, 0).data().toString(); };
+
+    EXPECT_EQ(c.calendar1->locale().name(), QStringLiteral("nl_NL"));
+    EXPECT_EQ(c.calendar1->firstDayOfWeek(), Qt::Monday);
+    EXPECT_EQ(mois->text(), QStringLiteral("december"));
+    EXPECT_EQ(premierJour(), QStringLiteral("ma"));
+    EXPECT_EQ(c.Text1->text(),
+              QDate(QDate::currentDate().year(), 12, 1).toString(QStringLiteral("dd/MM/yyyy")))
+        << "the boxes keep their format";
+
+    QTest::keyClick(c.Command1, Qt::Key_F12);
+    EXPECT_EQ(c.calendar1->locale().name(), QStringLiteral("fr_FR"));
+    EXPECT_EQ(mois->text(), QStringLiteral("décembre"));
+    EXPECT_EQ(premierJour(), QStringLiteral("lun."));
 }

@@ -5,13 +5,13 @@
 #include "common/forms/ServiceSessionWidgets.h"
 
 #include <QDialog>
+#include <QGuiApplication>
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
+#include <QScreen>
 #include <QTest>
 #include <QTimer>
-#include <QGuiApplication>
-#include <QScreen>
 #include <gtest/gtest.h>
 
 TEST(ProgessBarre, ValeurTexteEtLargeur) {

@@ -2,7 +2,11 @@
 #include "common/EtatGlobal.h"
 #include "common/forms/FormBase.h"
 
+#include <QCalendarWidget>
 #include <QCoreApplication>
+#include <QDateEdit>
+#include <QTest>
+#include <QVBoxLayout>
 #include <gtest/gtest.h>
 
 namespace {
@@ -34,5 +38,35 @@ TEST(TraductionsQt, FormsInstallTheCurrentLanguageWhenTheyLoad) {
     Global().LangueCourante = QStringLiteral("FR");
     SuivreLangueCourante();
     EXPECT_EQ(annuler(), QStringLiteral("Annuler"));
+    reinitialiserEtatGlobal();
+}
+
+// Date widgets of any form, also those created after the form was loaded and the calendar that drops
+// down from a date box, take the interface language for month and day names, and follow its changes.
+TEST(TraductionsQt, DateWidgetsFollowTheLanguage) {
+    reinitialiserEtatGlobal();
+    Global().LangueCourante = QStringLiteral("PL");
+    FormBase forme(QStringLiteral("FormeVide"));
+    forme.Load();
+    auto* date = new QDateEdit(QDate(2024, 12, 1));
+    date->setDisplayFormat(QStringLiteral("d MMMM yyyy"));
+    date->setCalendarPopup(true);
+    (new QVBoxLayout(&forme))->addWidget(date);
+    forme.Show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&forme));
+    EXPECT_EQ(date->locale().name(), QStringLiteral("pl_PL"));
+    EXPECT_EQ(date->text(), QStringLiteral("1 ") + QLocale(QStringLiteral("pl_PL")).monthName(12) +
+                                QStringLiteral(" 2024"));
+
+    QCalendarWidget* deroulant = date->calendarWidget();
+    Global().LangueCourante = QStringLiteral("DE");
+    SuivreLangueCourante();
+    EXPECT_EQ(date->text(), QStringLiteral("1 Dezember 2024"));
+    EXPECT_EQ(deroulant->locale().name(), QStringLiteral("de_DE"));
+    EXPECT_EQ(deroulant->locale().dayName(1), QStringLiteral("Montag"));
+    EXPECT_EQ(deroulant->firstDayOfWeek(), Qt::Monday);
+    EXPECT_EQ(QLocale().decimalPoint(), QLocale::system().decimalPoint()) << "numbers keep the system's";
+
+    forme.Unload();
     reinitialiserEtatGlobal();
 }

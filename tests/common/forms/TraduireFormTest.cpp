@@ -2,6 +2,7 @@
 #include "common/EtatGlobal.h"
 #include "common/IniFile.h"
 
+#include "DossierProgrammeTemp.h"
 #include <QAction>
 #include <QCheckBox>
 #include <QFile>
@@ -13,7 +14,6 @@
 #include <QStandardItemModel>
 #include <QTableView>
 #include <QTemporaryDir>
-#include "DossierProgrammeTemp.h"
 #include <gtest/gtest.h>
 
 namespace {
@@ -62,7 +62,9 @@ protected:
     }
     void TearDown() override { reinitialiserEtatGlobal(); }
 
-    QString fichier(const QString& nom, const QByteArray& octets) { return ecrireFichierTest(dir.filePath(nom), octets); }
+    QString fichier(const QString& nom, const QByteArray& octets) {
+        return ecrireFichierTest(dir.filePath(nom), octets);
+    }
 
     QTemporaryDir dir;
     QWidget forme;
