@@ -1,0 +1,386 @@
+#include "reports/ReportDefinition.h"
+
+#include "common/ErreurExecution.h"
+#include "common/FnWendrox.h"
+
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QJsonParseError>
+#include <QSet>
+
+namespace {
+
+// Reads one definition, failing with the file's name and the JSON path of the faulty place.
+class Reader {
+public:
+    explicit Reader(QString fileName) : m_file(std::move(fileName)) {}
+
+    [[noreturn]] void fail(const QString& where, const QString& what) const {
+        throw ErreurExecution(ReportDefinition::ErrorNumber,
+                              QStringLiteral("Définition d'état « %1 », %2 : %3").arg(m_file, where, what),
+                              QStringLiteral("ReportDefinition"));
+    }
+
+    // Unknown keys are refused, so that a misspelt one is not silently ignored.
+    void onlyKeys(const QJsonObject& o, const QStringList& keys, const QString& where) const {
+        for (auto it = o.begin(); it != o.end(); ++it)
+            if (!keys.contains(it.key()))
+                fail(where, QStringLiteral("clé inconnue « %1 »").arg(it.key()));
+    }
+
+    QJsonObject object(const QJsonValue& v, const QString& where) const {
+        if (!v.isObject())
+            fail(where, QStringLiteral("un objet est attendu"));
+        return v.toObject();
+    }
+
+    QJsonArray array(const QJsonObject& o, const QString& key, const QString& where) const {
+        const QJsonValue v = o.value(key);
+        if (v.isUndefined())
+            return {};
+        if (!v.isArray())
+            fail(path(where, key), QStringLiteral("une liste est attendue"));
+        return v.toArray();
+    }
+
+    double number(const QJsonObject& o, const QString& key, const QString& where, double byDefault,
+                  bool required = false, double minimum = 0) const {
+        const QJsonValue v = o.value(key);
+        if (v.isUndefined()) {
+            if (required)
+                fail(where, QStringLiteral("« %1 » manque").arg(key));
+            return byDefault;
+        }
+        if (!v.isDouble())
+            fail(path(where, key), QStringLiteral("un nombre est attendu"));
+        if (v.toDouble() < minimum)
+            fail(path(where, key), QStringLiteral("la valeur doit être au moins %1").arg(minimum));
+        return v.toDouble();
+    }
+
+    QString text(const QJsonObject& o, const QString& key, const QString& where,
+                 bool required = false) const {
+        const QJsonValue v = o.value(key);
+        if (v.isUndefined()) {
+            if (required)
+                fail(where, QStringLiteral("« %1 » manque").arg(key));
+            return {};
+        }
+        if (!v.isString())
+            fail(path(where, key), QStringLiteral("un texte est attendu"));
+        if (required && v.toString().trimmed().isEmpty())
+            fail(path(where, key), QStringLiteral("le texte est vide"));
+        return v.toString();
+    }
+
+    bool flag(const QJsonObject& o, const QString& key, const QString& where, bool byDefault) const {
+        const QJsonValue v = o.value(key);
+        if (v.isUndefined())
+            return byDefault;
+        if (!v.isBool())
+            fail(path(where, key), QStringLiteral("true ou false est attendu"));
+        return v.toBool();
+    }
+
+    // One of `choices`, the index of the match.
+    int choice(const QJsonObject& o, const QString& key, const QString& where, const QStringList& choices,
+               int byDefault) const {
+        if (o.value(key).isUndefined())
+            return byDefault;
+        const QString t = text(o, key, where);
+        const int i = static_cast<int>(choices.indexOf(t));
+        if (i < 0)
+            fail(path(where, key),
+                 QStringLiteral("« %1 » n'est pas une valeur permise (%2)").arg(t, choices.join(u", ")));
+        return i;
+    }
+
+    static QString path(const QString& where, const QString& key) {
+        return where.isEmpty() ? key : where + u'.' + key;
+    }
+    static QString item(const QString& where, int i) { return where + u'[' + QString::number(i) + u']'; }
+
+    ReportFont font(const QJsonObject& parent, const QString& where, const ReportFont& byDefault) const {
+        if (parent.value(QStringLiteral("font")).isUndefined())
+            return byDefault;
+        const QString w = path(where, QStringLiteral("font"));
+        const QJsonObject o = object(parent.value(QStringLiteral("font")), w);
+        onlyKeys(o, {"family", "size", "bold", "italic"}, w);
+        ReportFont f = byDefault;
+        if (o.contains(QStringLiteral("family")))
+            f.family = text(o, QStringLiteral("family"), w, true);
+        f.size = number(o, QStringLiteral("size"), w, f.size, false, 1);
+        f.bold = flag(o, QStringLiteral("bold"), w, f.bold);
+        f.italic = flag(o, QStringLiteral("italic"), w, f.italic);
+        return f;
+    }
+
+    ReportElement element(const QJsonValue& v, const QString& where, const ReportFont& bandFont) const {
+        const QJsonObject o = object(v, where);
+        ReportElement e;
+        e.where = where;
+        const QString type = text(o, QStringLiteral("type"), where, true);
+        if (type == QLatin1String("text")) {
+            e.type = ReportElement::Type::Text;
+            onlyKeys(o,
+                     {"type", "x", "y", "width", "height", "text", "field", "aggregate", "format", "decimals",
+                      "align", "font"},
+                     where);
+        } else if (type == QLatin1String("line") || type == QLatin1String("box")) {
+            e.type = type == QLatin1String("line") ? ReportElement::Type::Line : ReportElement::Type::Box;
+            onlyKeys(o, {"type", "x", "y", "width", "height", "thickness"}, where);
+        } else {
+            fail(path(where, QStringLiteral("type")),
+                 QStringLiteral("type d'élément inconnu « %1 »").arg(type));
+        }
+        const bool text = e.type == ReportElement::Type::Text;
+        e.rect = QRectF(number(o, QStringLiteral("x"), where, 0), number(o, QStringLiteral("y"), where, 0),
+                        number(o, QStringLiteral("width"), where, 0, text),
+                        number(o, QStringLiteral("height"), where, 0, text));
+        if (!text) {
+            e.thickness = number(o, QStringLiteral("thickness"), where, e.thickness);
+            return e;
+        }
+        e.text = this->text(o, QStringLiteral("text"), where);
+        e.field = this->text(o, QStringLiteral("field"), where);
+        e.aggregate = static_cast<ReportElement::Aggregate>(
+            choice(o, QStringLiteral("aggregate"), where, {"", "sum", "count"}, 0));
+        if (o.contains(QStringLiteral("text")) &&
+            (o.contains(QStringLiteral("field")) || e.aggregate != ReportElement::Aggregate::None))
+            fail(where, QStringLiteral("« text » exclut « field » et « aggregate »"));
+        if (!o.contains(QStringLiteral("text")) && e.field.trimmed().isEmpty() &&
+            e.aggregate != ReportElement::Aggregate::Count)
+            fail(where, QStringLiteral("« text » ou « field » est attendu"));
+        e.format = static_cast<ReportFormat>(
+            choice(o, QStringLiteral("format"), where, {"text", "integer", "decimal", "money", "date"}, 0));
+        e.decimals = static_cast<int>(number(o, QStringLiteral("decimals"), where, 2));
+        if (e.decimals > 10)
+            fail(path(where, QStringLiteral("decimals")), QStringLiteral("10 décimales au plus"));
+        e.align = static_cast<ReportAlign>(
+            choice(o, QStringLiteral("align"), where, {"left", "right", "center"}, 0));
+        e.font = font(o, where, bandFont);
+        return e;
+    }
+
+    ReportBand band(const QJsonObject& parent, const QString& key, const QString& where,
+                    const ReportFont& defaultFont) const {
+        ReportBand b;
+        b.where = path(where, key);
+        if (parent.value(key).isUndefined())
+            return b;
+        const QJsonObject o = object(parent.value(key), b.where);
+        onlyKeys(o, {"height", "elements", "font"}, b.where);
+        b.height = number(o, QStringLiteral("height"), b.where, 0, true);
+        const ReportFont bandFont = font(o, b.where, defaultFont);
+        const QJsonArray elements = array(o, QStringLiteral("elements"), b.where);
+        for (int i = 0; i < elements.size(); ++i)
+            b.elements << element(elements.at(i), item(path(b.where, QStringLiteral("elements")), i),
+                                  bandFont);
+        return b;
+    }
+
+    ReportFilter filter(const QJsonValue& v, const QString& where) const {
+        const QJsonObject o = object(v, where);
+        ReportFilter f;
+        f.where = where;
+        if (o.contains(QStringLiteral("all")) || o.contains(QStringLiteral("any"))) {
+            onlyKeys(o, {"all", "any"}, where);
+            if (o.size() != 1)
+                fail(where, QStringLiteral("« all » ou « any », pas les deux"));
+            const QString key =
+                o.contains(QStringLiteral("all")) ? QStringLiteral("all") : QStringLiteral("any");
+            f.kind = key == QLatin1String("all") ? ReportFilter::Kind::All : ReportFilter::Kind::Any;
+            const QJsonArray terms = array(o, key, where);
+            if (terms.isEmpty())
+                fail(path(where, key), QStringLiteral("la liste est vide"));
+            for (int i = 0; i < terms.size(); ++i)
+                f.terms << filter(terms.at(i), item(path(where, key), i));
+            return f;
+        }
+        onlyKeys(o, {"field", "op", "value", "otherField", "values"}, where);
+        f.field = text(o, QStringLiteral("field"), where, true);
+        const int op = choice(o, QStringLiteral("op"), where, {"=", "<>", "<", "<=", ">", ">=", "in"}, -1);
+        if (op < 0)
+            fail(where, QStringLiteral("« op » manque"));
+        if (op == 6) {
+            f.kind = ReportFilter::Kind::In;
+            if (!o.value(QStringLiteral("values")).isArray())
+                fail(where, QStringLiteral("« values » (une liste) est attendu"));
+            f.values = o.value(QStringLiteral("values")).toArray().toVariantList();
+            return f;
+        }
+        f.kind = ReportFilter::Kind::Compare;
+        f.op = static_cast<ReportFilter::Operator>(op);
+        const bool value = o.contains(QStringLiteral("value"));
+        f.otherField = text(o, QStringLiteral("otherField"), where);
+        if (value == o.contains(QStringLiteral("otherField")))
+            fail(where, QStringLiteral("« value » ou « otherField » est attendu, l'un des deux"));
+        if (value) {
+            const QJsonValue x = o.value(QStringLiteral("value"));
+            if (!x.isDouble() && !x.isString())
+                fail(path(where, QStringLiteral("value")),
+                     QStringLiteral("un nombre ou un texte est attendu"));
+            f.value = x.toVariant();
+        }
+        return f;
+    }
+
+    ReportDefinition definition(const QJsonObject& root) const {
+        ReportDefinition d;
+        d.fileName = m_file;
+        onlyKeys(root,
+                 {"tables", "links", "computed", "filter", "sort", "page", "font", "reportHeader",
+                  "pageHeader", "groups", "detail", "reportFooter", "pageFooter"},
+                 QStringLiteral("racine"));
+
+        const QJsonArray tables = array(root, QStringLiteral("tables"), QString());
+        if (tables.isEmpty())
+            fail(QStringLiteral("tables"), QStringLiteral("au moins une table est attendue"));
+        QSet<QString> seen;
+        for (int i = 0; i < tables.size(); ++i) {
+            const QString w = item(QStringLiteral("tables"), i);
+            if (!tables.at(i).isString() || tables.at(i).toString().trimmed().isEmpty())
+                fail(w, QStringLiteral("un nom de table est attendu"));
+            const QString name = tables.at(i).toString().trimmed();
+            if (seen.contains(name.toLower()))
+                fail(w, QStringLiteral("la table « %1 » est nommée deux fois").arg(name));
+            seen.insert(name.toLower());
+            d.tables << name;
+        }
+
+        const QJsonArray links = array(root, QStringLiteral("links"), QString());
+        for (int i = 0; i < links.size(); ++i) {
+            const QString w = item(QStringLiteral("links"), i);
+            const QJsonObject o = object(links.at(i), w);
+            onlyKeys(o, {"from", "to"}, w);
+            d.links << ReportLink{text(o, QStringLiteral("from"), w, true),
+                                  text(o, QStringLiteral("to"), w, true), w};
+        }
+
+        const QJsonArray computed = array(root, QStringLiteral("computed"), QString());
+        for (int i = 0; i < computed.size(); ++i) {
+            const QString w = item(QStringLiteral("computed"), i);
+            const QJsonObject o = object(computed.at(i), w);
+            onlyKeys(o, {"name", "product", "sum"}, w);
+            ReportComputed c;
+            c.where = w;
+            c.name = text(o, QStringLiteral("name"), w, true);
+            if (o.contains(QStringLiteral("product")) == o.contains(QStringLiteral("sum")))
+                fail(w, QStringLiteral("« product » ou « sum » est attendu, l'un des deux"));
+            const QString key =
+                o.contains(QStringLiteral("product")) ? QStringLiteral("product") : QStringLiteral("sum");
+            c.operation = key == QLatin1String("product") ? ReportComputed::Operation::Product
+                                                          : ReportComputed::Operation::Sum;
+            const QJsonArray operands = array(o, key, w);
+            for (int k = 0; k < operands.size(); ++k) {
+                if (!operands.at(k).isString())
+                    fail(item(path(w, key), k), QStringLiteral("un nom de champ est attendu"));
+                c.operands << operands.at(k).toString();
+            }
+            if (c.operands.isEmpty())
+                fail(path(w, key), QStringLiteral("la liste est vide"));
+            d.computed << c;
+        }
+
+        if (root.contains(QStringLiteral("filter"))) {
+            d.hasFilter = true;
+            d.filter = filter(root.value(QStringLiteral("filter")), QStringLiteral("filter"));
+        }
+
+        const QJsonArray sort = array(root, QStringLiteral("sort"), QString());
+        for (int i = 0; i < sort.size(); ++i) {
+            const QString w = item(QStringLiteral("sort"), i);
+            const QJsonObject o = object(sort.at(i), w);
+            onlyKeys(o, {"field", "descending"}, w);
+            d.sort << ReportSortKey{text(o, QStringLiteral("field"), w, true),
+                                    flag(o, QStringLiteral("descending"), w, false), w};
+        }
+
+        if (root.contains(QStringLiteral("page"))) {
+            const QString w = QStringLiteral("page");
+            const QJsonObject o = object(root.value(w), w);
+            onlyKeys(o, {"size", "orientation", "margins"}, w);
+            if (o.contains(QStringLiteral("size")) &&
+                text(o, QStringLiteral("size"), w) != QLatin1String("A4"))
+                fail(path(w, QStringLiteral("size")), QStringLiteral("seul le format « A4 » est connu"));
+            d.landscape = choice(o, QStringLiteral("orientation"), w, {"portrait", "landscape"}, 0) == 1;
+            if (d.landscape)
+                d.pageSize.transpose();
+            if (o.contains(QStringLiteral("margins"))) {
+                const QString wm = path(w, QStringLiteral("margins"));
+                const QJsonObject m = object(o.value(QStringLiteral("margins")), wm);
+                onlyKeys(m, {"top", "bottom", "left", "right"}, wm);
+                d.margins = QMarginsF(number(m, QStringLiteral("left"), wm, d.margins.left()),
+                                      number(m, QStringLiteral("top"), wm, d.margins.top()),
+                                      number(m, QStringLiteral("right"), wm, d.margins.right()),
+                                      number(m, QStringLiteral("bottom"), wm, d.margins.bottom()));
+                if (d.margins.left() + d.margins.right() >= d.pageSize.width() ||
+                    d.margins.top() + d.margins.bottom() >= d.pageSize.height())
+                    fail(wm, QStringLiteral("les marges couvrent toute la page"));
+            }
+        }
+
+        const ReportFont font = this->font(root, QString(), ReportFont());
+        d.reportHeader = band(root, QStringLiteral("reportHeader"), QString(), font);
+        d.pageHeader = band(root, QStringLiteral("pageHeader"), QString(), font);
+        const QJsonArray groups = array(root, QStringLiteral("groups"), QString());
+        for (int i = 0; i < groups.size(); ++i) {
+            const QString w = item(QStringLiteral("groups"), i);
+            const QJsonObject o = object(groups.at(i), w);
+            onlyKeys(o, {"key", "header", "footer"}, w);
+            ReportGroup g;
+            g.where = w;
+            g.key = text(o, QStringLiteral("key"), w, true);
+            g.header = band(o, QStringLiteral("header"), w, font);
+            g.footer = band(o, QStringLiteral("footer"), w, font);
+            d.groups << g;
+        }
+        d.detail = band(root, QStringLiteral("detail"), QString(), font);
+        d.reportFooter = band(root, QStringLiteral("reportFooter"), QString(), font);
+        d.pageFooter = band(root, QStringLiteral("pageFooter"), QString(), font);
+
+        const double body = d.pageSize.height() - d.margins.top() - d.margins.bottom();
+        if (d.pageHeader.height + d.pageFooter.height >= body)
+            fail(QStringLiteral("pageHeader"),
+                 QStringLiteral("les en-tête et pied de page couvrent toute la page"));
+        return d;
+    }
+
+private:
+    QString m_file;
+};
+
+} // namespace
+
+ReportDefinition ReportDefinition::load(const QString& folder, const QString& fileName) {
+    const QString path = FnWendrox::FichierExistant(folder, fileName);
+    if (path.isEmpty())
+        throw ErreurExecution(ErreurExecution::FileNotFound,
+                              QStringLiteral("Fichier d'état introuvable : %1")
+                                  .arg(FnWendrox::AjouteBackslash(folder) + fileName),
+                              QStringLiteral("ReportDefinition"));
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        throw ErreurExecution(ErreurExecution::PathFileAccess,
+                              QStringLiteral("Lecture impossible : %1").arg(path),
+                              QStringLiteral("ReportDefinition"));
+    return parse(f.readAll(), FnWendrox::NomFichier(path));
+}
+
+ReportDefinition ReportDefinition::parse(const QByteArray& json, const QString& fileName) {
+    const Reader reader(fileName);
+    QJsonParseError error;
+    const QJsonDocument doc = QJsonDocument::fromJson(json, &error);
+    if (error.error != QJsonParseError::NoError) {
+        // The place as a person finds it in an editor: line and column of the offending byte.
+        const QByteArray before = json.left(error.offset);
+        const qsizetype line = before.count('\n') + 1;
+        const qsizetype column = error.offset - (before.lastIndexOf('\n') + 1) + 1;
+        reader.fail(QStringLiteral("ligne %1, colonne %2").arg(line).arg(column), error.errorString());
+    }
+    if (!doc.isObject())
+        reader.fail(QStringLiteral("racine"), QStringLiteral("un objet est attendu"));
+    return reader.definition(doc.object());
+}

@@ -1,0 +1,139 @@
+#pragma once
+
+#include <QByteArray>
+#include <QList>
+#include <QMarginsF>
+#include <QRectF>
+#include <QSizeF>
+#include <QString>
+#include <QStringList>
+#include <QVariant>
+#include <QVariantList>
+
+// A report definition: the data that says what one report file prints (one JSON format for every
+// report of the program, in "RPT SQL/" under the report's own name). Lengths are millimetres, font sizes
+// points. The format:
+//
+//   "tables":   the names the report gives the tables it is handed, in binding order (position 1 first);
+//               table 1 feeds the detail band, the others are read through "links" or by their first row
+//   "links":    [{"from": "ArticleEnStock.NoFournisseur", "to": "Fournisseur.No"}]: the row of the "to"
+//               table whose key equals the field of the "from" row
+//   "computed": [{"name": "Montant", "product": ["Quantite", "PrixAchatUnit"]}] or {"sum": [...]}
+//   "filter":   {"field": f, "op": "=|<>|<|<=|>|>=", "value": v | "otherField": g},
+//               {"field": f, "op": "in", "values": [...]}, {"all": [...]}, {"any": [...]}
+//   "sort":     [{"field": f, "descending": false}]: applied when the record source gives no order
+//   "page":     {"size": "A4", "orientation": "portrait|landscape", "margins": {"top", "bottom", "left",
+//               "right"}}
+//   "font":     the default font {"family", "size", "bold", "italic"}
+//   bands:      "reportHeader", "pageHeader", "groups": [{"key": f, "header": band, "footer": band}],
+//               "detail", "reportFooter" (the report totals), "pageFooter"; a band is
+//               {"height": mm, "elements": [...]}
+//   elements:   {"type": "text", "x", "y", "width", "height", "text" | "field", "aggregate": "sum|count",
+//               "format": "text|integer|decimal|money|date", "decimals", "align": "left|right|center",
+//               "font"}; {"type": "line" | "box", "x", "y", "width", "height", "thickness"}
+//
+// A field is "Table.Column" or, for table 1 and computed fields, the bare name. A text may hold "{page}",
+// "{pages}" and "{date}" (the print date). Every object's "type" names its kind, so that other kinds of
+// element can join the format.
+struct ReportFont {
+    QString family = QStringLiteral("Arial");
+    double size = 9; // points
+    bool bold = false;
+    bool italic = false;
+};
+
+enum class ReportFormat { Text, Integer, Decimal, Money, Date };
+enum class ReportAlign { Left, Right, Center };
+
+struct ReportElement {
+    enum class Type { Text, Line, Box };
+    enum class Aggregate { None, Sum, Count };
+    Type type = Type::Text;
+    QRectF rect; // within the band, millimetres
+    QString text;
+    QString field;
+    Aggregate aggregate = Aggregate::None;
+    ReportFormat format = ReportFormat::Text;
+    int decimals = 2;
+    ReportAlign align = ReportAlign::Left;
+    ReportFont font;
+    double thickness = 0.2; // millimetres
+    QString where;          // its place in the file, for messages
+};
+
+struct ReportBand {
+    double height = 0;
+    QList<ReportElement> elements;
+    QString where;
+};
+
+struct ReportGroup {
+    QString key;
+    ReportBand header;
+    ReportBand footer;
+    QString where;
+};
+
+struct ReportLink {
+    QString from; // "Table.Column"
+    QString to;   // "Table.Column"
+    QString where;
+};
+
+struct ReportComputed {
+    enum class Operation { Product, Sum };
+    QString name;
+    Operation operation = Operation::Product;
+    QStringList operands;
+    QString where;
+};
+
+struct ReportFilter {
+    enum class Kind { Compare, In, All, Any };
+    enum class Operator { Equal, NotEqual, Less, LessOrEqual, Greater, GreaterOrEqual };
+    Kind kind = Kind::Compare;
+    QString field;
+    Operator op = Operator::Equal;
+    QVariant value;
+    QString otherField; // compared with another field of the row instead of a value
+    QVariantList values;
+    QList<ReportFilter> terms;
+    QString where;
+};
+
+struct ReportSortKey {
+    QString field;
+    bool descending = false;
+    QString where;
+};
+
+struct ReportDefinition {
+    // Definitions that cannot be read or that do not fit the tables they are given.
+    static constexpr qint32 ErrorNumber = 30001;
+
+    // Reads `fileName` in `folder`, the name compared without regard to case. A missing file is the
+    // ErreurExecution FileNotFound; a file that does not parse or does not follow the format is
+    // ErrorNumber with a text naming the file and the place.
+    static ReportDefinition load(const QString& folder, const QString& fileName);
+    // The same from the bytes of a file; `fileName` names it in messages.
+    static ReportDefinition parse(const QByteArray& json, const QString& fileName);
+
+    QString fileName;
+    QStringList tables;
+    QList<ReportLink> links;
+    QList<ReportComputed> computed;
+    bool hasFilter = false;
+    ReportFilter filter;
+    QList<ReportSortKey> sort;
+
+    QSizeF pageSize{210, 297}; // millimetres, as oriented
+    bool landscape = false;
+    QMarginsF margins{15, 15, 15, 15};
+
+    ReportBand reportHeader;
+    ReportBand pageHeader;
+    QList<ReportGroup> groups;
+    ReportBand detail;
+    ReportBand reportFooter;
+    ReportBand pageFooter;
+};

@@ -1,0 +1,722 @@
+#include "reports/ReportEngine.h"
+
+#include "common/ErreurExecution.h"
+#include "common/EtatGlobal.h"
+#include "common/FnWendrox.h"
+#include "common/Monnaie.h"
+#include "db/Valeurs.h"
+#include "reports/ReportSort.h"
+
+#include <QFontMetricsF>
+#include <QHash>
+#include <algorithm>
+#include <cmath>
+#include <deque>
+#include <vector>
+
+namespace ReportEngine {
+
+namespace {
+
+bool isNumber(const QVariant& v) {
+    switch (v.metaType().id()) {
+    case QMetaType::Int:
+    case QMetaType::UInt:
+    case QMetaType::LongLong:
+    case QMetaType::ULongLong:
+    case QMetaType::Double:
+    case QMetaType::Float:
+    case QMetaType::Bool:
+    case QMetaType::Short:
+    case QMetaType::Long:
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool isNull(const QVariant& v) {
+    return !v.isValid() || v.isNull();
+}
+
+QString withSeparator(QString number) {
+    const QString separator =
+        Global().SeparateurDecimal.isEmpty() ? QStringLiteral(",") : Global().SeparateurDecimal;
+    if (number.startsWith(u'-') && number.count(u'0') + number.count(u'.') == number.size() - 1)
+        number.remove(0, 1); // no "-0,00"
+    return number.replace(u'.', separator);
+}
+
+// Three-way comparison of two values of a row, as SQL compares them: false in *comparable when either is
+// Null or they have no common kind. Text is compared letter by letter without regard to case.
+int compareValues(const QVariant& a, const QVariant& b, bool* comparable) {
+    *comparable = !isNull(a) && !isNull(b);
+    if (!*comparable)
+        return 0;
+    if (a.metaType().id() == QMetaType::QDateTime || b.metaType().id() == QMetaType::QDateTime) {
+        const QDateTime x = Valeurs::lireDate(a), y = Valeurs::lireDate(b);
+        *comparable = x.isValid() && y.isValid();
+        const double u = ReportSort::wallClock(x), v = ReportSort::wallClock(y);
+        return u < v ? -1 : (u > v ? 1 : 0);
+    }
+    if (isNumber(a) || isNumber(b)) {
+        bool okA = false, okB = false;
+        const double x = a.toDouble(&okA), y = b.toDouble(&okB);
+        *comparable = okA && okB;
+        return x < y ? -1 : (x > y ? 1 : 0);
+    }
+    const int c = QString::compare(a.toString(), b.toString(), Qt::CaseInsensitive);
+    return c < 0 ? -1 : (c > 0 ? 1 : 0);
+}
+
+// The key that finds a linked row: numbers by value (3 and 3.0 meet), text without regard to case.
+QString linkKey(const QVariant& v) {
+    if (isNull(v))
+        return QString();
+    if (isNumber(v)) {
+        const double d = v.toDouble();
+        if (d == std::floor(d) && std::fabs(d) < 9.0e15)
+            return u'n' + QString::number(static_cast<qint64>(d));
+        return u'n' + QString::number(d, 'g', 17);
+    }
+    if (v.metaType().id() == QMetaType::QDateTime)
+        return u'd' + Valeurs::texteDate(Valeurs::lireDate(v));
+    return u't' + Valeurs::plierCasse(v.toString());
+}
+
+struct FieldRef {
+    int table = 0;
+    int column = -1;
+    int computed = -1;
+};
+
+// A text font with its metrics; widths of texts already met are kept, since a report repeats them.
+struct FontInfo {
+    explicit FontInfo(const QFont& f) : metrics(f), ascent(metrics.ascent()), height(metrics.height()) {}
+    float width(const QString& text) {
+        const auto it = widths.constFind(text);
+        if (it != widths.constEnd())
+            return *it;
+        if (widths.size() > 20000)
+            widths.clear();
+        const float w = static_cast<float>(metrics.horizontalAdvance(text));
+        widths.insert(text, w);
+        return w;
+    }
+    QFontMetricsF metrics;
+    float ascent;
+    float height;
+    QHash<QString, float> widths;
+};
+
+struct Element {
+    const ReportElement* source = nullptr;
+    FieldRef field;
+    bool hasField = false;
+    int slot = -1; // aggregate: its place among the accumulators of the band's level
+    int style = 0;
+    bool pageNumbers = false;
+    QString text;                     // fixed text, print date already in
+    float x = 0, y = 0, w = 0, h = 0; // twips, from the band's top left
+};
+
+struct Band {
+    float height = 0;
+    std::vector<Element> elements;
+};
+
+struct Slot {
+    ReportElement::Aggregate kind = ReportElement::Aggregate::Sum;
+    FieldRef field;
+    bool hasField = false;
+};
+
+struct Filter {
+    ReportFilter::Kind kind = ReportFilter::Kind::Compare;
+    ReportFilter::Operator op = ReportFilter::Operator::Equal;
+    FieldRef field;
+    FieldRef other;
+    bool hasOther = false;
+    QVariant value;
+    QVariantList values;
+    std::vector<Filter> terms;
+};
+
+struct PendingText {
+    int page;
+    int index;
+    const Element* element;
+};
+
+class Engine {
+public:
+    Engine(const ReportDefinition& d, const QList<ReportTable>& t) : m_d(d), m_t(t) {}
+    ReportDocument run();
+
+private:
+    [[noreturn]] void fail(const QString& where, const QString& what) const {
+        throw ErreurExecution(
+            ReportDefinition::ErrorNumber,
+            QStringLiteral("Définition d'état « %1 », %2 : %3").arg(m_d.fileName, where, what),
+            QStringLiteral("ReportEngine"));
+    }
+
+    void compile();
+    FieldRef resolve(const QString& name, const QString& where, int computedLimit) const;
+    Filter compileFilter(const ReportFilter& f);
+    Band compileBand(const ReportBand& b, int level);
+    int fontOf(const ReportFont& f);
+
+    int rowOf(int table, int row);
+    QVariant value(const FieldRef& f, int row);
+    bool accepts(const Filter& f, int row);
+    std::vector<int> orderedRows();
+
+    void startPage();
+    void endPage();
+    void ensure(float height);
+    void place(const Band& band, int row, bool body);
+    void placeText(const Element& e, QString text, float top);
+    void finishPageNumbers();
+
+    const ReportDefinition& m_d;
+    const QList<ReportTable>& m_t;
+    ReportDocument m_doc;
+    std::deque<FontInfo> m_fonts; // by the document's font index
+
+    struct Link {
+        FieldRef from;
+        int toTable = 0;
+        QHash<QString, int> rows;
+    };
+    std::vector<int> m_linkOf; // per table: its link, or -1
+    std::vector<Link> m_links;
+    struct Computed {
+        ReportComputed::Operation operation;
+        std::vector<FieldRef> operands;
+    };
+    std::vector<Computed> m_computed;
+    bool m_hasFilter = false;
+    Filter m_filter;
+    std::vector<FieldRef> m_groupKeys;
+    std::vector<FieldRef> m_sortKeys;
+    std::vector<bool> m_sortDescending;
+
+    Band m_reportHeader, m_pageHeader, m_detail, m_reportFooter, m_pageFooter;
+    std::vector<Band> m_groupHeaders, m_groupFooters;
+    std::vector<std::vector<Slot>> m_slots; // per level: groups, then the whole report
+    std::vector<std::vector<double>> m_sums;
+
+    int m_cachedRow = -2;
+    std::vector<int> m_rowCache;
+
+    QString m_printDate;
+    float m_left = 0, m_top = 0, m_bottom = 0;
+    float m_y = 0;
+    int m_page = -1;
+    bool m_fresh = true;
+    int m_context = -1; // the row the page bands read table 1's fields from
+    std::vector<PendingText> m_pending;
+    const std::vector<double>* m_placing = nullptr; // the accumulators a totals band shows
+    std::vector<int> m_groupBreaks; // per ordered row: the outermost group it opens (levels: none)
+};
+
+FieldRef Engine::resolve(const QString& name, const QString& where, int computedLimit) const {
+    const QString n = name.trimmed();
+    const qsizetype dot = n.indexOf(u'.');
+    FieldRef r;
+    QString column = n;
+    if (dot >= 0) {
+        const QString table = n.left(dot).trimmed();
+        column = n.mid(dot + 1).trimmed();
+        r.table = -1;
+        for (int i = 0; i < m_d.tables.size(); ++i)
+            if (Valeurs::egalSansCasse(m_d.tables.at(i), table))
+                r.table = i;
+        if (r.table < 0)
+            fail(where, QStringLiteral("la table « %1 » n'est pas déclarée dans « tables »").arg(table));
+    } else {
+        for (int k = 0; k < computedLimit; ++k)
+            if (Valeurs::egalSansCasse(m_d.computed.at(k).name, n)) {
+                r.computed = k;
+                return r;
+            }
+    }
+    r.column = m_t.at(r.table).columnIndex(column);
+    if (r.column < 0)
+        fail(where,
+             QStringLiteral("la table « %1 » n'a pas de champ « %2 »").arg(m_d.tables.at(r.table), column));
+    return r;
+}
+
+int Engine::fontOf(const ReportFont& f) {
+    QFont font(f.family);
+    // Pixel sizes in twips: the painter scales the page, so text keeps its size on every device.
+    font.setPixelSize(std::max(1, static_cast<int>(std::lround(f.size * 20))));
+    font.setBold(f.bold);
+    font.setItalic(f.italic);
+    font.setHintingPreference(QFont::PreferNoHinting);
+    const int i = m_doc.fontIndex(font);
+    if (i >= static_cast<int>(m_fonts.size()))
+        m_fonts.emplace_back(font);
+    return i;
+}
+
+Filter Engine::compileFilter(const ReportFilter& f) {
+    Filter c;
+    c.kind = f.kind;
+    c.op = f.op;
+    if (f.kind == ReportFilter::Kind::All || f.kind == ReportFilter::Kind::Any) {
+        for (const ReportFilter& t : f.terms)
+            c.terms.push_back(compileFilter(t));
+        return c;
+    }
+    c.field = resolve(f.field, f.where, static_cast<int>(m_d.computed.size()));
+    c.value = f.value;
+    c.values = f.values;
+    if (!f.otherField.isEmpty()) {
+        c.other = resolve(f.otherField, f.where, static_cast<int>(m_d.computed.size()));
+        c.hasOther = true;
+    }
+    return c;
+}
+
+Band Engine::compileBand(const ReportBand& b, int level) {
+    Band band;
+    band.height = static_cast<float>(b.height * ReportDocument::TwipsPerMm);
+    const int computed = static_cast<int>(m_d.computed.size());
+    for (const ReportElement& e : b.elements) {
+        Element c;
+        c.source = &e;
+        c.x = static_cast<float>(e.rect.x() * ReportDocument::TwipsPerMm);
+        c.y = static_cast<float>(e.rect.y() * ReportDocument::TwipsPerMm);
+        c.w = static_cast<float>(e.rect.width() * ReportDocument::TwipsPerMm);
+        c.h = static_cast<float>(e.rect.height() * ReportDocument::TwipsPerMm);
+        if (e.type != ReportElement::Type::Text) {
+            c.style = m_doc.penIndex(static_cast<float>(e.thickness * ReportDocument::TwipsPerMm));
+            band.elements.push_back(c);
+            continue;
+        }
+        c.style = fontOf(e.font);
+        if (!e.field.trimmed().isEmpty()) {
+            c.field = resolve(e.field, e.where, computed);
+            c.hasField = true;
+        }
+        if (e.aggregate != ReportElement::Aggregate::None) {
+            if (level < 0)
+                fail(e.where, QStringLiteral("un total ne se place que dans le pied d'un groupe ou dans "
+                                             "« reportFooter »"));
+            c.slot = static_cast<int>(m_slots[level].size());
+            m_slots[level].push_back(Slot{e.aggregate, c.field, c.hasField});
+        }
+        c.text = e.text;
+        c.text.replace(QLatin1String("{date}"), m_printDate);
+        c.pageNumbers = c.text.contains(QLatin1String("{page}")) || c.text.contains(QLatin1String("{pages}"));
+        band.elements.push_back(c);
+    }
+    return band;
+}
+
+void Engine::compile() {
+    const int n = static_cast<int>(m_d.tables.size());
+    if (m_t.size() < n)
+        fail(QStringLiteral("tables"), QStringLiteral("l'état attend %1 tables (%2), %3 reçue(s)")
+                                           .arg(n)
+                                           .arg(m_d.tables.join(QStringLiteral(", ")))
+                                           .arg(m_t.size()));
+
+    m_linkOf.assign(n, -1);
+    for (const ReportLink& l : m_d.links) {
+        Link link;
+        link.from = resolve(l.from, l.where, 0);
+        const FieldRef to = resolve(l.to, l.where, 0);
+        if (!l.to.contains(u'.') || to.table == 0)
+            fail(l.where,
+                 QStringLiteral("« to » doit nommer une autre table que la table %1").arg(m_d.tables.at(0)));
+        if (m_linkOf[to.table] >= 0)
+            fail(l.where, QStringLiteral("la table « %1 » est déjà liée").arg(m_d.tables.at(to.table)));
+        link.toTable = to.table;
+        // The first row of each key wins, as a lookup in the original's linked tables did.
+        const ReportTable& target = m_t.at(to.table);
+        for (int r = target.rowCount() - 1; r >= 0; --r) {
+            const QString k = linkKey(target.value(r, to.column));
+            if (!k.isNull())
+                link.rows.insert(k, r);
+        }
+        m_linkOf[to.table] = static_cast<int>(m_links.size());
+        m_links.push_back(std::move(link));
+    }
+    for (int i = 0; i < n; ++i) {
+        // Every chain of links must lead back to table 1.
+        int table = i;
+        for (int step = 0; table != 0 && m_linkOf[table] >= 0; ++step) {
+            if (step > n)
+                fail(QStringLiteral("links"), QStringLiteral("les liens forment un cercle"));
+            table = m_links[m_linkOf[table]].from.table;
+        }
+    }
+
+    for (int k = 0; k < m_d.computed.size(); ++k) {
+        Computed c{m_d.computed.at(k).operation, {}};
+        for (const QString& o : m_d.computed.at(k).operands)
+            c.operands.push_back(resolve(o, m_d.computed.at(k).where, k));
+        m_computed.push_back(std::move(c));
+    }
+    if (m_d.hasFilter) {
+        m_filter = compileFilter(m_d.filter);
+        m_hasFilter = true;
+    }
+    const int all = static_cast<int>(m_d.computed.size());
+    for (const ReportGroup& g : m_d.groups)
+        m_groupKeys.push_back(resolve(g.key, g.where + QStringLiteral(".key"), all));
+    for (const ReportSortKey& s : m_d.sort) {
+        m_sortKeys.push_back(resolve(s.field, s.where, all));
+        m_sortDescending.push_back(s.descending);
+    }
+
+    const int levels = static_cast<int>(m_d.groups.size());
+    m_slots.assign(levels + 1, {});
+    m_reportHeader = compileBand(m_d.reportHeader, -1);
+    m_pageHeader = compileBand(m_d.pageHeader, -1);
+    for (int g = 0; g < levels; ++g) {
+        m_groupHeaders.push_back(compileBand(m_d.groups.at(g).header, -1));
+        m_groupFooters.push_back(compileBand(m_d.groups.at(g).footer, g));
+    }
+    m_detail = compileBand(m_d.detail, -1);
+    m_reportFooter = compileBand(m_d.reportFooter, levels);
+    m_pageFooter = compileBand(m_d.pageFooter, -1);
+    m_sums.assign(levels + 1, {});
+    for (int l = 0; l <= levels; ++l)
+        m_sums[l].assign(m_slots[l].size(), 0.0);
+}
+
+int Engine::rowOf(int table, int row) {
+    if (table == 0)
+        return row;
+    if (row != m_cachedRow) {
+        m_cachedRow = row;
+        m_rowCache.assign(m_d.tables.size(), -2);
+    }
+    int& cached = m_rowCache[table];
+    if (cached != -2)
+        return cached;
+    const int l = m_linkOf[table];
+    if (l < 0) {
+        // A table read for its first row: the company record, the report header.
+        cached = m_t.at(table).rowCount() > 0 ? 0 : -1;
+        return cached;
+    }
+    const Link& link = m_links[l];
+    const int from = rowOf(link.from.table, row);
+    cached =
+        from < 0 ? -1 : link.rows.value(linkKey(m_t.at(link.from.table).value(from, link.from.column)), -1);
+    return cached;
+}
+
+QVariant Engine::value(const FieldRef& f, int row) {
+    if (f.computed >= 0) {
+        const Computed& c = m_computed[f.computed];
+        double result = c.operation == ReportComputed::Operation::Product ? 1.0 : 0.0;
+        for (const FieldRef& o : c.operands) {
+            const QVariant v = value(o, row);
+            bool ok = false;
+            const double d = isNull(v) ? 0.0 : v.toDouble(&ok);
+            if (c.operation == ReportComputed::Operation::Sum)
+                result += ok ? d : 0.0; // a Null or a text counts as nothing
+            else if (!ok)
+                return QVariant(QMetaType::fromType<double>()); // a product with a Null is Null
+            else
+                result *= d;
+        }
+        return result;
+    }
+    const int r = rowOf(f.table, row);
+    if (r < 0)
+        return QVariant();
+    return m_t.at(f.table).value(r, f.column);
+}
+
+bool Engine::accepts(const Filter& f, int row) {
+    switch (f.kind) {
+    case ReportFilter::Kind::All:
+        for (const Filter& t : f.terms)
+            if (!accepts(t, row))
+                return false;
+        return true;
+    case ReportFilter::Kind::Any:
+        for (const Filter& t : f.terms)
+            if (accepts(t, row))
+                return true;
+        return false;
+    case ReportFilter::Kind::In: {
+        const QVariant v = value(f.field, row);
+        for (const QVariant& x : f.values) {
+            bool comparable = false;
+            if (compareValues(v, x, &comparable) == 0 && comparable)
+                return true;
+        }
+        return false;
+    }
+    case ReportFilter::Kind::Compare:
+        break;
+    }
+    bool comparable = false;
+    const int c = compareValues(value(f.field, row), f.hasOther ? value(f.other, row) : f.value, &comparable);
+    if (!comparable)
+        return false;
+    switch (f.op) {
+    case ReportFilter::Operator::Equal:
+        return c == 0;
+    case ReportFilter::Operator::NotEqual:
+        return c != 0;
+    case ReportFilter::Operator::Less:
+        return c < 0;
+    case ReportFilter::Operator::LessOrEqual:
+        return c <= 0;
+    case ReportFilter::Operator::Greater:
+        return c > 0;
+    case ReportFilter::Operator::GreaterOrEqual:
+        return c >= 0;
+    }
+    return false;
+}
+
+std::vector<int> Engine::orderedRows() {
+    std::vector<int> rows;
+    const int n = m_t.at(0).rowCount();
+    rows.reserve(n);
+    for (int r = 0; r < n; ++r)
+        if (!m_hasFilter || accepts(m_filter, r))
+            rows.push_back(r);
+
+    // Groups always come together; the definition's own order applies when the source gives none.
+    std::vector<FieldRef> fields = m_groupKeys;
+    std::vector<bool> descending(m_groupKeys.size(), false);
+    if (!m_t.at(0).ordered()) {
+        fields.insert(fields.end(), m_sortKeys.begin(), m_sortKeys.end());
+        descending.insert(descending.end(), m_sortDescending.begin(), m_sortDescending.end());
+    }
+    std::vector<std::vector<ReportSort::Key>> keys;
+    for (const FieldRef& f : fields) {
+        std::vector<QVariant> values;
+        values.reserve(rows.size());
+        for (const int r : rows)
+            values.push_back(value(f, r));
+        keys.push_back(ReportSort::keys(values));
+    }
+    const std::vector<int> index = fields.empty() ? std::vector<int>() : ReportSort::order(keys, descending);
+    std::vector<int> sorted(rows.size());
+    for (size_t i = 0; i < rows.size(); ++i)
+        sorted[i] = index.empty() ? rows[i] : rows[index[i]];
+    // A group breaks where its key changes, by the same keys: "Dupont" and "DUPONT" stay one group.
+    const int levels = static_cast<int>(m_groupKeys.size());
+    m_groupBreaks.assign(rows.size(), levels);
+    for (size_t i = 0; i < rows.size(); ++i) {
+        if (i == 0) {
+            m_groupBreaks[i] = 0;
+            continue;
+        }
+        for (int g = 0; g < levels; ++g)
+            if (!(keys[g][index[i]] == keys[g][index[i - 1]])) {
+                m_groupBreaks[i] = g;
+                break;
+            }
+    }
+    return sorted;
+}
+
+void Engine::placeText(const Element& e, QString text, float top) {
+    if (text.isEmpty())
+        return;
+    FontInfo& font = m_fonts[e.style];
+    float width = font.width(text);
+    const ReportElement& s = *e.source;
+    // Words that do not fit are cut with an ellipsis; numbers never are, a cut number would lie.
+    if (width > e.w + 0.5f && (s.format == ReportFormat::Text || s.format == ReportFormat::Date) &&
+        s.aggregate == ReportElement::Aggregate::None) {
+        text = font.metrics.elidedText(text, Qt::ElideRight, e.w);
+        width = font.width(text);
+    }
+    float x = m_left + e.x;
+    if (s.align == ReportAlign::Right)
+        x += e.w - width;
+    else if (s.align == ReportAlign::Center)
+        x += (e.w - width) / 2;
+    const float baseline = top + e.y + (e.h - font.height) / 2 + font.ascent;
+    const int index = m_doc.add(ReportItem{ReportItem::Kind::Text, static_cast<quint16>(e.style), x, baseline,
+                                           width, font.height, std::move(text)});
+    if (e.pageNumbers)
+        m_pending.push_back(PendingText{m_page, index, &e});
+}
+
+void Engine::place(const Band& band, int row, bool body) {
+    const float top = m_y;
+    for (const Element& e : band.elements) {
+        const ReportElement& s = *e.source;
+        if (s.type != ReportElement::Type::Text) {
+            const auto kind =
+                s.type == ReportElement::Type::Line ? ReportItem::Kind::Line : ReportItem::Kind::Box;
+            m_doc.add(ReportItem{kind, static_cast<quint16>(e.style), m_left + e.x, top + e.y, e.w, e.h,
+                                 QString()});
+            continue;
+        }
+        if (e.slot >= 0) {
+            placeText(e, formatValue((*m_placing)[e.slot], s.format, s.decimals), top);
+        } else if (e.hasField) {
+            placeText(e, formatValue(value(e.field, row), s.format, s.decimals), top);
+        } else {
+            placeText(e, e.text, top);
+        }
+    }
+    m_y += band.height;
+    if (body)
+        m_fresh = false;
+}
+
+void Engine::startPage() {
+    m_doc.newPage();
+    ++m_page;
+    m_y = m_top;
+    if (m_page == 0)
+        place(m_reportHeader, m_context, false);
+    place(m_pageHeader, m_context, false);
+    m_fresh = true;
+}
+
+void Engine::endPage() {
+    m_y = m_bottom;
+    place(m_pageFooter, m_context, false);
+}
+
+void Engine::ensure(float height) {
+    // A band taller than a whole page goes on a fresh page anyway, cut at the bottom.
+    if (m_y + height > m_bottom + 0.5f && !m_fresh) {
+        endPage();
+        startPage();
+    }
+}
+
+void Engine::finishPageNumbers() {
+    const QString pages = QString::number(m_page + 1);
+    for (const PendingText& p : m_pending) {
+        ReportItem& item = m_doc.item(p.page, p.index);
+        const Element& e = *p.element;
+        QString text = e.text;
+        text.replace(QLatin1String("{pages}"), pages)
+            .replace(QLatin1String("{page}"), QString::number(p.page + 1));
+        const float width = m_fonts[e.style].width(text);
+        float x = m_left + e.x;
+        if (e.source->align == ReportAlign::Right)
+            x += e.w - width;
+        else if (e.source->align == ReportAlign::Center)
+            x += (e.w - width) / 2;
+        item.x = x;
+        item.w = width;
+        item.text = text;
+    }
+}
+
+ReportDocument Engine::run() {
+    m_printDate = FnWendrox::Maintenant().toString(QStringLiteral("dd/MM/yyyy"));
+    m_doc.setPage(m_d.pageSize * ReportDocument::TwipsPerMm, m_d.landscape);
+    compile();
+    m_left = static_cast<float>(m_d.margins.left() * ReportDocument::TwipsPerMm);
+    m_top = static_cast<float>(m_d.margins.top() * ReportDocument::TwipsPerMm);
+    m_bottom =
+        static_cast<float>((m_d.pageSize.height() - m_d.margins.bottom()) * ReportDocument::TwipsPerMm) -
+        m_pageFooter.height;
+
+    const std::vector<int> rows = orderedRows();
+    const int levels = static_cast<int>(m_groupKeys.size());
+    m_context = rows.empty() ? (m_t.at(0).rowCount() > 0 ? 0 : -1) : rows.front();
+    startPage();
+    auto closeGroups = [&](int from, int row) {
+        for (int g = levels - 1; g >= from; --g) {
+            ensure(m_groupFooters[g].height);
+            m_placing = &m_sums[g];
+            place(m_groupFooters[g], row, true);
+            std::fill(m_sums[g].begin(), m_sums[g].end(), 0.0);
+        }
+    };
+    for (size_t i = 0; i < rows.size(); ++i) {
+        const int row = rows[i];
+        const int level = m_groupBreaks[i];
+        if (i > 0)
+            closeGroups(level, rows[i - 1]);
+        m_context = row;
+        for (int g = level; g < levels; ++g) {
+            // A group header never stays alone at the foot of a page.
+            ensure(m_groupHeaders[g].height + m_detail.height);
+            place(m_groupHeaders[g], row, true);
+        }
+        for (int l = 0; l <= levels; ++l) {
+            for (size_t s = 0; s < m_slots[l].size(); ++s) {
+                const Slot& slot = m_slots[l][s];
+                if (slot.kind == ReportElement::Aggregate::Count) {
+                    if (!slot.hasField || !isNull(value(slot.field, row)))
+                        m_sums[l][s] += 1;
+                    continue;
+                }
+                const QVariant v = value(slot.field, row);
+                bool ok = false;
+                const double d = isNull(v) ? 0.0 : v.toDouble(&ok);
+                if (ok)
+                    m_sums[l][s] += d; // a Null counts as 0
+            }
+        }
+        ensure(m_detail.height);
+        place(m_detail, row, true);
+    }
+    if (!rows.empty())
+        closeGroups(0, rows.back());
+    ensure(m_reportFooter.height);
+    m_placing = &m_sums[levels];
+    place(m_reportFooter, m_context, true);
+    endPage();
+    finishPageNumbers();
+    return std::move(m_doc);
+}
+
+} // namespace
+
+ReportDocument layout(const ReportDefinition& definition, const QList<ReportTable>& tables) {
+    return Engine(definition, tables).run();
+}
+
+QString formatValue(const QVariant& value, ReportFormat format, int decimals) {
+    if (isNull(value))
+        return QString();
+    switch (format) {
+    case ReportFormat::Text:
+        if (value.metaType().id() == QMetaType::QDateTime)
+            return Valeurs::lireDate(value).toString(QStringLiteral("dd/MM/yyyy"));
+        if (value.metaType().id() == QMetaType::Double || value.metaType().id() == QMetaType::Float)
+            return withSeparator(QString::number(value.toDouble(), 'g', 15));
+        return value.toString();
+    case ReportFormat::Integer: {
+        bool ok = false;
+        const double d = value.toDouble(&ok);
+        if (!ok || !std::isfinite(d))
+            return QString();
+        if (value.metaType().id() == QMetaType::LongLong || value.metaType().id() == QMetaType::Int)
+            return QString::number(value.toLongLong());
+        return QString::number(static_cast<qint64>(std::nearbyint(d)));
+    }
+    case ReportFormat::Decimal: {
+        bool ok = false;
+        const double d = value.toDouble(&ok);
+        if (!ok || !std::isfinite(d))
+            return QString();
+        return withSeparator(QString::number(d, 'f', decimals));
+    }
+    case ReportFormat::Money:
+        return Monnaie::texteMonnaie(value);
+    case ReportFormat::Date: {
+        const QDateTime d = Valeurs::lireDate(value);
+        return d.isValid() ? d.toString(QStringLiteral("dd/MM/yyyy")) : QString();
+    }
+    }
+    return QString();
+}
+
+} // namespace ReportEngine

@@ -1,0 +1,56 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+#include <QVariant>
+#include <QVariantList>
+
+class Connexion;
+class QSqlQuery;
+class Recordset;
+
+// One table handed to a report: the rows of a record source copied into memory, so that no query or
+// recordset stays open while the report is laid out or shown. Values keep the types the database layer
+// reads (QDateTime for dates, double for money, qint64 for whole numbers, bool for flags).
+class ReportTable {
+public:
+    ReportTable() = default;
+
+    // The rows of `source` on `connexion`: a SELECT with its bound values, or a table or view name,
+    // optionally followed by " order by " and columns, whose rows are then put in French order (text
+    // without regard to case), as the lists of the program are. Throws ErreurExecution as the
+    // connection does.
+    static ReportTable read(Connexion& connexion, const QString& source, const QVariantList& values = {});
+    // The rows left in an executed query, from its current position; values normalised from the
+    // column kinds the driver reports (SQLite columns by their declared type).
+    static ReportTable fromQuery(QSqlQuery& query);
+    // The visible rows of an open recordset, in its current order and filter.
+    static ReportTable fromRecordset(const Recordset& recordset);
+
+    int columnCount() const { return static_cast<int>(m_columns.size()); }
+    int rowCount() const { return m_rows; }
+    const QStringList& columns() const { return m_columns; }
+    // Column names compare without regard to case (PostgreSQL gives them in lower case); -1 when absent.
+    int columnIndex(const QString& name) const;
+    const QVariant& value(int row, int column) const {
+        return m_values.at(static_cast<qsizetype>(row) * m_columns.size() + column);
+    }
+
+    // True when the record source already gives the row order ("... order by ..."): a definition's
+    // own sort then leaves the rows as they came.
+    bool ordered() const { return m_ordered; }
+    void setOrdered(bool ordered) { m_ordered = ordered; }
+
+    // For tables built in code (tests, builders).
+    void setColumns(const QStringList& columns);
+    void appendRow(const QVariantList& values);
+
+private:
+    void sortBy(const QString& columns);
+
+    QStringList m_columns;
+    QList<QVariant> m_values; // row after row
+    int m_rows = 0;
+    bool m_ordered = false;
+};
