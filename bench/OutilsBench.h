@@ -1,6 +1,6 @@
 #pragma once
 
-// Shared by the benchmarks: timing and the test server of DORVANE_TEST_PG.
+// Shared by the benchmarks: usage, timing and the test server of DORVANE_TEST_PG.
 
 #include "db/Connexion.h"
 #include "db/Schema.h"
@@ -10,7 +10,20 @@
 #include <QHash>
 #include <QString>
 #include <algorithm>
+#include <cstdio>
+#include <cstring>
 #include <vector>
+
+// With "--help" or "-h" among the arguments: prints `usage` and gives true (the benchmark then ends).
+inline bool aideDemandee(int argc, char** argv, const char* usage) {
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
+            std::fputs(usage, stdout);
+            return true;
+        }
+    }
+    return false;
+}
 
 // The median of measured times.
 inline double mediane(std::vector<double> v) {

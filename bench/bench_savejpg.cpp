@@ -15,9 +15,19 @@
 
 namespace {
 
+const char* const Usage =
+    "Usage: bench_savejpg [--help] [FOLDER]\n"
+    "\n"
+    "Times mIntelJPEGLibrary::SaveJPG (temporary file, flush to disk and rename included) against\n"
+    "QImage::save of the same 2000x1500 picture in Format_RGB32, both at quality 90, each over the file it\n"
+    "wrote before, in a new folder under FOLDER (default: the temporary folder; give a folder on a real\n"
+    "disk to measure it). Median of 15 runs.\n";
+
 } // namespace
 
 int main(int argc, char** argv) {
+    if (aideDemandee(argc, argv, Usage))
+        return 0;
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);

@@ -3,12 +3,26 @@
 #include "db/Connexion.h"
 #include "db/Schema.h"
 
+#include <QString>
+
 void enregistrerEtapesSchema() {
     // One call per step, in version order; the creation itself is version 1. A step receives the
     // connection inside its transaction (SchemaDorvane already held) and throws ErreurExecution on
-    // failure, which rolls the step back whole. For example:
-    //
-    //     Schema::enregistrerEtape(2, [](Connexion& c) {
-    //         c.executer(QStringLiteral("CREATE TABLE ..."));
-    //     });
+    // failure, which rolls the step back whole. A step may run again on a database that lost its number
+    // (converted from elsewhere): write it so that a second run changes nothing.
+
+    // The columns the counter, the badge readers, the stock and the supplier join search by; SQLite would
+    // otherwise scan, or build a temporary index on Fournisseur.No for every StockGlobal read.
+    Schema::enregistrerEtape(2, [](Connexion& c) {
+        static const char* const Index[] = {
+            "IX_ArticleEnStock_CodeBar ON ArticleEnStock (CodeBar)",
+            "IX_Ventes_Utilisateur ON Ventes (Utilisateur)",
+            "IX_DetailVente_Reference ON DetailVente (Reference)",
+            "IX_CodeArticle_Reference ON CodeArticle (Reference)",
+            "IX_Utilisateurs_MatriculeSalarie ON Utilisateurs (MatriculeSalarie)",
+            "IX_Fournisseur_No ON Fournisseur (No)",
+        };
+        for (const char* i : Index)
+            c.executer(QStringLiteral("CREATE INDEX IF NOT EXISTS ") + QLatin1String(i));
+    });
 }

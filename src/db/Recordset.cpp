@@ -166,7 +166,7 @@ QVariant LigneRecordset::operator[](const QString& champ) const {
 QVariant LigneRecordset::valeur(int colonne) const {
     if (colonne < 0 || colonne >= m_rs.FieldCount())
         return {};
-    return m_rs.m_rangs.at(m_rang).valeurs.at(colonne);
+    return m_rs.cellule(m_rang, colonne);
 }
 
 Recordset::Recordset(QObject* parent) : QObject(parent) {}
@@ -222,6 +222,7 @@ void Recordset::Open(Connexion& connexion, const QString& source, const QVariant
     }
     m_vue = vueFiltree();
     trier(m_vue);
+    vueChangee();
     m_pos = 0;
     emit RowsChanged();
     emit MoveComplete();
@@ -252,11 +253,58 @@ Recordset::Lecture Recordset::lire() {
                                                           champ.length());
         }
     }
+    // Every value of every row passes here. A value the driver gives in the type the column is held in
+    // is kept as it comes, checked by its type interface (no call); SQLite's dates stay text until first
+    // read (cellule()); whole numbers the driver gives as int (PostgreSQL's int4) are widened directly;
+    // the rest goes through normaliser().
+    struct Colonne {
+        TypeColonne type;
+        const QtPrivate::QMetaTypeInterface* tel;
+    };
+    std::vector<Colonne> colonnes;
+    for (const TypeColonne t : l.types) {
+        QMetaType tel;
+        switch (t) {
+        case TypeColonne::Texte:
+            tel = QMetaType::fromType<QString>();
+            break;
+        case TypeColonne::Entier:
+            tel = QMetaType::fromType<qlonglong>();
+            break;
+        case TypeColonne::Monnaie:
+        case TypeColonne::Reel:
+            tel = QMetaType::fromType<double>();
+            break;
+        case TypeColonne::Booleen:
+            tel = QMetaType::fromType<bool>();
+            break;
+        case TypeColonne::Binaire:
+            tel = QMetaType::fromType<QByteArray>();
+            break;
+        case TypeColonne::DateHeure:
+            if (m_connexion->estSQLite())
+                tel = QMetaType::fromType<QString>();
+            break;
+        case TypeColonne::Inconnu:
+            break;
+        }
+        colonnes.push_back({t, tel.iface()});
+    }
+    const QtPrivate::QMetaTypeInterface* entier = QMetaType::fromType<int>().iface();
     while (q.next()) {
         Rang r;
         r.valeurs.reserve(n);
-        for (int i = 0; i < n; ++i)
-            r.valeurs.append(Valeurs::normaliser(q.value(i), l.types.at(i)));
+        for (int i = 0; i < n; ++i) {
+            QVariant v = q.value(i);
+            const Colonne& c = colonnes[static_cast<size_t>(i)];
+            const QVariant::Private& d = v.data_ptr();
+            if (!d.is_null && d.typeInterface() == c.tel && c.tel)
+                r.valeurs.append(std::move(v));
+            else if (!d.is_null && c.type == TypeColonne::Entier && d.typeInterface() == entier)
+                r.valeurs.append(QVariant(static_cast<qlonglong>(*static_cast<const int*>(d.storage()))));
+            else
+                r.valeurs.append(Valeurs::normaliser(std::move(v), c.type));
+        }
         r.id = m_prochainId++;
         l.rangs.append(std::move(r));
     }
@@ -268,18 +316,24 @@ void Recordset::adopter(Lecture&& lecture) {
     m_types = std::move(lecture.types);
     m_rangs = std::move(lecture.rangs);
     m_vue.clear();
+    vueChangee();
     m_index.clear();
-    for (int i = 0; i < m_champs.size(); ++i)
+    m_indexDemandes.clear();
+    for (int i = 0; i < m_champs.size(); ++i) {
         m_index.insert(Valeurs::plierCasse(m_champs.at(i)), i);
+        m_indexDemandes.insert(m_champs.at(i), i);
+    }
 }
 
 void Recordset::vider() {
     m_connexion = nullptr;
     m_rangs.clear();
     m_vue.clear();
+    vueChangee();
     m_champs.clear();
     m_types.clear();
     m_index.clear();
+    m_indexDemandes.clear();
     m_pos = -1;
     m_tri.clear();
     m_filtre = nullptr;
@@ -295,10 +349,27 @@ void Recordset::Close() {
 }
 
 int Recordset::positionDeId(quint64 id) const {
-    for (int i = 0; i < m_vue.size(); ++i)
-        if (m_rangs.at(m_vue.at(i)).id == id)
-            return i;
-    return -1;
+    if (!m_positionsAJour) {
+        m_positions.clear();
+        m_positions.reserve(m_vue.size());
+        for (int i = 0; i < m_vue.size(); ++i)
+            m_positions.insert(m_rangs.at(m_vue.at(i)).id, i);
+        m_positionsAJour = true;
+    }
+    return m_positions.value(id, -1);
+}
+
+const QVariant& Recordset::cellule(int rang, int colonne) const {
+    QVariant& v = m_rangs[rang].valeurs[colonne];
+    if (m_types.at(colonne) == TypeColonne::DateHeure && v.metaType().id() == QMetaType::QString)
+        v = Valeurs::normaliser(std::as_const(v), TypeColonne::DateHeure);
+    return v;
+}
+
+const QList<QVariant>& Recordset::rangComplet(int rang) const {
+    for (int c = 0; c < m_types.size(); ++c)
+        cellule(rang, c);
+    return m_rangs.at(rang).valeurs;
 }
 
 qint64 Recordset::idCourant() const {
@@ -337,13 +408,30 @@ void Recordset::trier(QList<int>& vue) const {
     std::vector<Cle> cles;
     cles.reserve(n * static_cast<size_t>(colonnes.size()));
     std::vector<QCollatorSortKey> textes;
+    // Dates by their wall-clock fields, read from the text when it was not converted yet: no time-zone
+    // conversion per row (the order is the stored text's).
+    auto cleDate = [](const QDate& jour, const QTime& heure) {
+        return static_cast<double>(jour.toJulianDay()) * 86400000.0 + heure.msecsSinceStartOfDay();
+    };
     for (const int r : vue) {
         for (const Colonne& c : colonnes) {
             const QVariant& v = m_rangs.at(r).valeurs.at(c.colonne);
+            const int id = v.metaType().id();
+            QDate jour;
+            QTime heure;
             if (v.isNull()) {
                 cles.push_back({0, 0, -1});
-            } else if (v.metaType().id() == QMetaType::QDateTime) {
-                cles.push_back({1, static_cast<double>(v.toDateTime().toMSecsSinceEpoch()), -1});
+            } else if (id == QMetaType::QDateTime) {
+                const QDateTime& d = *static_cast<const QDateTime*>(v.constData());
+                if (d.isValid())
+                    cles.push_back({1, cleDate(d.date(), d.time()), -1});
+                else
+                    cles.push_back({0, 0, -1});
+            } else if (m_types.at(c.colonne) == TypeColonne::DateHeure) {
+                if (Valeurs::lireTexteDate(v.toString(), &jour, &heure))
+                    cles.push_back({1, cleDate(jour, heure), -1});
+                else
+                    cles.push_back({0, 0, -1});
             } else if (estNombre(v)) {
                 cles.push_back({1, v.toDouble(), -1});
             } else {
@@ -382,7 +470,13 @@ void Recordset::trier(QList<int>& vue) const {
 }
 
 int Recordset::FieldIndex(const QString& champ) const {
-    return m_index.value(Valeurs::plierCasse(champ), -1);
+    if (const auto it = m_indexDemandes.constFind(champ); it != m_indexDemandes.constEnd())
+        return *it;
+    const int c = m_index.value(Valeurs::plierCasse(champ), -1);
+    // Bounded, for a caller that would ask ever new names.
+    if (m_indexDemandes.size() < 4096)
+        m_indexDemandes.insert(champ, c);
+    return c;
 }
 
 void Recordset::exigerCourant(const char* operation) const {
@@ -397,7 +491,7 @@ QVariant Recordset::Field(int colonne) const {
     if (m_edition != Edition::Aucune)
         return m_tampon.at(colonne);
     exigerCourant("Field");
-    return m_rangs.at(m_vue.at(m_pos)).valeurs.at(colonne);
+    return cellule(m_vue.at(m_pos), colonne);
 }
 
 QVariant Recordset::Field(const QString& champ) const {
@@ -412,7 +506,7 @@ QVariant Recordset::ValueAt(int position, int colonne) const {
         return {};
     if (position == m_pos && m_edition == Edition::Modification)
         return m_tampon.at(colonne);
-    return m_rangs.at(m_vue.at(position)).valeurs.at(colonne);
+    return cellule(m_vue.at(position), colonne);
 }
 
 bool Recordset::Modifiable() const {
@@ -463,7 +557,7 @@ void Recordset::SetField(const QString& champ, const QVariant& valeur) {
     if (m_edition == Edition::Aucune) {
         exigerCourant("SetField");
         exigerCle();
-        m_tampon = m_rangs.at(m_vue.at(m_pos)).valeurs;
+        m_tampon = rangComplet(m_vue.at(m_pos));
         m_modifie = QList<bool>(m_champs.size(), false);
         m_edition = Edition::Modification;
     }
@@ -564,6 +658,7 @@ void Recordset::Update() {
         emit RowAboutToBeInserted(position);
         m_rangs.append(std::move(r));
         m_vue.append(static_cast<int>(m_rangs.size() - 1));
+        vueChangee();
         emit RowInserted(position);
         m_pos = position;
         emit MoveComplete();
@@ -609,6 +704,7 @@ void Recordset::Delete() {
     for (int& v : m_vue)
         if (v > r)
             --v;
+    vueChangee();
     emit RowRemoved(position);
     emit MoveComplete();
 }
@@ -646,7 +742,7 @@ bool Recordset::Find(const QString& champ, Comparaison comparaison, const QVaria
     int p = depart == Depart::Premier ? 0 : (depart == Depart::Dernier ? n - 1 : m_pos);
     const int pas = direction == Direction::Avant ? 1 : -1;
     for (; p >= 0 && p < n; p += pas) {
-        if (satisfait(m_rangs.at(m_vue.at(p)).valeurs.at(c))) {
+        if (satisfait(cellule(m_vue.at(p), c))) {
             m_pos = p;
             emit MoveComplete();
             return true;
@@ -680,6 +776,7 @@ void Recordset::Sort(const QString& champ, Ordre ordre) {
     trier(vue);
     emit OrderAboutToChange();
     m_vue = std::move(vue);
+    vueChangee();
     m_pos = positionRetenue(m_vue, id);
     emit OrderChanged();
     emit MoveComplete();
@@ -692,6 +789,7 @@ void Recordset::Filter(Predicat predicat) {
     trier(vue);
     emit RowsAboutToChange();
     m_vue = std::move(vue);
+    vueChangee();
     m_pos = 0;
     emit RowsChanged();
     emit MoveComplete();
@@ -705,26 +803,30 @@ void Recordset::Requery() {
     QVariantList cle;
     const int ancienne = m_pos;
     if (!IsBOF() && !IsEOF() && !m_cle.isEmpty())
-        for (const QString& k : m_cle)
-            cle << m_rangs.at(m_vue.at(m_pos)).valeurs.value(FieldIndex(k));
+        for (const QString& k : m_cle) {
+            const int c = FieldIndex(k);
+            cle << (c >= 0 ? cellule(m_vue.at(m_pos), c) : QVariant());
+        }
     Lecture lecture = lire();
     emit RowsAboutToChange();
     adopter(std::move(lecture));
     m_vue = vueFiltree();
     trier(m_vue);
+    vueChangee();
     qint64 id = -1;
     if (!cle.isEmpty()) {
+        // The key's columns looked up once, then one pass over the rows.
         QList<int> colonnes;
         for (const QString& k : m_cle)
             colonnes << FieldIndex(k);
-        for (const Rang& r : m_rangs) {
+        for (int r = 0; r < m_rangs.size() && id < 0; ++r) {
             bool memes = true;
-            for (int i = 0; i < colonnes.size() && memes; ++i)
-                memes = r.valeurs.value(colonnes.at(i)) == cle.at(i);
-            if (memes) {
-                id = static_cast<qint64>(r.id);
-                break;
+            for (int i = 0; i < colonnes.size() && memes; ++i) {
+                const int c = colonnes.at(i);
+                memes = (c >= 0 ? cellule(r, c) : QVariant()) == cle.at(i);
             }
+            if (memes)
+                id = static_cast<qint64>(m_rangs.at(r).id);
         }
     }
     m_pos = positionRetenue(m_vue, id);

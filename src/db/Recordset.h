@@ -170,6 +170,9 @@ private:
     QList<int> vueFiltree() const;
     void trier(QList<int>& vue) const;
     int positionRetenue(const QList<int>& vue, qint64 id) const;
+    const QVariant& cellule(int rang, int colonne) const;
+    const QList<QVariant>& rangComplet(int rang) const;
+    void vueChangee() { m_positionsAJour = false; }
     void finirEdition();
     void exigerCourant(const char* operation) const;
     void exigerCle() const;
@@ -188,8 +191,16 @@ private:
     QStringList m_champs;
     QList<Valeurs::TypeColonne> m_types;
     QHash<QString, int> m_index; // folded name -> column
-    QList<Rang> m_rangs;
+    // Names as callers spell them -> column, so that a name is folded once, not at every row a filter
+    // or a loop reads.
+    mutable QHash<QString, int> m_indexDemandes;
+    // Dates read from SQLite are kept as their text until first read (a local-time QDateTime costs a
+    // time-zone conversion); cellule() converts them in place.
+    mutable QList<Rang> m_rangs;
     QList<int> m_vue;
+    // Bookmark -> visible position, rebuilt on the first search after the view changed.
+    mutable QHash<quint64, int> m_positions;
+    mutable bool m_positionsAJour = false;
     int m_pos = -1;
     quint64 m_prochainId = 1;
 

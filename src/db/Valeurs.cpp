@@ -3,29 +3,142 @@
 #include <QList>
 #include <QMetaType>
 #include <cmath>
+#include <utility>
 
 namespace Valeurs {
 
 namespace {
 const QString FormatDate = QStringLiteral("yyyy-MM-dd HH:mm:ss");
 
-QDateTime depuisTexte(const QString& texte) {
-    QString t = texte.trimmed();
-    if (t.isEmpty())
+// The value of `n` digits at `t[i]`, or -1 when one of them is not a digit.
+int chiffres(QStringView t, qsizetype i, int n) {
+    if (i + n > t.size())
+        return -1;
+    int v = 0;
+    for (int k = 0; k < n; ++k) {
+        const char16_t c = t[i + k].unicode();
+        if (c < u'0' || c > u'9')
+            return -1;
+        v = v * 10 + (c - u'0');
+    }
+    return v;
+}
+
+// Writes `v` on `n` digits at `p`.
+void ecrireChiffres(QChar* p, int v, int n) {
+    for (int k = n - 1; k >= 0; --k, v /= 10)
+        p[k] = QChar(u'0' + v % 10);
+}
+
+// A whole number as the drivers give it (PostgreSQL's int4 as int, int8 as qulonglong), read directly:
+// QVariant's own conversions look the types up at every call.
+std::optional<qint64> entierDuPilote(const QVariant& v) {
+    const void* d = v.constData();
+    switch (v.metaType().id()) {
+    case QMetaType::LongLong:
+        return *static_cast<const qlonglong*>(d);
+    case QMetaType::Int:
+        return *static_cast<const int*>(d);
+    case QMetaType::UInt:
+        return *static_cast<const uint*>(d);
+    case QMetaType::ULongLong:
+        return static_cast<qint64>(*static_cast<const qulonglong*>(d));
+    case QMetaType::Short:
+        return *static_cast<const short*>(d);
+    default:
+        return std::nullopt;
+    }
+}
+
+// The local date-time of a wall-clock day and time. A time the local clock skips (the hour that goes
+// when summer time begins, written by a clock that does not change) would be an invalid QDateTime, an
+// empty cell: it reads as written, at the offset in force the day before.
+QDateTime dateLocale(const QDate& jour, const QTime& heure) {
+    QDateTime d(jour, heure);
+    if (d.isValid() || !jour.isValid() || !heure.isValid())
+        return d;
+    return QDateTime(jour, heure, Qt::OffsetFromUTC, QDateTime(jour.addDays(-1), heure).offsetFromUtc());
+}
+
+QDateTime depuisTexte(QStringView texte) {
+    QDate jour;
+    QTime heure;
+    if (!lireTexteDate(texte, &jour, &heure))
         return {};
-    t.replace(u'T', u' ');
-    // Values written by other tools may carry milliseconds or a zone; the seconds are what we keep.
-    if (t.size() > 19)
-        t.truncate(19);
-    QDateTime d = QDateTime::fromString(t, FormatDate);
-    if (!d.isValid())
-        d = QDateTime(QDate::fromString(t.left(10), QStringLiteral("yyyy-MM-dd")), QTime(0, 0));
-    return d.isValid() ? d : QDateTime();
+    return dateLocale(jour, heure);
 }
 } // namespace
 
+bool lireTexteDate(QStringView texte, QDate* jour, QTime* heure) {
+    const QStringView t = texte.trimmed();
+    // yyyy-MM-dd
+    const int a = chiffres(t, 0, 4), m = chiffres(t, 5, 2), j = chiffres(t, 8, 2);
+    if (a < 0 || m < 0 || j < 0 || t[4] != u'-' || t[7] != u'-' || !QDate::isValid(a, m, j))
+        return false;
+    int h = 0, mi = 0, s = 0;
+    qsizetype i = 10;
+    if (i < t.size()) {
+        // " HH:mm[:ss]" or "THH:mm[:ss]", then a fraction of a second and a zone, which are dropped: the
+        // wall-clock time written is what is kept.
+        if (t[i] != u' ' && t[i] != u'T')
+            return false;
+        h = chiffres(t, i + 1, 2);
+        mi = chiffres(t, i + 4, 2);
+        if (h < 0 || mi < 0 || t[i + 3] != u':')
+            return false;
+        i += 6;
+        if (i < t.size() && t[i] == u':') {
+            s = chiffres(t, i + 1, 2);
+            if (s < 0)
+                return false;
+            i += 3;
+            if (i < t.size() && (t[i] == u'.' || t[i] == u',')) {
+                const qsizetype debut = ++i;
+                while (i < t.size() && t[i].isDigit())
+                    ++i;
+                if (i == debut)
+                    return false;
+            }
+        }
+        if (i < t.size()) {
+            const QStringView zone = t.mid(i);
+            const bool utc = zone == u"Z";
+            const bool decalage = (zone[0] == u'+' || zone[0] == u'-') && chiffres(zone, 1, 2) >= 0 &&
+                                  (zone.size() == 3 || (zone.size() == 5 && chiffres(zone, 3, 2) >= 0) ||
+                                   (zone.size() == 6 && zone[3] == u':' && chiffres(zone, 4, 2) >= 0));
+            if (!utc && !decalage)
+                return false;
+        }
+        if (!QTime::isValid(h, mi, s))
+            return false;
+    }
+    *jour = QDate(a, m, j);
+    *heure = QTime(h, mi, s);
+    return true;
+}
+
 QString texteDate(const QDateTime& date) {
-    return date.isValid() ? date.toString(FormatDate) : QString();
+    if (!date.isValid())
+        return QString();
+    const QDate d = date.date();
+    const QTime h = date.time();
+    if (d.year() < 0 || d.year() > 9999)
+        return date.toString(FormatDate);
+    // By hand: toString reads its format again at every call, and dates are bound by the thousand.
+    QString r(19, Qt::Uninitialized);
+    QChar* p = r.data();
+    ecrireChiffres(p, d.year(), 4);
+    p[4] = u'-';
+    ecrireChiffres(p + 5, d.month(), 2);
+    p[7] = u'-';
+    ecrireChiffres(p + 8, d.day(), 2);
+    p[10] = u' ';
+    ecrireChiffres(p + 11, h.hour(), 2);
+    p[13] = u':';
+    ecrireChiffres(p + 14, h.minute(), 2);
+    p[16] = u':';
+    ecrireChiffres(p + 17, h.second(), 2);
+    return r;
 }
 
 QVariant valeurDate(const QDateTime& date) {
@@ -53,15 +166,22 @@ QDateTime finPeriode(const QDate& dernierJour) {
 QDateTime lireDate(const QVariant& valeur) {
     if (valeur.isNull() || !valeur.isValid())
         return {};
-    if (valeur.metaType().id() == QMetaType::QDateTime) {
-        // The PostgreSQL driver may hand a timestamp without zone back as UTC: keep its wall-clock
-        // fields, which are what was stored.
+    switch (valeur.metaType().id()) {
+    case QMetaType::QDateTime: {
+        // A timestamp without zone may come back from a driver as UTC: keep its wall-clock fields, which
+        // are what was stored. One in local time already is that (and rebuilding it costs a time-zone
+        // conversion).
         const QDateTime d = valeur.toDateTime();
-        return QDateTime(d.date(), d.time());
+        return d.timeSpec() == Qt::LocalTime && d.isValid() ? d : dateLocale(d.date(), d.time());
     }
-    if (valeur.metaType().id() == QMetaType::QDate)
+    case QMetaType::QDate:
         return QDateTime(valeur.toDate(), QTime(0, 0));
-    return depuisTexte(valeur.toString());
+    case QMetaType::QString:
+        return depuisTexte(*static_cast<const QString*>(valeur.constData()));
+    default:
+        // A number (a day count written by another program) or bytes: no date this layer wrote.
+        return depuisTexte(valeur.toString());
+    }
 }
 
 double lireMonnaie(const QVariant& valeur) {
@@ -96,27 +216,43 @@ QString lireTexte(const QVariant& valeur) {
 }
 
 QVariant normaliser(const QVariant& valeur, TypeColonne type) {
+    // Every value of every row read goes through here: a value the driver already gives in the column's
+    // type is kept as it is, without a copy through text.
+    const int id = valeur.metaType().id();
     switch (type) {
-    case TypeColonne::DateHeure:
-        if (valeur.isNull())
-            return QVariant(QMetaType::fromType<QDateTime>());
-        return lireDate(valeur);
+    case TypeColonne::DateHeure: {
+        // A text that is no date is Null, as a missing date is: never an invalid date that shows empty.
+        const QDateTime d = valeur.isNull() ? QDateTime() : lireDate(valeur);
+        return d.isValid() ? QVariant(d) : QVariant(QMetaType::fromType<QDateTime>());
+    }
     case TypeColonne::Monnaie:
     case TypeColonne::Reel:
         if (valeur.isNull())
             return QVariant(QMetaType::fromType<double>());
+        if (id == QMetaType::Double)
+            return valeur;
+        if (const std::optional<qint64> n = entierDuPilote(valeur))
+            return static_cast<double>(*n);
         return valeur.toDouble();
     case TypeColonne::Entier:
         if (valeur.isNull())
             return QVariant(QMetaType::fromType<qint64>());
+        if (id == QMetaType::LongLong)
+            return valeur;
+        if (const std::optional<qint64> n = entierDuPilote(valeur))
+            return *n;
         return lireEntier(valeur);
     case TypeColonne::Booleen:
         if (valeur.isNull())
             return QVariant(QMetaType::fromType<bool>());
+        if (id == QMetaType::Bool)
+            return valeur;
         return lireBool(valeur);
     case TypeColonne::Texte:
         if (valeur.isNull())
             return QVariant(QMetaType::fromType<QString>());
+        if (id == QMetaType::QString)
+            return valeur;
         return valeur.toString();
     case TypeColonne::Binaire:
         if (valeur.isNull())
@@ -137,6 +273,42 @@ QVariant normaliser(const QVariant& valeur, TypeColonne type) {
     default:
         return valeur;
     }
+}
+
+QVariant normaliser(QVariant&& valeur, TypeColonne type) {
+    if (!valeur.isNull()) {
+        const int id = valeur.metaType().id();
+        bool tel = false;
+        switch (type) {
+        case TypeColonne::Texte:
+            tel = id == QMetaType::QString;
+            break;
+        case TypeColonne::Entier:
+            tel = id == QMetaType::LongLong;
+            break;
+        case TypeColonne::Monnaie:
+        case TypeColonne::Reel:
+            tel = id == QMetaType::Double;
+            break;
+        case TypeColonne::Booleen:
+            tel = id == QMetaType::Bool;
+            break;
+        case TypeColonne::DateHeure:
+            if (id == QMetaType::QDateTime) {
+                const auto* d = static_cast<const QDateTime*>(valeur.constData());
+                tel = d->timeSpec() == Qt::LocalTime && d->isValid();
+            }
+            break;
+        case TypeColonne::Binaire:
+            tel = id == QMetaType::QByteArray;
+            break;
+        case TypeColonne::Inconnu:
+            break;
+        }
+        if (tel)
+            return std::move(valeur);
+    }
+    return normaliser(std::as_const(valeur), type);
 }
 
 TypeColonne typeDepuisDeclaration(const QString& declaration) {
@@ -241,6 +413,12 @@ QString echapperLike(const QString& texte) {
 }
 
 QString plierCasse(const QString& texte) {
+    // Field names and most keys are ASCII: folded without going through code points.
+    bool ascii = true;
+    for (const QChar c : texte)
+        ascii = ascii && c.unicode() < 0x80;
+    if (ascii)
+        return texte.toLower();
     const QList<uint> points = texte.toUcs4();
     QString r;
     r.reserve(texte.size());

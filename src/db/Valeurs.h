@@ -26,13 +26,21 @@ QDateTime debutPeriode(const QDate& premierJour);
 QDateTime finPeriode(const QDate& dernierJour);
 
 // Reads: Null stays a Null QVariant of the normalised type.
+// A date is read from the text "yyyy-MM-dd HH:mm:ss", also as other programs write it: with "T" for the
+// blank, without seconds, with a fraction of a second or a zone (both dropped: the wall-clock time
+// written is kept), or the day alone (midnight). Any other text is no date (Null), never a wrong one.
+// Parsed by hand: the only time-zone work is that of the local-time QDateTime it gives.
 QDateTime lireDate(const QVariant& valeur);
+// The wall-clock day and time of such a text, without building a QDateTime; false when it is none.
+bool lireTexteDate(QStringView texte, QDate* jour, QTime* heure);
 double lireMonnaie(const QVariant& valeur);
 qint64 lireEntier(const QVariant& valeur);
 bool lireBool(const QVariant& valeur);
 QString lireTexte(const QVariant& valeur);
-// Normalises a value read from either backend to the C++ type of its column kind.
+// Normalises a value read from either backend to the C++ type of its column kind. The second form
+// hands a value already of that type on without copying it.
 QVariant normaliser(const QVariant& valeur, TypeColonne type);
+QVariant normaliser(QVariant&& valeur, TypeColonne type);
 // A column kind from an SQLite declared type ("DATETIME", "NUMERIC(19,4)", ...).
 TypeColonne typeDepuisDeclaration(const QString& declaration);
 // A column kind from the type Qt reports (PostgreSQL).

@@ -165,7 +165,8 @@ TEST_P(ConnexionBase, FailedStatementRollsTheWholeTransactionBack) {
 // A failed statement's text names the statement, never the values it was given (passwords, names).
 TEST_P(ConnexionBase, FailedStatementTextKeepsTheValuesOut) {
     try {
-        cnx().executer(QStringLiteral("INSERT INTO TableInconnue (x) VALUES (?)"), {QStringLiteral("MotSecret42")});
+        cnx().executer(QStringLiteral("INSERT INTO TableInconnue (x) VALUES (?)"),
+                       {QStringLiteral("MotSecret42")});
         ADD_FAILURE() << "the statement should have failed";
     } catch (const ErreurExecution& e) {
         EXPECT_EQ(e.numero(), ErreurExecution::ErreurBase);

@@ -4,6 +4,8 @@
 #include "db/Connexion.h"
 #include "db/Schema.h"
 
+#include <QSqlQuery>
+#include <QStringList>
 #include <QThread>
 #include <atomic>
 #include <gtest/gtest.h>
@@ -87,6 +89,48 @@ TEST_P(EtapesSchemaBase, TwoWorkstationsStartingTogetherRunAStepOnce) {
         cnx().executer(QStringLiteral("DROP TABLE SchemaDorvane"));
         cnx().executer(QStringLiteral("DROP TABLE EtapeConcurrente"));
         verifier(essai);
+    }
+}
+
+TEST_P(EtapesSchemaBase, SearchedColumnsAreFoundThroughAnIndex) {
+    // What the counter, the badge readers, the stock forms and the supplier join look for, and the index
+    // each must use; a plan without it scans the table (or, on SQLite, builds a temporary index).
+    const struct {
+        const char* sql;
+        const char* index;
+    } requetes[] = {
+        {"SELECT * FROM ArticleEnStock WHERE CodeBar = '3401234567890'", "IX_ArticleEnStock_CodeBar"},
+        {"SELECT NumVente, LaDate FROM Ventes WHERE Utilisateur = '04A1B2C3D4'", "IX_Ventes_Utilisateur"},
+        {"SELECT * FROM DetailVente WHERE Reference = 100012", "IX_DetailVente_Reference"},
+        {"SELECT CodeArticle FROM CodeArticle WHERE Reference = 100012", "IX_CodeArticle_Reference"},
+        {"SELECT * FROM Utilisateurs WHERE MatriculeSalarie = 'M004512'", "IX_Utilisateurs_MatriculeSalarie"},
+        {"SELECT * FROM StockGlobal WHERE Reference = 100012", "IX_Fournisseur_No"},
+        {"SELECT * FROM StockGlobal", "IX_Fournisseur_No"},
+    };
+    const bool sqlite = cnx().estSQLite();
+    // Empty tables: PostgreSQL is told to prefer any index to a scan, as it would with real volumes.
+    TransactionEcriture t(cnx());
+    if (!sqlite)
+        cnx().executer(QStringLiteral("SET LOCAL enable_seqscan = off"));
+    for (const auto& r : requetes) {
+        QSqlQuery q =
+            cnx().executer((sqlite ? QStringLiteral("EXPLAIN QUERY PLAN ") : QStringLiteral("EXPLAIN ")) +
+                           QLatin1String(r.sql));
+        QStringList plan, materialises;
+        while (q.next())
+            plan << q.value(sqlite ? 3 : 0).toString();
+        // SQLite may index a subquery's transient result (the view's slot sums): that is no table.
+        for (const QString& ligne : plan)
+            if (ligne.startsWith(QLatin1String("MATERIALIZE ")))
+                materialises << ligne.section(u' ', 1, 1);
+        const QString texte = plan.join(u'\n');
+        EXPECT_TRUE(texte.contains(QLatin1String(r.index), Qt::CaseInsensitive)) << r.sql << "\n"
+                                                                                 << texte.toStdString();
+        for (const QString& ligne : plan)
+            EXPECT_FALSE(ligne.contains(QLatin1String("AUTOMATIC")) &&
+                         !materialises.contains(ligne.section(u' ', 1, 1)))
+                << r.sql << "\n"
+                << texte.toStdString();
     }
 }
 

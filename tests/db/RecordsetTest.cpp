@@ -12,6 +12,8 @@
 #include <QFile>
 #include <QSignalSpy>
 #include <QTemporaryDir>
+#include <algorithm>
+#include <ctime>
 #include <gtest/gtest.h>
 
 namespace {
@@ -317,6 +319,109 @@ TEST_P(RecordsetBase, MoneyReadsRoundsAndShowsAlikeOnBothBackends) {
     EXPECT_EQ(alignement(0), Qt::AlignLeft);
     EXPECT_EQ(alignement(1), Qt::AlignRight);
     EXPECT_EQ(alignement(2), Qt::AlignRight);
+}
+
+TEST_P(RecordsetBase, DatesOtherProgramsWroteReadAsTheySayOrNull) {
+    // What another program may have left in a date column. PostgreSQL's timestamp refuses the garbage
+    // itself: those rows are SQLite's only.
+    const QDateTime dix(QDate(2026, 3, 1), QTime(10, 0));
+    const struct {
+        const char* texte;
+        QDateTime lu;
+        bool sqliteSeulement;
+    } cas[] = {
+        {"2026-03-01 10:00:00", dix, false},
+        {"2026-03-01T10:00:00", dix, false},
+        {"2026-03-01 10:00:00.000", dix, false},
+        {"2026-03-01", QDateTime(QDate(2026, 3, 1), QTime(0, 0)), false},
+        {"2026-03-01 10:00", dix, false},
+        {"2026-03-01 10:00:00+01:00", dix, true},
+        {"2026-02-30 10:00:00", {}, true},
+        {"01/03/2026 10:00:00", {}, true},
+        {"2026-03-01 25:00:00", {}, true},
+        {"2026-03-01xyz", {}, true},
+        {"n'importe quoi", {}, true},
+        {"", {}, true},
+    };
+    QList<QDateTime> attendus;
+    for (const auto& c : cas) {
+        if (c.sqliteSeulement && !cnx().estSQLite())
+            continue;
+        cnx().executer(QStringLiteral("INSERT INTO Ventes (LaDate, Utilisateur) VALUES (?, ?)"),
+                       {QString::fromUtf8(c.texte), QString::fromUtf8(c.texte)});
+        attendus << c.lu;
+    }
+    Recordset rs;
+    rs.Open(cnx(), QStringLiteral("Ventes order by NumVente"));
+    ASSERT_EQ(rs.RecordCount(), attendus.size());
+    const int date = rs.FieldIndex(QStringLiteral("LaDate"));
+    for (int i = 0; i < attendus.size(); ++i) {
+        const QVariant v = rs.ValueAt(i, date);
+        const std::string texte =
+            rs.ValueAt(i, rs.FieldIndex(QStringLiteral("Utilisateur"))).toString().toStdString();
+        EXPECT_EQ(v.metaType().id(), QMetaType::QDateTime) << texte;
+        EXPECT_EQ(v.isNull(), !attendus.at(i).isValid()) << texte;
+        if (attendus.at(i).isValid()) {
+            EXPECT_EQ(v.toDateTime(), attendus.at(i)) << texte;
+        }
+    }
+    // Sorting, searching and filtering see the same values: no date first, then in order.
+    const QVariant signet = rs.BookmarkAt(attendus.size() - 1);
+    rs.Sort(QStringLiteral("LaDate"));
+    const int nuls = static_cast<int>(std::count(attendus.begin(), attendus.end(), QDateTime()));
+    for (int i = 0; i < nuls; ++i)
+        EXPECT_TRUE(rs.ValueAt(i, date).isNull()) << i;
+    EXPECT_EQ(rs.ValueAt(nuls, date).toDateTime(), QDateTime(QDate(2026, 3, 1), QTime(0, 0)));
+    EXPECT_EQ(rs.ValueAt(rs.RecordCount() - 1, date).toDateTime(), dix);
+    ASSERT_TRUE(
+        rs.Find(QStringLiteral("LaDate"), Recordset::Comparaison::Egal, dix, Recordset::Depart::Premier));
+    EXPECT_EQ(rs.AbsolutePosition(), nuls + 1);
+    // A bookmark is found again after the sort and after a row above it is deleted.
+    const int position = rs.PositionOf(signet);
+    ASSERT_GE(position, 1);
+    EXPECT_EQ(rs.BookmarkAt(position), signet);
+    rs.MoveFirst();
+    rs.Delete();
+    EXPECT_EQ(rs.PositionOf(signet), position - 1);
+    rs.Filter([](const LigneRecordset& l) { return !l[QStringLiteral("ladate")].isNull(); });
+    EXPECT_EQ(rs.RecordCount(), attendus.size() - nuls - (nuls == 0 ? 1 : 0));
+}
+
+TEST_P(RecordsetBase, DatesReadTheSameWithOrWithoutATimeZone) {
+    // Winter, summer, the night summer time begins (02:30 does not exist in Paris: a clock that does not
+    // change wrote it) and the night it ends (02:30 comes twice).
+    const QStringList textes = {"2024-01-15 08:00:00", "2024-07-14 23:59:59", "2024-03-31 02:30:00",
+                                "2024-03-31 03:30:00", "2024-10-27 02:30:00", "2024-10-27 01:59:59"};
+    for (const QString& t : textes)
+        cnx().executer(QStringLiteral("INSERT INTO Ventes (LaDate, Utilisateur) VALUES (?, ?)"), {t, t});
+    const QByteArray tzAvant = qgetenv("TZ");
+    const auto lire = [&](const char* tz) {
+        if (tz)
+            qputenv("TZ", tz);
+        else
+            qunsetenv("TZ");
+        tzset();
+        Recordset rs;
+        rs.Open(cnx(), QStringLiteral("SELECT Utilisateur, LaDate FROM Ventes ORDER BY LaDate"));
+        QStringList lus;
+        for (int i = 0; i < rs.RecordCount(); ++i)
+            lus << rs.ValueAt(i, 0).toString() + QStringLiteral(" -> ") +
+                       Valeurs::texteDate(rs.ValueAt(i, 1).toDateTime());
+        return lus;
+    };
+    const QStringList sansZone = lire(nullptr), paris = lire("Europe/Paris");
+    if (tzAvant.isEmpty())
+        qunsetenv("TZ");
+    else
+        qputenv("TZ", tzAvant);
+    tzset();
+    EXPECT_EQ(paris, sansZone);
+    QStringList ordre = textes;
+    ordre.sort();
+    QStringList attendu;
+    for (const QString& t : ordre)
+        attendu << t + QStringLiteral(" -> ") + t;
+    EXPECT_EQ(sansZone, attendu);
 }
 
 DORVANE_SUR_CHAQUE_BASE(RecordsetBase);
