@@ -19,29 +19,17 @@ using Valeurs::TypeColonne;
 
 namespace {
 
+bool estNombreOuBooleen(const QVariant& v) {
+    return Valeurs::estNombre(v) || v.metaType().id() == QMetaType::Bool;
+}
+
 ErreurExecution erreur(const QString& texte) {
     return ErreurExecution(ErreurExecution::ErreurBase, texte, QStringLiteral("Recordset"));
 }
 
-bool estNombre(const QVariant& v) {
-    switch (v.metaType().id()) {
-    case QMetaType::Int:
-    case QMetaType::UInt:
-    case QMetaType::LongLong:
-    case QMetaType::ULongLong:
-    case QMetaType::Double:
-    case QMetaType::Float:
-    case QMetaType::Bool:
-    case QMetaType::Short:
-        return true;
-    default:
-        return false;
-    }
-}
-
 // Three-way comparison for Find: numbers as numbers, dates as dates, text folded to one case.
 int comparer(const QVariant& a, const QVariant& b) {
-    if (estNombre(a) || estNombre(b)) {
+    if (estNombreOuBooleen(a) || estNombreOuBooleen(b)) {
         bool okA = false, okB = false;
         const double x = a.toDouble(&okA);
         const double y = b.toDouble(&okB);
@@ -432,7 +420,7 @@ void Recordset::trier(QList<int>& vue) const {
                     cles.push_back({1, cleDate(jour, heure), -1});
                 else
                     cles.push_back({0, 0, -1});
-            } else if (estNombre(v)) {
+            } else if (estNombreOuBooleen(v)) {
                 cles.push_back({1, v.toDouble(), -1});
             } else {
                 textes.push_back(collateur.sortKey(v.toString()));

@@ -6,6 +6,7 @@
 #include "common/Monnaie.h"
 #include "common/ServiceDialogue.h"
 #include "db/Recordset.h"
+#include "db/Valeurs.h"
 
 #include <QDateTime>
 #include <QLocale>
@@ -39,20 +40,6 @@ QString texteDecimal(double v, int decimales) {
 bool estNumerique(RecordsetModel::Format f) {
     return f == RecordsetModel::Format::Entier || f == RecordsetModel::Format::Decimal ||
            f == RecordsetModel::Format::Monnaie;
-}
-
-bool valeurNumerique(const QVariant& v) {
-    switch (v.metaType().id()) {
-    case QMetaType::Int:
-    case QMetaType::UInt:
-    case QMetaType::LongLong:
-    case QMetaType::ULongLong:
-    case QMetaType::Double:
-    case QMetaType::Float:
-        return true;
-    default:
-        return false;
-    }
 }
 
 } // namespace
@@ -171,7 +158,7 @@ RecordsetModel::Format RecordsetModel::formatApplique(int colonne, const QVarian
         // Expressions without a declared type: the value tells.
         if (valeur.metaType().id() == QMetaType::Double)
             return Format::Decimal;
-        if (valeurNumerique(valeur))
+        if (Valeurs::estNombre(valeur))
             return Format::Entier;
         return Format::Auto;
     }
@@ -239,7 +226,7 @@ QString RecordsetModel::texteFormate(const QVariant& valeur, Format format, int 
     case Format::Texte:
         return valeur.toString();
     case Format::Entier:
-        if (valeurNumerique(valeur))
+        if (Valeurs::estNombre(valeur))
             return QString::number(Valeurs::lireEntier(valeur));
         return valeur.toString();
     case Format::Decimal:

@@ -483,4 +483,22 @@ bool correspondLike(const QString& texte, const QString& motif, QChar multiple, 
     return MotifLike(motif, multiple, unique, echappement).correspond(texte);
 }
 
+bool estNombre(const QVariant& v) {
+    switch (v.metaType().id()) {
+    case QMetaType::Int:
+    case QMetaType::UInt:
+    case QMetaType::LongLong:
+    case QMetaType::ULongLong:
+    case QMetaType::Double:
+    case QMetaType::Float:
+    case QMetaType::Short:
+    case QMetaType::UShort:
+    case QMetaType::Long:
+    case QMetaType::ULong:
+        return true;
+    default:
+        return false;
+    }
+}
+
 } // namespace Valeurs

@@ -11,6 +11,9 @@
 // PostgreSQL); reads give the same C++ types whatever the backend.
 namespace Valeurs {
 
+// A value of a whole or real number type (flags are not numbers here).
+bool estNombre(const QVariant& v);
+
 // The kind of a column, from its declared type; it decides how read values are normalised.
 enum class TypeColonne { Texte, Entier, Monnaie, Reel, Booleen, DateHeure, Binaire, Inconnu };
 

@@ -3,6 +3,9 @@
 #include "common/EtatGlobal.h"
 #include "common/ServiceSession.h"
 #include "common/forms/FormBase.h"
+#include "stock/forms/FenFamille.h"
+#include "stock/forms/FenTailles.h"
+#include "stock/forms/FrmStock.h"
 
 #include <QCoreApplication>
 
@@ -148,5 +151,7 @@ bool RegistreMenu::ouvrir(const QString& bouton, QWidget* proprietaire) {
 // static objects in each form's file: dorvane_ui is a static library, and the linker drops an object
 // file that nothing refers to, registration included.
 void enregistrerFormesMenu(RegistreMenu& registre) {
-    Q_UNUSED(registre);
+    registre.enregistrerForme<FenFamille>(QStringLiteral("CmdFamilles"));
+    registre.enregistrerForme<FenTailles>(QStringLiteral("CmdTailles"));
+    registre.enregistrerForme<FrmStock>(QStringLiteral("CmdStock"));
 }

@@ -24,11 +24,37 @@ namespace {
 bool s_sablier = false;
 }
 
+namespace {
+
+// The window that had the focus before the current one (nullptr: another application had it).
+struct SuiviFocus {
+    QPointer<QWindow> courante;
+    QPointer<QWindow> precedente;
+};
+
+SuiviFocus& suiviFocus() {
+    static SuiviFocus suivi;
+    static const bool branche = [] {
+        QObject::connect(qApp, &QGuiApplication::focusWindowChanged, qApp, [](QWindow* w) {
+            if (w != suivi.courante) {
+                suivi.precedente = suivi.courante;
+                suivi.courante = w;
+            }
+        });
+        return true;
+    }();
+    Q_UNUSED(branche);
+    return suivi;
+}
+
+} // namespace
+
 FormBase::FormBase(const QString& nomForm, QWidget* parent, Qt::WindowFlags drapeaux)
     : QWidget(parent, drapeaux) {
     setObjectName(nomForm);
     setAttribute(Qt::WA_DeleteOnClose, false);
     surveiller(this);
+    suiviFocus();
 }
 
 FormBase::~FormBase() = default;
@@ -120,6 +146,8 @@ void FormBase::showEvent(QShowEvent* e) {
     // A plain show() of an unloaded form loads it first, as showing a form does.
     if (!m_charge)
         Load();
+    if (!e->spontaneous())
+        m_activationAttendue = true;
     QWidget::showEvent(e);
 }
 
@@ -190,9 +218,28 @@ void FormBase::restaurerTextes() {
 
 // --- activation, key preview ---
 
+bool FormBase::activationDUneForme() {
+    if (m_activationAttendue) {
+        m_activationAttendue = false;
+        return true;
+    }
+    // Back from a message box, a file dialog or another application: no activation of the form. The
+    // focus change may come before or after the activation.
+    const SuiviFocus& suivi = suiviFocus();
+    QWindow* avant = suivi.courante == windowHandle() ? suivi.precedente.data() : suivi.courante.data();
+    if (!avant)
+        return false;
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (w != this && w->windowHandle() == avant)
+            return qobject_cast<FormBase*>(w) != nullptr;
+    return false;
+}
+
 bool FormBase::event(QEvent* e) {
     if (e->type() == QEvent::WindowActivate) {
         const bool r = QWidget::event(e);
+        if (!activationDUneForme())
+            return r;
         appeler("Form_Activate", [this] {
             SuivreLangueCourante();
             Form_Activate();

@@ -35,7 +35,9 @@ class QAbstractItemModel;
 // was called: the form then only hides. Showing the widget with plain show() loads it first too.
 //
 // Events, as virtual methods to override (all optional):
-//   Form_Load, Form_Unload(bool& annuler), Form_Activate (QEvent::WindowActivate), Form_Resize
+//   Form_Load, Form_Unload(bool& annuler), Form_Activate (the first QEvent::WindowActivate after a
+//   show, then each one that comes from another of the program's forms: not back from a message box, a
+//   file dialog or another application), Form_Resize
 //   (resizeEvent), Form_KeyDown / Form_KeyUp (key preview: every key press and release of the form and
 //   of all its children, also children added later, reaches them once, before the control; only F12 is
 //   consumed, every other key then goes on to the control as usual), Form_KeyPress (every typed
@@ -155,6 +157,8 @@ private:
     bool appartientAuFormulaire(QObject* objet) const;
     bool traiterTouche(QObject* objet, QKeyEvent* e);
     bool traiterCaractere(QObject* objet, QKeyEvent* e);
+    // The form's first activation after a show, or one coming from another of the program's forms.
+    bool activationDUneForme();
     bool decharger();
     void memoriserTextes();
     void restaurerTextes();
@@ -167,6 +171,7 @@ private:
     bool m_toucheF12 = true;
     bool m_dansDechargement = false;
     bool m_dansRemplacement = false;
+    bool m_activationAttendue = false;
     std::unique_ptr<Connexion> m_connexion;
     QPointer<QAbstractButton> m_boutonAnnuler;
     QHash<QString, QPointer<QWidget>> m_legendes;

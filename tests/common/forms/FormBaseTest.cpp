@@ -162,6 +162,26 @@ TEST_F(FormBaseTest, EachFormOwnsItsConnectionUntilItUnloads) {
     EXPECT_EQ(a.connexion().valeurUnique(QStringLiteral("SELECT 1")).toInt(), 1);
 }
 
+TEST_F(FormBaseTest, ActivationIsTheFirstAfterAShowOrOneComingFromAnotherForm) {
+    FormeEssai f, g;
+    montrerActive(f);
+    EXPECT_EQ(f.activations, 1);
+    auto revenir = [&f] {
+        f.activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&f));
+    };
+    // Back from a window that is not a form (a message box, a file dialog): no activation.
+    QWidget boite(nullptr, Qt::Window);
+    montrerActive(boite);
+    revenir();
+    EXPECT_EQ(f.activations, 1);
+    // Back from another form: an activation.
+    montrerActive(g);
+    EXPECT_EQ(g.activations, 1);
+    revenir();
+    EXPECT_EQ(f.activations, 2);
+}
+
 TEST_F(FormBaseTest, ModalShowGoesThroughTheSessionService) {
     ServiceSessionScripte session;
     FormeEssai f;

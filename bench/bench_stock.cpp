@@ -1,0 +1,248 @@
+// The article form over 20,000 articles: its load to the first card beside the bare StockGlobal query,
+// a sort from a grid header and a move of the card. SQLite, and PostgreSQL when DORVANE_TEST_PG is set.
+#include "OutilsBench.h"
+#include "common/ErreurExecution.h"
+#include "common/EtatGlobal.h"
+#include "common/MODTranslate.h"
+#include "db/Connexion.h"
+#include "db/Recordset.h"
+#include "stock/forms/FrmStock.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QGroupBox>
+#include <QHeaderView>
+#include <QRadioButton>
+#include <QSqlQuery>
+#include <QSqlRecord>
+#include <QTableView>
+#include <QTemporaryDir>
+#include <QToolButton>
+#include <cstdio>
+#include <memory>
+#include <vector>
+
+namespace {
+
+const char* const Usage =
+    "Usage: bench_stock [--help]\n"
+    "\n"
+    "Makes 20,000 articles (50 families, 40 sizes, 60 suppliers, 4,000 machine slots, a code pool of\n"
+    "25,000 codes) and times, on the offscreen platform:\n"
+    "  - the load of the article form (its own new connection, the code check, the article list read\n"
+    "    and the first card filled) against a bare QSqlQuery that opens a new connection and reads every\n"
+    "    value of every row of SELECT * FROM StockGlobal; both sides run alternately in the same process,\n"
+    "    one warm-up then 7 timed runs each, medians shown, with the ratio (the target is 1.5 at most);\n"
+    "  - the first activation after the load (lists of the card, the article list read again);\n"
+    "  - a click on a sorting header of the grid (Famille, Prix achat Unitaire, Qté Global in turn,\n"
+    "    until the grid has drawn again), median and worst of 9 (target: under 100 ms);\n"
+    "  - a click on the reference header (sort and re-read of the list, as the search option does);\n"
+    "  - a move of the card with the spin button (the move, the card fill and the grid following),\n"
+    "    median and worst of 300 moves (target: under 10 ms).\n"
+    "SQLite always (a temporary folder); PostgreSQL as well when DORVANE_TEST_PG holds a libpq\n"
+    "connection string, e.g. under scripts/with-postgres.\n";
+
+constexpr int Fois = 7;
+constexpr int Articles = 20000;
+
+void remplir(Connexion& c) {
+    TransactionEcriture t(c);
+    for (int i = 1; i <= 50; ++i)
+        c.executer(QStringLiteral("INSERT INTO Familles (NomFamille, Fonction) VALUES (?, '')"),
+                   {QStringLiteral("FAMILLE %1 %2").arg(QChar(u'A' + i % 26)).arg(i)});
+    for (int i = 1; i <= 40; ++i)
+        c.executer(QStringLiteral("INSERT INTO Tailles (Taille, Ordre, NoFamille) VALUES (?, ?, ?)"),
+                   {QStringLiteral("T%1").arg(i), i, 1 + i % 50});
+    for (int i = 1; i <= 60; ++i)
+        c.executer(
+            QStringLiteral("INSERT INTO Fournisseur (No, CodeFournisseur, Societe, NomContact, Adresse, "
+                           "CodePostal, Ville, Tel, Fax) VALUES (?, ?, ?, 'Contact', '12 rue des Forges', "
+                           "'69000', 'Lyon', '04 72 00 00 00', '04 72 00 00 01')"),
+            {i, QStringLiteral("F%1").arg(i), QStringLiteral("FOURNISSEUR %1").arg(i)});
+    static const char* const Mots[] = {"GANT",     "CHAUSSURE", "CASQUE", "LUNETTES", "GILET",
+                                       "BOUCHONS", "MASQUE",    "VESTE",  "PANTALON", "CHARLOTTE"};
+    QSqlQuery q(c.db());
+    q.prepare(QStringLiteral(
+        "INSERT INTO ArticleEnStock (Reference, Designation, RefFournisseur, CodeArticle, CodeBar, "
+        "QteEnStock, "
+        "QteParPaket, StockAlert, DelaiLivraison, PrixAchatUnit, PrixAchatGlobal, Prix, Taille, Famille, "
+        "NoFournisseur, Image, DateCreation, DateDernierMouvement) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, "
+        "?, "
+        "?, ?, ?, ?, ?, ?)"));
+    for (int i = 0; i < Articles; ++i) {
+        const double prix = 0.5 + (i % 997) * 0.37;
+        const int paquet = 1 + i % 12;
+        const QVariantList v{1000 + i,
+                             QStringLiteral("%1 MODELE %2 COLORIS %3")
+                                 .arg(QLatin1String(Mots[(i * 7) % 10]))
+                                 .arg(i % 313)
+                                 .arg(i % 17),
+                             QStringLiteral("RF-%1-%2").arg((i * 7919) % 100000).arg(i % 9),
+                             i + 1,
+                             QStringLiteral("3760%1").arg(100000000 + i),
+                             (i * 37) % 500,
+                             paquet,
+                             (i * 13) % 40,
+                             (i * 3) % 60,
+                             Valeurs::valeurMonnaie(prix),
+                             Valeurs::valeurMonnaie(prix * paquet),
+                             i % 3,
+                             1 + i % 40,
+                             1 + i % 50,
+                             1 + i % 60,
+                             QStringLiteral("aavierge"),
+                             QStringLiteral("2023-01-02 08:30:00"),
+                             QStringLiteral("2024-05-06 14:00:00")};
+        for (const QVariant& x : v)
+            q.addBindValue(x);
+        if (!q.exec())
+            throw ErreurExecution(ErreurExecution::ErreurBase, Connexion::texteErreur(q),
+                                  QStringLiteral("bench"));
+    }
+    q.finish();
+    c.executer(
+        QStringLiteral("WITH RECURSIVE Serie(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM Serie WHERE i < "
+                       "25000) INSERT INTO CodeArticle (CodeArticle) SELECT i FROM Serie"));
+    for (int i = 0; i < 4000; ++i)
+        c.executer(QStringLiteral("INSERT INTO EmplacementsMachine1 (NoMachine, NoEmpl, Etage, Colonne, "
+                                  "Reference, Qte) VALUES (?, ?, 1, 1, ?, ?)"),
+                   {1 + i / 500, i % 500, 1000 + (i * 5) % Articles, 1 + i % 6});
+    t.valider();
+}
+
+// The bare reading, on a connection of its own as the form opens one.
+size_t lireNu(const ParametresConnexion& p) {
+    Connexion c(p);
+    std::vector<QList<QVariant>> rangs;
+    {
+        QSqlQuery q(c.db());
+        q.setForwardOnly(true);
+        if (!q.exec(QStringLiteral("SELECT * FROM StockGlobal")))
+            throw ErreurExecution(ErreurExecution::ErreurBase, Connexion::texteErreur(q),
+                                  QStringLiteral("bench"));
+        const int n = q.record().count();
+        while (q.next()) {
+            QList<QVariant> r;
+            r.reserve(n);
+            for (int i = 0; i < n; ++i)
+                r.append(q.value(i));
+            rangs.push_back(std::move(r));
+        }
+    }
+    return rangs.size();
+}
+
+void mesurer(const char* moteur, const ParametresConnexion& p) {
+    EtatGlobal& g = Global();
+    g.NomServeur = p.serveur;
+    g.NomBase = p.base;
+    g.UtilisateurSQL = p.utilisateur;
+    g.MotDePasseSQL = p.motDePasse;
+    if (p.serveur.isEmpty())
+        qputenv("DORVANE_HOME", QFile::encodeName(p.dossier));
+
+    std::vector<double> nu, charge;
+    size_t lignes = 0;
+    int lignesForme = 0;
+    QString titre;
+    for (int essai = 0; essai <= Fois; ++essai) {
+        auto f = std::make_unique<FrmStock>();
+        auto mesurerNu = [&] {
+            QElapsedTimer chrono;
+            chrono.start();
+            lignes = lireNu(p);
+            if (essai > 0)
+                nu.push_back(chrono.nsecsElapsed() / 1e6);
+        };
+        auto mesurerForme = [&] {
+            QElapsedTimer chrono;
+            chrono.start();
+            f->Load();
+            if (essai > 0)
+                charge.push_back(chrono.nsecsElapsed() / 1e6);
+            lignesForme = f->RsStockGlobal->RecordCount();
+            titre = f->FrameFicheProduit->title();
+            f->Unload();
+        };
+        if (essai % 2 == 0) {
+            mesurerNu();
+            mesurerForme();
+        } else {
+            mesurerForme();
+            mesurerNu();
+        }
+    }
+    const double a = mediane(nu), b = mediane(charge);
+    std::printf(
+        "%-10s | load to the first card %8.1f ms | bare StockGlobal %8.1f ms | ratio %4.2f%s | %zu rows, "
+        "card \"%s\"\n",
+        moteur, b, a, b / a, static_cast<size_t>(lignesForme) == lignes ? "" : " (ROW COUNTS DIFFER)", lignes,
+        qPrintable(titre));
+
+    // Shown from the menu: the first activation.
+    FrmStock f;
+    f.Load();
+    QElapsedTimer chrono;
+    chrono.start();
+    f.Show();
+    while (!f.FormulairePret && chrono.elapsed() < 30000)
+        QCoreApplication::processEvents();
+    const double activation = chrono.nsecsElapsed() / 1e6;
+
+    // Header sorts, each drawn before the next.
+    QHeaderView* entete = f.DBGrid2->horizontalHeader();
+    const int colonnes[] = {5, 6, 10};
+    std::vector<double> tris;
+    for (int i = 0; i < 9; ++i) {
+        QElapsedTimer t;
+        t.start();
+        emit entete->sectionClicked(colonnes[i % 3]);
+        f.DBGrid2->viewport()->repaint();
+        tris.push_back(t.nsecsElapsed() / 1e6);
+    }
+    const double reference = medianeMs(5, [&] {
+        emit entete->sectionClicked(0);
+        f.DBGrid2->viewport()->repaint();
+    });
+
+    // Card moves, with the card shown.
+    f.OptionFiche->click();
+    QToolButton* suivant = nullptr;
+    for (QToolButton* b : f.SpinButton1->findChildren<QToolButton*>())
+        if (b->arrowType() == Qt::RightArrow)
+            suivant = b;
+    std::vector<double> moves;
+    for (int i = 0; i < 300; ++i) {
+        QElapsedTimer t;
+        t.start();
+        suivant->click();
+        moves.push_back(t.nsecsElapsed() / 1e6);
+    }
+    std::printf("%-10s | first activation %.1f ms | header sort median %.1f ms, worst %.1f ms | reference "
+                "header (sort and re-read) %.1f ms | card move median %.2f ms, worst %.2f ms\n",
+                moteur, activation, mediane(tris), *std::max_element(tris.begin(), tris.end()), reference,
+                mediane(moves), *std::max_element(moves.begin(), moves.end()));
+    f.Unload();
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (aideDemandee(argc, argv, Usage))
+        return 0;
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    try {
+        Global().Msg = MODTranslate::TextesMessages(QStringLiteral("FR"));
+        QTemporaryDir dossier;
+        ParametresConnexion p = creerBaseBench(dossier.path(), remplir);
+        mesurer("SQLite", p);
+        surServeurBench(QStringLiteral("bench_stock"), remplir,
+                        [](Connexion& c, const QString&) { mesurer("PostgreSQL", c.parametres()); });
+    } catch (const ErreurExecution& e) {
+        std::fprintf(stderr, "Échec : %s\n", qPrintable(e.description()));
+        return 1;
+    }
+    return 0;
+}

@@ -1,0 +1,29 @@
+#include "stock/ListesArticle.h"
+
+#include "db/Connexion.h"
+
+#include <QSqlQuery>
+
+namespace ListesArticle {
+
+namespace {
+
+QList<Ligne> lire(Connexion& connexion, const QString& sql) {
+    QList<Ligne> lignes;
+    QSqlQuery q = connexion.executer(sql);
+    while (q.next())
+        lignes.append({q.value(0), q.value(1).isNull() ? QString() : q.value(1).toString()});
+    return lignes;
+}
+
+} // namespace
+
+QList<Ligne> familles(Connexion& connexion) {
+    return lire(connexion, QStringLiteral("SELECT NoFamille, NomFamille FROM Familles ORDER BY NoFamille"));
+}
+
+QList<Ligne> fournisseurs(Connexion& connexion) {
+    return lire(connexion, QStringLiteral("SELECT No, Societe FROM Fournisseur ORDER BY Nauto"));
+}
+
+} // namespace ListesArticle

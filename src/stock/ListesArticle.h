@@ -1,0 +1,24 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+#include <QVariant>
+
+class Connexion;
+
+// The lists the article card chooses from: families and suppliers, each line with the number the card
+// writes back and the name it shows (a Null name shows as an empty text). Lines come in the order the
+// rows were created.
+namespace ListesArticle {
+
+struct Ligne {
+    QVariant numero;
+    QString nom;
+};
+
+// NoFamille and NomFamille of every family.
+QList<Ligne> familles(Connexion& connexion);
+// No and Societe of every supplier.
+QList<Ligne> fournisseurs(Connexion& connexion);
+
+} // namespace ListesArticle

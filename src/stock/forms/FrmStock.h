@@ -1,0 +1,182 @@
+#pragma once
+
+#include "common/forms/FormBase.h"
+#include "stock/ListesArticle.h"
+
+#include <QList>
+#include <QMap>
+#include <QPointer>
+#include <QString>
+
+class QCheckBox;
+class QComboBox;
+class QFrame;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QRadioButton;
+class QTableView;
+class QToolButton;
+class QWindow;
+class Recordset;
+class RecordsetModel;
+
+// The article file: the articles of StockGlobal as a card of one article (FrameFicheProduit, "Fiche")
+// or as a grid (DBGrid2, "Tableau"), over one article list whose current row the card shows. Loaded
+// once by the main window and kept; shown modeless from the menu, or by other forms to pick an article.
+//
+// The class is split by concern: FrmStock.cpp (layout, load, activation, keys, unload),
+// FrmStockCarte.cpp (the card and its lists), FrmStockGrille.cpp (the grid, the two views, the spin
+// button), FrmStockRecherche.cpp (the search options), FrmStockCodes.cpp (the article-code pool).
+class FrmStock : public FormBase {
+    Q_OBJECT
+public:
+    explicit FrmStock(QWidget* parent = nullptr);
+    ~FrmStock() override;
+
+    // --- public interface ---
+    // Ends the picking mode: the normal buttons and the grid come back, the search box is emptied, and
+    // the search goes by reference when "Par Réference" is selected, by designation otherwise.
+    void DBGridStockVisible();
+
+    // --- state shared by the form's concerns ---
+    bool FicheModifiee = false;   // the card has unsaved changes
+    int ModeRecherche = 1;        // 1 Reference, 2 Designation, 3 CodeArticle, 4 RefFournisseur
+    bool FormulairePret = false;  // the first activation is over: option clicks sort the list
+    bool SaisieCodeBarre = false; // a bar code is being typed into the search box
+    QString TexteHistorique;      // Msg(39), taken at load
+
+    // The article list (StockGlobal), the card's current row.
+    Recordset* RsStockGlobal;
+    RecordsetModel* ModeleStock;
+
+    // The lines of the family and supplier lists, in the order of ComboBox2 and ComboBox3.
+    QList<ListesArticle::Ligne> TabFamilles;
+    QList<ListesArticle::Ligne> TabFournisseurs;
+
+    // --- controls ---
+    QGroupBox* FrameFicheProduit;
+    QList<QLineEdit*> Text2;   // Text2(0) to Text2(18)
+    QMap<int, QLabel*> Label2; // Label2(i) at the indexes the language files use
+    QComboBox* ComboBox1;      // size
+    QComboBox* ComboBox2;      // family
+    QComboBox* ComboBox3;      // supplier
+    QComboBox* ComboBox4;      // article code
+    QCheckBox* Check1;         // "Retour possible"
+    QCheckBox* Check2;         // "Visualiser les retours"
+    QCheckBox* Check3;         // "Commande Possible"
+    QLabel* LabelStockAlerte;
+    QLabel* Image1;
+    QLabel* Picture1;
+    QLabel* aavierge;
+    QGroupBox* SSFrame1; // supplier
+    QPushButton* CmdCodeBar;
+    QWidget* SpinButton1;
+    QPushButton* Command5; // first article
+    QPushButton* Command6; // last article
+
+    QTableView* DBGrid2;
+    QLabel* LegendeDBGrid2;
+
+    QFrame* SSPanel1;
+    QRadioButton* OptionFiche;
+    QRadioButton* OptionTableau;
+
+    QGroupBox* FrameOptData2;
+    QRadioButton* SSOptionRef;
+    QRadioButton* SSOptionDesi;
+    QRadioButton* SSOptionCodArticle;
+    QRadioButton* SSOptionRefFour;
+    QLineEdit* TextCherche;
+
+    QPushButton* CmdAjout;
+    QPushButton* cmdDelete;
+    QPushButton* cmdClose;
+    QPushButton* CmdSelectioner;
+    QPushButton* CmdSelectionerVide;
+    QPushButton* CmdChoixImage;
+    QPushButton* CmdScanner;
+    QPushButton* CmdPeriode;
+    QPushButton* Command8;
+    QPushButton* Command1;
+    QPushButton* Command9;
+    QComboBox* Combo1;
+
+    QPushButton* Command2; // opens Frame1
+    QPushButton* Command7; // releases the article's code
+    QGroupBox* Frame1;
+    QLabel* Label1;
+    QLineEdit* Text3;
+    QPushButton* Command3;
+    QPushButton* Command4;
+
+    QPushButton* CmdEntreStock;
+    QGroupBox* FrmEntreStock;
+    QLineEdit* Text1;
+    QLabel* Label4;
+    QPushButton* CmdOkStock;
+    QPushButton* CmdAnnulStock;
+
+protected:
+    void Form_Load() override;
+    void Form_Unload(bool& annuler) override;
+    void Form_Activate() override;
+    void Form_KeyPress(QObject* controle, int& KeyAscii) override;
+    void Form_KeyUp(QKeyEvent* e) override;
+    void Form_Resize() override;
+
+private:
+    // Layout, in the file of each concern.
+    void construireCarte(QWidget* zone);
+    void construireGrille(QWidget* zone);
+    void construireRecherche();
+    void construireCodes();
+    void construireEntreeStock();
+    QLabel* nouveauLabel2(int index, const QString& texte, QWidget* parent);
+    QLineEdit* nouveauText2(int index, QWidget* parent);
+    void placerCadre(QWidget* cadre);
+    void ajusterColonneBoutons();
+
+    // The card (FrmStockCarte.cpp).
+    void data1_MoveComplete();
+    void RemplirColCombo();
+    void AfficherReserveEnPaquets();
+    void TesterAlerteStock();
+    void AfficherImage();
+    void CreerImageVierge();
+    bool VerifierSaisieArticle();
+    void EnregistrerArticleEnStockTous();
+    void memoriserTitreFiche();
+    // A field of the list's current row; Null off the rows or for a field the list lacks.
+    QVariant champCourant(const QString& champ) const;
+
+    // The grid and the views (FrmStockGrille.cpp).
+    void DBGrid2_DblClick();
+    void DBGrid2_HeadClick(int colonne);
+    void DBGrid2_KeyPress(int& KeyAscii);
+    void SpinButton1_SpinUp();
+    void SpinButton1_SpinDown();
+    void OptionFiche_Click();
+    void OptionTableau_Click();
+    void CmdSelectioner_Click();
+    void suivreLigneCourante();
+    void ajusterColonnes(bool legendes);
+
+    // The search options (FrmStockRecherche.cpp).
+    void ChangerCritereRecherche();
+    void selectionnerOption(QRadioButton* option);
+    void cliquerOption(QRadioButton* option);
+
+    // The article-code pool (FrmStockCodes.cpp).
+    void VerifierCodeArticleVierge();
+    void Command2_Click();
+    void Command3_Click();
+    void Command4_Click();
+    void Command7_Click();
+    void remplirCodesLibres();
+
+    QWidget* m_colonneBoutons = nullptr;
+    QString m_titreFiche; // the card's caption without its position ("Fiche produit")
+    bool m_synchroGrille = false;
+};

@@ -1,0 +1,427 @@
+// The article card: its controls, its fill after every move of the list, and the lists it chooses from.
+#include "stock/forms/FrmStock.h"
+
+#include "common/ErreurExecution.h"
+#include "common/MajBase.h"
+#include "db/Recordset.h"
+#include "stock/CarteArticle.h"
+#include "stock/ListesArticle.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QStyle>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+namespace {
+
+// The card's drop-down lists offer their lines only; the text shown may be a value outside them (the
+// article's own code is never a free one).
+QComboBox* nouvelleListe(const QString& nom, QWidget* parent) {
+    auto* c = new QComboBox(parent);
+    c->setObjectName(nom);
+    c->setEditable(true);
+    c->setInsertPolicy(QComboBox::NoInsert);
+    c->setCompleter(nullptr);
+    c->lineEdit()->setReadOnly(true);
+    c->setMinimumContentsLength(14);
+    c->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    return c;
+}
+
+// Shows a text in a list, on its line when it has one (as the original's lists matched their text).
+void afficherTexte(QComboBox* c, const QString& texte, bool chercherLigne = true) {
+    c->setCurrentIndex(chercherLigne && !texte.isEmpty() ? c->findText(texte, Qt::MatchFixedString) : -1);
+    c->setEditText(texte);
+}
+
+// A quantity shown by a label: framed like a box, numbers to the right.
+void styleValeur(QLabel* l) {
+    l->setFrameShape(QFrame::StyledPanel);
+    l->setFrameShadow(QFrame::Sunken);
+    l->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    l->setMinimumWidth(90);
+    l->setMargin(2);
+}
+
+void couleurTexte(QLineEdit* t, const QColor& couleur) {
+    QPalette p = t->palette();
+    if (p.color(QPalette::Text) == couleur)
+        return;
+    p.setColor(QPalette::Text, couleur);
+    t->setPalette(p);
+}
+
+} // namespace
+
+void FrmStock::construireCarte(QWidget* zone) {
+    FrameFicheProduit = new QGroupBox(QStringLiteral("Fiche produit:"), zone);
+    FrameFicheProduit->setObjectName(QStringLiteral("FrameFicheProduit"));
+    // It lies over the grid: it must hide it whole.
+    FrameFicheProduit->setAutoFillBackground(true);
+    static_cast<QGridLayout*>(zone->layout())->addWidget(FrameFicheProduit, 0, 0);
+    QWidget* f = FrameFicheProduit;
+
+    Text2.resize(19, nullptr);
+
+    // --- left block: what the article is ---
+    auto* gauche = new QGridLayout;
+    gauche->setHorizontalSpacing(8);
+    gauche->setVerticalSpacing(5);
+    int ligne = 0;
+    auto rang = [&](QLabel* l, QWidget* w) {
+        gauche->addWidget(l, ligne, 0);
+        gauche->addWidget(w, ligne, 1);
+        l->setBuddy(w);
+        ++ligne;
+    };
+    rang(nouveauLabel2(0, QStringLiteral("Réference:"), f), nouveauText2(0, f));
+    rang(nouveauLabel2(29, QStringLiteral("Réf. fournisseur:"), f), nouveauText2(16, f));
+    rang(nouveauLabel2(1, QStringLiteral("Désignation:"), f), nouveauText2(1, f));
+    ComboBox4 = nouvelleListe(QStringLiteral("ComboBox4"), f);
+    rang(nouveauLabel2(6, QStringLiteral("Code Article:"), f), ComboBox4);
+    ComboBox2 = nouvelleListe(QStringLiteral("ComboBox2"), f);
+    rang(nouveauLabel2(8, QStringLiteral("Famille:"), f), ComboBox2);
+    ComboBox1 = nouvelleListe(QStringLiteral("ComboBox1"), f);
+    rang(nouveauLabel2(27, QStringLiteral("Taille:"), f), ComboBox1);
+    {
+        auto* ean = new QWidget(f);
+        auto* h = new QHBoxLayout(ean);
+        h->setContentsMargins(0, 0, 0, 0);
+        QLabel* code = nouveauLabel2(31, QString(), ean);
+        styleValeur(code);
+        code->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+        CmdCodeBar = new QPushButton(QStringLiteral("..."), ean);
+        CmdCodeBar->setObjectName(QStringLiteral("CmdCodeBar"));
+        CmdCodeBar->setToolTip(QStringLiteral("Scanner le code EAN"));
+        CmdCodeBar->setFixedWidth(34);
+        h->addWidget(code, 1);
+        h->addWidget(CmdCodeBar);
+        rang(nouveauLabel2(21, QStringLiteral("Code EAN:"), f), ean);
+    }
+    rang(nouveauLabel2(7, QStringLiteral("Prix achat/Unit. HT:"), f), nouveauText2(7, f));
+    rang(nouveauLabel2(23, QStringLiteral("Prix achat/Pack. HT:"), f), nouveauText2(9, f));
+    rang(nouveauLabel2(4, QStringLiteral("Nb Unit./Pack:"), f), nouveauText2(4, f));
+    // Kept from the design, never shown.
+    rang(nouveauLabel2(2, QStringLiteral("Prix de vente TTC:"), f), nouveauText2(2, f));
+    rang(nouveauLabel2(34, QStringLiteral("Norme:"), f), nouveauText2(15, f));
+    rang(nouveauLabel2(25, QStringLiteral("Marque:"), f), nouveauText2(17, f));
+    rang(nouveauLabel2(17, QStringLiteral("Date création:"), f), nouveauLabel2(18, QString(), f));
+    rang(nouveauLabel2(19, QStringLiteral("Date modif:"), f), nouveauLabel2(20, QString(), f));
+    for (int i : {2, 34, 25, 17, 18, 19, 20})
+        Label2.value(i)->hide();
+    for (int i : {2, 15, 17})
+        Text2[i]->hide();
+    Text2[1]->setMinimumWidth(300);
+    gauche->setColumnStretch(1, 1);
+    gauche->setRowStretch(ligne, 1);
+
+    // --- middle block: the quantities ---
+    auto* milieu = new QGridLayout;
+    milieu->setHorizontalSpacing(8);
+    milieu->setVerticalSpacing(5);
+    ligne = 0;
+    auto quantite = [&](int libelle, const QString& texte, int valeur) {
+        QLabel* v = nouveauLabel2(valeur, QString(), f);
+        styleValeur(v);
+        milieu->addWidget(nouveauLabel2(libelle, texte, f), ligne, 0);
+        milieu->addWidget(v, ligne, 1);
+        ++ligne;
+    };
+    quantite(3, QStringLiteral("Qté en réserve:"), 39);
+    quantite(28, QStringLiteral("Qté en machine:"), 38);
+    quantite(26, QStringLiteral("Qté Total:"), 37);
+    auto boite = [&](int libelle, const QString& texte, int index) {
+        QLabel* l = nouveauLabel2(libelle, texte, f);
+        QLineEdit* t = nouveauText2(index, f);
+        t->setAlignment(Qt::AlignRight);
+        l->setBuddy(t);
+        milieu->addWidget(l, ligne, 0);
+        milieu->addWidget(t, ligne, 1);
+        ++ligne;
+    };
+    boite(5, QStringLiteral("Stock alarm:"), 5);
+    boite(36, QStringLiteral("Stock réserve mini:"), 18);
+    milieu->addWidget(nouveauLabel2(40, QStringLiteral("6 pack + 3 unité"), f), ligne++, 1, Qt::AlignRight);
+    LabelStockAlerte = new QLabel(QStringLiteral("Alerte Stock !"), f);
+    LabelStockAlerte->setObjectName(QStringLiteral("LabelStockAlerte"));
+    LabelStockAlerte->setAlignment(Qt::AlignCenter);
+    LabelStockAlerte->setAutoFillBackground(true);
+    {
+        QPalette p = LabelStockAlerte->palette();
+        p.setColor(QPalette::WindowText, QColor(255, 0, 0));
+        p.setColor(QPalette::Window, QColor(255, 255, 0));
+        LabelStockAlerte->setPalette(p);
+        QFont gras = LabelStockAlerte->font();
+        gras.setBold(true);
+        gras.setPointSizeF(gras.pointSizeF() * 1.3);
+        LabelStockAlerte->setFont(gras);
+        LabelStockAlerte->setMargin(4);
+    }
+    LabelStockAlerte->hide();
+    milieu->addWidget(LabelStockAlerte, ligne++, 0, 1, 2);
+    Check1 = new QCheckBox(QStringLiteral("Retour possible"), f);
+    Check1->setObjectName(QStringLiteral("Check1"));
+    milieu->addWidget(Check1, ligne++, 0, 1, 2);
+    Check3 = new QCheckBox(QStringLiteral("Commande Possible"), f);
+    Check3->setObjectName(QStringLiteral("Check3"));
+    milieu->addWidget(Check3, ligne++, 0, 1, 2);
+    milieu->setRowStretch(ligne, 1);
+
+    // --- the picture: 2850 twips high ---
+    auto* image = new QVBoxLayout;
+    Image1 = new QLabel(f);
+    Image1->setObjectName(QStringLiteral("Image1"));
+    Image1->setFixedSize(190, 190);
+    Image1->setAlignment(Qt::AlignCenter);
+    Image1->setScaledContents(true);
+    image->addWidget(Image1);
+    image->addStretch(1);
+    Picture1 = new QLabel(f);
+    Picture1->setObjectName(QStringLiteral("Picture1"));
+    Picture1->hide();
+    aavierge = new QLabel(f);
+    aavierge->setObjectName(QStringLiteral("aavierge"));
+    aavierge->hide();
+
+    // --- the supplier ---
+    SSFrame1 = new QGroupBox(QStringLiteral("Fournisseur"), f);
+    SSFrame1->setObjectName(QStringLiteral("SSFrame1"));
+    auto* four = new QGridLayout(SSFrame1);
+    four->setHorizontalSpacing(8);
+    four->setVerticalSpacing(5);
+    ComboBox3 = nouvelleListe(QStringLiteral("ComboBox3"), SSFrame1);
+    four->addWidget(nouveauLabel2(11, QStringLiteral("Société:"), SSFrame1), 0, 0);
+    four->addWidget(ComboBox3, 0, 1, 1, 3);
+    four->addWidget(nouveauLabel2(12, QStringLiteral("Adresse:"), SSFrame1), 1, 0);
+    four->addWidget(nouveauText2(10, SSFrame1), 1, 1, 1, 3);
+    four->addWidget(nouveauLabel2(13, QStringLiteral("Code postal:"), SSFrame1), 2, 0);
+    four->addWidget(nouveauText2(11, SSFrame1), 2, 1);
+    four->addWidget(nouveauLabel2(14, QStringLiteral("Ville:"), SSFrame1), 2, 2);
+    four->addWidget(nouveauText2(12, SSFrame1), 2, 3);
+    four->addWidget(nouveauLabel2(15, QStringLiteral("Tel:"), SSFrame1), 3, 0);
+    four->addWidget(nouveauText2(13, SSFrame1), 3, 1);
+    four->addWidget(nouveauLabel2(16, QStringLiteral("Fax:"), SSFrame1), 3, 2);
+    four->addWidget(nouveauText2(14, SSFrame1), 3, 3);
+    four->addWidget(nouveauLabel2(9, QStringLiteral("Contact:"), SSFrame1), 4, 0);
+    four->addWidget(nouveauText2(6, SSFrame1), 4, 1);
+    four->addWidget(nouveauLabel2(10, QStringLiteral("Code:"), SSFrame1), 4, 2);
+    four->addWidget(nouveauText2(8, SSFrame1), 4, 3);
+    for (int i : {9, 10})
+        Label2.value(i)->hide();
+    for (int i : {6, 8})
+        Text2[i]->hide();
+    four->setColumnStretch(1, 1);
+    four->setColumnStretch(3, 2);
+
+    // Text2(3) is the pack count of the stock entry frame.
+    for (int i : {0, 10, 11, 12, 13, 14})
+        Text2[i]->setReadOnly(true);
+
+    // --- navigation, under the card ---
+    Command5 = new QPushButton(f);
+    Command5->setObjectName(QStringLiteral("Command5"));
+    Command5->setIcon(style()->standardIcon(QStyle::SP_MediaSkipBackward));
+    Command5->setToolTip(QStringLiteral("Premier article"));
+    Command6 = new QPushButton(f);
+    Command6->setObjectName(QStringLiteral("Command6"));
+    Command6->setIcon(style()->standardIcon(QStyle::SP_MediaSkipForward));
+    Command6->setToolTip(QStringLiteral("Dernier article"));
+    SpinButton1 = new QWidget(f);
+    SpinButton1->setObjectName(QStringLiteral("SpinButton1"));
+    SpinButton1->setToolTip(QStringLiteral("Article précédent ou suivant"));
+    auto* fleches = new QHBoxLayout(SpinButton1);
+    fleches->setContentsMargins(0, 0, 0, 0);
+    fleches->setSpacing(2);
+    auto* precedent = new QToolButton(SpinButton1);
+    precedent->setArrowType(Qt::LeftArrow);
+    auto* suivant = new QToolButton(SpinButton1);
+    suivant->setArrowType(Qt::RightArrow);
+    for (QToolButton* b : {precedent, suivant}) {
+        b->setAutoRepeat(true);
+        b->setFixedSize(40, 26);
+        fleches->addWidget(b);
+    }
+    connect(precedent, &QToolButton::clicked, this, [this] { SpinButton1_SpinDown(); });
+    connect(suivant, &QToolButton::clicked, this, [this] { SpinButton1_SpinUp(); });
+    auto* navigation = new QHBoxLayout;
+    navigation->addStretch(1);
+    navigation->addWidget(Command5);
+    navigation->addWidget(SpinButton1);
+    navigation->addWidget(Command6);
+    navigation->addStretch(1);
+
+    auto* blocs = new QHBoxLayout;
+    blocs->setSpacing(18);
+    blocs->addLayout(gauche, 3);
+    blocs->addLayout(milieu, 2);
+    blocs->addLayout(image);
+    auto* carte = new QVBoxLayout(FrameFicheProduit);
+    carte->setContentsMargins(12, 10, 12, 8);
+    carte->addLayout(blocs);
+    carte->addWidget(SSFrame1);
+    carte->addLayout(navigation);
+    carte->addStretch(1);
+
+    FrameFicheProduit->hide();
+}
+
+void FrmStock::memoriserTitreFiche() {
+    // "Fiche produit:" as translated; the position follows it ("Fiche produit N°: 3 / 250").
+    QString t = FrameFicheProduit->title();
+    const qsizetype position = t.indexOf(QStringLiteral(" N°:"));
+    if (position >= 0)
+        t.truncate(position);
+    t = t.trimmed();
+    while (t.endsWith(u':'))
+        t.chop(1);
+    m_titreFiche = t.trimmed();
+}
+
+QVariant FrmStock::champCourant(const QString& champ) const {
+    const Recordset& rs = *RsStockGlobal;
+    const int c = rs.FieldIndex(champ);
+    if (c < 0 || rs.IsBOF() || rs.IsEOF())
+        return {};
+    return rs.Field(c);
+}
+
+void FrmStock::data1_MoveComplete() {
+    Recordset& rs = *RsStockGlobal;
+    if (rs.RecordCount() == 0)
+        return;
+    if (rs.IsBOF() || rs.IsEOF()) {
+        // The move lands here again, on the first article.
+        rs.MoveFirst();
+        return;
+    }
+    FrameFicheProduit->setTitle(QStringLiteral("%1 N°: %2 / %3")
+                                    .arg(m_titreFiche)
+                                    .arg(rs.AbsolutePosition() + 1)
+                                    .arg(rs.RecordCount()));
+    for (QLineEdit* t : std::as_const(Text2))
+        t->clear();
+    for (QComboBox* c : {ComboBox1, ComboBox2, ComboBox3, ComboBox4})
+        afficherTexte(c, QString(), false);
+
+    // A Null leaves the box empty; the labels keep what they showed.
+    auto boite = [this](int index, const char* champ) {
+        const QVariant v = champCourant(QLatin1String(champ));
+        if (!v.isNull())
+            Text2[index]->setText(CarteArticle::texteChamp(v));
+    };
+    auto libelle = [this](int index, const char* champ) {
+        const QVariant v = champCourant(QLatin1String(champ));
+        if (!v.isNull())
+            Label2.value(index)->setText(CarteArticle::texteChamp(v));
+    };
+    auto liste = [this](QComboBox* c, const char* champ, bool chercherLigne = true) {
+        const QVariant v = champCourant(QLatin1String(champ));
+        if (!v.isNull())
+            afficherTexte(c, CarteArticle::texteChamp(v), chercherLigne);
+    };
+    boite(0, "Reference");
+    boite(16, "RefFournisseur");
+    boite(5, "StockAlert");
+    libelle(31, "CodeBar");
+    boite(1, "Designation");
+    boite(7, "PrixAchatUnit");
+    boite(9, "PrixAchatGlobal");
+    boite(4, "QteParPaket");
+    libelle(39, "QteEnStock");
+    libelle(38, "QteEnMachine");
+    libelle(37, "QteGlobal");
+    boite(18, "DelaiLivraison");
+    boite(6, "NomContact");
+    boite(8, "CodeFournisseur");
+    boite(10, "Adresse");
+    boite(11, "CodePostal");
+    boite(12, "Ville");
+    boite(13, "Tel");
+    boite(14, "Fax");
+    liste(ComboBox2, "NomFamille");
+    liste(ComboBox3, "Societe");
+    const QVariant code = champCourant(QStringLiteral("CodeArticle"));
+    liste(ComboBox4, "CodeArticle", false);
+    const QVariant prix = champCourant(QStringLiteral("Prix"));
+    boite(2, "Prix");
+    liste(ComboBox1, "Taille");
+
+    const QVariant refFournisseur = champCourant(QStringLiteral("RefFournisseur"));
+    if (!refFournisseur.isNull())
+        Command9->setText(TexteHistorique + u' ' + refFournisseur.toString());
+
+    // The code changes only through "Changer le Code Article"; without one, a free code can be chosen.
+    ComboBox4->setEnabled(code.isNull());
+
+    Check1->setChecked(!prix.isNull() && prix.toDouble() == 0);
+    Check3->setChecked(!prix.isNull() && prix.toDouble() == 2);
+    TesterAlerteStock();
+
+    for (int i : {2, 4, 5, 6, 7, 8, 9})
+        if (const std::optional<bool> n = CarteArticle::negatif(Text2[i]->text()))
+            couleurTexte(Text2[i], *n ? QColor(255, 0, 0) : QColor(Qt::black));
+
+    AfficherReserveEnPaquets();
+    AfficherImage();
+    suivreLigneCourante();
+}
+
+void FrmStock::AfficherReserveEnPaquets() {
+    if (const std::optional<QString> t =
+            CarteArticle::reserveEnPaquets(Text2[18]->text(), champCourant(QStringLiteral("QteParPaket"))))
+        Label2.value(40)->setText(*t);
+}
+
+void FrmStock::TesterAlerteStock() {
+    LabelStockAlerte->setVisible(CarteArticle::alerteStock(champCourant(QStringLiteral("QteGlobal")),
+                                                           champCourant(QStringLiteral("StockAlert"))));
+}
+
+void FrmStock::RemplirColCombo() {
+    try {
+        Connexion& c = connexion();
+        // The card keeps what it shows while its lists are read again.
+        const QString famille = ComboBox2->currentText();
+        TabFamilles = ListesArticle::familles(c);
+        QStringList noms;
+        for (const ListesArticle::Ligne& l : std::as_const(TabFamilles))
+            noms << l.nom;
+        ComboBox2->clear();
+        ComboBox2->addItems(noms);
+        afficherTexte(ComboBox2, famille);
+
+        const QString fournisseur = ComboBox3->currentText();
+        TabFournisseurs = ListesArticle::fournisseurs(c);
+        noms.clear();
+        for (const ListesArticle::Ligne& l : std::as_const(TabFournisseurs))
+            noms << l.nom;
+        ComboBox3->clear();
+        ComboBox3->addItems(noms);
+        afficherTexte(ComboBox3, fournisseur);
+
+        remplirCodesLibres();
+    } catch (const ErreurExecution& e) {
+        MajBase::SignalerErreur(QStringLiteral("RemplirColCombo"), e);
+    }
+}
+
+// The picture of the current article.
+void FrmStock::AfficherImage() {}
+
+// The blank picture "aavierge".
+void FrmStock::CreerImageVierge() {}
+
+// The card's completeness check before it is left: every card may be left.
+bool FrmStock::VerifierSaisieArticle() {
+    return true;
+}
+
+// The full save of the card; the card has nothing to save while FicheModifiee is false.
+void FrmStock::EnregistrerArticleEnStockTous() {}
