@@ -4,11 +4,13 @@
 #include "common/FnWendrox.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QJsonParseError>
 #include <QSet>
+#include <cmath>
 
 namespace {
 
@@ -131,17 +133,59 @@ public:
         } else if (type == QLatin1String("line") || type == QLatin1String("box")) {
             e.type = type == QLatin1String("line") ? ReportElement::Type::Line : ReportElement::Type::Box;
             onlyKeys(o, {"type", "x", "y", "width", "height", "thickness"}, where);
+        } else if (type == QLatin1String("picture")) {
+            e.type = ReportElement::Type::Picture;
+            onlyKeys(o, {"type", "x", "y", "width", "height", "field", "file"}, where);
+        } else if (type == QLatin1String("ean13")) {
+            e.type = ReportElement::Type::Ean13;
+            onlyKeys(o, {"type", "x", "y", "width", "height", "field", "font"}, where);
+        } else if (type == QLatin1String("chart")) {
+            e.type = ReportElement::Type::Chart;
+            onlyKeys(o,
+                     {"type", "x", "y", "width", "height", "key", "value", "order", "keyCaption",
+                      "valueCaption", "format", "decimals", "font"},
+                     where);
         } else {
             fail(path(where, QStringLiteral("type")),
                  QStringLiteral("type d'élément inconnu « %1 »").arg(type));
         }
-        const bool text = e.type == ReportElement::Type::Text;
+        const bool line = e.type == ReportElement::Type::Line || e.type == ReportElement::Type::Box;
         e.rect = QRectF(number(o, QStringLiteral("x"), where, 0), number(o, QStringLiteral("y"), where, 0),
-                        number(o, QStringLiteral("width"), where, 0, text),
-                        number(o, QStringLiteral("height"), where, 0, text));
-        if (!text) {
+                        number(o, QStringLiteral("width"), where, 0, !line),
+                        number(o, QStringLiteral("height"), where, 0, !line));
+        switch (e.type) {
+        case ReportElement::Type::Line:
+        case ReportElement::Type::Box:
             e.thickness = number(o, QStringLiteral("thickness"), where, e.thickness);
             return e;
+        case ReportElement::Type::Picture:
+            e.field = this->text(o, QStringLiteral("field"), where);
+            e.file = this->text(o, QStringLiteral("file"), where);
+            if (e.field.trimmed().isEmpty() == e.file.trimmed().isEmpty())
+                fail(where, QStringLiteral("« field » ou « file » est attendu, l'un des deux"));
+            return e;
+        case ReportElement::Type::Ean13:
+            e.field = this->text(o, QStringLiteral("field"), where, true);
+            e.font = font(o, where, bandFont);
+            return e;
+        case ReportElement::Type::Chart:
+            e.key = this->text(o, QStringLiteral("key"), where, true);
+            e.value = this->text(o, QStringLiteral("value"), where, true);
+            e.rowOrder = choice(o, QStringLiteral("order"), where, {"key", "rows"}, 0) == 1;
+            e.keyCaption = this->text(o, QStringLiteral("keyCaption"), where);
+            e.valueCaption = this->text(o, QStringLiteral("valueCaption"), where);
+            e.format = static_cast<ReportFormat>(choice(o, QStringLiteral("format"), where,
+                                                        {"text", "integer", "decimal", "money", "date"}, 1));
+            if (e.format == ReportFormat::Text || e.format == ReportFormat::Date)
+                fail(path(where, QStringLiteral("format")),
+                     QStringLiteral("une somme se montre en « integer », « decimal » ou « money »"));
+            e.decimals = static_cast<int>(number(o, QStringLiteral("decimals"), where, 2));
+            if (e.decimals > 10)
+                fail(path(where, QStringLiteral("decimals")), QStringLiteral("10 décimales au plus"));
+            e.font = font(o, where, bandFont);
+            return e;
+        case ReportElement::Type::Text:
+            break;
         }
         e.text = this->text(o, QStringLiteral("text"), where);
         e.field = this->text(o, QStringLiteral("field"), where);
@@ -231,7 +275,7 @@ public:
         ReportDefinition d;
         d.fileName = m_file;
         onlyKeys(root,
-                 {"tables", "links", "computed", "filter", "sort", "page", "font", "reportHeader",
+                 {"tables", "links", "computed", "filter", "sort", "page", "labels", "font", "reportHeader",
                   "pageHeader", "groups", "detail", "reportFooter", "pageFooter"},
                  QStringLiteral("racine"));
 
@@ -341,11 +385,86 @@ public:
         d.reportFooter = band(root, QStringLiteral("reportFooter"), QString(), font);
         d.pageFooter = band(root, QStringLiteral("pageFooter"), QString(), font);
 
+        // A chart sums the rows of the whole report: it has no place in a band printed per row or group.
+        auto noChart = [&](const ReportBand& b) {
+            for (const ReportElement& e : b.elements)
+                if (e.type == ReportElement::Type::Chart)
+                    fail(e.where, QStringLiteral("un graphique ne se place que dans « reportHeader » ou "
+                                                 "« reportFooter »"));
+        };
+        noChart(d.pageHeader);
+        noChart(d.detail);
+        noChart(d.pageFooter);
+        for (const ReportGroup& g : d.groups) {
+            noChart(g.header);
+            noChart(g.footer);
+        }
+
+        if (root.contains(QStringLiteral("labels"))) {
+            labels(root, d);
+            return d;
+        }
         const double body = d.pageSize.height() - d.margins.top() - d.margins.bottom();
         if (d.pageHeader.height + d.pageFooter.height >= body)
             fail(QStringLiteral("pageHeader"),
                  QStringLiteral("les en-tête et pied de page couvrent toute la page"));
         return d;
+    }
+
+    static QString mm(double v) { return QString::number(v, 'g', 6).replace(u'.', u','); }
+
+    void labels(const QJsonObject& root, ReportDefinition& d) const {
+        const QString w = QStringLiteral("labels");
+        const QJsonObject o = object(root.value(w), w);
+        onlyKeys(o, {"columns", "rows", "width", "height", "horizontalPitch", "verticalPitch", "left", "top"},
+                 w);
+        ReportLabels& l = d.labels;
+        auto whole = [&](const QString& key) {
+            const double v = number(o, key, w, 0, true);
+            if (v < 1 || v != std::floor(v) || v > 100)
+                fail(path(w, key), QStringLiteral("un nombre entier d'étiquettes de 1 à 100 est attendu"));
+            return static_cast<int>(v);
+        };
+        l.columns = whole(QStringLiteral("columns"));
+        l.rows = whole(QStringLiteral("rows"));
+        l.size = QSizeF(number(o, QStringLiteral("width"), w, 0, true),
+                        number(o, QStringLiteral("height"), w, 0, true));
+        if (l.size.width() <= 0 || l.size.height() <= 0)
+            fail(w, QStringLiteral("une étiquette a une largeur et une hauteur"));
+        l.horizontalPitch = number(o, QStringLiteral("horizontalPitch"), w, l.size.width());
+        l.verticalPitch = number(o, QStringLiteral("verticalPitch"), w, l.size.height());
+        if (l.horizontalPitch < l.size.width() - 0.005 || l.verticalPitch < l.size.height() - 0.005)
+            fail(w, QStringLiteral("le pas est plus petit que l'étiquette : les étiquettes se chevauchent"));
+        const double across = (l.columns - 1) * l.horizontalPitch + l.size.width();
+        const double down = (l.rows - 1) * l.verticalPitch + l.size.height();
+        l.left = number(o, QStringLiteral("left"), w, (d.pageSize.width() - across) / 2);
+        l.top = number(o, QStringLiteral("top"), w, (d.pageSize.height() - down) / 2);
+        // A hundredth of a millimetre of slack: the stocks' figures are rounded.
+        auto refuse = [&](int count, const QString& what, double size, double pitch, double from, double span,
+                          double page, const QString& side) {
+            fail(w,
+                 QStringLiteral("les étiquettes ne tiennent pas sur la page : %1 %2 de %3 mm au pas de %4 mm "
+                                "font %5 mm, de %6 mm à %7 mm, et la page fait %8 mm de %9")
+                     .arg(count)
+                     .arg(what, mm(size), mm(pitch), mm(span), mm(from), mm(from + span), mm(page), side));
+        };
+        if (l.left < 0 || l.left + across > d.pageSize.width() + 0.01)
+            refuse(l.columns, QStringLiteral("colonne(s)"), l.size.width(), l.horizontalPitch, l.left, across,
+                   d.pageSize.width(), QStringLiteral("large"));
+        if (l.top < 0 || l.top + down > d.pageSize.height() + 0.01)
+            refuse(l.rows, QStringLiteral("rangée(s)"), l.size.height(), l.verticalPitch, l.top, down,
+                   d.pageSize.height(), QStringLiteral("haut"));
+        // A label is the detail band: the bands of a list have no place on it.
+        for (const ReportBand* b : {&d.reportHeader, &d.pageHeader, &d.reportFooter, &d.pageFooter})
+            if (b->height > 0 || !b->elements.isEmpty())
+                fail(b->where, QStringLiteral("une planche d'étiquettes n'imprime que « detail »"));
+        if (!d.groups.isEmpty())
+            fail(QStringLiteral("groups"),
+                 QStringLiteral("une planche d'étiquettes n'imprime que « detail »"));
+        if (d.detail.height > l.size.height() + 0.005)
+            fail(d.detail.where, QStringLiteral("le détail (%1 mm) est plus haut que l'étiquette (%2 mm)")
+                                     .arg(mm(d.detail.height), mm(l.size.height())));
+        d.hasLabels = true;
     }
 
 private:
@@ -366,7 +485,9 @@ ReportDefinition ReportDefinition::load(const QString& folder, const QString& fi
         throw ErreurExecution(ErreurExecution::PathFileAccess,
                               QStringLiteral("Lecture impossible : %1").arg(path),
                               QStringLiteral("ReportDefinition"));
-    return parse(f.readAll(), FnWendrox::NomFichier(path));
+    ReportDefinition d = parse(f.readAll(), FnWendrox::NomFichier(path));
+    d.folder = QFileInfo(path).absolutePath();
+    return d;
 }
 
 ReportDefinition ReportDefinition::parse(const QByteArray& json, const QString& fileName) {

@@ -30,7 +30,22 @@
 //               {"height": mm, "elements": [...]}
 //   elements:   {"type": "text", "x", "y", "width", "height", "text" | "field", "aggregate": "sum|count",
 //               "format": "text|integer|decimal|money|date", "decimals", "align": "left|right|center",
-//               "font"}; {"type": "line" | "box", "x", "y", "width", "height", "thickness"}
+//               "font"}; {"type": "line" | "box", "x", "y", "width", "height", "thickness"};
+//               {"type": "picture", "x", "y", "width", "height", "field" | "file"}: the picture of a
+//               column of bytes (JPEG, PNG, ...) or of a file (a relative name from the definition's
+//               folder), scaled into its box keeping its proportions; a Null value or bytes that do not
+//               decode leave the box empty;
+//               {"type": "ean13", "x", "y", "width", "height", "field", "font"}: the bars of a 13-digit
+//               EAN-13 number with its quiet zones and digits, across the whole box; any other value
+//               (12 digits, a wrong check digit, letters) prints as text;
+//               {"type": "chart", "x", "y", "width", "height", "key", "value", "order": "key|rows",
+//               "keyCaption", "valueCaption", "format", "decimals", "font"}: a bar per value of "key"
+//               with the sum of "value" over the report's rows, in the order of the keys or of their first
+//               row; in "reportHeader" or "reportFooter" only
+//   "labels":   a label sheet instead of a list: {"columns", "rows", "width", "height", "horizontalPitch",
+//               "verticalPitch", "left", "top"} (pitches default to the label's size, "left" and "top" to
+//               a sheet centred on the page); the detail band is printed once per row in each label, across
+//               then down, "columns" x "rows" labels a page; no other band
 //
 // A field is "Table.Column" or, for table 1 and computed fields, the bare name. A text may hold "{page}",
 // "{pages}" and "{date}" (the print date). Every object's "type" names its kind, so that other kinds of
@@ -46,7 +61,7 @@ enum class ReportFormat { Text, Integer, Decimal, Money, Date };
 enum class ReportAlign { Left, Right, Center };
 
 struct ReportElement {
-    enum class Type { Text, Line, Box };
+    enum class Type { Text, Line, Box, Picture, Ean13, Chart };
     enum class Aggregate { None, Sum, Count };
     Type type = Type::Text;
     QRectF rect; // within the band, millimetres
@@ -58,7 +73,13 @@ struct ReportElement {
     ReportAlign align = ReportAlign::Left;
     ReportFont font;
     double thickness = 0.2; // millimetres
-    QString where;          // its place in the file, for messages
+    QString file;           // picture: a fixed file, as the definition gives it
+    QString key;            // chart: the field of the bars
+    QString value;          // chart: the field summed per bar
+    bool rowOrder = false;  // chart: bars in the order of their first row, not of their keys
+    QString keyCaption;     // chart: the captions of the axes
+    QString valueCaption;
+    QString where; // its place in the file, for messages
 };
 
 struct ReportBand {
@@ -107,6 +128,18 @@ struct ReportSortKey {
     QString where;
 };
 
+// The stock of a label sheet, millimetres.
+struct ReportLabels {
+    int columns = 0;
+    int rows = 0;
+    QSizeF size;
+    double horizontalPitch = 0; // from one label's left edge to the next one's
+    double verticalPitch = 0;
+    double left = 0; // the first label's top left corner on the page
+    double top = 0;
+    int perPage() const { return columns * rows; }
+};
+
 struct ReportDefinition {
     // Definitions that cannot be read or that do not fit the tables they are given.
     static constexpr qint32 ErrorNumber = 30001;
@@ -119,6 +152,7 @@ struct ReportDefinition {
     static ReportDefinition parse(const QByteArray& json, const QString& fileName);
 
     QString fileName;
+    QString folder; // where the file was read; relative picture files are found there
     QStringList tables;
     QList<ReportLink> links;
     QList<ReportComputed> computed;
@@ -129,6 +163,8 @@ struct ReportDefinition {
     QSizeF pageSize{210, 297}; // millimetres, as oriented
     bool landscape = false;
     QMarginsF margins{15, 15, 15, 15};
+    bool hasLabels = false;
+    ReportLabels labels;
 
     ReportBand reportHeader;
     ReportBand pageHeader;

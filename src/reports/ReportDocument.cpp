@@ -6,6 +6,7 @@
 #include <QPageSize>
 #include <QPainter>
 #include <QPdfWriter>
+#include <limits>
 
 void ReportDocument::setPage(const QSizeF& sizeTwips, bool landscape) {
     m_pageSize = sizeTwips;
@@ -28,6 +29,21 @@ int ReportDocument::penIndex(float widthTwips) {
     return static_cast<int>(m_pens.size() - 1);
 }
 
+int ReportDocument::colorIndex(const QColor& color) {
+    const qsizetype i = m_colors.indexOf(color);
+    if (i >= 0)
+        return static_cast<int>(i);
+    m_colors.append(color);
+    return static_cast<int>(m_colors.size() - 1);
+}
+
+int ReportDocument::addImage(const QImage& image) {
+    if (m_images.size() > std::numeric_limits<quint16>::max())
+        return -1;
+    m_images.append(image);
+    return static_cast<int>(m_images.size() - 1);
+}
+
 int ReportDocument::add(ReportItem item) {
     if (m_pages.isEmpty())
         newPage();
@@ -42,6 +58,7 @@ void ReportDocument::paintPage(QPainter& painter, int page, const QRectF& target
     painter.translate(target.topLeft());
     painter.scale(target.width() / m_pageSize.width(), target.height() / m_pageSize.height());
     painter.setBrush(Qt::NoBrush);
+    painter.setRenderHint(QPainter::SmoothPixmapTransform);
     painter.setPen(Qt::black);
     int font = -1;
     int pen = -1;
@@ -54,6 +71,14 @@ void ReportDocument::paintPage(QPainter& painter, int page, const QRectF& target
                 painter.setPen(Qt::black);
             }
             painter.drawText(QPointF(it.x, it.y), it.text);
+            continue;
+        }
+        if (it.kind == ReportItem::Kind::Fill) {
+            painter.fillRect(QRectF(it.x, it.y, it.w, it.h), m_colors.at(it.style));
+            continue;
+        }
+        if (it.kind == ReportItem::Kind::Picture) {
+            painter.drawImage(QRectF(it.x, it.y, it.w, it.h), m_images.at(it.style));
             continue;
         }
         if (it.style != pen) {

@@ -1,5 +1,6 @@
 #include "reports/ReportEngine.h"
 
+#include "common/Ean13.h"
 #include "common/ErreurExecution.h"
 #include "common/EtatGlobal.h"
 #include "common/FnWendrox.h"
@@ -7,32 +8,24 @@
 #include "db/Valeurs.h"
 #include "reports/ReportSort.h"
 
+#include <QBuffer>
+#include <QDir>
+#include <QFile>
 #include <QFontMetricsF>
 #include <QHash>
+#include <QImageReader>
 #include <algorithm>
 #include <cmath>
 #include <deque>
+#include <map>
 #include <vector>
 
 namespace ReportEngine {
 
 namespace {
 
-bool isNumber(const QVariant& v) {
-    switch (v.metaType().id()) {
-    case QMetaType::Int:
-    case QMetaType::UInt:
-    case QMetaType::LongLong:
-    case QMetaType::ULongLong:
-    case QMetaType::Double:
-    case QMetaType::Float:
-    case QMetaType::Bool:
-    case QMetaType::Short:
-    case QMetaType::Long:
-        return true;
-    default:
-        return false;
-    }
+bool isNumberOrFlag(const QVariant& v) {
+    return Valeurs::estNombre(v) || v.metaType().id() == QMetaType::Bool;
 }
 
 bool isNull(const QVariant& v) {
@@ -59,7 +52,7 @@ int compareValues(const QVariant& a, const QVariant& b, bool* comparable) {
         const double u = ReportSort::wallClock(x), v = ReportSort::wallClock(y);
         return u < v ? -1 : (u > v ? 1 : 0);
     }
-    if (isNumber(a) || isNumber(b)) {
+    if (isNumberOrFlag(a) || isNumberOrFlag(b)) {
         bool okA = false, okB = false;
         const double x = a.toDouble(&okA), y = b.toDouble(&okB);
         *comparable = okA && okB;
@@ -73,7 +66,7 @@ int compareValues(const QVariant& a, const QVariant& b, bool* comparable) {
 QString linkKey(const QVariant& v) {
     if (isNull(v))
         return QString();
-    if (isNumber(v)) {
+    if (isNumberOrFlag(v)) {
         const double d = v.toDouble();
         if (d == std::floor(d) && std::fabs(d) < 9.0e15)
             return u'n' + QString::number(static_cast<qint64>(d));
@@ -111,13 +104,25 @@ struct FontInfo {
 
 struct Element {
     const ReportElement* source = nullptr;
+    int index = 0; // among its band's elements
     FieldRef field;
     bool hasField = false;
     int slot = -1; // aggregate: its place among the accumulators of the band's level
     int style = 0;
     bool pageNumbers = false;
     QString text;                     // fixed text, print date already in
+    QByteArray file;                  // picture of a file: its bytes, read once
+    int chart = -1;                   // chart: its sums
     float x = 0, y = 0, w = 0, h = 0; // twips, from the band's top left
+};
+
+struct Chart {
+    FieldRef key;
+    FieldRef value;
+    bool rowOrder = false;
+    std::vector<QVariant> labels; // the first value met of each key
+    std::vector<double> sums;
+    std::vector<size_t> order; // the bars from left to right
 };
 
 struct Band {
@@ -146,6 +151,7 @@ struct PendingText {
     int page;
     int index;
     const Element* element;
+    float left; // of its band: a label's own
 };
 
 class Engine {
@@ -175,10 +181,20 @@ private:
     void startPage();
     void endPage();
     void ensure(float height);
-    void place(const Band& band, int row, bool body);
+    void place(const Band& band, int row, bool body, int kind = -1, int level = 0);
     void placeText(const Element& e, QString text, float top);
+    void placePicture(const Element& e, const QByteArray& bytes, float top);
+    void placeEan13(const Element& e, const QVariant& value, float top);
+    void placeChart(const Element& e, float top);
+    void sumCharts(const std::vector<int>& rows);
     void finishPageNumbers();
+    void runList(const std::vector<int>& rows);
+    void runLabels(const std::vector<int>& rows);
 
+public:
+    QList<ReportRow>* m_rows = nullptr; // when set, every band placed is also kept as a row of values
+
+private:
     const ReportDefinition& m_d;
     const QList<ReportTable>& m_t;
     ReportDocument m_doc;
@@ -206,6 +222,8 @@ private:
     std::vector<Band> m_groupHeaders, m_groupFooters;
     std::vector<std::vector<Slot>> m_slots; // per level: groups, then the whole report
     std::vector<std::vector<double>> m_sums;
+    std::vector<Chart> m_charts;
+    QHash<QPair<QByteArray, qint64>, int> m_images; // picture bytes and box in pixels: the document's image
 
     int m_cachedRow = -2;
     std::vector<int> m_rowCache;
@@ -288,14 +306,48 @@ Band Engine::compileBand(const ReportBand& b, int level) {
     for (const ReportElement& e : b.elements) {
         Element c;
         c.source = &e;
+        c.index = static_cast<int>(band.elements.size());
         c.x = static_cast<float>(e.rect.x() * ReportDocument::TwipsPerMm);
         c.y = static_cast<float>(e.rect.y() * ReportDocument::TwipsPerMm);
         c.w = static_cast<float>(e.rect.width() * ReportDocument::TwipsPerMm);
         c.h = static_cast<float>(e.rect.height() * ReportDocument::TwipsPerMm);
-        if (e.type != ReportElement::Type::Text) {
+        switch (e.type) {
+        case ReportElement::Type::Line:
+        case ReportElement::Type::Box:
             c.style = m_doc.penIndex(static_cast<float>(e.thickness * ReportDocument::TwipsPerMm));
             band.elements.push_back(c);
             continue;
+        case ReportElement::Type::Picture:
+            if (!e.field.trimmed().isEmpty()) {
+                c.field = resolve(e.field, e.where, computed);
+                c.hasField = true;
+            } else {
+                // A missing or unreadable file leaves the box empty, as a picture that does not decode.
+                QFile f(QDir(m_d.folder).filePath(e.file.trimmed()));
+                if (f.open(QIODevice::ReadOnly))
+                    c.file = f.readAll();
+            }
+            band.elements.push_back(c);
+            continue;
+        case ReportElement::Type::Ean13:
+            c.field = resolve(e.field, e.where, computed);
+            c.hasField = true;
+            c.style = fontOf(e.font);
+            band.elements.push_back(c);
+            continue;
+        case ReportElement::Type::Chart:
+            c.style = fontOf(e.font);
+            c.chart = static_cast<int>(m_charts.size());
+            m_charts.push_back(Chart{resolve(e.key, e.where, computed),
+                                     resolve(e.value, e.where, computed),
+                                     e.rowOrder,
+                                     {},
+                                     {},
+                                     {}});
+            band.elements.push_back(c);
+            continue;
+        case ReportElement::Type::Text:
+            break;
         }
         c.style = fontOf(e.font);
         if (!e.field.trimmed().isEmpty()) {
@@ -546,31 +598,179 @@ void Engine::placeText(const Element& e, QString text, float top) {
     const int index = m_doc.add(ReportItem{ReportItem::Kind::Text, static_cast<quint16>(e.style), x, baseline,
                                            width, font.height, std::move(text)});
     if (e.pageNumbers)
-        m_pending.push_back(PendingText{m_page, index, &e});
+        m_pending.push_back(PendingText{m_page, index, &e, m_left});
 }
 
-void Engine::place(const Band& band, int row, bool body) {
+void Engine::place(const Band& band, int row, bool body, int kind, int level) {
     const float top = m_y;
+    ReportRow* kept = nullptr;
+    if (m_rows && kind >= 0) {
+        m_rows->append(ReportRow{static_cast<ReportRow::Kind>(kind), level, {}});
+        kept = &m_rows->last();
+    }
+    auto keep = [&](const Element& e, QVariant v, bool total) {
+        if (!kept)
+            return;
+        const ReportElement& s = *e.source;
+        kept->cells.append(
+            ReportCell{std::move(v), s.format, s.decimals, e.index, s.field, s.rect, s.font, total});
+    };
     for (const Element& e : band.elements) {
         const ReportElement& s = *e.source;
-        if (s.type != ReportElement::Type::Text) {
-            const auto kind =
-                s.type == ReportElement::Type::Line ? ReportItem::Kind::Line : ReportItem::Kind::Box;
-            m_doc.add(ReportItem{kind, static_cast<quint16>(e.style), m_left + e.x, top + e.y, e.w, e.h,
-                                 QString()});
+        switch (s.type) {
+        case ReportElement::Type::Line:
+        case ReportElement::Type::Box:
+            m_doc.add(ReportItem{
+                s.type == ReportElement::Type::Line ? ReportItem::Kind::Line : ReportItem::Kind::Box,
+                static_cast<quint16>(e.style), m_left + e.x, top + e.y, e.w, e.h, QString()});
+            continue;
+        case ReportElement::Type::Picture: {
+            if (!e.hasField) {
+                placePicture(e, e.file, top);
+                continue;
+            }
+            const QVariant v = value(e.field, row);
+            if (v.metaType().id() == QMetaType::QByteArray)
+                placePicture(e, v.toByteArray(), top);
             continue;
         }
+        case ReportElement::Type::Ean13: {
+            const QVariant v = value(e.field, row);
+            placeEan13(e, v, top);
+            keep(e, v, false);
+            continue;
+        }
+        case ReportElement::Type::Chart:
+            placeChart(e, top);
+            continue;
+        case ReportElement::Type::Text:
+            break;
+        }
         if (e.slot >= 0) {
-            placeText(e, formatValue((*m_placing)[e.slot], s.format, s.decimals), top);
+            const double sum = (*m_placing)[e.slot];
+            placeText(e, formatValue(sum, s.format, s.decimals), top);
+            keep(e, sum, true);
         } else if (e.hasField) {
-            placeText(e, formatValue(value(e.field, row), s.format, s.decimals), top);
+            const QVariant v = value(e.field, row);
+            placeText(e, formatValue(v, s.format, s.decimals), top);
+            keep(e, v, false);
         } else {
             placeText(e, e.text, top);
+            if (!e.pageNumbers && !e.text.isEmpty())
+                keep(e, e.text, false);
         }
     }
+    if (kept && kept->cells.isEmpty())
+        m_rows->removeLast();
     m_y += band.height;
     if (body)
         m_fresh = false;
+}
+
+void Engine::placePicture(const Element& e, const QByteArray& bytes, float top) {
+    if (bytes.isEmpty() || e.w <= 0 || e.h <= 0)
+        return;
+    // Decoded at no more than 300 dots an inch of its box: a photograph of many megapixels stays small.
+    const int boxWidth = std::max(1, static_cast<int>(std::ceil(e.w / 1440.0f * 300)));
+    const int boxHeight = std::max(1, static_cast<int>(std::ceil(e.h / 1440.0f * 300)));
+    const QPair<QByteArray, qint64> key(bytes, (static_cast<qint64>(boxWidth) << 32) | boxHeight);
+    int index = m_images.value(key, -2);
+    if (index == -2) {
+        QBuffer buffer;
+        buffer.setData(bytes);
+        buffer.open(QIODevice::ReadOnly);
+        QImageReader reader(&buffer);
+        reader.setAutoTransform(true);
+        QSize size = reader.size();
+        if (size.isValid() && (size.width() > boxWidth || size.height() > boxHeight) &&
+            reader.transformation() == QImageIOHandler::TransformationNone) {
+            size.scale(boxWidth, boxHeight, Qt::KeepAspectRatio);
+            reader.setScaledSize(size.expandedTo(QSize(1, 1)));
+        }
+        const QImage image = reader.read();
+        index = image.isNull() ? -1 : m_doc.addImage(image);
+        m_images.insert(key, index);
+    }
+    if (index < 0)
+        return;
+    const QImage& image = m_doc.images().at(index);
+    const float scale = std::min(e.w / image.width(), e.h / image.height());
+    const float w = image.width() * scale, h = image.height() * scale;
+    m_doc.add(ReportItem{ReportItem::Kind::Picture, static_cast<quint16>(index), m_left + e.x + (e.w - w) / 2,
+                         top + e.y + (e.h - h) / 2, w, h, QString()});
+}
+
+void Engine::placeEan13(const Element& e, const QVariant& v, float top) {
+    const QString code = formatValue(v, ReportFormat::Text).trimmed();
+    const QString modules = Ean13::modules(code);
+    if (modules.isEmpty()) {
+        // Not a number a reader would accept: shown as it is, never as bars that scan wrong.
+        placeText(e, code, top);
+        return;
+    }
+    FontInfo& font = m_fonts[e.style];
+    const float module = e.w / (Ean13::LeftQuietZone + Ean13::Modules + Ean13::RightQuietZone);
+    // The digits under the bars when the box leaves room for them; the guards reach down between them.
+    const bool digits = e.h >= 2.5f * font.height;
+    const float bars = digits ? e.h - font.height : e.h;
+    const float guards = digits ? e.h - font.height / 2 : e.h;
+    const float left = m_left + e.x + Ean13::LeftQuietZone * module;
+    const auto black = static_cast<quint16>(m_doc.colorIndex(Qt::black));
+    for (int i = 0; i < Ean13::Modules;) {
+        if (modules[i] != u'1') {
+            ++i;
+            continue;
+        }
+        int j = i;
+        while (j < Ean13::Modules && modules[j] == u'1')
+            ++j;
+        m_doc.add(ReportItem{ReportItem::Kind::Fill, black, left + i * module, top + e.y, (j - i) * module,
+                             Ean13::isGuard(i) ? guards : bars, QString()});
+        i = j;
+    }
+    if (!digits)
+        return;
+    const float baseline = top + e.y + e.h - font.height + font.ascent;
+    auto digitsAt = [&](const QString& text, float x, float width) {
+        const float w = font.width(text);
+        m_doc.add(ReportItem{ReportItem::Kind::Text, static_cast<quint16>(e.style), x + (width - w) / 2,
+                             baseline, w, font.height, text});
+    };
+    const float first = font.width(code.left(1));
+    digitsAt(code.left(1), left - module - first, first);
+    digitsAt(code.mid(1, 6), left + 3 * module, 42 * module);
+    digitsAt(code.mid(7, 6), left + 50 * module, 42 * module);
+}
+
+void Engine::sumCharts(const std::vector<int>& rows) {
+    for (Chart& chart : m_charts) {
+        std::vector<QVariant> keys;
+        keys.reserve(rows.size());
+        for (const int r : rows)
+            keys.push_back(value(chart.key, r));
+        const std::vector<ReportSort::Key> order = ReportSort::keys(keys);
+        // Keys that sort as one ("Dupont", "DUPONT") make one bar, named by the first met.
+        std::map<ReportSort::Key, size_t> bar;
+        for (size_t i = 0; i < rows.size(); ++i) {
+            const auto [it, added] = bar.try_emplace(order[i], chart.sums.size());
+            if (added) {
+                chart.labels.push_back(keys[i]);
+                chart.sums.push_back(0);
+            }
+            const QVariant v = value(chart.value, rows[i]);
+            bool ok = false;
+            const double d = isNull(v) ? 0.0 : v.toDouble(&ok);
+            if (ok && std::isfinite(d))
+                chart.sums[it->second] += d; // a Null counts as nothing
+        }
+        if (chart.rowOrder) {
+            for (size_t i = 0; i < chart.sums.size(); ++i)
+                chart.order.push_back(i);
+        } else {
+            for (const auto& [key, i] : bar)
+                chart.order.push_back(i);
+        }
+    }
 }
 
 void Engine::startPage() {
@@ -578,8 +778,9 @@ void Engine::startPage() {
     ++m_page;
     m_y = m_top;
     if (m_page == 0)
-        place(m_reportHeader, m_context, false);
-    place(m_pageHeader, m_context, false);
+        place(m_reportHeader, m_context, false, static_cast<int>(ReportRow::Kind::ReportHeader));
+    // Exports keep the column heads once.
+    place(m_pageHeader, m_context, false, m_page == 0 ? static_cast<int>(ReportRow::Kind::PageHeader) : -1);
     m_fresh = true;
 }
 
@@ -605,7 +806,7 @@ void Engine::finishPageNumbers() {
         text.replace(QLatin1String("{pages}"), pages)
             .replace(QLatin1String("{page}"), QString::number(p.page + 1));
         const float width = m_fonts[e.style].width(text);
-        float x = m_left + e.x;
+        float x = p.left + e.x;
         if (e.source->align == ReportAlign::Right)
             x += e.w - width;
         else if (e.source->align == ReportAlign::Center)
@@ -616,25 +817,103 @@ void Engine::finishPageNumbers() {
     }
 }
 
-ReportDocument Engine::run() {
-    m_printDate = FnWendrox::Maintenant().toString(QStringLiteral("dd/MM/yyyy"));
-    m_doc.setPage(m_d.pageSize * ReportDocument::TwipsPerMm, m_d.landscape);
-    compile();
-    m_left = static_cast<float>(m_d.margins.left() * ReportDocument::TwipsPerMm);
-    m_top = static_cast<float>(m_d.margins.top() * ReportDocument::TwipsPerMm);
-    m_bottom =
-        static_cast<float>((m_d.pageSize.height() - m_d.margins.bottom()) * ReportDocument::TwipsPerMm) -
-        m_pageFooter.height;
+void Engine::placeChart(const Element& e, float top) {
+    const Chart& chart = m_charts[e.chart];
+    const ReportElement& s = *e.source;
+    FontInfo& font = m_fonts[e.style];
+    const float fh = font.height;
+    const auto style = static_cast<quint16>(e.style);
+    const auto pen =
+        static_cast<quint16>(m_doc.penIndex(static_cast<float>(0.2 * ReportDocument::TwipsPerMm)));
+    auto text = [&](const QString& t, float x, float baseline) {
+        if (!t.isEmpty())
+            m_doc.add(ReportItem{ReportItem::Kind::Text, style, x, baseline, font.width(t), fh, t});
+    };
+    auto line = [&](float x, float y, float w, float h) {
+        m_doc.add(ReportItem{ReportItem::Kind::Line, pen, x, y, w, h, QString()});
+    };
 
-    const std::vector<int> rows = orderedRows();
+    // The value axis runs from the lowest to the highest sum, zero always in: bars of negative sums
+    // (returns) go down from it; with no sum, or only zeros, it runs from 0 to 1.
+    double low = 0, high = 0;
+    for (const double v : chart.sums) {
+        low = std::min(low, v);
+        high = std::max(high, v);
+    }
+    if (high - low <= 0)
+        high = low + 1;
+    double step = (high - low) / 5;
+    const double magnitude = std::pow(10.0, std::floor(std::log10(step)));
+    const double ratio = step / magnitude;
+    step = magnitude * (ratio <= 1 ? 1 : ratio <= 2 ? 2 : ratio <= 2.5 ? 2.5 : ratio <= 5 ? 5 : 10);
+    if (s.format == ReportFormat::Integer)
+        step = std::max(step, 1.0);
+    low = std::floor(low / step + 1e-9) * step;
+    high = std::ceil(high / step - 1e-9) * step;
+    if (high <= low)
+        high = low + step;
+    std::vector<std::pair<double, QString>> ticks;
+    float tickWidth = 0;
+    for (int k = 0; low + k * step <= high + step / 2 && k <= 1000; ++k) {
+        const double t = low + k * step;
+        ticks.emplace_back(t, formatValue(std::fabs(t) < step * 1e-9 ? 0.0 : t, s.format, s.decimals));
+        tickWidth = std::max(tickWidth, font.width(ticks.back().second));
+    }
+
+    const float x0 = m_left + e.x, y0 = top + e.y;
+    const float plotTop = y0 + (s.valueCaption.isEmpty() ? 0 : 1.5f * fh) + fh;
+    const float plotBottom =
+        std::max(plotTop + 1, y0 + e.h - 1.5f * fh - (s.keyCaption.isEmpty() ? 0 : 1.5f * fh));
+    const float plotLeft = x0 + tickWidth + fh / 2;
+    const float plotRight = std::max(plotLeft + 1, x0 + e.w - fh / 4);
+    auto yOf = [&](double v) {
+        return static_cast<float>(plotBottom - (v - low) / (high - low) * (plotBottom - plotTop));
+    };
+
+    text(s.valueCaption, x0, y0 + font.ascent);
+    line(plotLeft, plotTop, 0, plotBottom - plotTop);
+    for (const auto& [t, label] : ticks) {
+        const float y = yOf(t);
+        line(plotLeft - fh / 4, y, fh / 4, 0);
+        text(label, plotLeft - fh / 3 - font.width(label), y - fh / 2 + font.ascent);
+    }
+    const float zero = yOf(0);
+    line(plotLeft, zero, plotRight - plotLeft, 0);
+
+    const auto fill = static_cast<quint16>(m_doc.colorIndex(QColor(0x50, 0x50, 0x50)));
+    const float slot = (plotRight - plotLeft) / std::max<size_t>(1, chart.order.size());
+    for (size_t k = 0; k < chart.order.size(); ++k) {
+        const size_t i = chart.order[k];
+        const double v = chart.sums[i];
+        const float x = plotLeft + slot * k;
+        const float bar = slot * 0.6f;
+        const float y = yOf(v);
+        if (v != 0)
+            m_doc.add(ReportItem{ReportItem::Kind::Fill, fill, x + (slot - bar) / 2, std::min(y, zero), bar,
+                                 std::fabs(zero - y), QString()});
+        const QString figure = formatValue(v, s.format, s.decimals);
+        const float w = font.width(figure);
+        if (w <= slot)
+            text(figure, x + (slot - w) / 2,
+                 v < 0 ? y + fh / 6 + font.ascent : y - fh / 6 - fh + font.ascent);
+        QString name = formatValue(chart.labels[i], ReportFormat::Text);
+        if (font.width(name) > slot)
+            name = font.metrics.elidedText(name, Qt::ElideRight, slot);
+        text(name, x + (slot - font.width(name)) / 2, plotBottom + fh / 4 + font.ascent);
+    }
+    if (!s.keyCaption.isEmpty())
+        text(s.keyCaption, plotLeft + (plotRight - plotLeft - font.width(s.keyCaption)) / 2,
+             plotBottom + 1.75f * fh + font.ascent);
+}
+
+void Engine::runList(const std::vector<int>& rows) {
     const int levels = static_cast<int>(m_groupKeys.size());
-    m_context = rows.empty() ? (m_t.at(0).rowCount() > 0 ? 0 : -1) : rows.front();
     startPage();
     auto closeGroups = [&](int from, int row) {
         for (int g = levels - 1; g >= from; --g) {
             ensure(m_groupFooters[g].height);
             m_placing = &m_sums[g];
-            place(m_groupFooters[g], row, true);
+            place(m_groupFooters[g], row, true, static_cast<int>(ReportRow::Kind::GroupFooter), g);
             std::fill(m_sums[g].begin(), m_sums[g].end(), 0.0);
         }
     };
@@ -647,7 +926,7 @@ ReportDocument Engine::run() {
         for (int g = level; g < levels; ++g) {
             // A group header never stays alone at the foot of a page.
             ensure(m_groupHeaders[g].height + m_detail.height);
-            place(m_groupHeaders[g], row, true);
+            place(m_groupHeaders[g], row, true, static_cast<int>(ReportRow::Kind::GroupHeader), g);
         }
         for (int l = 0; l <= levels; ++l) {
             for (size_t s = 0; s < m_slots[l].size(); ++s) {
@@ -665,14 +944,53 @@ ReportDocument Engine::run() {
             }
         }
         ensure(m_detail.height);
-        place(m_detail, row, true);
+        place(m_detail, row, true, static_cast<int>(ReportRow::Kind::Detail));
     }
     if (!rows.empty())
         closeGroups(0, rows.back());
     ensure(m_reportFooter.height);
     m_placing = &m_sums[levels];
-    place(m_reportFooter, m_context, true);
+    place(m_reportFooter, m_context, true, static_cast<int>(ReportRow::Kind::ReportFooter));
     endPage();
+}
+
+void Engine::runLabels(const std::vector<int>& rows) {
+    // Across, then down; a sheet without rows is one empty page.
+    const ReportLabels& l = m_d.labels;
+    const int perPage = l.perPage();
+    m_doc.newPage();
+    m_page = 0;
+    for (size_t i = 0; i < rows.size(); ++i) {
+        const int n = static_cast<int>(i % perPage);
+        if (i > 0 && n == 0) {
+            m_doc.newPage();
+            ++m_page;
+        }
+        m_left =
+            static_cast<float>((l.left + (n % l.columns) * l.horizontalPitch) * ReportDocument::TwipsPerMm);
+        m_y = static_cast<float>((l.top + (n / l.columns) * l.verticalPitch) * ReportDocument::TwipsPerMm);
+        m_context = rows[i];
+        place(m_detail, rows[i], true, static_cast<int>(ReportRow::Kind::Detail));
+    }
+}
+
+ReportDocument Engine::run() {
+    m_printDate = FnWendrox::Maintenant().toString(QStringLiteral("dd/MM/yyyy"));
+    m_doc.setPage(m_d.pageSize * ReportDocument::TwipsPerMm, m_d.landscape);
+    compile();
+    m_left = static_cast<float>(m_d.margins.left() * ReportDocument::TwipsPerMm);
+    m_top = static_cast<float>(m_d.margins.top() * ReportDocument::TwipsPerMm);
+    m_bottom =
+        static_cast<float>((m_d.pageSize.height() - m_d.margins.bottom()) * ReportDocument::TwipsPerMm) -
+        m_pageFooter.height;
+
+    const std::vector<int> rows = orderedRows();
+    sumCharts(rows);
+    m_context = rows.empty() ? (m_t.at(0).rowCount() > 0 ? 0 : -1) : rows.front();
+    if (m_d.hasLabels)
+        runLabels(rows);
+    else
+        runList(rows);
     finishPageNumbers();
     return std::move(m_doc);
 }
@@ -681,6 +999,14 @@ ReportDocument Engine::run() {
 
 ReportDocument layout(const ReportDefinition& definition, const QList<ReportTable>& tables) {
     return Engine(definition, tables).run();
+}
+
+QList<ReportRow> tabulate(const ReportDefinition& definition, const QList<ReportTable>& tables) {
+    QList<ReportRow> rows;
+    Engine engine(definition, tables);
+    engine.m_rows = &rows;
+    engine.run();
+    return rows;
 }
 
 QString formatValue(const QVariant& value, ReportFormat format, int decimals) {

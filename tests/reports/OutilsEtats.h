@@ -1,0 +1,73 @@
+#pragma once
+
+#include "common/ErreurExecution.h"
+#include "common/EtatGlobal.h"
+#include "common/FnWendrox.h"
+#include "reports/ReportTable.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+// What the tests of label sheets, charts and exports share.
+namespace OutilsEtats {
+
+inline QString dossierEssais() {
+    return QFileInfo(QStringLiteral(__FILE__)).dir().filePath(QStringLiteral("definitions"));
+}
+
+inline QString dossierEtats() {
+    return QDir(QStringLiteral(DORVANE_RESOURCES_DIR)).filePath(QStringLiteral("RPT SQL"));
+}
+
+inline ReportTable table(const QStringList& colonnes, const QList<QVariantList>& lignes) {
+    ReportTable t;
+    t.setColumns(colonnes);
+    for (const QVariantList& l : lignes)
+        t.appendRow(l);
+    return t;
+}
+
+// The standard output of a program; its exit code in *code, or a failure when it is not 0.
+inline QByteArray lancer(const QString& programme, const QStringList& arguments, int* code = nullptr) {
+    QProcess p;
+    p.start(programme, arguments);
+    if (!p.waitForFinished(60000))
+        ADD_FAILURE() << programme.toStdString() << " did not finish";
+    if (code)
+        *code = p.exitCode();
+    else if (p.exitCode() != 0)
+        ADD_FAILURE() << programme.toStdString() << ": " << p.readAllStandardError().toStdString();
+    return p.readAllStandardOutput();
+}
+
+// The description of the failure `f` throws, or a test failure when it throws nothing.
+template <typename F> QString echec(F&& f, qint32 numero) {
+    try {
+        f();
+    } catch (const ErreurExecution& e) {
+        EXPECT_EQ(e.numero(), numero) << e.description().toStdString();
+        return e.description();
+    }
+    ADD_FAILURE() << "no failure";
+    return {};
+}
+
+// A fixed print date and a fresh state; a folder for the files of the test.
+class EtatsTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        reinitialiserEtatGlobal();
+        FnWendrox::definirHorloge([] { return QDateTime(QDate(2026, 4, 5), QTime(9, 30)); });
+    }
+    void TearDown() override {
+        FnWendrox::definirHorloge({});
+        reinitialiserEtatGlobal();
+    }
+    QString fichier(const QString& nom) const { return QDir(m_dossier.path()).filePath(nom); }
+    QTemporaryDir m_dossier;
+};
+
+} // namespace OutilsEtats
