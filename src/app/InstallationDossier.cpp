@@ -130,7 +130,10 @@ QString dossierRessources(const QString& compile) {
     return QDir(base).filePath(QStringLiteral("resources"));
 }
 
-bool creerJournalErreurs(const QString& chemin, QString* erreur) {
+namespace {
+
+// An empty side database at that path: one table, made by `ddl`. Nothing is done when the file exists.
+bool creerBaseAnnexe(const QString& chemin, const QString& ddl, QString* erreur) {
     if (QFileInfo(chemin).isFile())
         return true;
     if (QFileInfo::exists(chemin)) {
@@ -138,15 +141,14 @@ bool creerJournalErreurs(const QString& chemin, QString* erreur) {
         return false;
     }
     static int compteur = 0;
-    const QString nom = QStringLiteral("dorvane-setup-journal-%1").arg(++compteur);
+    const QString nom = QStringLiteral("dorvane-setup-annexe-%1").arg(++compteur);
     bool ok = false;
     {
         QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), nom);
         db.setDatabaseName(chemin);
         if (db.open()) {
             QSqlQuery q(db);
-            ok = q.exec(QStringLiteral("CREATE TABLE Erreurs (Id INTEGER PRIMARY KEY AUTOINCREMENT, "
-                                       "DateErreur TEXT, Contexte TEXT, Erreur TEXT)"));
+            ok = q.exec(ddl);
             if (!ok)
                 poserErreur(erreur, q.lastError().text());
             q.finish();
@@ -157,8 +159,17 @@ bool creerJournalErreurs(const QString& chemin, QString* erreur) {
     }
     QSqlDatabase::removeDatabase(nom);
     if (!ok)
-        QFile::remove(chemin); // never leave a log without its table
+        QFile::remove(chemin); // never leave a side database without its table
     return ok;
+}
+
+} // namespace
+
+bool creerJournalErreurs(const QString& chemin, QString* erreur) {
+    return creerBaseAnnexe(chemin,
+                           QStringLiteral("CREATE TABLE Erreurs (Id INTEGER PRIMARY KEY AUTOINCREMENT, "
+                                          "DateErreur TEXT, Contexte TEXT, Erreur TEXT)"),
+                           erreur);
 }
 
 void ajouterEtapeInstallation(EtapeInstallation etape) {
@@ -208,6 +219,15 @@ bool installerDossierProgramme(const QString& dossier, const QString& ressources
     QString journal;
     if (!fichierDuDossier(cible, QStringLiteral("MAINTEN.MDB"), &journal, erreur) ||
         (journal.isEmpty() && !creerJournalErreurs(cible.filePath(QStringLiteral("MAINTEN.MDB")), erreur)))
+        return false;
+    // The postal codes "CP.MDB": its table without rows, until a converted file takes its place.
+    QString codesPostaux;
+    if (!fichierDuDossier(cible, QStringLiteral("CP.MDB"), &codesPostaux, erreur) ||
+        (codesPostaux.isEmpty() &&
+         !creerBaseAnnexe(cible.filePath(QStringLiteral("CP.MDB")),
+                          QStringLiteral("CREATE TABLE CodesPostaux (CodePostal TEXT COLLATE NOCASE, "
+                                         "Localite TEXT COLLATE NOCASE)"),
+                          erreur)))
         return false;
 
     for (const EtapeInstallation& etape : etapes())

@@ -119,7 +119,8 @@ void Connexion::echec(const QString& texte) {
 
 QString Connexion::ouvrirSQLite(const ParametresConnexion& p) {
     m_moteur = Moteur::SQLite;
-    const QString chemin = QFileInfo(cheminFichier(p.dossier, p.base)).absoluteFilePath();
+    const QString chemin =
+        QFileInfo(p.fichier.isEmpty() ? cheminFichier(p.dossier, p.base) : p.fichier).absoluteFilePath();
     const bool existait = QFileInfo(chemin).isFile();
     if (!existait && !p.creer)
         return (QStringLiteral("Base de données introuvable : %1").arg(chemin));

@@ -16,6 +16,9 @@ struct ParametresConnexion {
     QString dossier; // folder of the embedded file
     bool lectureSeule = false;
     bool creer = false; // embedded file only: create it when missing (the setup, never the program)
+    // Embedded only: a side database opened under its own file name ("CP.MDB"), in place of
+    // "<base>.db" in `dossier`.
+    QString fichier;
 };
 
 enum class Moteur { SQLite, PostgreSQL };

@@ -4,6 +4,7 @@
 #include "common/ServiceSession.h"
 #include "common/forms/FormBase.h"
 #include "stock/forms/FenFamille.h"
+#include "stock/forms/FenFournisseur.h"
 #include "stock/forms/FenTailles.h"
 #include "stock/forms/FrmStock.h"
 
@@ -153,5 +154,6 @@ bool RegistreMenu::ouvrir(const QString& bouton, QWidget* proprietaire) {
 void enregistrerFormesMenu(RegistreMenu& registre) {
     registre.enregistrerForme<FenFamille>(QStringLiteral("CmdFamilles"));
     registre.enregistrerForme<FenTailles>(QStringLiteral("CmdTailles"));
+    registre.enregistrerForme<FenFournisseur>(QStringLiteral("CmdFournissueur"));
     registre.enregistrerForme<FrmStock>(QStringLiteral("CmdStock"));
 }
