@@ -5,6 +5,7 @@
 
 #include <QLocale>
 #include <cmath>
+#include <cstdlib>
 
 namespace CarteArticle {
 
@@ -33,6 +34,22 @@ std::optional<double> nombre(const QVariant& valeur) {
     if (!ok || !std::isfinite(v))
         return std::nullopt;
     return v;
+}
+
+// Rounded to the cent, half away from zero, from the amount at 4 decimals (as a money value holds it).
+std::optional<double> auCentime(double v) {
+    if (!std::isfinite(v) || std::fabs(v) >= 9.0e14)
+        return std::nullopt;
+    const qint64 dixMilliemes = std::llround(v * 10000.0);
+    const qint64 centimes = (std::abs(dixMilliemes) + 50) / 100;
+    return (dixMilliemes < 0 ? -centimes : centimes) / 100.0;
+}
+
+QString deuxDecimales(double v) {
+    QString t = QString::number(v, 'f', 2);
+    if (t == QLatin1String("-0.00"))
+        t = QStringLiteral("0.00");
+    return t.replace(u'.', Global().SeparateurDecimal);
 }
 
 } // namespace
@@ -67,6 +84,41 @@ std::optional<bool> negatif(const QString& texte) {
     if (!v)
         return std::nullopt;
     return *v < 0;
+}
+
+Prix prixApresSaisie(BoxQuittee box, const QString& unitaire, const QString& paquet,
+                     const QString& parPaquet) {
+    Prix r;
+    const std::optional<double> n = nombre(parPaquet);
+    switch (box) {
+    case BoxQuittee::ParPaquet: {
+        const std::optional<double> p = nombre(paquet);
+        // The units per pack as a whole number.
+        const double entier = n ? std::nearbyint(*n) : 0;
+        if (p && entier != 0)
+            if (const std::optional<double> u = auCentime(*p / entier))
+                r.unitaire = deuxDecimales(*u);
+        break;
+    }
+    case BoxQuittee::PrixUnitaire: {
+        const std::optional<double> u = nombre(unitaire);
+        if (const std::optional<double> arrondi = u ? auCentime(*u) : std::nullopt; arrondi && n)
+            r.paquet = texteChamp(*n * *arrondi);
+        break;
+    }
+    case BoxQuittee::PrixPaquet: {
+        const std::optional<double> p = nombre(paquet);
+        const std::optional<double> arrondi = p ? auCentime(*p) : std::nullopt;
+        if (!arrondi)
+            break;
+        r.paquet = texteChamp(*arrondi);
+        if (n && *n != 0)
+            if (const std::optional<double> u = auCentime(*arrondi / *n))
+                r.unitaire = texteChamp(*u);
+        break;
+    }
+    }
+    return r;
 }
 
 } // namespace CarteArticle

@@ -22,4 +22,18 @@ bool alerteStock(const QVariant& qteGlobal, const QVariant& stockAlert);
 // Whether a box's text is a negative number; nullopt when it is empty or not a number.
 std::optional<bool> negatif(const QString& texte);
 
+// The price boxes recomputed when one of the card's boxes is left (texts with the workstation's
+// separator; nullopt: the box keeps its text, when an operand is empty, not a number, or the pack size 0):
+//  - units per pack left: unit price = pack price / units per pack (taken whole), two decimals ("2,50");
+//  - unit price left: pack price = units per pack x unit price rounded to the cent, as a plain number;
+//  - pack price left: the pack price rounded to the cent, then the unit price = that / units per pack
+//    rounded to the cent, both as plain numbers ("12,5", "2,5").
+enum class BoxQuittee { ParPaquet, PrixUnitaire, PrixPaquet };
+struct Prix {
+    std::optional<QString> unitaire;
+    std::optional<QString> paquet;
+};
+Prix prixApresSaisie(BoxQuittee box, const QString& unitaire, const QString& paquet,
+                     const QString& parPaquet);
+
 } // namespace CarteArticle

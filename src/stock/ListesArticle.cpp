@@ -8,9 +8,9 @@ namespace ListesArticle {
 
 namespace {
 
-QList<Ligne> lire(Connexion& connexion, const QString& sql) {
+QList<Ligne> lire(Connexion& connexion, const QString& sql, const QVariantList& valeurs = {}) {
     QList<Ligne> lignes;
-    QSqlQuery q = connexion.executer(sql);
+    QSqlQuery q = connexion.executer(sql, valeurs);
     while (q.next())
         lignes.append({q.value(0), q.value(1).isNull() ? QString() : q.value(1).toString()});
     return lignes;
@@ -24,6 +24,13 @@ QList<Ligne> familles(Connexion& connexion) {
 
 QList<Ligne> fournisseurs(Connexion& connexion) {
     return lire(connexion, QStringLiteral("SELECT No, Societe FROM Fournisseur ORDER BY Nauto"));
+}
+
+QList<Ligne> tailles(Connexion& connexion, qint64 noFamille) {
+    return lire(
+        connexion,
+        QStringLiteral("SELECT NoTaille, Taille FROM Tailles WHERE NoFamille = ? ORDER BY Ordre, NoTaille"),
+        {noFamille});
 }
 
 } // namespace ListesArticle

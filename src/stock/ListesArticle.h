@@ -6,9 +6,9 @@
 
 class Connexion;
 
-// The lists the article card chooses from: families and suppliers, each line with the number the card
-// writes back and the name it shows (a Null name shows as an empty text). Lines come in the order the
-// rows were created.
+// The lists the article card chooses from: families, suppliers and the sizes of a family, each line with
+// the number the card writes back and the name it shows (a Null name shows as an empty text). Families
+// and suppliers come in the order the rows were created.
 namespace ListesArticle {
 
 struct Ligne {
@@ -20,5 +20,7 @@ struct Ligne {
 QList<Ligne> familles(Connexion& connexion);
 // No and Societe of every supplier.
 QList<Ligne> fournisseurs(Connexion& connexion);
+// NoTaille and Taille of the sizes of one family, in their order.
+QList<Ligne> tailles(Connexion& connexion, qint64 noFamille);
 
 } // namespace ListesArticle

@@ -169,6 +169,7 @@ FrmStock::FrmStock(QWidget* parent) : FormBase(QStringLiteral("FrmStock"), paren
     // Frames shown over the card on demand.
     construireCodes();
     construireEntreeStock();
+    connecterEdition();
     resize(1320, 760);
 
     connect(OptionFiche, &QRadioButton::clicked, this, [this] { OptionFiche_Click(); });
@@ -221,41 +222,6 @@ void FrmStock::placerCadre(QWidget* cadre) {
     cadre->raise();
 }
 
-void FrmStock::construireEntreeStock() {
-    FrmEntreStock = new QGroupBox(QStringLiteral("Entrée de Stock"), this);
-    FrmEntreStock->setObjectName(QStringLiteral("FrmEntreStock"));
-    FrmEntreStock->setAutoFillBackground(true);
-    auto* g = new QGridLayout(FrmEntreStock);
-    g->setContentsMargins(16, 14, 16, 12);
-    g->setHorizontalSpacing(10);
-    g->setVerticalSpacing(8);
-    QLabel* paquets = nouveauLabel2(30, QStringLiteral("Nb de pack:"), FrmEntreStock);
-    QLineEdit* nombre = nouveauText2(3, FrmEntreStock);
-    nombre->setAlignment(Qt::AlignRight);
-    nombre->setFixedWidth(90);
-    paquets->setBuddy(nombre);
-    QLabel* commentaire = nouveauLabel2(32, QStringLiteral("Commentaire:"), FrmEntreStock);
-    Text1 = new QLineEdit(FrmEntreStock);
-    Text1->setObjectName(QStringLiteral("Text1"));
-    Text1->setMinimumWidth(280);
-    commentaire->setBuddy(Text1);
-    Label4 = new QLabel(FrmEntreStock);
-    Label4->setObjectName(QStringLiteral("Label4"));
-    CmdOkStock = bouton(QStringLiteral("CmdOkStock"), QStringLiteral("OK"), FrmEntreStock);
-    CmdAnnulStock = bouton(QStringLiteral("CmdAnnulStock"), QStringLiteral("Annuler"), FrmEntreStock);
-    g->addWidget(paquets, 0, 0);
-    g->addWidget(nombre, 0, 1, Qt::AlignLeft);
-    g->addWidget(commentaire, 1, 0);
-    g->addWidget(Text1, 1, 1);
-    g->addWidget(Label4, 2, 0, 1, 2);
-    auto* boutons = new QHBoxLayout;
-    boutons->addStretch(1);
-    boutons->addWidget(CmdOkStock);
-    boutons->addWidget(CmdAnnulStock);
-    g->addLayout(boutons, 3, 0, 1, 2);
-    FrmEntreStock->hide();
-}
-
 // --- life cycle ---
 
 void FrmStock::Form_Load() {
@@ -306,16 +272,19 @@ void FrmStock::Form_Activate() {
 }
 
 void FrmStock::Form_Unload(bool& annuler) {
-    if (!VerifierSaisieArticle()) {
+    if (!quitterFiche()) {
         annuler = true;
         return;
     }
-    if (FicheModifiee)
-        EnregistrerArticleEnStockTous();
     RsStockGlobal->Close();
 }
 
 void FrmStock::Form_KeyPress(QObject* controle, int& KeyAscii) {
+    auto* box = qobject_cast<QLineEdit*>(controle);
+    const int index = box ? static_cast<int>(Text2.indexOf(box)) : -1;
+    // Any key typed in a card box marks the card changed, also one that its filter refuses.
+    if (index >= 0)
+        FicheModifiee = true;
     // Bar-code scanners send "@" before the code: whatever has the focus, the code goes to the search.
     if (KeyAscii == '@') {
         SaisieCodeBarre = true;
@@ -324,7 +293,9 @@ void FrmStock::Form_KeyPress(QObject* controle, int& KeyAscii) {
         KeyAscii = 0;
         return;
     }
-    if (controle == DBGrid2)
+    if (index >= 0)
+        Text2_KeyPress(index, KeyAscii);
+    else if (controle == DBGrid2)
         DBGrid2_KeyPress(KeyAscii);
 }
 

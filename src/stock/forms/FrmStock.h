@@ -1,6 +1,7 @@
 #pragma once
 
 #include "common/forms/FormBase.h"
+#include "stock/CatalogueFournisseur.h"
 #include "stock/ListesArticle.h"
 
 #include <QList>
@@ -27,7 +28,8 @@ class RecordsetModel;
 // once by the main window and kept; shown modeless from the menu, or by other forms to pick an article.
 //
 // The class is split by concern: FrmStock.cpp (layout, load, activation, keys, unload),
-// FrmStockCarte.cpp (the card and its lists), FrmStockGrille.cpp (the grid, the two views, the spin
+// FrmStockCarte.cpp (the card and its lists), FrmStockEdition.cpp (editing, saving, adding, deleting,
+// closing), FrmStockEntree.cpp (the stock entry), FrmStockGrille.cpp (the grid, the two views, the spin
 // button), FrmStockRecherche.cpp (the search options), FrmStockCodes.cpp (the article-code pool).
 class FrmStock : public FormBase {
     Q_OBJECT
@@ -39,6 +41,8 @@ public:
     // Ends the picking mode: the normal buttons and the grid come back, the search box is emptied, and
     // the search goes by reference when "Par Réference" is selected, by designation otherwise.
     void DBGridStockVisible();
+    // Copies the supplier catalogue's pictures into the picture folder (nothing without a catalogue).
+    void ImageSalvendo() { CatalogueFournisseur::ImageSalvendo(); }
 
     // --- state shared by the form's concerns ---
     bool FicheModifiee = false;   // the card has unsaved changes
@@ -51,9 +55,14 @@ public:
     Recordset* RsStockGlobal;
     RecordsetModel* ModeleStock;
 
-    // The lines of the family and supplier lists, in the order of ComboBox2 and ComboBox3.
+    // The lines of the size, family and supplier lists, in the order of ComboBox1, ComboBox2, ComboBox3.
+    QList<ListesArticle::Ligne> TabTailles;
     QList<ListesArticle::Ligne> TabFamilles;
     QList<ListesArticle::Ligne> TabFournisseurs;
+
+    // The folder of the last picture chosen; "Fermer" writes it to the settings once one was chosen.
+    QString DossierImages;
+    bool DossierImagesChoisi = false;
 
     // --- controls ---
     QGroupBox* FrameFicheProduit;
@@ -127,12 +136,18 @@ protected:
     void Form_Resize() override;
 
 private:
+    // The supplier catalogue's import steps; no button starts them.
+    void ImporterArticlesCatalogue() { CatalogueFournisseur::ImporterArticlesCatalogue(); }
+    void ImporterTaillesCatalogue() { CatalogueFournisseur::ImporterTaillesCatalogue(connexion()); }
+    void OuvrirCatalogue() { CatalogueFournisseur::OuvrirCatalogue(); }
+
     // Layout, in the file of each concern.
     void construireCarte(QWidget* zone);
     void construireGrille(QWidget* zone);
     void construireRecherche();
     void construireCodes();
     void construireEntreeStock();
+    void connecterEdition();
     QLabel* nouveauLabel2(int index, const QString& texte, QWidget* parent);
     QLineEdit* nouveauText2(int index, QWidget* parent);
     void placerCadre(QWidget* cadre);
@@ -145,11 +160,40 @@ private:
     void TesterAlerteStock();
     void AfficherImage();
     void CreerImageVierge();
-    bool VerifierSaisieArticle();
-    void EnregistrerArticleEnStockTous();
+    void RemplirComboTaille(qint64 noFamille);
+    // Opening a drop-down list; false keeps it closed.
+    bool ouvertureListe(QComboBox* liste);
     void memoriserTitreFiche();
     // A field of the list's current row; Null off the rows or for a field the list lacks.
     QVariant champCourant(const QString& champ) const;
+
+    // Editing (FrmStockEdition.cpp).
+    void Text2_KeyPress(int index, int& KeyAscii);
+    void Text2_Change(int index);
+    void Text2_LostFocus(int index);
+    // True when the card may be saved or left; otherwise its first missing field is marked.
+    bool VerifierSaisieArticle();
+    // The full save, in one transaction. False when it failed or was refused: the card, what was typed
+    // and FicheModifiee stay, and the caller does not move.
+    bool EnregistrerArticleEnStockTous();
+    // One field of the current article; what is typed on the card stays.
+    bool EnregistrerArticleEnStock(const QString& champ, const QVariant& valeur);
+    // The check before the card is left, then the save when the card changed.
+    bool quitterFiche();
+    // Reads the list again on the same article, keeping what is typed on the card when it changed.
+    void relireListe();
+    void marquerLibelle(int index, bool jaune);
+    bool surUnArticle() const;
+    void CmdAjout_Click();
+    void cmdDelete_Click();
+    void cmdClose_Click();
+    void CmdCodeBar_Click();
+    void Check2_Click();
+
+    // The stock entry (FrmStockEntree.cpp).
+    void CmdEntreStock_Click();
+    void CmdOkStock_Click();
+    void CmdAnnulStock_Click();
 
     // The grid and the views (FrmStockGrille.cpp).
     void DBGrid2_DblClick();
@@ -165,6 +209,8 @@ private:
 
     // The search options (FrmStockRecherche.cpp).
     void ChangerCritereRecherche();
+    // The list sorted again by the search column and read again.
+    void trierSelonRecherche();
     void selectionnerOption(QRadioButton* option);
     void cliquerOption(QRadioButton* option);
 

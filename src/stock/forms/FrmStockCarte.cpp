@@ -2,7 +2,9 @@
 #include "stock/forms/FrmStock.h"
 
 #include "common/ErreurExecution.h"
+#include "common/EtatGlobal.h"
 #include "common/MajBase.h"
+#include "common/ServiceDialogue.h"
 #include "db/Recordset.h"
 #include "stock/CarteArticle.h"
 #include "stock/ListesArticle.h"
@@ -12,19 +14,46 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMap>
 #include <QPushButton>
 #include <QStyle>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <QWheelEvent>
+#include <functional>
 
 namespace {
 
-// The card's drop-down lists offer their lines only; the text shown may be a value outside them (the
-// article's own code is never a free one).
-QComboBox* nouvelleListe(const QString& nom, QWidget* parent) {
-    auto* c = new QComboBox(parent);
+// The card's drop-down lists offer their lines only: nothing is typed into them and the wheel does not
+// change them, so that every change comes through an opening, which the form hears of (and may refuse).
+// The text shown may be a value outside the lines (the article's own code is never a free one).
+class ListeCarte : public QComboBox {
+public:
+    ListeCarte(QWidget* parent, std::function<bool(QComboBox*)> ouverture)
+        : QComboBox(parent), m_ouverture(std::move(ouverture)) {}
+    void showPopup() override {
+        if (m_ouverture(this))
+            QComboBox::showPopup();
+    }
+
+protected:
+    void keyPressEvent(QKeyEvent* e) override {
+        if (e->key() == Qt::Key_Tab || e->key() == Qt::Key_Backtab)
+            QComboBox::keyPressEvent(e);
+        else
+            e->accept();
+    }
+    void wheelEvent(QWheelEvent* e) override { e->ignore(); }
+
+private:
+    std::function<bool(QComboBox*)> m_ouverture;
+};
+
+QComboBox* nouvelleListe(const QString& nom, QWidget* parent, std::function<bool(QComboBox*)> ouverture) {
+    auto* c = new ListeCarte(parent, std::move(ouverture));
     c->setObjectName(nom);
     c->setEditable(true);
     c->setInsertPolicy(QComboBox::NoInsert);
@@ -69,6 +98,7 @@ void FrmStock::construireCarte(QWidget* zone) {
     QWidget* f = FrameFicheProduit;
 
     Text2.resize(19, nullptr);
+    const auto ouverture = [this](QComboBox* liste) { return ouvertureListe(liste); };
 
     // --- left block: what the article is ---
     auto* gauche = new QGridLayout;
@@ -84,11 +114,11 @@ void FrmStock::construireCarte(QWidget* zone) {
     rang(nouveauLabel2(0, QStringLiteral("Réference:"), f), nouveauText2(0, f));
     rang(nouveauLabel2(29, QStringLiteral("Réf. fournisseur:"), f), nouveauText2(16, f));
     rang(nouveauLabel2(1, QStringLiteral("Désignation:"), f), nouveauText2(1, f));
-    ComboBox4 = nouvelleListe(QStringLiteral("ComboBox4"), f);
+    ComboBox4 = nouvelleListe(QStringLiteral("ComboBox4"), f, ouverture);
     rang(nouveauLabel2(6, QStringLiteral("Code Article:"), f), ComboBox4);
-    ComboBox2 = nouvelleListe(QStringLiteral("ComboBox2"), f);
+    ComboBox2 = nouvelleListe(QStringLiteral("ComboBox2"), f, ouverture);
     rang(nouveauLabel2(8, QStringLiteral("Famille:"), f), ComboBox2);
-    ComboBox1 = nouvelleListe(QStringLiteral("ComboBox1"), f);
+    ComboBox1 = nouvelleListe(QStringLiteral("ComboBox1"), f, ouverture);
     rang(nouveauLabel2(27, QStringLiteral("Taille:"), f), ComboBox1);
     {
         auto* ean = new QWidget(f);
@@ -196,7 +226,7 @@ void FrmStock::construireCarte(QWidget* zone) {
     auto* four = new QGridLayout(SSFrame1);
     four->setHorizontalSpacing(8);
     four->setVerticalSpacing(5);
-    ComboBox3 = nouvelleListe(QStringLiteral("ComboBox3"), SSFrame1);
+    ComboBox3 = nouvelleListe(QStringLiteral("ComboBox3"), SSFrame1, ouverture);
     four->addWidget(nouveauLabel2(11, QStringLiteral("Société:"), SSFrame1), 0, 0);
     four->addWidget(ComboBox3, 0, 1, 1, 3);
     four->addWidget(nouveauLabel2(12, QStringLiteral("Adresse:"), SSFrame1), 1, 0);
@@ -393,9 +423,15 @@ void FrmStock::RemplirColCombo() {
         QStringList noms;
         for (const ListesArticle::Ligne& l : std::as_const(TabFamilles))
             noms << l.nom;
-        ComboBox2->clear();
-        ComboBox2->addItems(noms);
-        afficherTexte(ComboBox2, famille);
+        {
+            // The sizes follow once, for the family shown at the end (not for the first line meanwhile).
+            const QSignalBlocker silence(ComboBox2);
+            ComboBox2->clear();
+            ComboBox2->addItems(noms);
+            afficherTexte(ComboBox2, famille);
+        }
+        if (ComboBox2->currentIndex() >= 0)
+            RemplirComboTaille(TabFamilles.at(ComboBox2->currentIndex()).numero.toLongLong());
 
         const QString fournisseur = ComboBox3->currentText();
         TabFournisseurs = ListesArticle::fournisseurs(c);
@@ -412,16 +448,48 @@ void FrmStock::RemplirColCombo() {
     }
 }
 
+void FrmStock::RemplirComboTaille(qint64 noFamille) {
+    try {
+        // The size shown stays when the family has it (the lists read again at activation); another
+        // family's size goes.
+        const QString taille = ComboBox1->currentText();
+        TabTailles = ListesArticle::tailles(connexion(), noFamille);
+        QStringList noms;
+        for (const ListesArticle::Ligne& l : std::as_const(TabTailles))
+            noms << l.nom;
+        const QSignalBlocker silence(ComboBox1);
+        ComboBox1->clear();
+        ComboBox1->addItems(noms);
+        const int ligne = taille.isEmpty() ? -1 : ComboBox1->findText(taille, Qt::MatchFixedString);
+        ComboBox1->setCurrentIndex(ligne);
+        if (ligne < 0)
+            ComboBox1->clearEditText();
+    } catch (const ErreurExecution& e) {
+        MajBase::SignalerErreur(QStringLiteral("RemplirComboTaille"), e);
+    }
+}
+
+bool FrmStock::ouvertureListe(QComboBox* liste) {
+    // Sizes are those of a family: the family comes first.
+    if (liste == ComboBox1 && ComboBox2->currentText().isEmpty()) {
+        MsgBox(Global().msg(11), StyleMessage::Exclamation);
+        ComboBox1->clear();
+        ComboBox1->clearEditText();
+        TabTailles.clear();
+        ComboBox2->setFocus();
+        return false;
+    }
+    static const QMap<QString, int> Libelles{{QStringLiteral("ComboBox1"), 27},
+                                             {QStringLiteral("ComboBox2"), 8},
+                                             {QStringLiteral("ComboBox3"), 11},
+                                             {QStringLiteral("ComboBox4"), 6}};
+    marquerLibelle(Libelles.value(liste->objectName()), false);
+    FicheModifiee = true;
+    return true;
+}
+
 // The picture of the current article.
 void FrmStock::AfficherImage() {}
 
 // The blank picture "aavierge".
 void FrmStock::CreerImageVierge() {}
-
-// The card's completeness check before it is left: every card may be left.
-bool FrmStock::VerifierSaisieArticle() {
-    return true;
-}
-
-// The full save of the card; the card has nothing to save while FicheModifiee is false.
-void FrmStock::EnregistrerArticleEnStockTous() {}

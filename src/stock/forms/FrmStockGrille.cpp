@@ -201,10 +201,8 @@ void FrmStock::DBGrid2_KeyPress(int& KeyAscii) {
 
 // Next article. Past the last one the card fill goes back to the first.
 void FrmStock::SpinButton1_SpinUp() {
-    if (!VerifierSaisieArticle())
+    if (!quitterFiche())
         return;
-    if (FicheModifiee)
-        EnregistrerArticleEnStockTous();
     Recordset& rs = *RsStockGlobal;
     if (rs.RecordCount() == 0)
         return;
@@ -216,10 +214,8 @@ void FrmStock::SpinButton1_SpinUp() {
 
 // Previous article. Before the first one the card fill stays on the first.
 void FrmStock::SpinButton1_SpinDown() {
-    if (!VerifierSaisieArticle())
+    if (!quitterFiche())
         return;
-    if (FicheModifiee)
-        EnregistrerArticleEnStockTous();
     Recordset& rs = *RsStockGlobal;
     if (rs.RecordCount() == 0)
         return;
@@ -242,8 +238,10 @@ void FrmStock::OptionTableau_Click() {
             OptionFiche->setChecked(true);
         return;
     }
-    if (FicheModifiee)
-        EnregistrerArticleEnStockTous();
+    if (FicheModifiee && !EnregistrerArticleEnStockTous()) {
+        OptionFiche->setChecked(true);
+        return;
+    }
     if (RsStockGlobal->RecordCount() > 0)
         FrameFicheProduit->hide();
 }

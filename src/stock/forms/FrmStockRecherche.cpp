@@ -10,6 +10,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTableView>
+#include <algorithm>
 
 void FrmStock::construireRecherche() {
     FrameOptData2 = new QGroupBox(QStringLiteral("Recherche"), this);
@@ -79,10 +80,14 @@ void FrmStock::ChangerCritereRecherche() {
         ModeRecherche = 4;
     else
         ModeRecherche = 2;
+    trierSelonRecherche();
+}
+
+void FrmStock::trierSelonRecherche() {
     static const char* const Champs[] = {"Reference", "Designation", "CodeArticle", "RefFournisseur"};
     Recordset& rs = *RsStockGlobal;
     if (rs.IsOpen()) {
-        rs.Sort(QLatin1String(Champs[ModeRecherche - 1]));
+        rs.Sort(QLatin1String(Champs[std::clamp(ModeRecherche, 1, 4) - 1]));
         rs.Requery();
     }
     DBGrid2->viewport()->update();

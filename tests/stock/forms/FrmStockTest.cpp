@@ -2,22 +2,26 @@
 #include "BaseDeTest.h"
 #include "app/forms/RegistreMenu.h"
 #include "common/EtatGlobal.h"
+#include "common/FnWendrox.h"
 #include "common/MODTranslate.h"
 #include "common/forms/Instance.h"
 #include "db/Recordset.h"
 #include "db/RecordsetModel.h"
+#include "db/Valeurs.h"
 #include "support/CouvertureLangues.h"
 #include "support/ServiceDialogueScripte.h"
 
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSqlQuery>
 #include <QTableView>
 #include <QTest>
 #include <QToolButton>
@@ -41,6 +45,7 @@ struct Article {
     QVariant prix = 2;
     QVariant famille = 1;
     QVariant fournisseur = 1;
+    QVariant taille = 1; // "S" of family 1: a complete card may be left
 };
 
 class FrmStockTest : public TestAvecBase {
@@ -52,6 +57,9 @@ protected:
         Global().Msg = MODTranslate::TextesMessages(QStringLiteral("FR"));
         cnx().executer(QStringLiteral("INSERT INTO Familles (NomFamille) VALUES ('GANTS')"));
         cnx().executer(QStringLiteral("INSERT INTO Familles (NomFamille) VALUES ('CASQUES')"));
+        for (const char* t : {"S", "M", "L"})
+            cnx().executer(QStringLiteral("INSERT INTO Tailles (Taille, Ordre, NoFamille) VALUES (?, 1, 1)"),
+                           {QLatin1String(t)});
         cnx().executer(
             QStringLiteral("INSERT INTO Fournisseur (No, CodeFournisseur, Societe, Adresse, Ville) "
                            "VALUES (1, 'F1', 'PROTECTA', '3 rue des Forges', 'Lyon')"));
@@ -68,11 +76,11 @@ protected:
             QStringLiteral(
                 "INSERT INTO ArticleEnStock (Reference, CodeArticle, Designation, RefFournisseur, "
                 "QteEnStock, QteParPaket, StockAlert, DelaiLivraison, PrixAchatUnit, PrixAchatGlobal, "
-                "Prix, Famille, NoFournisseur) VALUES (?, CAST(? AS INT), ?, ?, CAST(? AS INT), "
+                "Prix, Famille, NoFournisseur, Taille) VALUES (?, CAST(? AS INT), ?, ?, CAST(? AS INT), "
                 "CAST(? AS INT), CAST(? AS INT), CAST(? AS INT), CAST(? AS NUMERIC(19,4)), "
-                "CAST(? AS NUMERIC(19,4)), CAST(? AS INT), CAST(? AS INT), CAST(? AS INT))"),
+                "CAST(? AS NUMERIC(19,4)), CAST(? AS INT), CAST(? AS INT), CAST(? AS INT), CAST(? AS INT))"),
             {a.reference, a.code, a.designation, a.refFournisseur, a.qteEnStock, a.parPaquet, a.alerte,
-             a.reserveMini, a.prixUnit, a.prixPack, a.prix, a.famille, a.fournisseur});
+             a.reserveMini, a.prixUnit, a.prixPack, a.prix, a.famille, a.fournisseur, a.taille});
     }
     // `n` plain articles, references 1001 on, each carrying its own code.
     void ajouterArticles(int n) {
@@ -114,6 +122,16 @@ protected:
         return nullptr;
     }
     QString texte(int i) const { return f->Text2[i]->text(); }
+    bool jaune(int i) const {
+        const QLabel* l = f->Label2.value(i);
+        return l->autoFillBackground() && l->palette().color(QPalette::Window) == QColor(255, 255, 0);
+    }
+    QVariant champ(qint64 reference, const char* nom) {
+        return cnx().valeurUnique(
+            QStringLiteral("SELECT %1 FROM ArticleEnStock WHERE Reference = ?").arg(QLatin1String(nom)),
+            {reference});
+    }
+    void suivant() { QTest::mouseClick(fleche(Qt::RightArrow), Qt::LeftButton); }
     QString libelle(int i) const { return f->Label2.value(i)->text(); }
 
     ServiceDialogueScripte dialogues;
@@ -289,7 +307,12 @@ TEST_P(FrmStockTest, GridColumnsHeadersKeysAndViews) {
     QEvent activation(QEvent::WindowActivate);
     QCoreApplication::sendEvent(f.get(), &activation);
     EXPECT_FALSE(f->FrameFicheProduit->isHidden());
+    // Nor is a card without code left by the arrows.
+    dialogues.attendreMessage(
+        QStringLiteral("Veuillez d'abord choisir un Code Article pour cette référence !"));
     QTest::mouseClick(fleche(Qt::RightArrow), Qt::LeftButton);
+    EXPECT_EQ(texte(0), QStringLiteral("1010"));
+    aller(1001);
     QTest::mouseClick(f->OptionTableau, Qt::LeftButton);
     EXPECT_TRUE(f->FrameFicheProduit->isHidden());
 }
@@ -398,6 +421,297 @@ TEST_P(FrmStockTest, TranslationsAndMenu) {
     EXPECT_TRUE(r.boutonsPrecharges().contains(QStringLiteral("CmdStock")));
     EXPECT_EQ(r.instance(QStringLiteral("CmdStock")), &Instance<FrmStock>());
     DetruireInstance<FrmStock>();
+}
+
+TEST_P(FrmStockTest, KeyFiltersAndTheComputationsOnLeavingABox) {
+    ajouterArticles(2);
+    ouvrir();
+    f->OptionFiche->click();
+    aller(1001);
+    ASSERT_FALSE(f->FicheModifiee);
+    f->Text2[4]->setFocus();
+    f->Text2[4]->clear();
+    QTest::keyClick(f->Text2[4], 'a');
+    EXPECT_TRUE(f->FicheModifiee) << "a refused key marks the card too";
+    QTest::keyClicks(f->Text2[4], QStringLiteral("4-,"));
+    EXPECT_EQ(texte(4), QStringLiteral("4"));
+    f->Text2[9]->setText(QStringLiteral("10"));
+    f->Text2[5]->setFocus();
+    EXPECT_EQ(texte(7), QStringLiteral("2,50")) << "10 a pack of 4";
+    f->Text2[5]->clear();
+    QTest::keyClicks(f->Text2[5], QStringLiteral("-3x"));
+    EXPECT_EQ(texte(5), QStringLiteral("-3"));
+    f->Text2[1]->clear();
+    QTest::keyClicks(f->Text2[1], QStringLiteral("gant d'hiver 100%"));
+    EXPECT_EQ(texte(1), QStringLiteral("GANT D'HIVER 100%"));
+
+    // Prices: letters refused, "." typed as the separator; Enter leaves the box.
+    f->Text2[9]->setFocus();
+    f->Text2[9]->clear();
+    QTest::keyClicks(f->Text2[9], QStringLiteral("1x2.5"));
+    EXPECT_EQ(texte(9), QStringLiteral("12,5"));
+    QTest::keyClick(f->Text2[9], Qt::Key_Return);
+    EXPECT_TRUE(f->OptionFiche->hasFocus());
+    EXPECT_EQ(texte(7), QStringLiteral("3,13"));
+    f->Text2[7]->setFocus();
+    f->Text2[7]->setText(QStringLiteral("2,555"));
+    f->Text2[1]->setFocus();
+    EXPECT_EQ(texte(9), QStringLiteral("10,24")) << "4 x 2,56";
+    Global().SeparateurDecimal = QStringLiteral(".");
+    f->Text2[7]->clear();
+    QTest::keyClicks(f->Text2[7], QStringLiteral("1,5"));
+    EXPECT_EQ(texte(7), QStringLiteral("1.5"));
+}
+
+TEST_P(FrmStockTest, LeavingTheCardChecksItThenSavesItWhole) {
+    ajouterArticles(2);
+    cnx().executer(QStringLiteral("INSERT INTO CodeArticle (CodeArticle) VALUES (1), (2), (3), (4)"));
+    cnx().executer(
+        QStringLiteral("INSERT INTO ConfigMachines (NoMachine, Etage, ReferenceArticle, CodeArticle, "
+                       "Designation) VALUES (1, 1, 1002, 2, 'ANCIEN')"));
+    ouvrir();
+    cnx().executer(QStringLiteral(
+        "UPDATE ArticleEnStock SET CodeArticle = NULL, Famille = NULL WHERE Reference = 1002"));
+    reactiver();
+    f->OptionFiche->click();
+    aller(1002);
+    f->Text2[1]->clear();
+
+    // The code first, then the boxes in their order; nothing moves.
+    const QString msg12 = QStringLiteral("Veuillez d'abord choisir un Code Article pour cette référence !");
+    const QString msg15 = QStringLiteral("Veuillez compléter le champ en jaune !");
+    dialogues.attendreMessage(msg12, Reponse::OK, QStringLiteral("Dorvane"), StyleMessage::Critique);
+    suivant();
+    EXPECT_EQ(texte(0), QStringLiteral("1002"));
+    EXPECT_TRUE(jaune(6));
+    f->ComboBox4->showPopup();
+    f->ComboBox4->hidePopup();
+    EXPECT_FALSE(jaune(6));
+    EXPECT_TRUE(f->FicheModifiee);
+    f->ComboBox4->setCurrentIndex(f->ComboBox4->findText(QStringLiteral("3")));
+    dialogues.attendreMessage(msg15, Reponse::OK, QStringLiteral("Dorvane"), StyleMessage::Critique);
+    suivant();
+    EXPECT_TRUE(jaune(1));
+    EXPECT_TRUE(f->Text2[1]->hasFocus());
+    QTest::keyClicks(f->Text2[1], QStringLiteral("gant d'hiver 100%"));
+    EXPECT_FALSE(jaune(1));
+
+    // Sizes are a family's.
+    dialogues.attendreMessage(QStringLiteral("Veuillez d'abord sélectionner la famille !"), Reponse::OK,
+                              std::nullopt, StyleMessage::Exclamation);
+    f->ComboBox1->showPopup();
+    EXPECT_TRUE(f->ComboBox1->currentText().isEmpty());
+    EXPECT_TRUE(f->ComboBox2->hasFocus());
+    f->ComboBox2->showPopup();
+    f->ComboBox2->hidePopup();
+    f->ComboBox2->setCurrentIndex(0);
+    ASSERT_EQ(f->ComboBox1->count(), 3);
+    f->ComboBox1->setCurrentIndex(f->ComboBox1->findText(QStringLiteral("L")));
+    f->Check1->click();
+    f->Check3->click();
+    suivant();
+    EXPECT_EQ(texte(0), QStringLiteral("1001")) << "saved, then moved";
+    EXPECT_FALSE(f->FicheModifiee);
+    EXPECT_EQ(champ(1002, "Designation").toString(), QStringLiteral("GANT D'HIVER 100%"));
+    EXPECT_EQ(champ(1002, "CodeArticle").toLongLong(), 3);
+    EXPECT_EQ(champ(1002, "Famille").toLongLong(), 1);
+    EXPECT_EQ(champ(1002, "Taille").toLongLong(), 3);
+    EXPECT_EQ(champ(1002, "Prix").toLongLong(), 0) << "both boxes ticked";
+    QSqlQuery q = cnx().executer(QStringLiteral("SELECT CodeArticle, Designation FROM ConfigMachines"));
+    ASSERT_TRUE(q.next());
+    EXPECT_EQ(q.value(0).toLongLong(), 3);
+    EXPECT_EQ(q.value(1).toString(), QStringLiteral("GANT D'HIVER 100%"));
+    q.finish();
+
+    // Only "Commande Possible", then neither.
+    aller(1002);
+    f->Check1->click();
+    f->Check3->click();
+    suivant();
+    EXPECT_EQ(champ(1002, "Prix").toLongLong(), 2);
+    aller(1002);
+    f->Check3->click();
+    suivant();
+    EXPECT_EQ(champ(1002, "Prix").toLongLong(), 1);
+}
+
+TEST_P(FrmStockTest, AFailedSaveKeepsTheCardAndWhatWasTyped) {
+    ajouterArticles(2);
+    ouvrir();
+    f->OptionFiche->click();
+    aller(1001);
+    cnx().executer(QStringLiteral("ALTER TABLE ConfigMachines RENAME TO ConfigMachinesAbsente"));
+    f->Text2[1]->setFocus();
+    f->Text2[1]->end(false);
+    QTest::keyClicks(f->Text2[1], QStringLiteral(" bis"));
+    f->Text2[7]->setText(QStringLiteral("9,99"));
+    dialogues.attendreMessageContenant(QStringLiteral("achines"));
+    suivant();
+    EXPECT_EQ(texte(0), QStringLiteral("1001"));
+    EXPECT_EQ(texte(1), QStringLiteral("ARTICLE 001 BIS"));
+    EXPECT_EQ(texte(7), QStringLiteral("9,99"));
+    EXPECT_TRUE(f->FicheModifiee);
+    EXPECT_EQ(champ(1001, "Designation").toString(), QStringLiteral("ARTICLE 001")) << "nothing written";
+    EXPECT_DOUBLE_EQ(champ(1001, "PrixAchatUnit").toDouble(), 2.5);
+    // Nor is the form closed.
+    dialogues.attendreMessageContenant(QStringLiteral("achines"));
+    f->cmdClose->click();
+    EXPECT_TRUE(f->isVisible());
+    // A box without a number is refused before anything is written.
+    f->Text2[9]->setText(QStringLiteral("1,2,3"));
+    dialogues.attendreMessage(QStringLiteral("Veuillez compléter le champ en jaune !"));
+    suivant();
+    EXPECT_TRUE(jaune(23));
+    EXPECT_TRUE(f->Text2[9]->hasFocus());
+
+    cnx().executer(QStringLiteral("ALTER TABLE ConfigMachinesAbsente RENAME TO ConfigMachines"));
+    f->Text2[9]->setText(QStringLiteral("40"));
+    suivant();
+    EXPECT_EQ(texte(0), QStringLiteral("1002"));
+    EXPECT_EQ(champ(1001, "Designation").toString(), QStringLiteral("ARTICLE 001 BIS"));
+    EXPECT_DOUBLE_EQ(champ(1001, "PrixAchatUnit").toDouble(), 9.99);
+}
+
+TEST_P(FrmStockTest, AddingDeletingBarCodeReturnsAndClosing) {
+    Global().OptionAvecRetour = true;
+    ouvrir();
+    f->CmdAjout->click();
+    EXPECT_EQ(texte(0), QStringLiteral("1000")) << "empty table";
+    EXPECT_FALSE(f->FrameFicheProduit->isHidden());
+    EXPECT_TRUE(f->Text2[1]->hasFocus());
+    EXPECT_EQ(champ(1000, "Image").toString(), QStringLiteral("aavierge"));
+    EXPECT_EQ(Valeurs::lireDate(champ(1000, "DateCreation")), QDateTime(QDate::currentDate(), QTime(0, 0)));
+    ajouter({1234, 57});
+    cnx().executer(QStringLiteral("INSERT INTO CodeArticle (CodeArticle, Reference) VALUES (57, 1234)"));
+    f->CmdAjout->click();
+    EXPECT_EQ(texte(0), QStringLiteral("1235"));
+
+    // The bar code is written alone: what is typed on the card stays.
+    aller(1234);
+    f->Text2[1]->setFocus();
+    f->Text2[1]->end(false);
+    QTest::keyClicks(f->Text2[1], QStringLiteral(" neuf"));
+    dialogues.attendreSaisie(QStringLiteral("Veuillez scanner le Code EAN !"),
+                             QStringLiteral("@3760123456789"));
+    f->CmdCodeBar->click();
+    EXPECT_EQ(dialogues.appels().last().titre, QStringLiteral("Code à Bar"));
+    EXPECT_EQ(champ(1234, "CodeBar").toString(), QStringLiteral("3760123456789"));
+    EXPECT_EQ(libelle(31), QStringLiteral("3760123456789"));
+    EXPECT_EQ(texte(1), QStringLiteral("GANT NITRILE NEUF"));
+    EXPECT_TRUE(f->FicheModifiee);
+
+    // Deleting (the card saved first): refused, then confirmed; the code goes back to the pool.
+    const QString question = QStringLiteral("Confirmer la suppression de l'article!");
+    dialogues.attendreMessage(question, Reponse::Non, QStringLiteral("Confirmation"), StyleMessage::YesNo);
+    f->cmdDelete->click();
+    EXPECT_EQ(champ(1234, "Designation").toString(), QStringLiteral("GANT NITRILE NEUF"));
+    dialogues.attendreMessage(question, Reponse::Oui);
+    f->cmdDelete->click();
+    EXPECT_TRUE(champ(1234, "Reference").isNull());
+    EXPECT_TRUE(cnx()
+                    .valeurUnique(QStringLiteral("SELECT Reference FROM CodeArticle WHERE CodeArticle = 57"))
+                    .isNull());
+    EXPECT_GE(f->ComboBox4->findText(QStringLiteral("57")), 0);
+    EXPECT_EQ(f->ModeleStock->rowCount(), 2);
+
+    // The returnable articles only, and back.
+    cnx().executer(QStringLiteral("UPDATE ArticleEnStock SET Prix = 0 WHERE Reference = 1235"));
+    f->Check2->click();
+    EXPECT_EQ(f->ModeleStock->rowCount(), 1);
+    EXPECT_EQ(texte(0), QStringLiteral("1235"));
+    f->Check2->click();
+    EXPECT_EQ(f->ModeleStock->rowCount(), 2);
+
+    // "Fermer": the picture folder is written only once one was chosen, even when the card stays.
+    Global().CheminIni = QDir(base().dossier()).filePath(QStringLiteral("automat.ini"));
+    FnWendrox::EcrireIniString(Global().CheminIni, QStringLiteral("Base de donnée"),
+                               QStringLiteral("Chemin Image"), QStringLiteral("/srv/images"));
+    auto dossierImages = [] {
+        return FnWendrox::LireIniString(Global().CheminIni, QStringLiteral("Base de donnée"),
+                                        QStringLiteral("Chemin Image"), QString());
+    };
+    const QString msg12 = QStringLiteral("Veuillez d'abord choisir un Code Article pour cette référence !");
+    dialogues.attendreMessage(msg12);
+    f->cmdClose->click();
+    EXPECT_EQ(dossierImages(), QStringLiteral("/srv/images"));
+    EXPECT_TRUE(f->isVisible());
+    f->DossierImages = QStringLiteral("/srv/photos");
+    f->DossierImagesChoisi = true;
+    dialogues.attendreMessage(msg12);
+    f->cmdClose->click();
+    EXPECT_EQ(dossierImages(), QStringLiteral("/srv/photos"));
+    cnx().executer(QStringLiteral("UPDATE ArticleEnStock SET CodeArticle = Reference, Designation = 'X', "
+                                  "RefFournisseur = 'R', PrixAchatGlobal = 1, Famille = 1, Taille = 1, "
+                                  "NoFournisseur = 1"));
+    f->RsStockGlobal->Requery();
+    QTest::keyClicks(f->Text2[1], QStringLiteral("y"));
+    f->cmdClose->click();
+    EXPECT_FALSE(f->isVisible());
+    EXPECT_FALSE(f->OptionFiche->isChecked());
+    EXPECT_EQ(champ(1000, "Designation").toString(), QStringLiteral("XY")) << "saved on the way out";
+}
+
+TEST_P(FrmStockTest, StockEntry) {
+    ajouterArticles(3);
+    cnx().executer(
+        QStringLiteral("UPDATE ArticleEnStock SET QteEnStock = 12, QteParPaket = 5 WHERE Reference = 1002"));
+    auto mouvements = [this] {
+        return Valeurs::lireEntier(cnx().valeurUnique(QStringLiteral("SELECT COUNT(*) FROM MouvementStock")));
+    };
+    ouvrir();
+    f->OptionFiche->click();
+    aller(1002);
+    f->CmdEntreStock->click();
+    EXPECT_FALSE(f->FrmEntreStock->isHidden());
+    EXPECT_TRUE(f->Text2[3]->hasFocus());
+    QTest::keyClicks(f->Text2[3], QStringLiteral("4x"));
+    EXPECT_EQ(f->Label4->text(), QStringLiteral("TOTAL: 4 x 5 = 20"));
+    QTest::keyClicks(f->Text1, QStringLiteral("Livraison d'avril"));
+    f->CmdOkStock->click();
+    EXPECT_TRUE(f->FrmEntreStock->isHidden());
+    EXPECT_TRUE(f->cmdClose->hasFocus());
+    EXPECT_EQ(texte(0), QStringLiteral("1002"));
+    EXPECT_EQ(libelle(39), QStringLiteral("32"));
+    EXPECT_EQ(champ(1002, "QteEnStock").toLongLong(), 32);
+    QSqlQuery q = cnx().executer(QStringLiteral("SELECT Qte, NomFournisseur, RefProduit, RefFournisseur, "
+                                                "Designation, Commentaire FROM MouvementStock"));
+    ASSERT_TRUE(q.next());
+    EXPECT_EQ(q.value(0).toLongLong(), 20);
+    EXPECT_EQ(q.value(1).toString(), QStringLiteral("PROTECTA"));
+    EXPECT_EQ(q.value(2).toLongLong(), 1002);
+    EXPECT_EQ(q.value(3).toString(), QStringLiteral("RF-2"));
+    EXPECT_EQ(q.value(4).toString(), QStringLiteral("ARTICLE 002"));
+    EXPECT_EQ(q.value(5).toString(), QStringLiteral("Livraison d'avril"));
+    q.finish();
+
+    // An empty count books nothing and keeps the article.
+    aller(1003);
+    f->CmdEntreStock->click();
+    f->CmdOkStock->click();
+    EXPECT_TRUE(f->FrmEntreStock->isHidden());
+    EXPECT_EQ(texte(0), QStringLiteral("1003"));
+    EXPECT_EQ(mouvements(), 1);
+
+    // Too many: the message while typing and at OK; nothing written, the frame stays.
+    const QString msg37 = QStringLiteral("Quantité trop grande!");
+    f->CmdEntreStock->click();
+    dialogues.attendreMessage(msg37, Reponse::OK, std::nullopt, StyleMessage::Critique);
+    f->Text2[3]->setText(QStringLiteral("999999999"));
+    dialogues.attendreMessage(msg37, Reponse::OK, std::nullopt, StyleMessage::Critique);
+    f->CmdOkStock->click();
+    EXPECT_FALSE(f->FrmEntreStock->isHidden());
+    EXPECT_EQ(mouvements(), 1);
+
+    // The journal refuses its row: the reserve stays as it was.
+    cnx().executer(QStringLiteral("ALTER TABLE MouvementStock RENAME TO MouvementStockAbsent"));
+    f->Text2[3]->setText(QStringLiteral("2"));
+    EXPECT_EQ(f->Label4->text(), QStringLiteral("TOTAL: 2 x 6 = 12"));
+    dialogues.attendreMessageContenant(QStringLiteral("ouvement"));
+    f->CmdOkStock->click();
+    EXPECT_FALSE(f->FrmEntreStock->isHidden());
+    EXPECT_EQ(champ(1003, "QteEnStock").toLongLong(), 10);
+    f->CmdAnnulStock->click();
+    EXPECT_TRUE(f->FrmEntreStock->isHidden());
 }
 
 DORVANE_SUR_CHAQUE_BASE(FrmStockTest);
