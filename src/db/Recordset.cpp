@@ -202,6 +202,20 @@ void Recordset::Open(Connexion& connexion, const QString& source, const QVariant
             while (q.next())
                 m_cle << q.value(0).toString();
         }
+        if (!m_table.isEmpty()) {
+            // The written table's columns: the fields themselves when the rows are the table's, else read
+            // from the table (a view joins columns that no write may reach).
+            QStringList colonnes = m_champs;
+            if (!nommee.nommee || Valeurs::plierCasse(nommee.nom) != Valeurs::plierCasse(m_table)) {
+                QSqlQuery q = connexion.executer(QStringLiteral("SELECT * FROM %1 WHERE 1 = 0").arg(m_table));
+                const QSqlRecord r = q.record();
+                colonnes.clear();
+                for (int i = 0; i < r.count(); ++i)
+                    colonnes << r.fieldName(i);
+            }
+            for (const QString& c : std::as_const(colonnes))
+                m_colonnesTable.insert(Valeurs::plierCasse(c));
+        }
     } catch (...) {
         vider();
         emit RowsChanged();
@@ -315,6 +329,7 @@ void Recordset::adopter(Lecture&& lecture) {
 
 void Recordset::vider() {
     m_connexion = nullptr;
+    m_colonnesTable.clear();
     m_rangs.clear();
     m_vue.clear();
     vueChangee();
@@ -542,6 +557,10 @@ void Recordset::SetField(const QString& champ, const QVariant& valeur) {
     const int c = FieldIndex(champ);
     if (c < 0)
         throw erreur(QStringLiteral("Champ introuvable : %1").arg(champ));
+    if (!m_table.isEmpty() && !m_colonnesTable.contains(Valeurs::plierCasse(m_champs.at(c))))
+        throw erreur(QStringLiteral("Le champ %1 n'est pas une colonne de la table %2 : il ne peut pas être "
+                                    "modifié")
+                         .arg(champ, m_table));
     if (m_edition == Edition::Aucune) {
         exigerCourant("SetField");
         exigerCle();
@@ -661,7 +680,12 @@ void Recordset::Update() {
                                 .arg(m_table, affectations.join(QStringLiteral(", ")), clauseCle());
         QSqlQuery q = m_connexion->executer(sql, valeurs + valeursCle(rang));
         if (q.numRowsAffected() == 0)
-            throw erreur(QStringLiteral("La ligne à mettre à jour n'existe plus dans %1").arg(m_table));
+            throw ErreurExecution(
+                ViolationConcurrence,
+                QStringLiteral("La ligne à mettre à jour n'existe plus dans %1 : elle a été "
+                               "supprimée entre-temps")
+                    .arg(m_table),
+                QStringLiteral("Recordset"));
         q.finish();
     }
     rang.valeurs = m_tampon;

@@ -5,6 +5,7 @@
 #include <QHash>
 #include <QList>
 #include <QObject>
+#include <QSet>
 #include <QStringList>
 #include <QVariant>
 #include <QVariantList>
@@ -53,6 +54,10 @@ public:
     enum class Ordre { Croissant, Decroissant };
     using Predicat = std::function<bool(const LigneRecordset&)>;
 
+    // The data layer's concurrency violation (&H80040E38): an Update found no row to change, someone
+    // else deleted it meanwhile.
+    static constexpr qint32 ViolationConcurrence = static_cast<qint32>(0x80040E38u);
+
     explicit Recordset(QObject* parent = nullptr);
     ~Recordset() override;
 
@@ -64,7 +69,9 @@ public:
     // The order of the second form, and a plain ORDER BY of fields that ends a SELECT, is made in memory
     // as Sort makes it (text in French dictionary order without regard to case), the same on both
     // backends. Writes go to `table` (the name of the first two forms when not given) by its primary key
-    // (read from the database when `cle` is empty). Throws ErreurExecution; the recordset is then closed.
+    // (read from the database when `cle` is empty); only the table's own columns can be written (a view
+    // over several tables writes its first table's columns, never the joined ones). Throws
+    // ErreurExecution; the recordset is then closed.
     void Open(Connexion& connexion, const QString& source, const QVariantList& valeurs = {},
               const QString& table = QString(), const QStringList& cle = {});
     void Close();
@@ -101,7 +108,9 @@ public:
 
     // Editing: the first field write edits the current row; AddNew starts a new one; Update writes it
     // through by key (a new row reads back what the database gave it, its identity included). A value is
-    // held as it is written (money rounded to 4 decimals).
+    // held as it is written (money rounded to 4 decimals). A field that is no column of the written table
+    // is refused (ErreurExecution naming both) before anything is held. An Update of a row that no longer
+    // exists throws ViolationConcurrence and keeps the row in edition.
     void SetField(const QString& champ, const QVariant& valeur);
     void AddNew();
     void Update();
@@ -187,6 +196,8 @@ private:
     QVariantList m_parametres;
     QString m_table;
     QStringList m_cle;
+    // Folded names of the written table's columns, read once at open.
+    QSet<QString> m_colonnesTable;
 
     QStringList m_champs;
     QList<Valeurs::TypeColonne> m_types;

@@ -3,16 +3,18 @@
 #include "common/ErreurExecution.h"
 #include "common/MajBase.h"
 #include "db/Connexion.h"
+#include "db/Recordset.h"
 #include "db/Valeurs.h"
 
 #include <QHash>
 #include <QMutex>
+#include <optional>
 
 namespace Routines {
 
 namespace {
 
-// A bound of EtatCA: a date, or the procedure's own text "dd/MM/yyyy HH:mm:ss" (or ISO text).
+// A bound of EtatCA and EtatCAsite: a date, or the procedure's own text "dd/MM/yyyy HH:mm:ss" (or ISO text).
 QDateTime borneEtatCA(const QVariant& valeur) {
     if (valeur.metaType().id() == QMetaType::QString) {
         const QString t = valeur.toString().trimmed();
@@ -35,6 +37,13 @@ struct Registre {
                                       QStringLiteral("EtatCA attend deux paramètres"),
                                       QStringLiteral("EtatCA"));
             EtatCA(c, borneEtatCA(p.at(0)), borneEtatCA(p.at(1)));
+        });
+        routines.insert(QStringLiteral("EtatCAsite"), [](Connexion& c, const QVariantList& p) {
+            if (p.size() != 3)
+                throw ErreurExecution(ErreurExecution::ErreurBase,
+                                      QStringLiteral("EtatCAsite attend trois paramètres"),
+                                      QStringLiteral("EtatCAsite"));
+            EtatCAsite(c, borneEtatCA(p.at(0)), borneEtatCA(p.at(1)), Valeurs::lireTexte(p.at(2)));
         });
     }
 };
@@ -79,50 +88,100 @@ void executer(const QString& nom, Connexion& connexion, const QVariantList& para
     routine(connexion, parametres);
 }
 
+namespace {
+
+// The INSERT ... SELECT of CA up to its condition on the period, and what follows the condition. The
+// month's French name comes from the date's text ("yyyy-MM-dd ..."), so that every backend and the
+// sqlite3 shell run the same text; both bounds strict.
+const char* const DebutRemplissageCA =
+    "INSERT INTO CA (NomMois, TypeMouvement, LaDate, Utilisateur, Nom, Prenom, Reference, Designation, "
+    "Quantite, NomFamille, NomSite, NomService, Profile, CodeFournisseur, Societe, PrixAchatUnit, Taille, "
+    "RefFournisseur, NumVente, NoMachine) "
+    "SELECT CASE SUBSTR(CAST(Ventes.LaDate AS TEXT), 6, 2) WHEN '01' THEN 'janvier' WHEN '02' THEN "
+    "'février' WHEN '03' THEN 'mars' WHEN '04' THEN 'avril' WHEN '05' THEN 'mai' WHEN '06' THEN 'juin' "
+    "WHEN '07' THEN 'juillet' WHEN '08' THEN 'août' WHEN '09' THEN 'septembre' WHEN '10' THEN 'octobre' "
+    "WHEN '11' THEN 'novembre' WHEN '12' THEN 'décembre' END, "
+    "Ventes.TypeMouvement, Ventes.LaDate, Ventes.Utilisateur, Ventes.Nom, Ventes.Prenom, "
+    "DetailVente.Reference, DetailVente.Designation, DetailVente.Quantite, DetailVente.NomFamille, "
+    "DetailVente.NomSite, DetailVente.NomService, ProfileQuota.Profile, DetailVente.CodeFournisseur, "
+    "DetailVente.Societe, DetailVente.PrixAchatUnit, DetailVente.Taille, DetailVente.RefFournisseur, "
+    "Ventes.NumVente, DetailVente.NoMachine "
+    "FROM Ventes INNER JOIN DetailVente ON Ventes.NumVente = DetailVente.NumVente "
+    "LEFT OUTER JOIN ProfileQuota ON DetailVente.Profile = ProfileQuota.NoQuota "
+    "WHERE Ventes.LaDate > ? AND Ventes.LaDate < ? ";
+const char* const FinRemplissageCA =
+    "GROUP BY Ventes.TypeMouvement, Ventes.LaDate, Ventes.Utilisateur, Ventes.Nom, Ventes.Prenom, "
+    "DetailVente.Reference, DetailVente.Designation, DetailVente.Quantite, DetailVente.NomFamille, "
+    "DetailVente.NomSite, DetailVente.NomService, ProfileQuota.Profile, DetailVente.CodeFournisseur, "
+    "DetailVente.Societe, DetailVente.PrixAchatUnit, DetailVente.Taille, DetailVente.RefFournisseur, "
+    "Ventes.NumVente, DetailVente.NoMachine";
+// The site's lines: the layer's comparison of names (every letter folded, accents kept) on the escaped
+// name, so that no character of it is a pattern.
+const char* const ConditionSite = "AND DetailVente.NomSite LIKE ? ESCAPE '\\' ";
+
+QString sqlRemplissageCA(bool parSite) {
+    return QString::fromUtf8(DebutRemplissageCA) + (parSite ? QString::fromUtf8(ConditionSite) : QString()) +
+           QString::fromUtf8(FinRemplissageCA);
+}
+
+// The body of EtatCA and EtatCAsite: without a site every line of the period, with one only its lines.
+// An empty site names no site: CA is emptied and nothing selected.
+void remplirCA(Connexion& c, const QString& routine, const QDateTime& debut, const QDateTime& fin,
+               const std::optional<QString>& site, const std::function<void()>& lecture) {
+    // A missing bound would compare with Null: CA emptied and nothing selected, as if the period held
+    // no withdrawal.
+    if (!debut.isValid() || !fin.isValid())
+        throw ErreurExecution(ErreurExecution::ErreurBase,
+                              QStringLiteral("%1 : période invalide").arg(routine), routine);
+    TransactionEcriture t(c);
+    c.verrouillerTable(QStringLiteral("CA"));
+    c.executer(QStringLiteral("DELETE FROM CA"));
+    if (!site)
+        c.executer(sqlRemplissageCA(false), {Valeurs::valeurDate(debut), Valeurs::valeurDate(fin)});
+    else if (!site->isEmpty())
+        c.executer(sqlRemplissageCA(true),
+                   {Valeurs::valeurDate(debut), Valeurs::valeurDate(fin), Valeurs::echapperLike(*site)});
+    if (lecture)
+        lecture();
+    t.valider();
+}
+
+} // namespace
+
 QString sqlEtatCA() {
-    // The month's French name from the date's text ("yyyy-MM-dd ..."), so that every backend and the
-    // sqlite3 shell run the same text; both bounds strict.
-    return QStringLiteral(
-        "INSERT INTO CA (NomMois, TypeMouvement, LaDate, Utilisateur, Nom, Prenom, Reference, Designation, "
-        "Quantite, "
-        "NomFamille, NomSite, NomService, Profile, CodeFournisseur, Societe, PrixAchatUnit, Taille, "
-        "RefFournisseur, "
-        "NumVente, NoMachine) "
-        "SELECT CASE SUBSTR(CAST(Ventes.LaDate AS TEXT), 6, 2) WHEN '01' THEN 'janvier' WHEN '02' THEN "
-        "'février' "
-        "WHEN '03' THEN 'mars' WHEN '04' THEN 'avril' WHEN '05' THEN 'mai' WHEN '06' THEN 'juin' "
-        "WHEN '07' THEN 'juillet' WHEN '08' THEN 'août' WHEN '09' THEN 'septembre' WHEN '10' THEN 'octobre' "
-        "WHEN '11' THEN 'novembre' WHEN '12' THEN 'décembre' END, "
-        "Ventes.TypeMouvement, Ventes.LaDate, Ventes.Utilisateur, Ventes.Nom, Ventes.Prenom, "
-        "DetailVente.Reference, "
-        "DetailVente.Designation, DetailVente.Quantite, DetailVente.NomFamille, DetailVente.NomSite, "
-        "DetailVente.NomService, ProfileQuota.Profile, DetailVente.CodeFournisseur, DetailVente.Societe, "
-        "DetailVente.PrixAchatUnit, DetailVente.Taille, DetailVente.RefFournisseur, Ventes.NumVente, "
-        "DetailVente.NoMachine "
-        "FROM Ventes INNER JOIN DetailVente ON Ventes.NumVente = DetailVente.NumVente "
-        "LEFT OUTER JOIN ProfileQuota ON DetailVente.Profile = ProfileQuota.NoQuota "
-        "WHERE Ventes.LaDate > ? AND Ventes.LaDate < ? "
-        "GROUP BY Ventes.TypeMouvement, Ventes.LaDate, Ventes.Utilisateur, Ventes.Nom, Ventes.Prenom, "
-        "DetailVente.Reference, DetailVente.Designation, DetailVente.Quantite, DetailVente.NomFamille, "
-        "DetailVente.NomSite, DetailVente.NomService, ProfileQuota.Profile, DetailVente.CodeFournisseur, "
-        "DetailVente.Societe, DetailVente.PrixAchatUnit, DetailVente.Taille, DetailVente.RefFournisseur, "
-        "Ventes.NumVente, DetailVente.NoMachine");
+    return sqlRemplissageCA(false);
 }
 
 void EtatCA(Connexion& c, const QDateTime& debut, const QDateTime& fin,
             const std::function<void()>& lecture) {
-    // A missing bound would compare with Null: CA emptied and nothing selected, as if the period held
-    // no withdrawal.
-    if (!debut.isValid() || !fin.isValid())
-        throw ErreurExecution(ErreurExecution::ErreurBase, QStringLiteral("EtatCA : période invalide"),
-                              QStringLiteral("EtatCA"));
-    TransactionEcriture t(c);
-    c.verrouillerTable(QStringLiteral("CA"));
-    c.executer(QStringLiteral("DELETE FROM CA"));
-    c.executer(sqlEtatCA(), {Valeurs::valeurDate(debut), Valeurs::valeurDate(fin)});
-    if (lecture)
-        lecture();
-    t.valider();
+    remplirCA(c, QStringLiteral("EtatCA"), debut, fin, std::nullopt, lecture);
+}
+
+void EtatCAsite(Connexion& c, const QDateTime& debut, const QDateTime& fin, const QString& site,
+                const std::function<void()>& lecture) {
+    remplirCA(c, QStringLiteral("EtatCAsite"), debut, fin, site, lecture);
+}
+
+QString conditionNoBadge(const Connexion& c, const QString& badge, QVariantList& valeurs) {
+    // citext's equality folds as its LIKE does. SQLite's NOCASE folds ASCII letters only, and two other
+    // characters fold to ASCII ones (KELVIN SIGN to "k", LONG S to "s"): there the equality gives LIKE's
+    // rows only for a badge of ASCII characters without those two letters, as every reader gives them.
+    bool egaliteExacte = true;
+    if (c.estSQLite())
+        for (const QChar ch : badge)
+            egaliteExacte =
+                egaliteExacte && ch.unicode() < 0x80 && ch.toLower() != u'k' && ch.toLower() != u's';
+    const QString like = QStringLiteral("NoBadge LIKE ? ESCAPE '\\'");
+    if (egaliteExacte)
+        valeurs << badge;
+    valeurs << Valeurs::echapperLike(badge);
+    return egaliteExacte ? QStringLiteral("NoBadge = ? AND ") + like : like;
+}
+
+void BadgeIndentifie(Connexion& c, const QString& badge, Recordset& resultat) {
+    QVariantList valeurs;
+    const QString condition = conditionNoBadge(c, badge, valeurs);
+    resultat.Open(c, QStringLiteral("SELECT * FROM GrUtilisateur WHERE ") + condition, valeurs);
 }
 
 } // namespace Routines

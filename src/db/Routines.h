@@ -7,6 +7,7 @@
 #include <functional>
 
 class Connexion;
+class Recordset;
 
 // The database's stored procedures, as routines of the program: looked up by name, each run in one
 // transaction on the caller's connection.
@@ -33,6 +34,22 @@ QString sqlEtatCA();
 // also be the procedure's texts "dd/MM/yyyy HH:mm:ss".
 void EtatCA(Connexion& connexion, const QDateTime& debut, const QDateTime& fin,
             const std::function<void()>& lecture = {});
+// EtatCA restricted to the lines of one site: those whose DetailVente.NomSite equals `site`, every letter
+// folded and accents kept ("nord" takes the lines of "Nord", "Nörd" does not), every character of the
+// name taken as it is. An empty site names none: CA is emptied and nothing selected. By name it takes
+// the bounds as EtatCA does, then the site's name.
+void EtatCAsite(Connexion& connexion, const QDateTime& debut, const QDateTime& fin, const QString& site,
+                const std::function<void()>& lecture = {});
+
+// The condition "NoBadge equals `badge`" (every letter folded, accents kept, every other character as
+// typed: the layer's LIKE on the escaped badge), its values appended to `valeurs`. Beside it stands the
+// column's own equality wherever that gives the same rows, so that the badge index answers.
+QString conditionNoBadge(const Connexion& connexion, const QString& badge, QVariantList& valeurs);
+
+// The GrUtilisateur rows whose NoBadge equals `badge` (every letter folded, accents kept, every other
+// character as typed), opened read-only in `resultat`; the surname reads as NOM as well as Nom. Throws
+// ErreurExecution when the database refuses.
+void BadgeIndentifie(Connexion& connexion, const QString& badge, Recordset& resultat);
 
 } // namespace Routines
 

@@ -22,7 +22,8 @@ QDateTime dt(int jour, int mois, int h, int m, int s) {
 class EtatCABase : public TestAvecBase {
 protected:
     // One withdrawal with its lines (reference, quantity), for profile `profil` (0 = none).
-    qint64 vente(const QDateTime& date, const QList<QPair<int, int>>& lignes, int profil = 0) {
+    qint64 vente(const QDateTime& date, const QList<QPair<int, int>>& lignes, int profil = 0,
+                 const QString& site = QString()) {
         const qint64 n =
             cnx()
                 .valeurUnique(
@@ -35,9 +36,9 @@ protected:
             cnx().executer(
                 QStringLiteral(
                     "INSERT INTO DetailVente (NumVente, Reference, Designation, Quantite, PrixAchatUnit, "
-                    "Profile, NoMachine) VALUES (?, ?, ?, ?, ?, ?, ?)"),
+                    "Profile, NoMachine, NomSite) VALUES (?, ?, ?, ?, ?, ?, ?, ?)"),
                 {n, reference, QStringLiteral("Gant"), quantite, 1.5,
-                 profil ? QVariant(profil) : QVariant(QMetaType::fromType<int>()), 0});
+                 profil ? QVariant(profil) : QVariant(QMetaType::fromType<int>()), 0, site});
         return n;
     }
     QList<QVariantList> lignesCA() {
@@ -170,10 +171,41 @@ TEST_P(EtatCABase, TwoReportsBuiltAtOnceNeverMixRows) {
     EXPECT_EQ(melanges, 0);
 }
 
+// The same body for one site: its name compared as the layer compares names, bound, never a pattern.
+TEST_P(EtatCABase, EtatCAsiteKeepsTheSiteLinesOfThePeriodOnly) {
+    const QDateTime an(QDate(2024, 1, 1), QTime(0, 0)), fin(QDate(2024, 12, 31), QTime(23, 59, 59));
+    for (const QDateTime& d : {an, fin, an.addSecs(-1)})
+        vente(d, {{1, 1}}, 0, QStringLiteral("Nord"));
+    const qint64 nord = vente(an.addSecs(1), {{2, 1}, {2, 1}}, 1, QStringLiteral("Nord"));
+    const qint64 isle = vente(dt(3, 6, 8, 0, 0), {{5, 1}}, 0, QStringLiteral("L'Isle"));
+    vente(dt(4, 6, 8, 0, 0), {{6, 1}}, 0, QStringLiteral("Nörd"));
+    vente(dt(5, 6, 8, 0, 0), {{7, 1}});
+    auto site = [&](const QVariant& nom) {
+        Routines::executer(
+            QStringLiteral("EtatCAsite"), cnx(),
+            {QStringLiteral("01/01/2024 00:00:00"), QStringLiteral("31/12/2024 23:59:59"), nom});
+        QList<qint64> ventes;
+        for (const QVariantList& l : lignesCA())
+            ventes << l[4].toLongLong();
+        return ventes;
+    };
+    EXPECT_EQ(site(QStringLiteral("nORD")), QList<qint64>{nord});
+    EXPECT_EQ(lignesCA()[0][2].toString(), QStringLiteral("ILLIMITÉ"));
+    EXPECT_EQ(site(QStringLiteral("l'isle")), QList<qint64>{isle});
+    for (const QVariant& rien : {QVariant(QStringLiteral("N%")), QVariant(QStringLiteral("N_rd")),
+                                 QVariant(QStringLiteral("Inconnu")), QVariant(QString())})
+        EXPECT_TRUE(site(rien).isEmpty()) << rien.toString().toStdString();
+    qint64 vus = -1;
+    Routines::EtatCAsite(cnx(), an, fin, QStringLiteral("Nord"), [&] {
+        vus = cnx().valeurUnique(QStringLiteral("SELECT COUNT(*) FROM CA")).toLongLong();
+    });
+    EXPECT_EQ(vus, 1);
+}
+
 DORVANE_SUR_CHAQUE_BASE(EtatCABase);
 
 TEST(Routines, RegistryKeepsTheStoredProcedureContracts) {
-    EXPECT_TRUE(Routines::existe(QStringLiteral("EtatCA")));
+    EXPECT_TRUE(Routines::existe(QStringLiteral("EtatCA")) && Routines::existe(QStringLiteral("EtatCAsite")));
     EXPECT_FALSE(Routines::existe(QStringLiteral("etatca")));
     EXPECT_TRUE(
         VerifierStoredProcedure(QStringLiteral("EtatCA"), QStringLiteral("CREATE PROCEDURE EtatCA ...")));
