@@ -41,6 +41,8 @@ struct EtatGlobal {
     // Badges and families
     int TypeLecteurBadge = 1;
     int PortLecteurBadge = 1;
+    QString PeripheriqueLecteurBadge; // [PortCom]: a device path, wins over PortLecteurBadge when set
+    bool LectureBadge16Bits = false;  // [Badge]: serial badges 0x8000 to 0xFFFF read as -32768 to -1
     int FamilleChaussures = 3;
     int FamilleGants = 1;
     int LongeurCodeArticle = 2;

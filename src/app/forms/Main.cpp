@@ -52,6 +52,10 @@ void lireParametres() {
     g.NomServeur = lireTexte(kSectionBase, QStringLiteral("Serveur"), QString());
     g.TypeLecteurBadge = lireEntier(QStringLiteral("Badge"), QStringLiteral("TypeLecteurBadge"), 1);
     g.PortLecteurBadge = lireEntier(QStringLiteral("PortCom"), QStringLiteral("PortLecteurBadge"), 1);
+    g.PeripheriqueLecteurBadge =
+        lireTexte(QStringLiteral("PortCom"), QStringLiteral("PeripheriqueLecteurBadge"), QString());
+    g.LectureBadge16Bits =
+        lireOption(QStringLiteral("Badge"), QStringLiteral("LectureBadge16Bits"), QStringLiteral("NON"));
     g.FamilleChaussures = lireEntier(QStringLiteral("Badge"), QStringLiteral("Chaussures"), 3);
     g.FamilleGants = lireEntier(QStringLiteral("Badge"), QStringLiteral("Gants"), 1);
     g.NoProfilIllimite = lireEntier(QStringLiteral("Profile"), QStringLiteral("TOUS"), 83);
