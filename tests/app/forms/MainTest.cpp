@@ -66,7 +66,12 @@ TEST_F(MainTest, ReglagesParticuliers) {
     dossier->ecrireIni(QStringLiteral("Base de donnée"), QStringLiteral("VersionSQLserver"),
                        QStringLiteral("2008 "));
     dossier->ecrireIni(QStringLiteral("Badge"), QStringLiteral("Gants"), QStringLiteral("7"));
+    dossier->ecrireIni(QStringLiteral("Badge"), QStringLiteral("LectureBadge16Bits"), QStringLiteral("OUI"));
+    dossier->ecrireIni(QStringLiteral("PortCom"), QStringLiteral("PeripheriqueLecteurBadge"),
+                       QStringLiteral("/dev/ttyUSB0"));
     ASSERT_FALSE(Main().has_value());
+    EXPECT_TRUE(Global().LectureBadge16Bits);
+    EXPECT_EQ(Global().PeripheriqueLecteurBadge, QStringLiteral("/dev/ttyUSB0"));
     EXPECT_EQ(Global().LangueCourante, QStringLiteral("FR"));
     EXPECT_EQ(Global().CheminImage, QDir(dossier->chemin()).filePath(QStringLiteral("image")));
     EXPECT_FALSE(Global().OptionLimitationAcces); // "OUI" exactly
