@@ -1,0 +1,144 @@
+// The viewer's pages: the preview over the engine's painting routine, the page navigation and zoom, the
+// print-out and the PDF and Excel exports.
+
+#include "reports/forms/FenCrystalRep.h"
+
+#include "common/ErreurExecution.h"
+#include "common/EtatGlobal.h"
+#include "common/ServiceDialogue.h"
+#include "common/forms/ImprimanteCourante.h"
+#include "common/mod_API_ChoixImprimante.h"
+#include "reports/ReportExcel.h"
+
+#include <QDir>
+#include <QLabel>
+#include <QPageLayout>
+#include <QPageSize>
+#include <QPainter>
+#include <QPrintPreviewWidget>
+#include <QPrinter>
+#include <QSignalBlocker>
+#include <QSpinBox>
+
+namespace {
+
+// The printer's page is the report's page, without margins: the display list is painted over all of it.
+void mettreEnPage(QPrinter& imprimante, const ReportDocument& document) {
+    const QSizeF twips = document.pageSize().isEmpty() ? QSizeF(11906, 16838) : document.pageSize();
+    const QSizeF mm(twips.width() / ReportDocument::TwipsPerMm, twips.height() / ReportDocument::TwipsPerMm);
+    const QSizeF portrait = document.landscape() ? mm.transposed() : mm;
+    imprimante.setFullPage(true);
+    imprimante.setPageLayout(QPageLayout(
+        QPageSize(portrait, QPageSize::Millimeter),
+        document.landscape() ? QPageLayout::Landscape : QPageLayout::Portrait, QMarginsF(0, 0, 0, 0)));
+}
+
+void peindre(QPrinter& imprimante, QPainter& pinceau, const ReportDocument& document) {
+    const QRectF page(QPointF(0, 0), imprimante.pageLayout().fullRectPixels(imprimante.resolution()).size());
+    for (int i = 0; i < document.pageCount(); ++i) {
+        if (i > 0)
+            imprimante.newPage();
+        document.paintPage(pinceau, i, page);
+    }
+}
+
+} // namespace
+
+void FenCrystalRep::afficher() {
+    mettreEnPage(*m_apercu, m_document);
+    CRViewer1->updatePreview();
+    CRViewer1->fitInView();
+    allerPage(1);
+}
+
+void FenCrystalRep::vider() {
+    m_document = ReportDocument();
+    m_tables.clear();
+    m_definition = ReportDefinition();
+    CRViewer1->updatePreview();
+}
+
+void FenCrystalRep::CRViewer1_paintRequested(QPrinter* imprimante) {
+    if (m_document.pageCount() == 0)
+        return;
+    QPainter pinceau(imprimante);
+    peindre(*imprimante, pinceau, m_document);
+}
+
+void FenCrystalRep::CRViewer1_previewChanged() {
+    const int pages = qMax(1, CRViewer1->pageCount());
+    const QSignalBlocker bloque(TextPage);
+    TextPage->setRange(1, pages);
+    TextPage->setValue(qBound(1, CRViewer1->currentPage(), pages));
+    LabelPages->setText(QStringLiteral("/ %1").arg(pages));
+}
+
+void FenCrystalRep::allerPage(int page) {
+    if (CRViewer1->pageCount() < 1)
+        return;
+    CRViewer1->setCurrentPage(qBound(1, page, CRViewer1->pageCount()));
+    CRViewer1_previewChanged();
+}
+
+void FenCrystalRep::CRViewer1_PrintButtonClicked() {
+    if (Global().OptionVersionGSM) {
+        CmdEmail_Click();
+        return;
+    }
+    if (m_document.pageCount() == 0 || !mod_API_ChoixImprimante::ChoisirImprimante())
+        return;
+    try {
+        const std::unique_ptr<QPrinter> imprimante = creerImprimanteCourante();
+        imprimante->setDocName(m_titre);
+        mettreEnPage(*imprimante, m_document);
+        QPainter pinceau;
+        if (!pinceau.begin(imprimante.get()))
+            throw ErreurExecution(
+                ErreurExecution::PathFileAccess,
+                QStringLiteral("Impression impossible sur %1").arg(imprimante->printerName()), objectName());
+        peindre(*imprimante, pinceau, m_document);
+        pinceau.end();
+    } catch (const std::exception& e) {
+        signaler(QStringLiteral("CRViewer1_PrintButtonClicked"), e);
+    }
+}
+
+QString FenCrystalRep::fichierExport(const QString& dlgTitre, const QString& filtre, const QString& nom) {
+    DemandeEnregistrementFichier demande;
+    demande.DlgTitle = dlgTitre;
+    demande.Filter = filtre;
+    demande.FileName = nom;
+    demande.InitDir = QDir::homePath();
+    const ResultatEnregistrementFichier r = Dialogues().enregistrerFichier(demande);
+    return r.Accepte ? r.FileName : QString();
+}
+
+void FenCrystalRep::CmdExportPdf_Click() {
+    if (m_document.pageCount() == 0)
+        return;
+    // The workbook's name rule, with the extension of a PDF.
+    QString nom = ReportExcel::fileName(m_titre);
+    nom = nom.left(nom.lastIndexOf(u'.')) + QStringLiteral(".pdf");
+    const QString chemin = fichierExport(QStringLiteral("Exporter en PDF"), QStringLiteral("PDF|*.pdf"), nom);
+    if (chemin.isEmpty())
+        return;
+    try {
+        m_document.writePdf(chemin, m_titre);
+    } catch (const std::exception& e) {
+        signaler(QStringLiteral("CmdExportPdf_Click"), e);
+    }
+}
+
+void FenCrystalRep::CmdExportExcel_Click() {
+    if (m_document.pageCount() == 0)
+        return;
+    const QString chemin = fichierExport(QStringLiteral("Exporter vers Excel"),
+                                         QStringLiteral("Excel|*.xlsx"), ReportExcel::fileName(m_titre));
+    if (chemin.isEmpty())
+        return;
+    try {
+        ReportExcel::write(m_definition, m_tables, chemin);
+    } catch (const std::exception& e) {
+        signaler(QStringLiteral("CmdExportExcel_Click"), e);
+    }
+}
