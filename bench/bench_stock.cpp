@@ -12,6 +12,8 @@
 #include <QElapsedTimer>
 #include <QGroupBox>
 #include <QHeaderView>
+#include <QKeyEvent>
+#include <QLineEdit>
 #include <QRadioButton>
 #include <QSqlQuery>
 #include <QSqlRecord>
@@ -39,7 +41,11 @@ const char* const Usage =
     "  - a click on the reference header (sort and re-read of the list, as the search option does);\n"
     "  - a move of the card with the spin button (the move, the card fill and the grid following),\n"
     "    median and worst of 300 moves (target: under 10 ms);\n"
-    "  - a move from a changed card (its save in one transaction, the list read again), median of 15.\n"
+    "  - a move from a changed card (its save in one transaction, the list read again), median of 15;\n"
+    "  - a keystroke in the search box (the search from the current row, the card filled, the grid\n"
+    "    following): designations typed letter by letter, a text found nowhere from the current row\n"
+    "    (the whole list searched, the row kept), references and a scanned bar code, median and worst\n"
+    "    (target: under 20 ms).\n"
     "SQLite always (a temporary folder); PostgreSQL as well when DORVANE_TEST_PG holds a libpq\n"
     "connection string, e.g. under scripts/with-postgres.\n";
 
@@ -228,11 +234,42 @@ void mesurer(const char* moteur, const ParametresConnexion& p) {
         suivant->click();
         sauvegardes.push_back(t.nsecsElapsed() / 1e6);
     }
+    // Search keystrokes, in the grid, as typed: each character is a key press and release on the box.
+    f.OptionTableau->click();
+    std::vector<double> frappes;
+    auto taper = [&](QRadioButton* option, const QString& texte) {
+        option->click();
+        f.RsStockGlobal->MoveFirst();
+        f.TextCherche->clear();
+        for (const QChar c : texte) {
+            const int touche = c == u'@' ? Qt::Key_At : c.toUpper().unicode();
+            QKeyEvent appui(QEvent::KeyPress, touche, Qt::NoModifier, QString(c));
+            QKeyEvent relache(QEvent::KeyRelease, touche, Qt::NoModifier, QString(c));
+            QElapsedTimer t;
+            t.start();
+            QCoreApplication::sendEvent(f.TextCherche, &appui);
+            QCoreApplication::sendEvent(f.TextCherche, &relache);
+            frappes.push_back(t.nsecsElapsed() / 1e6);
+        }
+        QKeyEvent entree(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier, QStringLiteral("\r"));
+        QCoreApplication::sendEvent(f.TextCherche, &entree);
+    };
+    for (const char* mot : {"VESTE MODELE 31", "CHARLOTTE MODELE 299 COLORIS 1", "ZZZ"})
+        taper(f.SSOptionDesi, QString::fromLatin1(mot));
+    taper(f.SSOptionRefFour, QStringLiteral("RF-9"));
+    for (const char* mot : {"20999", "1", "@3760100019998"})
+        taper(f.SSOptionRef, QString::fromLatin1(mot));
+    const QString trouve = f.Text2[1]->text();
+
     std::printf("%-10s | first activation %.1f ms | header sort median %.1f ms, worst %.1f ms | reference "
                 "header (sort and re-read) %.1f ms | card move median %.2f ms, worst %.2f ms | changed card "
                 "saved and left median %.1f ms\n",
                 moteur, activation, mediane(tris), *std::max_element(tris.begin(), tris.end()), reference,
                 mediane(moves), *std::max_element(moves.begin(), moves.end()), mediane(sauvegardes));
+    std::printf(
+        "%-10s | search keystroke median %.2f ms, worst %.2f ms (%zu keystrokes; last found \"%s\")\n",
+        moteur, mediane(frappes), *std::max_element(frappes.begin(), frappes.end()), frappes.size(),
+        qPrintable(trouve));
     f.Unload();
 }
 

@@ -66,7 +66,8 @@ bool libererCode(Connexion& connexion, qint64 reference) {
 
 std::optional<qint64> attribuerCodeArticleVierge(Connexion& connexion) {
     TransactionEcriture transaction(connexion);
-    // Chosen inside the transaction: another workstation may be giving codes at the same time.
+    // Chosen while the articles are held: another workstation may be giving codes at the same time.
+    connexion.verrouillerTable(QStringLiteral("ArticleEnStock"));
     const QVariant r = connexion.valeurUnique(
         QStringLiteral(
             "SELECT Reference FROM ArticleEnStock WHERE CodeArticle IS NULL AND Reference BETWEEN 1 "

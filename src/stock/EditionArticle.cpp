@@ -89,9 +89,15 @@ Montant lireMontant(const QString& texte) {
     return {v, EtatSaisie::Valide};
 }
 
-bool enregistrerArticle(Connexion& connexion, qint64 referenceCourante, const FicheArticle& fiche,
-                        bool versionGSM) {
+Enregistrement enregistrerArticle(Connexion& connexion, qint64 referenceCourante, const FicheArticle& fiche,
+                                  bool versionGSM) {
     TransactionEcriture transaction(connexion);
+    // The articles are held until the commit: no one gives the article's code between the check below and
+    // the write.
+    connexion.verrouillerTable(QStringLiteral("ArticleEnStock"));
+    const qint64 code = fiche.codeArticle.value_or(fiche.reference);
+    const QVariant ancienCode = connexion.valeurUnique(
+        QStringLiteral("SELECT CodeArticle FROM ArticleEnStock WHERE Reference = ?"), {referenceCourante});
     QString sql = QStringLiteral(
         "UPDATE ArticleEnStock SET Reference = ?, RefFournisseur = ?, Designation = ?, StockAlert = ?, "
         "DelaiLivraison = ?, PrixAchatUnit = ?, PrixAchatGlobal = ?, Prix = ?, QteParPaket = ?");
@@ -114,14 +120,21 @@ bool enregistrerArticle(Connexion& connexion, qint64 referenceCourante, const Fi
     liste("Famille", fiche.famille);
     liste("NoFournisseur", fiche.fournisseur);
     // The code the machines will know the article by.
-    const qint64 code = fiche.codeArticle.value_or(fiche.reference);
     sql += QStringLiteral(", CodeArticle = ? WHERE Reference = ?");
     valeurs << code << referenceCourante;
     QSqlQuery q = connexion.executer(sql, valeurs);
     const bool trouve = q.numRowsAffected() > 0;
     q.finish();
     if (!trouve)
-        return false;
+        return Enregistrement::ArticleAbsent;
+    // A new code was free when the card offered it; another workstation may have given it since.
+    if (ancienCode.isNull() || Valeurs::lireEntier(ancienCode) != code) {
+        const QVariant pris = connexion.valeurUnique(
+            QStringLiteral("SELECT COUNT(*) FROM ArticleEnStock WHERE CodeArticle = ? AND Reference <> ?"),
+            {code, fiche.reference});
+        if (Valeurs::lireEntier(pris) > 0)
+            return Enregistrement::CodePris;
+    }
     if (!fiche.codeArticle)
         connexion.executer(QStringLiteral("INSERT INTO CodeArticle (CodeArticle) SELECT CAST(? AS INT) WHERE "
                                           "NOT EXISTS (SELECT 1 FROM CodeArticle WHERE CodeArticle = ?)"),
@@ -132,7 +145,7 @@ bool enregistrerArticle(Connexion& connexion, qint64 referenceCourante, const Fi
                 "UPDATE ConfigMachines SET CodeArticle = ?, Designation = ? WHERE ReferenceArticle = ?"),
             {code, fiche.designation, fiche.reference});
     transaction.valider();
-    return true;
+    return Enregistrement::Fait;
 }
 
 bool enregistrerChamp(Connexion& connexion, qint64 reference, const QString& champ, const QVariant& valeur) {

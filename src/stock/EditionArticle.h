@@ -51,11 +51,17 @@ struct FicheArticle {
     std::optional<qint64> codeArticle;
 };
 
+enum class Enregistrement {
+    Fait,
+    ArticleAbsent, // the article no longer exists
+    CodePris       // another article carries the code meanwhile (taken on another workstation)
+};
 // Writes the card into the article that has reference `referenceCourante`, then, unless `versionGSM`,
-// the article's code and designation into every machine slot of ConfigMachines that holds it. False
-// (nothing written) when the article no longer exists.
-bool enregistrerArticle(Connexion& connexion, qint64 referenceCourante, const FicheArticle& fiche,
-                        bool versionGSM);
+// the article's code and designation into every machine slot of ConfigMachines that holds it. Nothing
+// is written when the article no longer exists or when its code is already another article's: no two
+// articles answer to one machine code.
+Enregistrement enregistrerArticle(Connexion& connexion, qint64 referenceCourante, const FicheArticle& fiche,
+                                  bool versionGSM);
 
 // Writes one field of an article (a column of ArticleEnStock; any other name is an error). False when
 // the article no longer exists.

@@ -63,11 +63,11 @@ TEST_P(EditionArticleTest, SavesNumbersAndRemovals) {
         QStringLiteral("INSERT INTO ConfigMachines (NoMachine, Etage, ReferenceArticle, CodeArticle, "
                        "Designation) VALUES (1, 1, 1002, 0, 'ANCIEN')"));
     // The GSM version keeps the machines' own designations.
-    ASSERT_TRUE(enregistrerArticle(cnx(), 1002, fiche(1002, QStringLiteral("B")), true));
+    ASSERT_EQ(enregistrerArticle(cnx(), 1002, fiche(1002, QStringLiteral("B")), true), Enregistrement::Fait);
     EXPECT_EQ(valeur(QStringLiteral("SELECT Designation FROM ConfigMachines")).toString(),
               QStringLiteral("ANCIEN"));
     // Without a chosen code the reference becomes the code, and joins the pool once.
-    ASSERT_TRUE(enregistrerArticle(cnx(), 1002, fiche(1002, QStringLiteral("B")), false));
+    ASSERT_EQ(enregistrerArticle(cnx(), 1002, fiche(1002, QStringLiteral("B")), false), Enregistrement::Fait);
     EXPECT_EQ(
         valeur(QStringLiteral("SELECT CodeArticle FROM ArticleEnStock WHERE Reference = 1002")).toLongLong(),
         1002);
@@ -76,7 +76,8 @@ TEST_P(EditionArticleTest, SavesNumbersAndRemovals) {
                   valeur(QStringLiteral("SELECT COUNT(*) FROM CodeArticle WHERE CodeArticle = 1002"))),
               1);
     // An article deleted meanwhile: nothing written, its slots untouched.
-    EXPECT_FALSE(enregistrerArticle(cnx(), 999, fiche(1002, QStringLiteral("C")), false));
+    EXPECT_EQ(enregistrerArticle(cnx(), 999, fiche(1002, QStringLiteral("C")), false),
+              Enregistrement::ArticleAbsent);
     EXPECT_EQ(valeur(QStringLiteral("SELECT Designation FROM ConfigMachines")).toString(),
               QStringLiteral("B"));
 
@@ -88,6 +89,25 @@ TEST_P(EditionArticleTest, SavesNumbersAndRemovals) {
     cnx().executer(QStringLiteral("DELETE FROM ArticleEnStock"));
     article(0, QVariant());
     EXPECT_EQ(ajouterArticle(cnx(), QDate(2026, 3, 14)), 1000) << "a largest reference of 0";
+}
+
+TEST_P(EditionArticleTest, ACodeTakenMeanwhileIsRefused) {
+    article(1001, QVariant());
+    article(1002, 7);
+    // Code 7 was free when the card offered it; another workstation gave it meanwhile.
+    FicheArticle f = fiche(1001, QStringLiteral("A"));
+    f.codeArticle = 7;
+    EXPECT_EQ(enregistrerArticle(cnx(), 1001, f, false), Enregistrement::CodePris);
+    EXPECT_EQ(
+        valeur(QStringLiteral("SELECT Designation FROM ArticleEnStock WHERE Reference = 1001")).toString(),
+        QStringLiteral("ANCIEN"))
+        << "nothing written";
+    // Nor may the reference become another article's code; an article keeping its code is saved.
+    cnx().executer(QStringLiteral("UPDATE ArticleEnStock SET CodeArticle = 1001 WHERE Reference = 1002"));
+    EXPECT_EQ(enregistrerArticle(cnx(), 1001, fiche(1001, QStringLiteral("A")), false),
+              Enregistrement::CodePris);
+    cnx().executer(QStringLiteral("UPDATE ArticleEnStock SET CodeArticle = 1001"));
+    EXPECT_EQ(enregistrerArticle(cnx(), 1001, fiche(1001, QStringLiteral("A")), false), Enregistrement::Fait);
 }
 
 DORVANE_SUR_CHAQUE_BASE(EditionArticleTest);

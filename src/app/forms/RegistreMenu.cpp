@@ -7,6 +7,7 @@
 #include "stock/forms/FenFournisseur.h"
 #include "stock/forms/FenTailles.h"
 #include "stock/forms/FrmStock.h"
+#include "stock/forms/frmMouvtStock.h"
 
 #include <QCoreApplication>
 
@@ -156,4 +157,5 @@ void enregistrerFormesMenu(RegistreMenu& registre) {
     registre.enregistrerForme<FenTailles>(QStringLiteral("CmdTailles"));
     registre.enregistrerForme<FenFournisseur>(QStringLiteral("CmdFournissueur"));
     registre.enregistrerForme<FrmStock>(QStringLiteral("CmdStock"));
+    registre.enregistrerForme<frmMouvtStock>(QStringLiteral("CmdMouvementStock"));
 }

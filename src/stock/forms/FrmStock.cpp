@@ -170,6 +170,8 @@ FrmStock::FrmStock(QWidget* parent) : FormBase(QStringLiteral("FrmStock"), paren
     construireCodes();
     construireEntreeStock();
     connecterEdition();
+    connecterRecherche();
+    connecterSelection();
     resize(1320, 760);
 
     connect(OptionFiche, &QRadioButton::clicked, this, [this] { OptionFiche_Click(); });
@@ -297,6 +299,8 @@ void FrmStock::Form_KeyPress(QObject* controle, int& KeyAscii) {
         Text2_KeyPress(index, KeyAscii);
     else if (controle == DBGrid2)
         DBGrid2_KeyPress(KeyAscii);
+    else if (controle == TextCherche)
+        TextCherche_KeyPress(KeyAscii);
 }
 
 void FrmStock::Form_KeyUp(QKeyEvent* e) {

@@ -2,12 +2,14 @@
 
 #include "common/forms/FormBase.h"
 #include "stock/CatalogueFournisseur.h"
+#include "stock/ChoixArticle.h"
 #include "stock/ListesArticle.h"
 
 #include <QList>
 #include <QMap>
 #include <QPointer>
 #include <QString>
+#include <optional>
 
 class QCheckBox;
 class QComboBox;
@@ -30,7 +32,8 @@ class RecordsetModel;
 // The class is split by concern: FrmStock.cpp (layout, load, activation, keys, unload),
 // FrmStockCarte.cpp (the card and its lists), FrmStockEdition.cpp (editing, saving, adding, deleting,
 // closing), FrmStockEntree.cpp (the stock entry), FrmStockGrille.cpp (the grid, the two views, the spin
-// button), FrmStockRecherche.cpp (the search options), FrmStockCodes.cpp (the article-code pool).
+// button), FrmStockRecherche.cpp (the search box, its options, the first and last buttons),
+// FrmStockSelection.cpp (the picking mode), FrmStockCodes.cpp (the article-code pool).
 class FrmStock : public FormBase {
     Q_OBJECT
 public:
@@ -38,6 +41,22 @@ public:
     ~FrmStock() override;
 
     // --- public interface ---
+    // The article picker. Shows the form modally over `proprietaire` in its picking mode ("Séléctionner",
+    // and "Séléction vide" when `choixVide`; the buttons that add, delete, compute or take pictures
+    // hidden; the card frame too when `sansFiche`) and returns the user's answer once the form hides.
+    // Who the pick is for follows the callers' flags: while ConfigMachineOuverte is true a machine form
+    // (an article without code is refused: "Pas de code article attribué." and the picker stays), else
+    // while FenQuotaOuverte is true the profile form (its "Séléction vide" asks nothing of it); with
+    // neither the two buttons do nothing. The picking mode stays for the caller's next pick, until
+    // DBGridStockVisible.
+    struct OptionsChoix {
+        bool choixVide = false;
+        bool sansFiche = false;
+    };
+    ChoixArticle ChoisirArticle(QWidget* proprietaire, const OptionsChoix& options);
+    ChoixArticle ChoisirArticle(QWidget* proprietaire) {
+        return ChoisirArticle(proprietaire, OptionsChoix());
+    }
     // Ends the picking mode: the normal buttons and the grid come back, the search box is emptied, and
     // the search goes by reference when "Par Réference" is selected, by designation otherwise.
     void DBGridStockVisible();
@@ -145,6 +164,8 @@ private:
     void construireCarte(QWidget* zone);
     void construireGrille(QWidget* zone);
     void construireRecherche();
+    void connecterRecherche();
+    void connecterSelection();
     void construireCodes();
     void construireEntreeStock();
     void connecterEdition();
@@ -203,16 +224,28 @@ private:
     void SpinButton1_SpinDown();
     void OptionFiche_Click();
     void OptionTableau_Click();
-    void CmdSelectioner_Click();
     void suivreLigneCourante();
     void ajusterColonnes(bool legendes);
 
-    // The search options (FrmStockRecherche.cpp).
+    // The search (FrmStockRecherche.cpp).
+    void TextCherche_Change();
+    void TextCherche_Click();
+    void TextCherche_KeyPress(int& KeyAscii);
+    void Command5_Click();
+    void Command6_Click();
+    // Leaves the card (checked, saved when changed) for the first or the last article.
+    void allerAuBout(bool premier);
     void ChangerCritereRecherche();
     // The list sorted again by the search column and read again.
     void trierSelonRecherche();
     void selectionnerOption(QRadioButton* option);
     void cliquerOption(QRadioButton* option);
+
+    // The picking mode (FrmStockSelection.cpp).
+    void CmdSelectioner_Click();
+    void CmdSelectionerVide_Click();
+    // The current article as a pick; nullopt off the rows.
+    std::optional<ChoixArticle> articleCourant() const;
 
     // The article-code pool (FrmStockCodes.cpp).
     void VerifierCodeArticleVierge();
@@ -225,4 +258,8 @@ private:
     QWidget* m_colonneBoutons = nullptr;
     QString m_titreFiche; // the card's caption without its position ("Fiche produit")
     bool m_synchroGrille = false;
+    // While a search moves the list, the card is filled once at its end, not at every step.
+    bool m_rechercheEnCours = false;
+    bool m_carteAFaire = false;
+    ChoixArticle m_choix; // the picker's answer
 };

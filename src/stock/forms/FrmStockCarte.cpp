@@ -323,6 +323,10 @@ QVariant FrmStock::champCourant(const QString& champ) const {
 }
 
 void FrmStock::data1_MoveComplete() {
+    if (m_rechercheEnCours) {
+        m_carteAFaire = true;
+        return;
+    }
     Recordset& rs = *RsStockGlobal;
     if (rs.RecordCount() == 0)
         return;

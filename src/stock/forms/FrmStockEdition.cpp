@@ -302,8 +302,19 @@ bool FrmStock::EnregistrerArticleEnStockTous() {
         fiche.codeArticle = ComboBox4->currentText().toLongLong();
 
     try {
-        enregistrerArticle(connexion(), Valeurs::lireEntier(champCourant(QStringLiteral("Reference"))), fiche,
-                           Global().OptionVersionGSM);
+        const Enregistrement fait =
+            enregistrerArticle(connexion(), Valeurs::lireEntier(champCourant(QStringLiteral("Reference"))),
+                               fiche, Global().OptionVersionGSM);
+        if (fait == Enregistrement::CodePris) {
+            // Nothing was written: the card keeps what was typed; the list offers the codes still free.
+            remplirCodesLibres();
+            marquerLibelle(6, true);
+            MsgBox(QStringLiteral("Le code article %1 vient d'être attribué à un autre article.\n"
+                                  "Veuillez choisir un autre code article.")
+                       .arg(fiche.codeArticle.value_or(fiche.reference)),
+                   StyleMessage::Exclamation);
+            return false;
+        }
     } catch (const ErreurExecution& e) {
         // Nothing was written: the card keeps what was typed and stays where it is.
         MajBase::SignalerErreur(QStringLiteral("EnregistrerArticleEnStockTous"), e);

@@ -245,6 +245,3 @@ void FrmStock::OptionTableau_Click() {
     if (RsStockGlobal->RecordCount() > 0)
         FrameFicheProduit->hide();
 }
-
-// Picking for another form.
-void FrmStock::CmdSelectioner_Click() {}

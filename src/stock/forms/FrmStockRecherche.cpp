@@ -1,16 +1,47 @@
-// The search options of the article list and the way back from the picking mode.
+// The search of the article list: the search box and its options, and the first and last buttons.
 #include "stock/forms/FrmStock.h"
 
+#include "common/ErreurExecution.h"
+#include "common/MajBase.h"
+#include "common/SaisieNumerique.h"
 #include "db/Recordset.h"
+#include "stock/RechercheArticle.h"
 
+#include <QEvent>
 #include <QFrame>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QLineEdit>
+#include <QMouseEvent>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTableView>
 #include <algorithm>
+#include <functional>
+
+namespace {
+
+// A click on the search box (a press and a release on it).
+class ClicBox : public QObject {
+public:
+    ClicBox(QObject* parent, std::function<void()> clic) : QObject(parent), m_clic(std::move(clic)) {}
+
+protected:
+    bool eventFilter(QObject* objet, QEvent* e) override {
+        if (e->type() == QEvent::MouseButtonRelease) {
+            const auto* w = qobject_cast<QWidget*>(objet);
+            const auto* souris = static_cast<QMouseEvent*>(e);
+            if (w && souris->button() == Qt::LeftButton && w->rect().contains(souris->position().toPoint()))
+                m_clic();
+        }
+        return QObject::eventFilter(objet, e);
+    }
+
+private:
+    std::function<void()> m_clic;
+};
+
+} // namespace
 
 void FrmStock::construireRecherche() {
     FrameOptData2 = new QGroupBox(QStringLiteral("Recherche"), this);
@@ -40,6 +71,80 @@ void FrmStock::construireRecherche() {
     TextCherche->setMinimumWidth(220);
     g->addWidget(TextCherche, 0, 2, 2, 1, Qt::AlignVCenter);
     g->setColumnStretch(2, 1);
+    connect(TextCherche, &QLineEdit::textChanged, this, [this] { TextCherche_Change(); });
+    TextCherche->installEventFilter(new ClicBox(TextCherche, [this] { TextCherche_Click(); }));
+}
+
+void FrmStock::connecterRecherche() {
+    connect(Command5, &QPushButton::clicked, this, [this] { Command5_Click(); });
+    connect(Command6, &QPushButton::clicked, this, [this] { Command6_Click(); });
+}
+
+void FrmStock::TextCherche_Change() {
+    Recordset& rs = *RsStockGlobal;
+    const QString texte = TextCherche->text();
+    if (texte.isEmpty() || !rs.IsOpen() || rs.RecordCount() == 0)
+        return;
+    // The search moves the list away from the card: what is typed there is checked and saved first.
+    if (FicheModifiee && !quitterFiche())
+        return;
+    struct Suspension {
+        FrmStock& f;
+        ~Suspension() {
+            f.m_rechercheEnCours = false;
+            if (f.m_carteAFaire) {
+                f.m_carteAFaire = false;
+                f.data1_MoveComplete();
+            }
+        }
+    } suspension{*this};
+    m_rechercheEnCours = true;
+    m_carteAFaire = false;
+    try {
+        RechercheArticle::chercher(rs, ModeRecherche, SaisieCodeBarre, texte);
+    } catch (const ErreurExecution& e) {
+        // A text that is no number where one is expected: logged, not shown; the list stays.
+        MajBase::SignalerErreur(e.description(), e);
+    }
+}
+
+void FrmStock::TextCherche_Click() {
+    selectionnerOption(OptionTableau);
+    TextCherche->clear();
+}
+
+void FrmStock::TextCherche_KeyPress(int& KeyAscii) {
+    // Enter ends a scanned bar code: the options' column applies again.
+    if (KeyAscii == 13) {
+        SaisieCodeBarre = false;
+        KeyAscii = 0;
+        return;
+    }
+    if (ModeRecherche == RechercheArticle::ParReference && KeyAscii > 31 && KeyAscii <= 0xFFFF &&
+        !SaisieNumerique::toucheAcceptee(QChar(KeyAscii)))
+        KeyAscii = 0;
+}
+
+void FrmStock::allerAuBout(bool premier) {
+    if (!quitterFiche())
+        return;
+    if (OptionTableau->isChecked())
+        FrameFicheProduit->hide();
+    Recordset& rs = *RsStockGlobal;
+    if (!rs.IsOpen() || rs.RecordCount() == 0)
+        return;
+    if (premier)
+        rs.MoveFirst();
+    else
+        rs.MoveLast();
+}
+
+void FrmStock::Command5_Click() {
+    allerAuBout(true);
+}
+
+void FrmStock::Command6_Click() {
+    allerAuBout(false);
 }
 
 // An option set by the program: its click runs only when it was not selected already.
@@ -91,15 +196,4 @@ void FrmStock::trierSelonRecherche() {
         rs.Requery();
     }
     DBGrid2->viewport()->update();
-}
-
-void FrmStock::DBGridStockVisible() {
-    CmdSelectioner->hide();
-    for (QWidget* w : std::initializer_list<QWidget*>{CmdScanner, CmdChoixImage, FrameOptData2, DBGrid2,
-                                                      CmdAjout, cmdDelete, Command1, CmdPeriode, SSPanel1})
-        w->show();
-    TextCherche->clear();
-    // The sort of the list stays as it is.
-    ModeRecherche = SSOptionRef->isChecked() ? 1 : 2;
-    AfficherImage();
 }

@@ -10,6 +10,7 @@
 #include "db/Valeurs.h"
 #include "support/CouvertureLangues.h"
 #include "support/ServiceDialogueScripte.h"
+#include "support/ServiceSessionScripte.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -25,8 +26,10 @@
 #include <QTableView>
 #include <QTest>
 #include <QToolButton>
+#include <functional>
 #include <gtest/gtest.h>
 #include <memory>
+#include <tuple>
 
 namespace {
 
@@ -570,6 +573,21 @@ TEST_P(FrmStockTest, AFailedSaveKeepsTheCardAndWhatWasTyped) {
     EXPECT_EQ(texte(0), QStringLiteral("1002"));
     EXPECT_EQ(champ(1001, "Designation").toString(), QStringLiteral("ARTICLE 001 BIS"));
     EXPECT_DOUBLE_EQ(champ(1001, "PrixAchatUnit").toDouble(), 9.99);
+
+    // A free code chosen on the card, given to another article by another workstation meanwhile.
+    cnx().executer(QStringLiteral("UPDATE ArticleEnStock SET CodeArticle = NULL WHERE Reference = 1002"));
+    cnx().executer(QStringLiteral("INSERT INTO CodeArticle (CodeArticle) VALUES (5)"));
+    reactiver();
+    f->OptionFiche->click();
+    aller(1002);
+    f->ComboBox4->setCurrentIndex(f->ComboBox4->findText(QStringLiteral("5")));
+    QTest::keyClicks(f->Text2[1], QStringLiteral(" X"));
+    cnx().executer(QStringLiteral("UPDATE ArticleEnStock SET CodeArticle = 5 WHERE Reference = 1001"));
+    dialogues.attendreMessageContenant(QStringLiteral("Le code article 5 vient d'être attribué"));
+    suivant();
+    EXPECT_EQ(texte(0) + texte(1) + f->ComboBox4->currentText(), QStringLiteral("1002ARTICLE 002 X5"));
+    EXPECT_LT(f->ComboBox4->findText(QStringLiteral("5")), 0) << "no longer offered";
+    EXPECT_TRUE(champ(1002, "CodeArticle").isNull());
 }
 
 TEST_P(FrmStockTest, AddingDeletingBarCodeReturnsAndClosing) {
@@ -712,6 +730,115 @@ TEST_P(FrmStockTest, StockEntry) {
     EXPECT_EQ(champ(1003, "QteEnStock").toLongLong(), 10);
     f->CmdAnnulStock->click();
     EXPECT_TRUE(f->FrmEntreStock->isHidden());
+}
+
+TEST_P(FrmStockTest, SearchBoxFromTheCurrentRowAndBarCodes) {
+    const char* const designations[] = {"CASQUE", "GANT CUIR", "LUNETTES", "GANT NITRILE"};
+    for (int i = 0; i < 4; ++i) {
+        Article a{1001 + i, i + 1};
+        a.designation = QString::fromUtf8(designations[i]);
+        ajouter(a);
+    }
+    cnx().executer(QStringLiteral("UPDATE ArticleEnStock SET CodeBar = '3760123' WHERE Reference = 1003"));
+    ouvrir();
+    auto ici = [this] { return f->RsStockGlobal->Field(QStringLiteral("Reference")).toLongLong(); };
+    auto taper = [this](const char* t) {
+        f->TextCherche->clear();
+        QTest::keyClicks(f->TextCherche, QString::fromUtf8(t));
+    };
+    f->SSOptionDesi->click();
+    f->Command5->click();
+    taper("gan");
+    EXPECT_EQ(ici(), 1002);
+    f->Command6->click();
+    taper("gan");
+    EXPECT_EQ(ici(), 1003) << "nothing from the last row (LUNETTES) on: the list stays";
+
+    // By reference letters cannot be typed; "@", the code and Enter search the bar codes, then the
+    // options' column applies again.
+    f->SSOptionRef->click();
+    f->Command5->click();
+    taper("10a03");
+    EXPECT_EQ(f->TextCherche->text(), QStringLiteral("1003"));
+    f->SSOptionDesi->click();
+    f->Command5->click();
+    QTest::keyClick(f->DBGrid2, '@');
+    QTest::keyClicks(f->TextCherche, QStringLiteral("3760"));
+    EXPECT_EQ(ici(), 1003);
+    EXPECT_EQ(f->TextCherche->text(), QStringLiteral("3760"));
+    QTest::keyClick(f->TextCherche, Qt::Key_Return);
+    f->Command5->click();
+    taper("gant n");
+    EXPECT_EQ(ici(), 1004);
+
+    // From a changed card the card is saved before the list moves; a click empties the box and shows
+    // the grid.
+    f->OptionFiche->click();
+    aller(1001);
+    QTest::keyClicks(f->Text2[1], QStringLiteral(" bis"));
+    taper("gant c");
+    EXPECT_EQ(ici(), 1002);
+    EXPECT_EQ(champ(1001, "Designation").toString(), QStringLiteral("CASQUE BIS"));
+    QTest::mouseClick(f->TextCherche, Qt::LeftButton);
+    EXPECT_TRUE(f->FrameFicheProduit->isHidden());
+    EXPECT_TRUE(f->TextCherche->text().isEmpty());
+}
+
+TEST_P(FrmStockTest, PickerAnswersMachineAndProfileCallers) {
+    ajouterArticles(3);
+    ServiceSessionScripte session;
+    f = std::make_unique<FrmStock>();
+    f->Load();
+    cnx().executer(QStringLiteral("UPDATE ArticleEnStock SET CodeArticle = NULL WHERE Reference = 1002"));
+    QWidget appelant;
+    std::function<void()> utilisateur;
+    session.surModal([&](QObject*) {
+        f->show();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(f.get()));
+        utilisateur();
+        f->hide();
+    });
+
+    // A machine form: an article without code is refused and the picker stays.
+    Global().ConfigMachineOuverte = true;
+    utilisateur = [&] {
+        aller(1002);
+        dialogues.attendreMessage(QStringLiteral("Pas de code article attribué.\nOpération annulée !"),
+                                  Reponse::OK, std::nullopt, StyleMessage::Exclamation);
+        f->CmdSelectioner->click();
+        EXPECT_TRUE(f->isVisible());
+        aller(1003);
+        f->CmdSelectioner->click();
+    };
+    ChoixArticle c = f->ChoisirArticle(&appelant, {true, false});
+    EXPECT_EQ(c.issue, ChoixArticle::Issue::Article);
+    EXPECT_EQ(std::tuple(c.codeArticle, c.reference, c.designation, c.refFournisseur),
+              std::tuple(3, 1003, QStringLiteral("ARTICLE 003"), QStringLiteral("RF-3")));
+    utilisateur = [&] { f->CmdSelectionerVide->click(); };
+    c = f->ChoisirArticle(&appelant, {true, false});
+    EXPECT_EQ(c.issue, ChoixArticle::Issue::Vide);
+    EXPECT_EQ(std::tuple(c.codeArticle, c.reference, c.designation, c.refFournisseur),
+              std::tuple(0, 0, QString(), QStringLiteral("0")));
+    utilisateur = [&] { f->cmdClose->click(); };
+    EXPECT_EQ(f->ChoisirArticle(&appelant).issue, ChoixArticle::Issue::Aucun);
+
+    // The profile form takes an article without code (here by a double click).
+    Global().ConfigMachineOuverte = false;
+    Global().FenQuotaOuverte = true;
+    utilisateur = [&] {
+        aller(1002);
+        emit f->DBGrid2->doubleClicked(f->DBGrid2->currentIndex());
+    };
+    c = f->ChoisirArticle(&appelant, {false, true});
+    EXPECT_EQ(std::tuple(c.issue, c.reference, c.codeArticle),
+              std::tuple(ChoixArticle::Issue::Article, 1002, 0));
+
+    // The caller closes: the normal form, searching by designation unless by reference.
+    f->SSOptionRefFour->click();
+    f->DBGridStockVisible();
+    EXPECT_TRUE(f->CmdSelectioner->isHidden());
+    EXPECT_FALSE(f->CmdAjout->isHidden());
+    EXPECT_EQ(f->ModeRecherche, 2);
 }
 
 DORVANE_SUR_CHAQUE_BASE(FrmStockTest);
