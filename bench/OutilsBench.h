@@ -2,12 +2,17 @@
 
 // Shared by the benchmarks: usage, timing and the test server of DORVANE_TEST_PG.
 
+#include "common/ErreurExecution.h"
 #include "db/Connexion.h"
 #include "db/Schema.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QHash>
+#include <QList>
+#include <QSqlQuery>
+#include <QSqlRecord>
+#include <QVariant>
 #include <QString>
 #include <algorithm>
 #include <cstdio>
@@ -23,6 +28,22 @@ inline bool aideDemandee(int argc, char** argv, const char* usage) {
         }
     }
     return false;
+}
+
+// The bare reading of a query, every value of every row, as the Recordset reads it without the layer.
+inline void lireNu(Connexion& c, const QString& sql, std::vector<QList<QVariant>>& rangs) {
+    QSqlQuery q(c.db());
+    q.setForwardOnly(true);
+    if (!q.exec(sql))
+        throw ErreurExecution(ErreurExecution::ErreurBase, Connexion::texteErreur(q), QStringLiteral("bench"));
+    const int n = q.record().count();
+    while (q.next()) {
+        QList<QVariant> r;
+        r.reserve(n);
+        for (int i = 0; i < n; ++i)
+            r.append(q.value(i));
+        rangs.push_back(std::move(r));
+    }
 }
 
 // The median of measured times.

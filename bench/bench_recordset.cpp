@@ -45,23 +45,6 @@ const Requete Requetes[] = {
     {"GrUtilisateur *", "SELECT * FROM GrUtilisateur"},
 };
 
-// The bare reading: what the Recordset does, without the layer.
-void lireNu(Connexion& c, const QString& sql, std::vector<QList<QVariant>>& rangs) {
-    QSqlQuery q(c.db());
-    q.setForwardOnly(true);
-    if (!q.exec(sql))
-        throw ErreurExecution(ErreurExecution::ErreurBase, Connexion::texteErreur(q),
-                              QStringLiteral("bench"));
-    const int n = q.record().count();
-    while (q.next()) {
-        QList<QVariant> r;
-        r.reserve(n);
-        for (int i = 0; i < n; ++i)
-            r.append(q.value(i));
-        rangs.push_back(std::move(r));
-    }
-}
-
 void comparer(const char* moteur, Connexion& c, const Requete& requete) {
     const QString sql = QString::fromLatin1(requete.sql);
     std::vector<double> nu, rs;

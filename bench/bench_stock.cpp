@@ -121,21 +121,7 @@ void remplir(Connexion& c) {
 size_t lireNu(const ParametresConnexion& p) {
     Connexion c(p);
     std::vector<QList<QVariant>> rangs;
-    {
-        QSqlQuery q(c.db());
-        q.setForwardOnly(true);
-        if (!q.exec(QStringLiteral("SELECT * FROM StockGlobal")))
-            throw ErreurExecution(ErreurExecution::ErreurBase, Connexion::texteErreur(q),
-                                  QStringLiteral("bench"));
-        const int n = q.record().count();
-        while (q.next()) {
-            QList<QVariant> r;
-            r.reserve(n);
-            for (int i = 0; i < n; ++i)
-                r.append(q.value(i));
-            rangs.push_back(std::move(r));
-        }
-    }
+    lireNu(c, QStringLiteral("SELECT * FROM StockGlobal"), rangs);
     return rangs.size();
 }
 
@@ -242,7 +228,7 @@ void mesurer(const char* moteur, const ParametresConnexion& p) {
         f.RsStockGlobal->MoveFirst();
         f.TextCherche->clear();
         for (const QChar c : texte) {
-            const int touche = c == u'@' ? Qt::Key_At : c.toUpper().unicode();
+            const int touche = c == u'@' ? int(Qt::Key_At) : int(c.toUpper().unicode());
             QKeyEvent appui(QEvent::KeyPress, touche, Qt::NoModifier, QString(c));
             QKeyEvent relache(QEvent::KeyRelease, touche, Qt::NoModifier, QString(c));
             QElapsedTimer t;

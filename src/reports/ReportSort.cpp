@@ -1,5 +1,7 @@
 #include "reports/ReportSort.h"
 
+#include "db/Valeurs.h"
+
 #include <QCollator>
 #include <QHash>
 #include <QLocale>
@@ -21,25 +23,14 @@ std::vector<Key> keys(const std::vector<QVariant>& values) {
         const QVariant& v = values[i];
         if (!v.isValid() || v.isNull())
             continue;
-        switch (v.metaType().id()) {
-        case QMetaType::QDateTime:
+        const int type = v.metaType().id();
+        if (type == QMetaType::QDateTime) {
             k[i] = {1, wallClock(v.toDateTime())};
-            break;
-        case QMetaType::QDate:
+        } else if (type == QMetaType::QDate) {
             k[i] = {1, wallClock(QDateTime(v.toDate(), QTime(0, 0)))};
-            break;
-        case QMetaType::Int:
-        case QMetaType::UInt:
-        case QMetaType::LongLong:
-        case QMetaType::ULongLong:
-        case QMetaType::Double:
-        case QMetaType::Float:
-        case QMetaType::Bool:
-        case QMetaType::Short:
-        case QMetaType::Long:
+        } else if (Valeurs::estNombre(v) || type == QMetaType::Bool) {
             k[i] = {1, v.toDouble()};
-            break;
-        default: {
+        } else {
             k[i].kind = 2;
             const QString t = v.toString();
             auto it = distinct.constFind(t);
@@ -48,7 +39,6 @@ std::vector<Key> keys(const std::vector<QVariant>& values) {
                 texts.push_back(t);
             }
             textOf[i] = *it;
-        }
         }
     }
     if (texts.empty())

@@ -3,6 +3,7 @@
 #include "common/ErreurExecution.h"
 #include "common/EtatGlobal.h"
 #include "common/FnWendrox.h"
+#include "reports/ReportDefinition.h"
 #include "reports/ReportTable.h"
 
 #include <QDir>
@@ -43,8 +44,15 @@ inline QByteArray lancer(const QString& programme, const QStringList& arguments,
     return p.readAllStandardOutput();
 }
 
+// The text of a PDF as pdftotext lays it out (it gives the NO-BREAK SPACE of amounts as a blank).
+inline QString textePdf(const QString& pdf) {
+    return QString::fromUtf8(
+               lancer(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), pdf, QStringLiteral("-")}))
+        .replace(QChar(0x00A0), u' ');
+}
+
 // The description of the failure `f` throws, or a test failure when it throws nothing.
-template <typename F> QString echec(F&& f, qint32 numero) {
+template <typename F> QString echec(F&& f, qint32 numero = ReportDefinition::ErrorNumber) {
     try {
         f();
     } catch (const ErreurExecution& e) {

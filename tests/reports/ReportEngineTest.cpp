@@ -1,4 +1,5 @@
 #include "BaseDeTest.h"
+#include "OutilsEtats.h"
 
 #include "common/ErreurExecution.h"
 #include "common/EtatGlobal.h"
@@ -15,22 +16,9 @@
 
 namespace {
 
+using namespace OutilsEtats;
+
 const QChar Nbsp(0x00A0);
-
-QString dossierEssais() {
-    return QFileInfo(QStringLiteral(__FILE__)).dir().filePath(QStringLiteral("definitions"));
-}
-
-// The text of a PDF as pdftotext lays it out (it gives the NO-BREAK SPACE of amounts as a blank).
-QString textePdf(const QString& pdf) {
-    QProcess p;
-    p.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), pdf, QStringLiteral("-")});
-    if (!p.waitForFinished(30000) || p.exitCode() != 0) {
-        ADD_FAILURE() << "pdftotext (poppler-utils) failed: " << p.readAllStandardError().toStdString();
-        return {};
-    }
-    return QString::fromUtf8(p.readAllStandardOutput()).replace(Nbsp, u' ');
-}
 
 // An amount as pdftotext reads it back.
 QString euros(qint64 centimes) {
@@ -40,14 +28,6 @@ QString euros(qint64 centimes) {
     return entiers + u',' + QString::number(centimes % 100).rightJustified(2, u'0') + u' ' + QChar(0x20AC);
 }
 
-ReportTable table(const QStringList& colonnes, const QList<QVariantList>& lignes) {
-    ReportTable t;
-    t.setColumns(colonnes);
-    for (const QVariantList& l : lignes)
-        t.appendRow(l);
-    return t;
-}
-
 QList<ReportTable> enTeteEtSociete() {
     return {
         table({"Titre", "Periode"}, {{"Consommations par Salariés", "Période du 01/03/2026 au 31/03/2026"}}),
@@ -55,29 +35,7 @@ QList<ReportTable> enTeteEtSociete() {
               {{"Société Élan", "12 rue des Forges", "69002", "Lyon"}})};
 }
 
-// The description of the failure `f` throws, or a test failure when it throws nothing.
-template <typename F> QString echec(F&& f, qint32 numero = ReportDefinition::ErrorNumber) {
-    try {
-        f();
-    } catch (const ErreurExecution& e) {
-        EXPECT_EQ(e.numero(), numero) << e.description().toStdString();
-        return e.description();
-    }
-    ADD_FAILURE() << "no failure";
-    return {};
-}
-
-class ReportEngineTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        reinitialiserEtatGlobal();
-        FnWendrox::definirHorloge([] { return QDateTime(QDate(2026, 4, 5), QTime(9, 30)); });
-    }
-    void TearDown() override {
-        FnWendrox::definirHorloge({});
-        reinitialiserEtatGlobal();
-    }
-};
+class ReportEngineTest : public OutilsEtats::EtatsTest {};
 
 } // namespace
 

@@ -14,11 +14,6 @@ namespace {
 
 constexpr double Twips = ReportDocument::TwipsPerMm;
 
-QString textePdf(const QString& pdf) {
-    return QString::fromUtf8(
-        lancer(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), pdf, QStringLiteral("-")}));
-}
-
 // Page `page` (from 1) rendered by pdftoppm at 300 dots an inch.
 QString rendre(const QString& pdf, int page) {
     const QString n = QString::number(page);

@@ -18,6 +18,7 @@
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QMenu>
+#include <QPushButton>
 #include <QWindow>
 
 namespace {
@@ -171,6 +172,12 @@ void FormBase::fermerConnexion() {
 
 void FormBase::setBoutonAnnuler(QAbstractButton* bouton) {
     m_boutonAnnuler = bouton;
+}
+
+QPushButton* FormBase::creerBouton(const QString& nom, const QString& legende, QWidget* parent) {
+    auto* b = new QPushButton(legende, parent ? parent : this);
+    b->setObjectName(nom);
+    return b;
 }
 
 void FormBase::ajouterNettoyage(std::function<void()> nettoyage) {

@@ -87,14 +87,10 @@ FenFamille::FenFamille(QWidget* parent)
     panneau->addWidget(Text1, 1, 1);
     panneau->setColumnStretch(1, 1);
 
-    CmdModif = new QPushButton(QStringLiteral("Modifier"), this);
-    CmdModif->setObjectName(QStringLiteral("CmdModif"));
-    cmdDelete = new QPushButton(QStringLiteral("Supprimer"), this);
-    cmdDelete->setObjectName(QStringLiteral("cmdDelete"));
-    cmdAdd = new QPushButton(QStringLiteral("Ajouter"), this);
-    cmdAdd->setObjectName(QStringLiteral("cmdAdd"));
-    cmdClose = new QPushButton(QStringLiteral("Fermer"), this);
-    cmdClose->setObjectName(QStringLiteral("cmdClose"));
+    CmdModif = creerBouton(QStringLiteral("CmdModif"), QStringLiteral("Modifier"));
+    cmdDelete = creerBouton(QStringLiteral("cmdDelete"), QStringLiteral("Supprimer"));
+    cmdAdd = creerBouton(QStringLiteral("cmdAdd"), QStringLiteral("Ajouter"));
+    cmdClose = creerBouton(QStringLiteral("cmdClose"), QStringLiteral("Fermer"));
     setBoutonAnnuler(cmdClose);
     auto* boutons = new QHBoxLayout;
     boutons->setSpacing(6);

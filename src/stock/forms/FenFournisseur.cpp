@@ -114,12 +114,9 @@ FenFournisseur::FenFournisseur(QWidget* parent)
     panneau->setColumnMinimumWidth(2, 90);
     panneau->setRowStretch(5, 1);
 
-    cmdAdd = new QPushButton(QStringLiteral("Ajouter"), this);
-    cmdAdd->setObjectName(QStringLiteral("cmdAdd"));
-    cmdDelete = new QPushButton(QStringLiteral("Supprimer"), this);
-    cmdDelete->setObjectName(QStringLiteral("cmdDelete"));
-    cmdClose = new QPushButton(QStringLiteral("Fermer"), this);
-    cmdClose->setObjectName(QStringLiteral("cmdClose"));
+    cmdAdd = creerBouton(QStringLiteral("cmdAdd"), QStringLiteral("Ajouter"));
+    cmdDelete = creerBouton(QStringLiteral("cmdDelete"), QStringLiteral("Supprimer"));
+    cmdClose = creerBouton(QStringLiteral("cmdClose"), QStringLiteral("Fermer"));
     setBoutonAnnuler(cmdClose);
     auto* boutons = new QHBoxLayout;
     boutons->setSpacing(6);

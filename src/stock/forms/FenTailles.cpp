@@ -103,14 +103,10 @@ FenTailles::FenTailles(QWidget* parent)
 
     Text1 = new QLineEdit(this);
     Text1->setObjectName(QStringLiteral("Text1"));
-    cmdAdd = new QPushButton(QStringLiteral("Ajouter"), this);
-    cmdAdd->setObjectName(QStringLiteral("cmdAdd"));
-    CmdModifier = new QPushButton(QStringLiteral("Modifer"), this);
-    CmdModifier->setObjectName(QStringLiteral("CmdModifier"));
-    CmdDel = new QPushButton(QStringLiteral("Supprimer"), this);
-    CmdDel->setObjectName(QStringLiteral("CmdDel"));
-    cmdClose = new QPushButton(QStringLiteral("Fermer"), this);
-    cmdClose->setObjectName(QStringLiteral("cmdClose"));
+    cmdAdd = creerBouton(QStringLiteral("cmdAdd"), QStringLiteral("Ajouter"));
+    CmdModifier = creerBouton(QStringLiteral("CmdModifier"), QStringLiteral("Modifer"));
+    CmdDel = creerBouton(QStringLiteral("CmdDel"), QStringLiteral("Supprimer"));
+    cmdClose = creerBouton(QStringLiteral("cmdClose"), QStringLiteral("Fermer"));
     setBoutonAnnuler(cmdClose);
 
     auto* ordre = new QVBoxLayout;

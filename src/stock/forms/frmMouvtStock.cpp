@@ -82,8 +82,7 @@ frmMouvtStock::frmMouvtStock(QWidget* parent)
             });
     connect(&data1, &Recordset::MoveComplete, this, [this] { data1_MoveComplete(); });
 
-    cmdClose = new QPushButton(QStringLiteral("Fermer"), this);
-    cmdClose->setObjectName(QStringLiteral("cmdClose"));
+    cmdClose = creerBouton(QStringLiteral("cmdClose"), QStringLiteral("Fermer"));
     cmdClose->setMinimumWidth(100);
     cmdClose->setAutoDefault(false);
     setBoutonAnnuler(cmdClose);
