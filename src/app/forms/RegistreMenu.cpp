@@ -3,6 +3,7 @@
 #include "common/EtatGlobal.h"
 #include "common/ServiceSession.h"
 #include "common/forms/FormBase.h"
+#include "staff/forms/FenSites.h"
 #include "stock/forms/FenFamille.h"
 #include "stock/forms/FenFournisseur.h"
 #include "stock/forms/FenTailles.h"
@@ -158,4 +159,5 @@ void enregistrerFormesMenu(RegistreMenu& registre) {
     registre.enregistrerForme<FenFournisseur>(QStringLiteral("CmdFournissueur"));
     registre.enregistrerForme<FrmStock>(QStringLiteral("CmdStock"));
     registre.enregistrerForme<frmMouvtStock>(QStringLiteral("CmdMouvementStock"));
+    registre.enregistrerForme<FenSites>(QStringLiteral("CmdSites"));
 }

@@ -89,6 +89,8 @@ protected:
 } // namespace
 
 TEST_F(FenCrystalRepTest, EnglishTwinOpenedAndNamedToTheCallerElseTheFrenchFile) {
+    // The twin is the test's own, in another case than the shipped one.
+    QFile::remove(dossier->fichier("RPT SQL/ConsParSiteEN.rpt"));
     dossier->ecrireFichier("RPT SQL/consparsiteEN.RPT", definition("English edition"));
     Global().LangueCourante = "NL";
     FenCrystalRep& f = Instance<FenCrystalRep>();
