@@ -172,6 +172,7 @@ FrmStock::FrmStock(QWidget* parent) : FormBase(QStringLiteral("FrmStock"), paren
     connecterEdition();
     connecterRecherche();
     connecterSelection();
+    connecterAlertes();
     resize(1320, 760);
 
     connect(OptionFiche, &QRadioButton::clicked, this, [this] { OptionFiche_Click(); });
@@ -234,6 +235,8 @@ void FrmStock::Form_Load() {
     ajusterColonnes(true);
     ajusterColonneBoutons();
     TexteHistorique = g.msg(39);
+    DateDebutPeriode.clear();
+    DateFinPeriode.clear();
 
     Check1->setVisible(g.OptionAvecRetour);
     Check2->setVisible(g.OptionAvecRetour);

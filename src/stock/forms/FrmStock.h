@@ -33,7 +33,8 @@ class RecordsetModel;
 // FrmStockCarte.cpp (the card and its lists), FrmStockEdition.cpp (editing, saving, adding, deleting,
 // closing), FrmStockEntree.cpp (the stock entry), FrmStockGrille.cpp (the grid, the two views, the spin
 // button), FrmStockRecherche.cpp (the search box, its options, the first and last buttons),
-// FrmStockSelection.cpp (the picking mode), FrmStockCodes.cpp (the article-code pool).
+// FrmStockSelection.cpp (the picking mode), FrmStockCodes.cpp (the article-code pool),
+// FrmStockAlertes.cpp (the consumption period, the alert computation, the article history).
 class FrmStock : public FormBase {
     Q_OBJECT
 public:
@@ -60,6 +61,9 @@ public:
     // Ends the picking mode: the normal buttons and the grid come back, the search box is emptied, and
     // the search goes by reference when "Par Réference" is selected, by designation otherwise.
     void DBGridStockVisible();
+    // Recomputes the alert level of the articles consumed during the form's period (today when it has
+    // no last day); message 35 when no computation is possible.
+    void CalulDesStockAlerte();
     // Copies the supplier catalogue's pictures into the picture folder (nothing without a catalogue).
     void ImageSalvendo() { CatalogueFournisseur::ImageSalvendo(); }
 
@@ -69,6 +73,9 @@ public:
     bool FormulairePret = false;  // the first activation is over: option clicks sort the list
     bool SaisieCodeBarre = false; // a bar code is being typed into the search box
     QString TexteHistorique;      // Msg(39), taken at load
+    // The consumption period of the alerts and the history, as dd/MM/yyyy texts; empty at each load.
+    QString DateDebutPeriode;
+    QString DateFinPeriode;
 
     // The article list (StockGlobal), the card's current row.
     Recordset* RsStockGlobal;
@@ -240,6 +247,15 @@ private:
     void trierSelonRecherche();
     void selectionnerOption(QRadioButton* option);
     void cliquerOption(QRadioButton* option);
+
+    // The alerts and the article history (FrmStockAlertes.cpp).
+    void connecterAlertes();
+    void CmdPeriode_Click();
+    void Command8_Click();
+    void Command1_Click();
+    void Command9_Click();
+    // The period into the reports menu's boxes, which the viewer prints in the report header.
+    void ecrirePeriodeEtats();
 
     // The picking mode (FrmStockSelection.cpp).
     void CmdSelectioner_Click();

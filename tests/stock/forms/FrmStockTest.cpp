@@ -4,10 +4,13 @@
 #include "common/EtatGlobal.h"
 #include "common/FnWendrox.h"
 #include "common/MODTranslate.h"
+#include "common/forms/Calendrier.h"
 #include "common/forms/Instance.h"
 #include "db/Recordset.h"
 #include "db/RecordsetModel.h"
 #include "db/Valeurs.h"
+#include "reports/forms/FenCompteRendu.h"
+#include "reports/forms/FenCrystalRep.h"
 #include "support/CouvertureLangues.h"
 #include "support/ServiceDialogueScripte.h"
 #include "support/ServiceSessionScripte.h"
@@ -20,10 +23,12 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSqlQuery>
 #include <QTableView>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QToolButton>
 #include <functional>
@@ -842,3 +847,112 @@ TEST_P(FrmStockTest, PickerAnswersMachineAndProfileCallers) {
 }
 
 DORVANE_SUR_CHAQUE_BASE(FrmStockTest);
+
+// The period buttons, the alert prompt and its computation, and the article history through the viewer.
+TEST_P(FrmStockTest, AlertsAndArticleHistory) {
+    ajouterArticles(2);
+    cnx().executer(QStringLiteral("UPDATE ArticleEnStock SET StockAlert = 50, DelaiLivraison = NULL"));
+    cnx().executer(QStringLiteral("UPDATE InfoSociete SET NOM = 'Société Élan'"));
+    const QDate hier = QDate::currentDate().addDays(-1);
+    const auto retrait = [&](qint64 reference, int machine, const char* nom, int qte) {
+        const QVariant num = cnx().valeurUnique(
+            QStringLiteral("INSERT INTO Ventes (LaDate, Utilisateur, Nom, Prenom) VALUES (?, ?, ?, 'Jo') "
+                           "RETURNING NumVente"),
+            {Valeurs::valeurDate(QDateTime(hier, QTime(10, 0))), QLatin1String(nom), QLatin1String(nom)});
+        cnx().executer(QStringLiteral("INSERT INTO DetailVente (NumVente, Reference, Designation, Quantite, "
+                                      "NomFamille, NoMachine) VALUES (?, ?, 'ARTICLE 001', ?, 'GANTS', ?)"),
+                       {num, reference, qte, machine});
+    };
+    retrait(1001, 3, "MARTIN", 31);
+    retrait(1001, 4, "DURAND", 62);
+    retrait(1001, 7, "LEROY", 5);
+    Global().ClientOrmax = true;
+    Global().CheminRapports = QStringLiteral(DORVANE_RESOURCES_DIR "/RPT SQL/");
+    QTemporaryDir dossier;
+    Global().CheminIni = dossier.filePath(QStringLiteral("automat.ini"));
+    ServiceSessionScripte session;
+    ouvrir();
+
+    // Without a period: the history reads nothing, the prompt offers the last 31 days.
+    dialogues.attendreMessage(Global().msg(27), Reponse::OK, std::nullopt, StyleMessage::Exclamation);
+    QTest::mouseClick(f->Command9, Qt::LeftButton);
+    const QString du = Calendrier::texteDate(QDate::currentDate().addDays(-30));
+    const QString au = Calendrier::texteDate(QDate::currentDate());
+    const QString invite =
+        Global().msg(18) + QStringLiteral("\ndu %1 au %2 soit 31 jour(s)\nchoisissez oui!").arg(du, au);
+    dialogues.attendreMessage(invite, Reponse::Non, Global().msg(17),
+                              StyleMessage::YesNoCancel | StyleMessage::Information);
+    QTest::mouseClick(f->Command1, Qt::LeftButton);
+    EXPECT_EQ(champ(1001, "StockAlert").toLongLong(), 50);
+    // The period stays; the count is the dialog's.
+    dialogues.attendreMessage(
+        QString(invite).replace(QStringLiteral("31 jour"),
+                                QStringLiteral("%1 jour").arg(Instance<Calendrier>().NombreJours)),
+        Reponse::Oui);
+    QTest::mouseClick(f->Command1, Qt::LeftButton);
+    EXPECT_EQ(champ(1001, "StockAlert").toLongLong(), 22) << "98 units over 31 days, 7 days of it";
+    EXPECT_EQ(champ(1002, "StockAlert").toLongLong(), 50) << "no consumption";
+
+    // A period chosen in the dialog; an end before the start computes nothing.
+    const auto choisir = [&](const QDate& debut, const QDate& fin) {
+        session.surModal([=](QObject* o) {
+            auto* cal = qobject_cast<Calendrier*>(o);
+            ASSERT_TRUE(cal);
+            Global().DateDebut = QDateTime(debut, QTime());
+            Global().DateFin = QDateTime(fin, QTime());
+            cal->Text2->setText(Calendrier::texteDate(fin));
+            cal->Unload();
+        });
+    };
+    choisir(hier, hier.addDays(-3));
+    QTest::mouseClick(f->CmdPeriode, Qt::LeftButton);
+    EXPECT_EQ(f->DateDebutPeriode, Calendrier::texteDate(hier));
+    f->DateFinPeriode = Calendrier::texteDate(hier.addDays(-3));
+    dialogues.attendreMessage(Global().msg(35), Reponse::OK, std::nullopt, StyleMessage::Exclamation);
+    f->CalulDesStockAlerte();
+    EXPECT_EQ(champ(1001, "StockAlert").toLongLong(), 22);
+
+    // The history of one business unit, then of all, each printing its own period.
+    choisir(hier, hier);
+    QTest::mouseClick(f->CmdPeriode, Qt::LeftButton);
+    Instance<FenCompteRendu>().TextDebut->setText(QStringLiteral("01/01/2000"));
+    aller(1001);
+    const QString pdf = dossier.filePath(QStringLiteral("historique.pdf"));
+    QStringList textes;
+    session.surModal([&](QObject* o) {
+        auto* v = qobject_cast<FenCrystalRep*>(o);
+        ASSERT_TRUE(v);
+        textes.clear();
+        for (int p = 0; p < v->document().pageCount(); ++p)
+            for (const ReportItem& i : v->document().items(p))
+                textes << i.text;
+        dialogues.attendreEnregistrementChoisi(pdf);
+        QTest::mouseClick(v->CmdExportPdf, Qt::LeftButton);
+        v->close();
+    });
+    f->Combo1->setCurrentText(QStringLiteral("KRV Brelaz"));
+    QTest::mouseClick(f->Command9, Qt::LeftButton);
+    EXPECT_TRUE(textes.contains(QStringLiteral("MARTIN")) && textes.contains(QStringLiteral("DURAND")));
+    EXPECT_FALSE(textes.contains(QStringLiteral("LEROY"))) << "machine 7 is no machine of KRV Brelaz";
+    EXPECT_EQ(Instance<FenCompteRendu>().TextDebut->text(), Calendrier::texteDate(hier));
+    QProcess p;
+    p.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), pdf, QStringLiteral("-")});
+    ASSERT_TRUE(p.waitForFinished(30000));
+    const QString texte = QString::fromUtf8(p.readAllStandardOutput());
+    for (const QString& attendu : {QStringLiteral("ARTICLE 001"), QStringLiteral("MARTIN"),
+                                   QStringLiteral("93"), QStringLiteral("Total général"),
+                                   QStringLiteral("Période du %1 au %1").arg(Calendrier::texteDate(hier))})
+        EXPECT_TRUE(texte.contains(attendu)) << attendu.toStdString() << "\n" << texte.toStdString();
+
+    f->Combo1->setCurrentText(QStringLiteral("TOUTES!"));
+    QTest::mouseClick(f->Command9, Qt::LeftButton);
+    EXPECT_TRUE(textes.contains(QStringLiteral("LEROY")));
+
+    // A period without withdrawals of the article.
+    aller(1002);
+    dialogues.attendreMessage(Global().msg(27), Reponse::OK, std::nullopt, StyleMessage::Exclamation);
+    QTest::mouseClick(f->Command9, Qt::LeftButton);
+    DetruireInstance<FenCrystalRep>();
+    DetruireInstance<FenCompteRendu>();
+    DetruireInstance<Calendrier>();
+}

@@ -1,0 +1,156 @@
+// The alert computation over the generator's 2,000 articles and 100,000 withdrawal lines: the routine
+// beside its grouped consumption query timed inside one sqlite3 shell session (".timer on") on a copy
+// of the file, and inside one psql session ("\timing") when DORVANE_TEST_PG is set.
+#include "DonneesBench.h"
+#include "OutilsBench.h"
+#include "common/ErreurExecution.h"
+#include "db/Connexion.h"
+#include "db/Valeurs.h"
+#include "stock/AlertesStock.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QSqlQuery>
+#include <QTemporaryDir>
+#include <cstdio>
+#include <vector>
+
+namespace {
+
+const char* const Usage =
+    "Usage: bench_alertes [--help]\n"
+    "\n"
+    "Times AlertesStock::CalculerAlertes over the whole period of the generated data (bench/DonneesBench.h:\n"
+    "2,000 articles, 100,000 withdrawal lines over two years: the grouped query, the levels and their\n"
+    "writing, in one transaction) against the grouped consumption query alone, run in one session of the\n"
+    "engine's own shell and timed there: sqlite3 with \".timer on\" on a copy of the file, psql with\n"
+    "\"\\timing on\" on the same database. One warm-up, then the median of 7 runs on each side, and the\n"
+    "ratio (the target is 1.5 at most); levels that stay are not written again, so the same timing\n"
+    "with every level reset before each run (all 2,000 written) is shown as well.\n"
+    "SQLite always (a temporary folder; needs the sqlite3 shell); PostgreSQL as well when DORVANE_TEST_PG\n"
+    "holds a libpq connection string, e.g. under scripts/with-postgres (needs psql).\n";
+
+constexpr int Fois = 7;
+
+QByteArray script(const QString& entete) {
+    QString q = AlertesStock::sqlConsommations();
+    q.replace(q.indexOf(u'?'), 1,
+              u'\'' + Valeurs::texteDate(Valeurs::debutPeriode(DonneesBench::premierJour())) + u'\'');
+    q.replace(q.indexOf(u'?'), 1,
+              u'\'' + Valeurs::texteDate(Valeurs::finPeriode(DonneesBench::dernierJour())) + u'\'');
+    QString s = entete;
+    for (int i = 0; i <= Fois; ++i)
+        s += q + QStringLiteral(";\n");
+    return s.toUtf8();
+}
+
+// `toutEcrire`: every level is reset before each run (outside the timing), so that each run writes all.
+double tempsRoutine(Connexion& c, bool toutEcrire = false) {
+    std::vector<double> t;
+    for (int i = 0; i <= Fois; ++i) {
+        if (toutEcrire)
+            c.executer(QStringLiteral("UPDATE ArticleEnStock SET StockAlert = -1"));
+        QElapsedTimer chrono;
+        chrono.start();
+        AlertesStock::CalculerAlertes(c, DonneesBench::premierJour(), DonneesBench::dernierJour());
+        if (i > 0)
+            t.push_back(chrono.nsecsElapsed() / 1e6);
+    }
+    return mediane(t);
+}
+
+// The grouped query alone, through the layer, every row read.
+double tempsRequete(Connexion& c) {
+    return medianeMs(Fois, [&] {
+        QSqlQuery q = c.executer(AlertesStock::sqlConsommations(),
+                                 {Valeurs::valeurDate(Valeurs::debutPeriode(DonneesBench::premierJour())),
+                                  Valeurs::valeurDate(Valeurs::finPeriode(DonneesBench::dernierJour()))});
+        while (q.next())
+            q.value(1);
+    });
+}
+
+double tempsShell(const QString& programme, const QStringList& arguments, const QByteArray& entree,
+                  const QRegularExpression& motif, double facteur) {
+    QProcess p;
+    p.start(programme, arguments);
+    p.write(entree);
+    p.closeWriteChannel();
+    if (!p.waitForFinished(600000) || p.exitStatus() != QProcess::NormalExit || p.exitCode() != 0) {
+        std::fprintf(stderr, "%s a échoué : %s\n", qPrintable(programme),
+                     p.readAllStandardError().constData());
+        return -1;
+    }
+    std::vector<double> t;
+    auto it = motif.globalMatch(QString::fromUtf8(p.readAllStandardOutput()));
+    while (it.hasNext())
+        t.push_back(it.next().captured(1).toDouble() * facteur);
+    if (t.size() != static_cast<size_t>(Fois + 1))
+        return -1;
+    t.erase(t.begin());
+    return mediane(t);
+}
+
+void afficher(const char* moteur, double routine, double shell, const char* nomShell, qint64 alertes) {
+    std::printf("%-10s | alerts routine %8.1f ms | %-22s %8.1f ms | ratio %.2f | articles with alert %lld\n",
+                moteur, routine, nomShell, shell, shell > 0 ? routine / shell : 0.0,
+                static_cast<long long>(alertes));
+}
+
+qint64 alertes(Connexion& c) {
+    return c.valeurUnique(QStringLiteral("SELECT COUNT(*) FROM ArticleEnStock WHERE StockAlert > 0"))
+        .toLongLong();
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (aideDemandee(argc, argv, Usage))
+        return 0;
+    QCoreApplication app(argc, argv);
+    try {
+        QTemporaryDir dossier;
+        ParametresConnexion p = creerBaseBench(dossier.path(), DonneesBench::remplir);
+        const QString fichier = Connexion::cheminFichier(p.dossier, p.base);
+        {
+            Connexion c(p);
+            const QString copie = dossier.filePath(QStringLiteral("copie.db"));
+            c.executer(QStringLiteral("VACUUM INTO ?"), {copie});
+            const double routine = tempsRoutine(c);
+            const double shell =
+                tempsShell(QStringLiteral("sqlite3"), {copie}, script(QStringLiteral(".timer on\n")),
+                           QRegularExpression(QStringLiteral("Run Time: real ([0-9.]+)")), 1000.0);
+            afficher("SQLite", routine, shell, "sqlite3 shell (.timer)", alertes(c));
+            std::printf("SQLite     | every level changed at each run: routine %8.1f ms\n",
+                        tempsRoutine(c, true));
+            std::printf("SQLite     | the grouped query alone through the layer %8.1f ms\n", tempsRequete(c));
+        }
+        surServeurBench(QStringLiteral("bench_alertes"), DonneesBench::remplir,
+                        [&](Connexion& cp, const QString& nom) {
+                            const double routine = tempsRoutine(cp);
+                            const QString conn =
+                                QString::fromUtf8(qgetenv("DORVANE_TEST_PG"))
+                                    .replace(QRegularExpression(QStringLiteral("dbname=\\S+")), QString()) +
+                                QStringLiteral(" dbname=") + nom;
+                            const double psql =
+                                tempsShell(QStringLiteral("psql"),
+                                           {QStringLiteral("-X"), QStringLiteral("-q"), QStringLiteral("-o"),
+                                            QStringLiteral("/dev/null"), QStringLiteral("-v"),
+                                            QStringLiteral("ON_ERROR_STOP=1"), conn},
+                                           script(QStringLiteral("\\timing on\n")),
+                                           QRegularExpression(QStringLiteral("Time: ([0-9.]+) ms")), 1.0);
+                            afficher("PostgreSQL", routine, psql, "psql (\\timing)", alertes(cp));
+                            std::printf("PostgreSQL | every level changed at each run: routine %8.1f ms\n",
+                                        tempsRoutine(cp, true));
+                            std::printf("PostgreSQL | the grouped query alone through the layer %8.1f ms\n",
+                                        tempsRequete(cp));
+                        });
+    } catch (const ErreurExecution& e) {
+        std::fprintf(stderr, "Échec : %s\n", qPrintable(e.description()));
+        return 1;
+    }
+    return 0;
+}
