@@ -10,10 +10,12 @@
 #include <QElapsedTimer>
 #include <QHash>
 #include <QList>
+#include <QProcess>
+#include <QRegularExpression>
 #include <QSqlQuery>
 #include <QSqlRecord>
-#include <QVariant>
 #include <QString>
+#include <QVariant>
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
@@ -35,7 +37,8 @@ inline void lireNu(Connexion& c, const QString& sql, std::vector<QList<QVariant>
     QSqlQuery q(c.db());
     q.setForwardOnly(true);
     if (!q.exec(sql))
-        throw ErreurExecution(ErreurExecution::ErreurBase, Connexion::texteErreur(q), QStringLiteral("bench"));
+        throw ErreurExecution(ErreurExecution::ErreurBase, Connexion::texteErreur(q),
+                              QStringLiteral("bench"));
     const int n = q.record().count();
     while (q.next()) {
         QList<QVariant> r;
@@ -50,6 +53,39 @@ inline void lireNu(Connexion& c, const QString& sql, std::vector<QList<QVariant>
 inline double mediane(std::vector<double> v) {
     std::sort(v.begin(), v.end());
     return v[v.size() / 2];
+}
+
+// Runs the script (`fois` + 1 runs) in one shell session and sums, run by run, the times the shell printed
+// for each statement (`motif` captures milliseconds or seconds, as `facteur` says); the median of the runs
+// after the first.
+inline double tempsShell(const QString& programme, const QStringList& arguments, const QByteArray& entree,
+                         int fois, int instructionsParRun, const QRegularExpression& motif, double facteur) {
+    QProcess p;
+    p.start(programme, arguments);
+    p.write(entree);
+    p.closeWriteChannel();
+    if (!p.waitForFinished(600000) || p.exitStatus() != QProcess::NormalExit || p.exitCode() != 0) {
+        std::fprintf(stderr, "%s a échoué : %s\n", qPrintable(programme),
+                     p.readAllStandardError().constData());
+        return -1;
+    }
+    std::vector<double> instructions;
+    auto it = motif.globalMatch(QString::fromUtf8(p.readAllStandardOutput()));
+    while (it.hasNext())
+        instructions.push_back(it.next().captured(1).toDouble() * facteur);
+    if (instructions.size() != static_cast<size_t>(instructionsParRun * (fois + 1))) {
+        std::fprintf(stderr, "%s : %zu temps lus, %d attendus\n", qPrintable(programme), instructions.size(),
+                     instructionsParRun * (fois + 1));
+        return -1;
+    }
+    std::vector<double> runs;
+    for (int r = 1; r <= fois; ++r) {
+        double s = 0;
+        for (int i = 0; i < instructionsParRun; ++i)
+            s += instructions[static_cast<size_t>(r * instructionsParRun + i)];
+        runs.push_back(s);
+    }
+    return mediane(runs);
 }
 
 // The median of `fois` runs of f, in milliseconds.

@@ -73,27 +73,6 @@ double tempsRequete(Connexion& c) {
     });
 }
 
-double tempsShell(const QString& programme, const QStringList& arguments, const QByteArray& entree,
-                  const QRegularExpression& motif, double facteur) {
-    QProcess p;
-    p.start(programme, arguments);
-    p.write(entree);
-    p.closeWriteChannel();
-    if (!p.waitForFinished(600000) || p.exitStatus() != QProcess::NormalExit || p.exitCode() != 0) {
-        std::fprintf(stderr, "%s a échoué : %s\n", qPrintable(programme),
-                     p.readAllStandardError().constData());
-        return -1;
-    }
-    std::vector<double> t;
-    auto it = motif.globalMatch(QString::fromUtf8(p.readAllStandardOutput()));
-    while (it.hasNext())
-        t.push_back(it.next().captured(1).toDouble() * facteur);
-    if (t.size() != static_cast<size_t>(Fois + 1))
-        return -1;
-    t.erase(t.begin());
-    return mediane(t);
-}
-
 void afficher(const char* moteur, double routine, double shell, const char* nomShell, qint64 alertes) {
     std::printf("%-10s | alerts routine %8.1f ms | %-22s %8.1f ms | ratio %.2f | articles with alert %lld\n",
                 moteur, routine, nomShell, shell, shell > 0 ? routine / shell : 0.0,
@@ -121,7 +100,7 @@ int main(int argc, char** argv) {
             c.executer(QStringLiteral("VACUUM INTO ?"), {copie});
             const double routine = tempsRoutine(c);
             const double shell =
-                tempsShell(QStringLiteral("sqlite3"), {copie}, script(QStringLiteral(".timer on\n")),
+                tempsShell(QStringLiteral("sqlite3"), {copie}, script(QStringLiteral(".timer on\n")), Fois, 1,
                            QRegularExpression(QStringLiteral("Run Time: real ([0-9.]+)")), 1000.0);
             afficher("SQLite", routine, shell, "sqlite3 shell (.timer)", alertes(c));
             std::printf("SQLite     | every level changed at each run: routine %8.1f ms\n",
@@ -140,7 +119,7 @@ int main(int argc, char** argv) {
                                            {QStringLiteral("-X"), QStringLiteral("-q"), QStringLiteral("-o"),
                                             QStringLiteral("/dev/null"), QStringLiteral("-v"),
                                             QStringLiteral("ON_ERROR_STOP=1"), conn},
-                                           script(QStringLiteral("\\timing on\n")),
+                                           script(QStringLiteral("\\timing on\n")), Fois, 1,
                                            QRegularExpression(QStringLiteral("Time: ([0-9.]+) ms")), 1.0);
                             afficher("PostgreSQL", routine, psql, "psql (\\timing)", alertes(cp));
                             std::printf("PostgreSQL | every level changed at each run: routine %8.1f ms\n",

@@ -64,39 +64,6 @@ double tempsRoutine(Connexion& c, qint64* lignes) {
     return mediane(t);
 }
 
-// Runs the script in one shell session and sums, run by run, the times the shell printed for each
-// statement (`motif` captures milliseconds or seconds, as `facteur` says); the median of the runs after
-// the first.
-double tempsShell(const QString& programme, const QStringList& arguments, const QByteArray& entree,
-                  int instructionsParRun, const QRegularExpression& motif, double facteur) {
-    QProcess p;
-    p.start(programme, arguments);
-    p.write(entree);
-    p.closeWriteChannel();
-    if (!p.waitForFinished(600000) || p.exitStatus() != QProcess::NormalExit || p.exitCode() != 0) {
-        std::fprintf(stderr, "%s a échoué : %s\n", qPrintable(programme),
-                     p.readAllStandardError().constData());
-        return -1;
-    }
-    std::vector<double> instructions;
-    auto it = motif.globalMatch(QString::fromUtf8(p.readAllStandardOutput()));
-    while (it.hasNext())
-        instructions.push_back(it.next().captured(1).toDouble() * facteur);
-    if (instructions.size() != static_cast<size_t>(instructionsParRun * (Fois + 1))) {
-        std::fprintf(stderr, "%s : %zu temps lus, %d attendus\n", qPrintable(programme), instructions.size(),
-                     instructionsParRun * (Fois + 1));
-        return -1;
-    }
-    std::vector<double> runs;
-    for (int r = 1; r <= Fois; ++r) {
-        double s = 0;
-        for (int i = 0; i < instructionsParRun; ++i)
-            s += instructions[static_cast<size_t>(r * instructionsParRun + i)];
-        runs.push_back(s);
-    }
-    return mediane(runs);
-}
-
 void afficher(const char* moteur, double routine, double shell, const char* nomShell, qint64 lignes) {
     std::printf("%-10s | EtatCA routine %8.1f ms | %-22s %8.1f ms | ratio %.2f | CA rows %lld\n", moteur,
                 routine, nomShell, shell, shell > 0 ? routine / shell : 0.0, static_cast<long long>(lignes));
@@ -119,7 +86,7 @@ int main(int argc, char** argv) {
             // "Run Time: real 0.123 user 0.100000 sys 0.020000" after each statement.
             const double shell = tempsShell(
                 QStringLiteral("sqlite3"), {fichier}, script(true, QStringLiteral(".timer on\n"), Fois + 1),
-                4, QRegularExpression(QStringLiteral("Run Time: real ([0-9.]+)")), 1000.0);
+                Fois, 4, QRegularExpression(QStringLiteral("Run Time: real ([0-9.]+)")), 1000.0);
             afficher("SQLite", routine, shell, "sqlite3 shell (.timer)", lignes);
         }
 
@@ -136,7 +103,7 @@ int main(int argc, char** argv) {
                                 tempsShell(QStringLiteral("psql"),
                                            {QStringLiteral("-X"), QStringLiteral("-q"), QStringLiteral("-v"),
                                             QStringLiteral("ON_ERROR_STOP=1"), conn},
-                                           script(false, QStringLiteral("\\timing on\n"), Fois + 1), 5,
+                                           script(false, QStringLiteral("\\timing on\n"), Fois + 1), Fois, 5,
                                            QRegularExpression(QStringLiteral("Time: ([0-9.]+) ms")), 1.0);
                             afficher("PostgreSQL", routine, psql, "psql (\\timing)", lignes);
                         });
