@@ -6,12 +6,12 @@
 // The answer of the article picker: the article form shown modally by another form (a machine form, the
 // profile form) to choose one article. The caller writes its own fields from it.
 struct ChoixArticle {
-    enum class Issue {
+    enum class Nature {
         Aucun,   // closed without a choice: the caller keeps its values
         Article, // "Séléctionner": the article of the fields below
         Vide     // "Séléction vide": the caller empties its slot with the values below
     };
-    Issue issue = Issue::Aucun;
+    Nature nature = Nature::Aucun;
     // The picked article's; a field the article leaves empty is 0 or "". A machine form is never handed
     // an article without code; the profile form may be (it reads the reference only).
     qint64 codeArticle = 0;
@@ -23,7 +23,7 @@ struct ChoixArticle {
     // an emptied locker.
     static ChoixArticle vide() {
         ChoixArticle c;
-        c.issue = Issue::Vide;
+        c.nature = Nature::Vide;
         c.refFournisseur = QStringLiteral("0");
         return c;
     }

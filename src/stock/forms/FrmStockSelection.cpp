@@ -46,7 +46,7 @@ std::optional<ChoixArticle> FrmStock::articleCourant() const {
         return v.isNull() ? 0 : Valeurs::lireEntier(v);
     };
     ChoixArticle c;
-    c.issue = ChoixArticle::Issue::Article;
+    c.nature = ChoixArticle::Nature::Article;
     c.codeArticle = entier("CodeArticle");
     c.reference = entier("Reference");
     c.designation = FonctionUtilitaires::ConvertNullStr(champCourant(QStringLiteral("Designation")));

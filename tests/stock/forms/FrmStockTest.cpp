@@ -816,16 +816,16 @@ TEST_P(FrmStockTest, PickerAnswersMachineAndProfileCallers) {
         f->CmdSelectioner->click();
     };
     ChoixArticle c = f->ChoisirArticle(&appelant, {true, false});
-    EXPECT_EQ(c.issue, ChoixArticle::Issue::Article);
+    EXPECT_EQ(c.nature, ChoixArticle::Nature::Article);
     EXPECT_EQ(std::tuple(c.codeArticle, c.reference, c.designation, c.refFournisseur),
               std::tuple(3, 1003, QStringLiteral("ARTICLE 003"), QStringLiteral("RF-3")));
     utilisateur = [&] { f->CmdSelectionerVide->click(); };
     c = f->ChoisirArticle(&appelant, {true, false});
-    EXPECT_EQ(c.issue, ChoixArticle::Issue::Vide);
+    EXPECT_EQ(c.nature, ChoixArticle::Nature::Vide);
     EXPECT_EQ(std::tuple(c.codeArticle, c.reference, c.designation, c.refFournisseur),
               std::tuple(0, 0, QString(), QStringLiteral("0")));
     utilisateur = [&] { f->cmdClose->click(); };
-    EXPECT_EQ(f->ChoisirArticle(&appelant).issue, ChoixArticle::Issue::Aucun);
+    EXPECT_EQ(f->ChoisirArticle(&appelant).nature, ChoixArticle::Nature::Aucun);
 
     // The profile form takes an article without code (here by a double click).
     Global().ConfigMachineOuverte = false;
@@ -835,8 +835,8 @@ TEST_P(FrmStockTest, PickerAnswersMachineAndProfileCallers) {
         emit f->DBGrid2->doubleClicked(f->DBGrid2->currentIndex());
     };
     c = f->ChoisirArticle(&appelant, {false, true});
-    EXPECT_EQ(std::tuple(c.issue, c.reference, c.codeArticle),
-              std::tuple(ChoixArticle::Issue::Article, 1002, 0));
+    EXPECT_EQ(std::tuple(c.nature, c.reference, c.codeArticle),
+              std::tuple(ChoixArticle::Nature::Article, 1002, 0));
 
     // The caller closes: the normal form, searching by designation unless by reference.
     f->SSOptionRefFour->click();
