@@ -177,6 +177,8 @@ void FormBase::setBoutonAnnuler(QAbstractButton* bouton) {
 QPushButton* FormBase::creerBouton(const QString& nom, const QString& legende, QWidget* parent) {
     auto* b = new QPushButton(legende, parent ? parent : this);
     b->setObjectName(nom);
+    // Enter stays with the box that has the focus: the forms store or search on it.
+    b->setAutoDefault(false);
     return b;
 }
 

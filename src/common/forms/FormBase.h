@@ -93,7 +93,8 @@ public:
     void setToucheF12(bool oui) { m_toucheF12 = oui; }
     // The button Esc presses (the dialog's cancel or close button); none by default.
     void setBoutonAnnuler(QAbstractButton* bouton);
-    // A push button of the form (or of `parent`), named as the language files and the tests find it.
+    // A push button of the form (or of `parent`), named as the language files and the tests find it; it
+    // never takes Enter for itself (no auto-default).
     QPushButton* creerBouton(const QString& nom, const QString& legende, QWidget* parent = nullptr);
     bool toucheF12() const { return m_toucheF12; }
     // TraduireForm(this, FichierLangue) when LangueCourante is not "FR".

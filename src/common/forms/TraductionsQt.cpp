@@ -44,8 +44,12 @@ void suivreLangueDates(const QString& langue) {
     auto* app = qobject_cast<QApplication*>(QCoreApplication::instance());
     if (!app)
         return; // no widgets
-    s_localeDates = LocaleLangue(langue);
     static QPointer<FiltreDates> filtre;
+    const QLocale locale = LocaleLangue(langue);
+    // Widgets made later take the locale from the filter: the existing ones change only with the language.
+    if (filtre && locale == s_localeDates)
+        return;
+    s_localeDates = locale;
     if (!filtre) {
         filtre = new FiltreDates(app);
         app->installEventFilter(filtre);

@@ -50,14 +50,6 @@ QTableView* grille(const QString& nom, RecordsetModel* modele, QWidget* parent) 
     return g;
 }
 
-QPushButton* bouton(const QString& nom, const QString& texte, QWidget* parent) {
-    auto* b = new QPushButton(texte, parent);
-    b->setObjectName(nom);
-    b->setAutoDefault(false);
-    b->setMinimumWidth(80);
-    return b;
-}
-
 QLineEdit* boite(const QString& nom, QWidget* parent) {
     auto* t = new QLineEdit(parent);
     t->setObjectName(nom);
@@ -103,9 +95,9 @@ FenSites::FenSites(QWidget* parent)
     Text5 = boite(QStringLiteral("Text5"), SSFrame1);
     Label3 = etiquette(QStringLiteral("Label3"), QStringLiteral("Informations:"), SSFrame1);
     Text4 = boite(QStringLiteral("Text4"), SSFrame1);
-    CommandAddSite = bouton(QStringLiteral("CommandAddSite"), QStringLiteral("Ajouter"), SSFrame1);
-    CommandModifSite = bouton(QStringLiteral("CommandModifSite"), QStringLiteral("Modifer"), SSFrame1);
-    CommandSuppSite = bouton(QStringLiteral("CommandSuppSite"), QStringLiteral("Supprimer"), SSFrame1);
+    CommandAddSite = creerBouton(QStringLiteral("CommandAddSite"), QStringLiteral("Ajouter"), SSFrame1);
+    CommandModifSite = creerBouton(QStringLiteral("CommandModifSite"), QStringLiteral("Modifer"), SSFrame1);
+    CommandSuppSite = creerBouton(QStringLiteral("CommandSuppSite"), QStringLiteral("Supprimer"), SSFrame1);
     {
         auto* champs = new QGridLayout;
         champs->addWidget(Label2, 0, 0);
@@ -137,9 +129,9 @@ FenSites::FenSites(QWidget* parent)
     Text1 = boite(QStringLiteral("Text1"), Services);
     Label5 = etiquette(QStringLiteral("Label5"), QStringLiteral("Informations:"), Services);
     Text2 = boite(QStringLiteral("Text2"), Services);
-    cmdAdd = bouton(QStringLiteral("cmdAdd"), QStringLiteral("Ajouter"), Services);
-    CmdModifier = bouton(QStringLiteral("CmdModifier"), QStringLiteral("Modifer"), Services);
-    CmdDel = bouton(QStringLiteral("CmdDel"), QStringLiteral("Supprimer"), Services);
+    cmdAdd = creerBouton(QStringLiteral("cmdAdd"), QStringLiteral("Ajouter"), Services);
+    CmdModifier = creerBouton(QStringLiteral("CmdModifier"), QStringLiteral("Modifer"), Services);
+    CmdDel = creerBouton(QStringLiteral("CmdDel"), QStringLiteral("Supprimer"), Services);
     {
         auto* champs = new QGridLayout;
         champs->addWidget(Label4, 0, 0);
@@ -160,13 +152,15 @@ FenSites::FenSites(QWidget* parent)
         l->setBuddy(t);
 
     CmdConsoParSite =
-        bouton(QStringLiteral("CmdConsoParSite"), QStringLiteral("Consommations par Sites"), this);
+        creerBouton(QStringLiteral("CmdConsoParSite"), QStringLiteral("Consommations par Sites"), this);
     CmdPeriode = new QToolButton(this);
     CmdPeriode->setObjectName(QStringLiteral("CmdPeriode"));
     CmdPeriode->setIcon(style()->standardIcon(QStyle::SP_FileDialogDetailedView));
     CmdPeriode->setToolTip(QStringLiteral("Choisir la période"));
-    cmdClose = bouton(QStringLiteral("cmdClose"), QStringLiteral("Fermer"), this);
+    cmdClose = creerBouton(QStringLiteral("cmdClose"), QStringLiteral("Fermer"), this);
     setBoutonAnnuler(cmdClose);
+    for (QPushButton* b : findChildren<QPushButton*>())
+        b->setMinimumWidth(80);
     CmdConsoParSite->setVisible(false);
     CmdPeriode->setVisible(false);
 

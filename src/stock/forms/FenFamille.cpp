@@ -96,7 +96,6 @@ FenFamille::FenFamille(QWidget* parent)
     boutons->setSpacing(6);
     for (QPushButton* b : {CmdModif, cmdDelete, cmdAdd, cmdClose}) {
         b->setMinimumWidth(90);
-        b->setAutoDefault(false);
         boutons->addWidget(b);
     }
 

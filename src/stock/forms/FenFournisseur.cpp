@@ -123,7 +123,6 @@ FenFournisseur::FenFournisseur(QWidget* parent)
     boutons->addStretch(1);
     for (QPushButton* b : {cmdAdd, cmdDelete, cmdClose}) {
         b->setMinimumWidth(90);
-        b->setAutoDefault(false);
         boutons->addWidget(b);
     }
 

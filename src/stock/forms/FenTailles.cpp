@@ -132,12 +132,10 @@ FenTailles::FenTailles(QWidget* parent)
     boutons->setSpacing(6);
     for (QPushButton* b : {cmdAdd, CmdModifier, CmdDel}) {
         b->setMinimumWidth(90);
-        b->setAutoDefault(false);
         boutons->addWidget(b);
     }
     boutons->addStretch(1);
     cmdClose->setMinimumWidth(90);
-    cmdClose->setAutoDefault(false);
     boutons->addWidget(cmdClose);
 
     auto* principal = new QVBoxLayout(this);

@@ -84,7 +84,6 @@ frmMouvtStock::frmMouvtStock(QWidget* parent)
 
     cmdClose = creerBouton(QStringLiteral("cmdClose"), QStringLiteral("Fermer"));
     cmdClose->setMinimumWidth(100);
-    cmdClose->setAutoDefault(false);
     setBoutonAnnuler(cmdClose);
     connect(cmdClose, &QPushButton::clicked, this, [this] { cmdClose_Click(); });
 

@@ -9,6 +9,7 @@
 #include "reports/forms/FenCompteRendu.h"
 #include "support/CouvertureLangues.h"
 #include "support/DossierProgrammeTemp.h"
+#include "support/FormeSurBase.h"
 #include "support/ServiceDialogueScripte.h"
 #include "support/ServiceSessionScripte.h"
 
@@ -41,16 +42,13 @@ QByteArray definition(const QString& marque, const QString& champTitre = "Titre"
         .toUtf8();
 }
 
-class FenCrystalRepTest : public ::testing::Test {
+class FenCrystalRepTest : public FormeSurBaseTest {
 protected:
     void SetUp() override {
-        reinitialiserEtatGlobal();
-        dossier.emplace();
-        QString erreur;
-        ASSERT_TRUE(creerBasesDossierProgramme(dossier->chemin(), &erreur)) << erreur.toStdString();
-        Global().Msg = MODTranslate::TextesMessages(QStringLiteral("FR"));
+        FormeSurBaseTest::SetUp();
+        if (HasFatalFailure())
+            return;
         Global().CheminRapports = FnWendrox::AjouteBackslash(dossier->fichier("RPT SQL"));
-        base.emplace(Connexion::parametresPrincipale());
         base->executer("UPDATE InfoSociete SET NOM = ?", {QStringLiteral("Société Élan")});
         base->executer("INSERT INTO CA (Nom) VALUES ('O''Neil'), ('Dupont')");
         dossier->ecrireFichier("RPT SQL/ConsParSite.RPT", definition("Édition française"));
@@ -60,11 +58,8 @@ protected:
     void TearDown() override {
         DetruireInstance<FenCrystalRep>();
         DetruireInstance<FenCompteRendu>();
-        base.reset();
-        dialogues.verifierTout();
         session.verifierTout();
-        dossier.reset();
-        reinitialiserEtatGlobal();
+        FormeSurBaseTest::TearDown();
     }
     QStringList entete() {
         QStringList r;
@@ -80,9 +75,6 @@ protected:
         return false;
     }
 
-    std::optional<DossierProgrammeTemp> dossier;
-    std::optional<Connexion> base;
-    ServiceDialogueScripte dialogues;
     ServiceSessionScripte session;
 };
 

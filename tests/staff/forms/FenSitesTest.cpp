@@ -10,6 +10,7 @@
 #include "reports/forms/FenCrystalRep.h"
 #include "support/CouvertureLangues.h"
 #include "support/DossierProgrammeTemp.h"
+#include "support/FormeSurBase.h"
 #include "support/ServiceDialogueScripte.h"
 #include "support/ServiceSessionScripte.h"
 
@@ -27,25 +28,19 @@ namespace {
 
 constexpr int Style54 = StyleMessage::CancelTryContinue | StyleMessage::Exclamation;
 
-class FenSitesTest : public ::testing::Test {
+class FenSitesTest : public FormeSurBaseTest {
 protected:
     void SetUp() override {
-        reinitialiserEtatGlobal();
-        dossier.emplace();
-        QString erreur;
-        ASSERT_TRUE(creerBasesDossierProgramme(dossier->chemin(), &erreur)) << erreur.toStdString();
-        Global().Msg = MODTranslate::TextesMessages(QStringLiteral("FR"));
-        base.emplace(Connexion::parametresPrincipale());
+        FormeSurBaseTest::SetUp();
+        if (HasFatalFailure())
+            return;
     }
     void TearDown() override {
         DetruireInstance<FenCrystalRep>();
         DetruireInstance<FenCompteRendu>();
         DetruireInstance<Calendrier>();
-        base.reset();
-        dialogues.verifierTout();
         session.verifierTout();
-        dossier.reset();
-        reinitialiserEtatGlobal();
+        FormeSurBaseTest::TearDown();
     }
     qint64 nombre(const QString& sql, const QVariantList& valeurs = {}) {
         return Valeurs::lireEntier(base->valeurUnique(sql, valeurs));
@@ -76,9 +71,6 @@ protected:
         EXPECT_EQ(f.CmdModifier->text(), QStringLiteral("Modifier"));
     }
 
-    std::optional<DossierProgrammeTemp> dossier;
-    std::optional<Connexion> base;
-    ServiceDialogueScripte dialogues;
     ServiceSessionScripte session;
 };
 

@@ -7,6 +7,7 @@
 #include "stock/forms/FenTailles.h"
 #include "support/CouvertureLangues.h"
 #include "support/DossierProgrammeTemp.h"
+#include "support/FormeSurBase.h"
 #include "support/ServiceDialogueScripte.h"
 
 #include <QGroupBox>
@@ -20,24 +21,8 @@
 
 namespace {
 
-// A program folder with its database, the French message table and scripted dialogs.
-class FormesStockTest : public ::testing::Test {
+class FormesStockTest : public FormeSurBaseTest {
 protected:
-    void SetUp() override {
-        reinitialiserEtatGlobal();
-        dossier.emplace();
-        ASSERT_TRUE(dossier->valide()) << dossier->erreur().toStdString();
-        QString erreur;
-        ASSERT_TRUE(creerBasesDossierProgramme(dossier->chemin(), &erreur)) << erreur.toStdString();
-        Global().Msg = MODTranslate::TextesMessages(QStringLiteral("FR"));
-        base.emplace(Connexion::parametresPrincipale());
-    }
-    void TearDown() override {
-        base.reset();
-        dialogues.verifierTout();
-        dossier.reset();
-        reinitialiserEtatGlobal();
-    }
     qint64 inserer(const QString& sql, const QVariantList& valeurs = {}) {
         return Valeurs::lireEntier(base->valeurUnique(sql, valeurs));
     }
@@ -62,10 +47,6 @@ protected:
         const QRect r = grille->visualRect(grille->model()->index(ligne, c));
         QTest::mouseClick(grille->viewport(), Qt::LeftButton, {}, r.center());
     }
-
-    std::optional<DossierProgrammeTemp> dossier;
-    std::optional<Connexion> base;
-    ServiceDialogueScripte dialogues;
 };
 
 } // namespace

@@ -7,6 +7,7 @@
 #include "db/Valeurs.h"
 #include "support/CouvertureLangues.h"
 #include "support/DossierProgrammeTemp.h"
+#include "support/FormeSurBase.h"
 #include "support/ServiceDialogueScripte.h"
 
 #include <QFile>
@@ -21,15 +22,12 @@ namespace {
 
 // A program folder with its database, suppliers ACME (A1), BETA (B2), GAMMA (C3), two postal codes in
 // the shipped "CP.MDB" and the French message table.
-class FenFournisseurTest : public ::testing::Test {
+class FenFournisseurTest : public FormeSurBaseTest {
 protected:
     void SetUp() override {
-        reinitialiserEtatGlobal();
-        dossier.emplace();
-        QString erreur;
-        ASSERT_TRUE(creerBasesDossierProgramme(dossier->chemin(), &erreur)) << erreur.toStdString();
-        Global().Msg = MODTranslate::TextesMessages(QStringLiteral("FR"));
-        base.emplace(Connexion::parametresPrincipale());
+        FormeSurBaseTest::SetUp();
+        if (HasFatalFailure())
+            return;
         for (const char* s : {"A1ACME", "B2BETA", "C3GAMMA"})
             base->executer(QStringLiteral("INSERT INTO Fournisseur (No, CodeFournisseur, Societe) VALUES "
                                           "((SELECT COUNT(*) + 1 FROM Fournisseur), ?, ?)"),
@@ -38,12 +36,6 @@ protected:
         p.fichier = dossier->fichier(QStringLiteral("CP.MDB"));
         Connexion(p).executer(
             QStringLiteral("INSERT INTO CodesPostaux VALUES ('75001', 'PARIS'), ('1000', 'BOURG')"));
-    }
-    void TearDown() override {
-        base.reset();
-        dialogues.verifierTout();
-        dossier.reset();
-        reinitialiserEtatGlobal();
     }
     QString champ(qint64 nauto, const QString& colonne) {
         return Valeurs::lireTexte(base->valeurUnique(
@@ -67,10 +59,6 @@ protected:
         f.MaskEdBox1[14]->setFocus(Qt::MouseFocusReason);
         return f.MaskEdBox1[12]->text();
     }
-
-    std::optional<DossierProgrammeTemp> dossier;
-    std::optional<Connexion> base;
-    ServiceDialogueScripte dialogues;
 };
 
 } // namespace
