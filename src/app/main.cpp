@@ -3,6 +3,8 @@
 #include "common/forms/ImprimanteCourante.h"
 #include "common/forms/ServiceDialogueWidgets.h"
 #include "common/forms/ServiceSessionWidgets.h"
+#include "staff/ACR120U.h"
+#include "staff/PiloteACR120PCSC.h"
 
 #include <QApplication>
 #include <QTimer>
@@ -17,6 +19,10 @@ int main(int argc, char** argv) {
     ServiceSessionWidgets session;
     installerServiceSession(&session);
     installerCollectionImprimantes();
+    PiloteACR120PCSC piloteLecteurTag;
+    ACR120U::installerPilote(&piloteLecteurTag);
+    LecteurTagACR120 lecteurTag;
+    installerLecteurTag(&lecteurTag);
 
     // The run ends when the main window unloads (or the start gives up), never because the last
     // visible window closed: during the start only hidden or modal windows may be left.
@@ -30,6 +36,8 @@ int main(int argc, char** argv) {
         code = app.exec();
         definirBouclePrincipaleActive(false);
     }
+    installerLecteurTag(nullptr);
+    ACR120U::installerPilote(nullptr);
     installerServiceSession(nullptr);
     installerServiceDialogue(nullptr);
     return code;

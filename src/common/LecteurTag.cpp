@@ -4,6 +4,7 @@ namespace {
 class LecteurTagAbsent : public LecteurTag {
 public:
     QString OuvrirACR120() override { return texteLecteurTagAbsent(); }
+    QString LireTagACR120() override { return QString(); }
     void FermerACR120() override {}
 };
 
