@@ -299,6 +299,7 @@ const QList<LibelleGrille>& TableLibellesGrille() {
         {"FenQuota", "DBGrid2", 2, "Désignation"},
         {"FenQuota", "DBGrid2", 3, "Taille"},
         {"FenQuota", "DBGrid2", 4, "Qté Permise"},
+        {"FenQuota", "DBGrid2", 5, "Périodicité"},
         {"FenFamille", "DBGrid1", -1, "Familles de produits"},
         {"FenFamille", "DBGrid1", 3, "Famille"},
         {"FenFamille", "DBGrid1", 4, "Fonction"},

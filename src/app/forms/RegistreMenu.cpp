@@ -3,6 +3,7 @@
 #include "common/EtatGlobal.h"
 #include "common/ServiceSession.h"
 #include "common/forms/FormBase.h"
+#include "staff/forms/FenQuota.h"
 #include "staff/forms/FenSites.h"
 #include "stock/forms/FenFamille.h"
 #include "stock/forms/FenFournisseur.h"
@@ -160,4 +161,6 @@ void enregistrerFormesMenu(RegistreMenu& registre) {
     registre.enregistrerForme<FrmStock>(QStringLiteral("CmdStock"));
     registre.enregistrerForme<frmMouvtStock>(QStringLiteral("CmdMouvementStock"));
     registre.enregistrerForme<FenSites>(QStringLiteral("CmdSites"));
+    registre.enregistrerForme<FenQuota>(QStringLiteral("CmdProfile"),
+                                        [](FenQuota& f) { f.DepuisFicheSalarie = false; });
 }

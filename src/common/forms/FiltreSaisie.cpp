@@ -2,6 +2,7 @@
 
 #include "common/EtatGlobal.h"
 #include "common/SaisieNumerique.h"
+#include "common/forms/LongueurSaisie.h"
 
 #include <QKeyEvent>
 #include <QLineEdit>
@@ -12,6 +13,15 @@ FiltreSaisie::FiltreSaisie(const QString& autres, bool decimal, QObject* parent)
 FiltreSaisie* FiltreSaisie::installer(QLineEdit* champ, const QString& autres, bool decimal) {
     auto* filtre = new FiltreSaisie(autres, decimal, champ);
     champ->installEventFilter(filtre);
+    // Typed keys are refused above, before the box (and the form's key preview) sees them; a pasted or
+    // dropped text loses the same characters through the box's edit helper.
+    LongueurSaisie::pour(champ)->setFiltre([autres, decimal](QChar& c) {
+        if (decimal && (c == u'.' || c == u',')) {
+            c = SaisieNumerique::echangerSeparateur(c);
+            return true;
+        }
+        return c.unicode() >= 32 && c.unicode() != 127 && SaisieNumerique::toucheAcceptee(c, autres);
+    });
     return filtre;
 }
 

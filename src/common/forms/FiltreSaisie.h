@@ -6,7 +6,8 @@
 class QLineEdit;
 
 // The key filter of a numeric box: typed characters that are neither digits nor among the box's extra
-// characters are refused; in a decimal box "." and "," are typed as the workstation's separator.
+// characters are refused; in a decimal box "." and "," are typed as the workstation's separator. A
+// pasted text keeps only the characters a typed key could bring.
 class FiltreSaisie : public QObject {
     Q_OBJECT
 public:

@@ -1,5 +1,6 @@
 #include "common/EtatGlobal.h"
 #include "common/forms/Calendrier.h"
+#include "staff/forms/FenQuota.h"
 #include "support/CouvertureLangues.h"
 
 #include <QLabel>
@@ -21,6 +22,7 @@ struct FormeLivree {
 const QList<FormeLivree>& formesLivrees() {
     static const QList<FormeLivree> formes{
         {"Calendrier", [] { return new Calendrier; }, {}},
+        {"FenQuota", [] { return new FenQuota; }, {}},
     };
     return formes;
 }

@@ -8,6 +8,8 @@
 #include <QGuiApplication>
 #include <QImage>
 #include <QLabel>
+#include <QApplication>
+#include <QClipboard>
 #include <QLineEdit>
 #include <QScreen>
 #include <QTest>
@@ -68,6 +70,14 @@ TEST(FiltreSaisie, ChiffresSeulementEtSeparateur) {
     EXPECT_EQ(champ.text(), QStringLiteral("1234"));
     QTest::keyClick(&champ, Qt::Key_Backspace);
     EXPECT_EQ(champ.text(), QStringLiteral("123"));
+    // A paste keeps what a typed key could bring; what code set stays as it is.
+    QApplication::clipboard()->setText(QStringLiteral("4A-5"));
+    champ.paste();
+    EXPECT_EQ(champ.text(), QStringLiteral("12345"));
+    champ.setText(QStringLiteral("+33"));
+    QApplication::clipboard()->setText(QStringLiteral("x1"));
+    champ.paste();
+    EXPECT_EQ(champ.text(), QStringLiteral("+331"));
 
     QLineEdit tel;
     FiltreSaisie::installer(&tel, QStringLiteral(" "));
@@ -82,6 +92,10 @@ TEST(FiltreSaisie, ChiffresSeulementEtSeparateur) {
     prix.clear();
     QTest::keyClicks(&prix, QStringLiteral("3,25"));
     EXPECT_EQ(prix.text(), QStringLiteral("3.25"));
+    prix.clear();
+    QApplication::clipboard()->setText(QStringLiteral("7,5 €"));
+    prix.paste();
+    EXPECT_EQ(prix.text(), QStringLiteral("7.5"));
     reinitialiserEtatGlobal();
 }
 
