@@ -1,7 +1,11 @@
-"""Writes the .xls workbooks the workbook reader is tested and measured on (python3-xlwt).
+"""Writes the .xls workbooks the workbook reader and the employee import are tested and measured on
+(python3-xlwt).
 
     classeurs_xls.py DOSSIER               the test workbooks, into DOSSIER
     classeurs_xls.py --bench FICHIER N     one sheet "Feuil1" of N rows by 7 columns, after a heading row
+    classeurs_xls.py --import FICHIER N    a generic import sheet of N rows: every other row an employee
+                                           of the benchmark database, the others new ones
+    classeurs_xls.py --echec FICHIER N K   a generic import sheet of N new employees, row K's badge "ECHEC"
 """
 
 import datetime
@@ -135,9 +139,123 @@ def bench(chemin, lignes):
     wb.save(chemin)
 
 
+ENTETES_GENERIQUE = ["Matricule", "Badge", "Nom", "Prénom", "Profil", "Site", "Service"]
+
+
+def feuille(wb, nom, entetes, lignes):
+    f = wb.add_sheet(nom)
+    for c, e in enumerate(entetes):
+        f.write(0, c, e)
+    for l, ligne in enumerate(lignes, start=1):
+        for c, v in enumerate(ligne):
+            if v is not None:
+                f.write(l, c, v)
+    return f
+
+
+def import_generique(chemin):
+    wb = xlwt.Workbook(encoding="utf-8")
+    feuille(wb, "Feuil1", ENTETES_GENERIQUE, [
+        [12345, "A0123", "DUPONT", "Jean", "chef ", "Nord", "atelier"],
+        ["M2", 12345, "MARTIN", "Paul", "Soudeur", " Nord ", None],
+        ["M3", "ab12", "LEGRAND", "Luc", " soudeur ", "Sud", "Magasin"],
+        ["M4", None, "SANS BADGE", "Rien", "CHEF", "Est", "Est"],
+        ["M5", "A1-2", "O'NEIL", "Anne", None, None, "Magasin"],
+        ["M6", "X0456", "NOUVEAU", "Nom", "QUOTAS GENERAL", "Ouest", "Ouest"],
+        ["M7", "B%2", "POURCENT", "Pierre", "chef", "Nord", None],
+        ["M8", "Q'1", "x" * 300, 42, "chef", "Nord", None],
+        ["M9", "Z", "UNE", "Lettre", "chef", "Nord", None],
+        ["M10", "A1-2", "O'NEIL-BIS", "Anne", None, "Ailleurs", None],
+        ["M11", "C3", "MAGASINIER", "Marc", "SOUDEUR", "Nord", "magasin "],
+    ])
+    wb.save(chemin)
+
+
+def import_liste(chemin):
+    wb = xlwt.Workbook(encoding="utf-8")
+    feuille(wb, "liste", ["Autre", "Service", "HOPEMPLNOMPRE", "HOPAFFBBADGE"], [
+        ["x", "ATELIER", "DE LA TOUR ANNE", 123],
+        ["x", "ATELIER", "DUPONT JEAN", 123.6],
+        ["x", "MAINTENANCE", "DUPONT", "77"],
+        ["x", "MAINTENANCE", "MARTIN PAUL", "AB-7"],
+        ["x", "ATELIER", "SANS BADGE", None],
+        ["x", "atelier", "LEGER LEA", 1234567],
+        ["x", None, "SANS SERVICE", " 5 "],
+    ])
+    wb.save(chemin)
+
+
+def import_rapport(chemin, lignes):
+    wb = xlwt.Workbook(encoding="utf-8")
+    feuille(wb, "Rapport 1", ["Matricule", "NOM", "Prénom", "nom_profil"], lignes)
+    wb.save(chemin)
+
+
+def import_entetes(chemin):
+    wb = xlwt.Workbook(encoding="utf-8")
+    feuille(wb, "Feuil1", ENTETES_GENERIQUE, [])
+    feuille(wb, "liste", ["HOPAFFBBADGE", "HOPEMPLNOMPRE", "Service"], [])
+    feuille(wb, "Rapport 1", ["Matricule", "NOM", "Prénom", "nom_profil"], [])
+    wb.save(chemin)
+
+
+def badge_bench(i):
+    """The badge the benchmark database gives employee i (ten hexadecimal digits)."""
+    return "%010X" % ((i * 0x9E3779B97) & 0xFFFFFFFFFF)
+
+
+def import_bench(chemin, lignes):
+    metiers = ["Atelier", "Maintenance", "Logistique", "Qualité", "Expédition"]
+    villes = ["Lyon", "Saint-Étienne", "Besançon", "Orléans"]
+    wb = xlwt.Workbook(encoding="utf-8")
+    f = wb.add_sheet("Feuil1")
+    for c, e in enumerate(ENTETES_GENERIQUE):
+        f.write(0, c, e)
+    k = 0
+    for i in range(1, lignes + 1):
+        if i % 2:
+            # A known employee, as the cell names it (a badge whose rule would drop its first character is
+            # left out).
+            while True:
+                k += 1
+                badge = badge_bench((k * 7919) % 50000 + 1)
+                if not badge[1:].isdigit():
+                    break
+        else:
+            badge = "N-%07d" % i
+        f.write(i, 0, "M%07d" % i)
+        f.write(i, 1, badge)
+        f.write(i, 2, "NOM%d" % i)
+        f.write(i, 3, "Prénom %d" % (i % 300))
+        f.write(i, 4, "Profil %s" % metiers[i % 5] if i % 7 else "Profil nouveau %d" % (i % 3))
+        f.write(i, 5, "Site %s" % villes[i % 4] if i % 11 else "Site annexe")
+        f.write(i, 6, "%s %d" % (metiers[i % 5], i % 4 + 1) if i % 13 else "Magasin %d" % (i % 2))
+    wb.save(chemin)
+
+
+def import_echec(chemin, lignes, echec):
+    wb = xlwt.Workbook(encoding="utf-8")
+    f = wb.add_sheet("Feuil1")
+    for c, e in enumerate(ENTETES_GENERIQUE):
+        f.write(0, c, e)
+    for i in range(1, lignes + 1):
+        f.write(i, 0, "M%d" % i)
+        f.write(i, 1, "ECHEC" if i == echec else "E-%d" % i)
+        f.write(i, 2, "NOM%d" % i)
+        f.write(i, 3, "Prénom")
+        f.write(i, 4, "Profil %d" % (i % 3))
+        f.write(i, 5, "Site %d" % (i % 2))
+        f.write(i, 6, "Service %d" % (i % 4))
+    wb.save(chemin)
+
+
 if __name__ == "__main__":
     if len(sys.argv) == 4 and sys.argv[1] == "--bench":
         bench(sys.argv[2], int(sys.argv[3]))
+    elif len(sys.argv) == 4 and sys.argv[1] == "--import":
+        import_bench(sys.argv[2], int(sys.argv[3]))
+    elif len(sys.argv) == 5 and sys.argv[1] == "--echec":
+        import_echec(sys.argv[2], int(sys.argv[3]), int(sys.argv[4]))
     elif len(sys.argv) == 2:
         d = sys.argv[1]
         generique(d + "/generique.xls")
@@ -145,5 +263,20 @@ if __name__ == "__main__":
         grand(d + "/grand.xls")
         long_texte(d + "/long.xls")
         protege(d + "/protege.xls")
+        import_generique(d + "/import_generique.xls")
+        import_liste(d + "/import_liste.xls")
+        import_entetes(d + "/import_entetes.xls")
+        # The third row has no payroll number: the sheet ends there.
+        import_rapport(d + "/import_rapport.xls", [
+            [" 4711 ", "IGNORE", "Ignoré", "pn1 equipage"],
+            [4800, "NEUF", "Zoé", "PN1 EQUIPAGE"],
+            [None, "VIDE", "", "PN1 EQUIPAGE"],
+            [4900, "APRES", "Trop", "PN1 EQUIPAGE"],
+        ])
+        import_rapport(d + "/import_rapport2.xls", [
+            ["4712", "IGNORE", "Ignoré", "PN1 EQUIPAGE"],
+            [4801, "AUTRE", "Al", "XYZ inconnu"],
+            [4802, "LONG", "Service", "PN2 xyz"],
+        ])
     else:
         sys.exit(__doc__)

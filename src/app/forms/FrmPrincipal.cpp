@@ -491,7 +491,11 @@ void FrmPrincipal::Form_Resize() {
 }
 
 void FrmPrincipal::Form_Unload(bool& annuler) {
-    Q_UNUSED(annuler);
+    // An import's worker still writes through the window's routine: it ends first.
+    if (m_importEnCours) {
+        annuler = true;
+        return;
+    }
     EtatGlobal& g = Global();
     try {
         if (g.TypeLecteurBadge == 6)

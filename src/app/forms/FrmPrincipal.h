@@ -15,6 +15,9 @@ class QLineEdit;
 class QPushButton;
 class frmAbout;
 class ProgessBarre;
+namespace ImportSalaries {
+enum class Classeur;
+}
 
 // The main window: the menu of buttons, the company panel, and the start-up work that needs the
 // database (company record, upkeep, customer variants, contactless reader, rights, preloaded forms).
@@ -46,6 +49,11 @@ public:
     bool droitsAppliques() const { return m_droitsAppliques; }
 
     bool ClientFenorel = false;
+
+    // The import button: runs the import routine of the customer variant.
+    void CmdImportSalarie_Click();
+    // True while an import runs (the menu is disabled meanwhile).
+    bool importEnCours() const { return m_importEnCours; }
 
     // --- controls ---
     QFrame* SSPanel1;
@@ -111,9 +119,17 @@ private:
 
     QPushButton* nouveauBouton(const QString& nom, const QString& legende);
 
+    // Employee import (FrmPrincipalImport.cpp): one routine per workbook layout.
+    void ImportSalarie();
+    void ImportSalarieFenorel();
+    void CmdImportSalarieTalmer();
+    void importerSalaries(ImportSalaries::Classeur classeur);
+    void afficherBarreImport(int pourcent);
+
     EnregistrementSociete RsSociete;
     bool m_baseInaccessible = false;
     bool m_droitsAppliques = false;
+    bool m_importEnCours = false;
     QString m_erreurChargement;
     frmAbout* m_apropos = nullptr;
 };

@@ -1,5 +1,6 @@
 #include "app/forms/RegistreMenu.h"
 
+#include "app/forms/FrmPrincipal.h"
 #include "common/EtatGlobal.h"
 #include "common/ServiceSession.h"
 #include "common/forms/FormBase.h"
@@ -161,6 +162,10 @@ void enregistrerFormesMenu(RegistreMenu& registre) {
     registre.enregistrerForme<FrmStock>(QStringLiteral("CmdStock"));
     registre.enregistrerForme<frmMouvtStock>(QStringLiteral("CmdMouvementStock"));
     registre.enregistrerForme<FenSites>(QStringLiteral("CmdSites"));
+    registre.enregistrerAction(QStringLiteral("CmdImportSalarie"), [](QWidget* principale) {
+        if (auto* f = qobject_cast<FrmPrincipal*>(principale))
+            f->CmdImportSalarie_Click();
+    });
     registre.enregistrerForme<FenQuota>(QStringLiteral("CmdProfile"),
                                         [](FenQuota& f) { f.DepuisFicheSalarie = false; });
 }
