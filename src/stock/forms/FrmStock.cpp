@@ -173,6 +173,7 @@ FrmStock::FrmStock(QWidget* parent) : FormBase(QStringLiteral("FrmStock"), paren
     connecterRecherche();
     connecterSelection();
     connecterAlertes();
+    connecterImages();
     resize(1320, 760);
 
     connect(OptionFiche, &QRadioButton::clicked, this, [this] { OptionFiche_Click(); });

@@ -89,6 +89,8 @@ public:
     // The folder of the last picture chosen; "Fermer" writes it to the settings once one was chosen.
     QString DossierImages;
     bool DossierImagesChoisi = false;
+    // The pictures can be shown: set by the first activation.
+    bool ImagesOuvertes = false;
 
     // --- controls ---
     QGroupBox* FrameFicheProduit;
@@ -188,6 +190,10 @@ private:
     void TesterAlerteStock();
     void AfficherImage();
     void CreerImageVierge();
+    // The picture buttons (FrmStockCarte.cpp).
+    void connecterImages();
+    void CmdChoixImage_Click();
+    void CmdScanner_Click();
     void RemplirComboTaille(qint64 noFamille);
     // Opening a drop-down list; false keeps it closed.
     bool ouvertureListe(QComboBox* liste);

@@ -3,10 +3,16 @@
 
 #include "common/ErreurExecution.h"
 #include "common/EtatGlobal.h"
+#include "common/FnWendrox.h"
 #include "common/MajBase.h"
 #include "common/ServiceDialogue.h"
+#include "common/forms/Instance.h"
+#include "common/mCommonDialog.h"
 #include "db/Recordset.h"
+#include "db/Valeurs.h"
+#include "imaging/forms/FenScanner.h"
 #include "stock/CarteArticle.h"
+#include "stock/ImagesArticle.h"
 #include "stock/ListesArticle.h"
 
 #include <QCheckBox>
@@ -218,6 +224,7 @@ void FrmStock::construireCarte(QWidget* zone) {
     Picture1->hide();
     aavierge = new QLabel(f);
     aavierge->setObjectName(QStringLiteral("aavierge"));
+    aavierge->setPixmap(QPixmap::fromImage(ImagesArticle::imageViergeLivree()));
     aavierge->hide();
 
     // --- the supplier ---
@@ -492,8 +499,115 @@ bool FrmStock::ouvertureListe(QComboBox* liste) {
     return true;
 }
 
-// The picture of the current article.
-void FrmStock::AfficherImage() {}
+// --- the pictures ---
 
-// The blank picture "aavierge".
-void FrmStock::CreerImageVierge() {}
+void FrmStock::connecterImages() {
+    connect(CmdChoixImage, &QPushButton::clicked, this, [this] { CmdChoixImage_Click(); });
+    connect(CmdScanner, &QPushButton::clicked, this, [this] { CmdScanner_Click(); });
+}
+
+// The picture of the current article, 190 pixels high.
+void FrmStock::AfficherImage() {
+    if (!ImagesOuvertes)
+        return;
+    if (!surUnArticle()) {
+        Image1->hide();
+        return;
+    }
+    const EtatGlobal& g = Global();
+    try {
+        const ImagesArticle::Affichage a = ImagesArticle::imageArticle(
+            connexion(), champCourant(QStringLiteral("Image")), g.CheminImage, g.ImagesEnBase);
+        if (a.etat == ImagesArticle::Affichage::Cachee) {
+            Image1->hide();
+            return;
+        }
+        Image1->show();
+        if (a.etat == ImagesArticle::Affichage::Illisible) {
+            MsgBox(QStringLiteral("A picture file is no good format"), StyleMessage::Critique,
+                   QStringLiteral("Erreur"));
+            Picture1->clear();
+            Image1->clear();
+            return;
+        }
+        const QPixmap image = QPixmap::fromImage(a.image);
+        Picture1->setPixmap(image);
+        if (!a.image.isNull())
+            Image1->setFixedSize(ImagesArticle::tailleAffichee(a.image.size()));
+        Image1->setPixmap(image);
+    } catch (const ErreurExecution& e) {
+        // The card goes on without its picture.
+        MajBase::SignalerErreur(QStringLiteral("AfficherImage"), e);
+    }
+}
+
+// The blank picture "aavierge", in the program folder and, with pictures in the database, its row.
+void FrmStock::CreerImageVierge() {
+    const bool premiere = !ImagesOuvertes;
+    ImagesOuvertes = true;
+    try {
+        ImagesArticle::creerImageVierge(connexion(), aavierge->pixmap().toImage(),
+                                        FnWendrox::CheminApplication(), Global().ImagesEnBase);
+    } catch (const ErreurExecution&) {
+    }
+    // The card was filled before the pictures could be read.
+    if (premiere)
+        AfficherImage();
+}
+
+void FrmStock::CmdChoixImage_Click() {
+    if (FicheModifiee && !EnregistrerArticleEnStockTous())
+        return;
+    if (DossierImages.isEmpty())
+        DossierImages = FnWendrox::AjouteBackslash(Global().CheminImage);
+    const QString chemin = mCommonDialog::OuvrirFichierDialog(
+        DossierImages, QStringLiteral("JPEG Files (*.JPG)|*.JPG"), static_cast<qint64>(winId()));
+    if (chemin.isEmpty() || !surUnArticle())
+        return;
+    try {
+        switch (ImagesArticle::choisirFichier(connexion(),
+                                              Valeurs::lireEntier(champCourant(QStringLiteral("Reference"))),
+                                              chemin, Global().ImagesEnBase)) {
+        case ImagesArticle::IssueChoix::TropGrand:
+            MsgBox(Global().msg(48), StyleMessage::Critique);
+            return;
+        case ImagesArticle::IssueChoix::PasUneImage:
+            MsgBox(QStringLiteral("A picture file is no good format"), StyleMessage::Critique,
+                   QStringLiteral("Erreur"));
+            return;
+        case ImagesArticle::IssueChoix::Enregistre:
+            break;
+        }
+        DossierImages = FnWendrox::CheminFichier(chemin);
+        DossierImagesChoisi = true;
+        // The card is filled again, its picture with it.
+        relireListe();
+    } catch (const ErreurExecution& e) {
+        MajBase::SignalerErreur(QStringLiteral("CmdChoixImage_Click"), e);
+        Image1->clear();
+        MsgBox(e.description(), StyleMessage::Critique);
+    }
+}
+
+void FrmStock::CmdScanner_Click() {
+    if (!surUnArticle())
+        return;
+    const qint64 reference = Valeurs::lireEntier(champCourant(QStringLiteral("Reference")));
+    // The article takes the scanned picture's name only once the picture is saved: a cancelled scan
+    // leaves it its own picture.
+    Global().FichierImageScan = ImagesArticle::fichierImage(Global().CheminImage, QString::number(reference));
+    FenScanner& scanner = Instance<FenScanner>();
+    scanner.ShowModal(this);
+    if (scanner.ImageEnregistree) {
+        try {
+            ImagesArticle::enregistrerScan(connexion(), reference, Global().FichierImageScan,
+                                           Global().ImagesEnBase);
+            relireListe();
+            return;
+        } catch (const ErreurExecution& e) {
+            MajBase::SignalerErreur(QStringLiteral("CmdScanner_Click"), e);
+            MsgBox(e.description(), StyleMessage::Critique);
+        }
+    }
+    AfficherImage();
+}
