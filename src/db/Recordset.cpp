@@ -12,6 +12,7 @@
 #include <QSqlResult>
 #include <algorithm>
 #include <memory>
+#include <numeric>
 #include <sqlite3.h>
 #include <vector>
 
@@ -100,7 +101,10 @@ std::function<bool(const QVariant&)> comparateur(Recordset::Comparaison comparai
     case C::Comme: {
         if (valeur.isNull())
             return [](const QVariant&) { return false; };
-        auto motif = std::make_shared<Valeurs::MotifLike>(valeur.toString(), u'*', QChar(), QChar());
+        // "*" and "%" both match any run of characters; every other character is literal.
+        QString texte = valeur.toString();
+        texte.replace(u'%', u'*');
+        auto motif = std::make_shared<Valeurs::MotifLike>(texte, u'*', QChar(), QChar());
         return
             [motif](const QVariant& champ) { return !champ.isNull() && motif->correspond(champ.toString()); };
     }
@@ -189,6 +193,7 @@ void Recordset::Open(Connexion& connexion, const QString& source, const QVariant
                 ordre.clear();
         }
         m_tri = ordre;
+        m_ordreTrieAJour = false;
         if (m_cle.isEmpty() && !m_table.isEmpty()) {
             // The key of the written table, as the database declares it.
             const QString sql =
@@ -222,8 +227,7 @@ void Recordset::Open(Connexion& connexion, const QString& source, const QVariant
         emit MoveComplete();
         throw;
     }
-    m_vue = vueFiltree();
-    trier(m_vue);
+    m_vue = vueFiltreeTriee();
     vueChangee();
     m_pos = 0;
     emit RowsChanged();
@@ -317,6 +321,7 @@ void Recordset::adopter(Lecture&& lecture) {
     m_champs = std::move(lecture.champs);
     m_types = std::move(lecture.types);
     m_rangs = std::move(lecture.rangs);
+    m_ordreTrieAJour = false;
     m_vue.clear();
     vueChangee();
     m_index.clear();
@@ -331,6 +336,7 @@ void Recordset::vider() {
     m_connexion = nullptr;
     m_colonnesTable.clear();
     m_rangs.clear();
+    m_ordreTrieAJour = false;
     m_vue.clear();
     vueChangee();
     m_champs.clear();
@@ -385,6 +391,24 @@ QList<int> Recordset::vueFiltree() const {
     for (int i = 0; i < m_rangs.size(); ++i)
         if (!m_filtre || m_filtre(LigneRecordset(*this, i)))
             vue.append(i);
+    return vue;
+}
+
+QList<int> Recordset::vueFiltreeTriee() const {
+    if (m_tri.isEmpty())
+        return vueFiltree();
+    if (!m_ordreTrieAJour) {
+        m_ordreTrie.resize(m_rangs.size());
+        std::iota(m_ordreTrie.begin(), m_ordreTrie.end(), 0);
+        trier(m_ordreTrie);
+        m_ordreTrieAJour = true;
+    }
+    // The sort is stable, so the sorted rows that pass the filter are the filtered rows sorted.
+    QList<int> vue;
+    vue.reserve(m_rangs.size());
+    for (const int r : std::as_const(m_ordreTrie))
+        if (!m_filtre || m_filtre(LigneRecordset(*this, r)))
+            vue.append(r);
     return vue;
 }
 
@@ -664,6 +688,7 @@ void Recordset::Update() {
         const int position = static_cast<int>(m_vue.size());
         emit RowAboutToBeInserted(position);
         m_rangs.append(std::move(r));
+        m_ordreTrieAJour = false;
         m_vue.append(static_cast<int>(m_rangs.size() - 1));
         vueChangee();
         emit RowInserted(position);
@@ -689,6 +714,7 @@ void Recordset::Update() {
         q.finish();
     }
     rang.valeurs = m_tampon;
+    m_ordreTrieAJour = false;
     m_edition = Edition::Aucune;
     m_tampon.clear();
     m_modifie.clear();
@@ -712,6 +738,7 @@ void Recordset::Delete() {
     const int position = m_pos;
     emit RowAboutToBeRemoved(position);
     m_rangs.removeAt(r);
+    m_ordreTrieAJour = false;
     m_vue.removeAt(position);
     for (int& v : m_vue)
         if (v > r)
@@ -780,6 +807,7 @@ void Recordset::Sort(const QString& champ, Ordre ordre) {
     finirEdition();
     const qint64 id = idCourant();
     m_tri.clear();
+    m_ordreTrieAJour = false;
     if (!champ.isEmpty())
         m_tri.append({champ, ordre});
     // The same rows, from the order they were read in.
@@ -797,8 +825,7 @@ void Recordset::Sort(const QString& champ, Ordre ordre) {
 void Recordset::Filter(Predicat predicat) {
     finirEdition();
     m_filtre = std::move(predicat);
-    QList<int> vue = vueFiltree();
-    trier(vue);
+    QList<int> vue = vueFiltreeTriee();
     emit RowsAboutToChange();
     m_vue = std::move(vue);
     vueChangee();
@@ -822,8 +849,7 @@ void Recordset::Requery() {
     Lecture lecture = lire();
     emit RowsAboutToChange();
     adopter(std::move(lecture));
-    m_vue = vueFiltree();
-    trier(m_vue);
+    m_vue = vueFiltreeTriee();
     vueChangee();
     qint64 id = -1;
     if (!cle.isEmpty()) {

@@ -35,7 +35,8 @@ class Recordset : public QObject {
     Q_OBJECT
 public:
     // Egal and the order comparisons take the value's type (numbers as numbers, text without regard to
-    // case); Comme is a pattern where "*" matches any run of characters. CommencePar and EgalTexte are
+    // case); Comme is a pattern where "*" or "%" matches any run of characters, every other character
+    // literal ("_" and quotes included). CommencePar and EgalTexte are
     // literal: the field's text begins with, or equals, the value's text without regard to case, every
     // character of the value taken as typed ("*", "%", "_" and quotes included).
     enum class Comparaison {
@@ -177,6 +178,8 @@ private:
     void adopter(Lecture&& lecture);
     void vider();
     QList<int> vueFiltree() const;
+    // The filter's rows in the sort's order.
+    QList<int> vueFiltreeTriee() const;
     void trier(QList<int>& vue) const;
     int positionRetenue(const QList<int>& vue, qint64 id) const;
     const QVariant& cellule(int rang, int colonne) const;
@@ -217,6 +220,10 @@ private:
 
     QList<CleTri> m_tri;
     Predicat m_filtre;
+    // Every row in the sort's order, kept for the filters that follow each other while an operator
+    // types (a filter then walks it instead of sorting again); dropped when the rows or the sort change.
+    mutable QList<int> m_ordreTrie;
+    mutable bool m_ordreTrieAJour = false;
 
     Edition m_edition = Edition::Aucune;
     QList<QVariant> m_tampon;
