@@ -8,11 +8,15 @@
 
 namespace Badges {
 
-bool EstBadgeMaintenance(Connexion& c, const QString& badge) {
+bool EstBadgeMaintenance(Connexion& c, const QString& badge, std::optional<qint64> sauf) {
     QVariantList valeurs;
-    const QString condition = Routines::conditionNoBadge(c, badge, valeurs);
-    return !c.valeurUnique(QStringLiteral("SELECT Id FROM BadgeMaintenance WHERE ") + condition, valeurs)
-                .isNull();
+    QString sql = QStringLiteral("SELECT Id FROM BadgeMaintenance WHERE ") +
+                  Routines::conditionNoBadge(c, badge, valeurs);
+    if (sauf) {
+        sql += QStringLiteral(" AND Id <> ?");
+        valeurs << *sauf;
+    }
+    return !c.valeurUnique(sql, valeurs).isNull();
 }
 
 std::optional<Titulaire> TitulaireBadge(Connexion& c, const QString& badge, std::optional<qint64> sauf) {

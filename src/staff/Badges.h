@@ -13,8 +13,9 @@ class Connexion;
 // ErreurExecution when the database refuses.
 namespace Badges {
 
-// True when the number is a maintenance badge.
-bool EstBadgeMaintenance(Connexion& connexion, const QString& badge);
+// True when the number is a maintenance badge, leaving out the row `sauf` (the row being changed).
+bool EstBadgeMaintenance(Connexion& connexion, const QString& badge,
+                         std::optional<qint64> sauf = std::nullopt);
 
 // The employee row holding a badge.
 struct Titulaire {

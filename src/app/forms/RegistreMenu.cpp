@@ -4,6 +4,7 @@
 #include "common/EtatGlobal.h"
 #include "common/ServiceSession.h"
 #include "common/forms/FormBase.h"
+#include "staff/forms/FenBadgeMaintenance.h"
 #include "staff/forms/FenQuota.h"
 #include "staff/forms/FenSites.h"
 #include "stock/forms/FenFamille.h"
@@ -162,6 +163,7 @@ void enregistrerFormesMenu(RegistreMenu& registre) {
     registre.enregistrerForme<FrmStock>(QStringLiteral("CmdStock"));
     registre.enregistrerForme<frmMouvtStock>(QStringLiteral("CmdMouvementStock"));
     registre.enregistrerForme<FenSites>(QStringLiteral("CmdSites"));
+    registre.enregistrerForme<FenBadgeMaintenance>(QStringLiteral("CmdBadgeMainten"));
     registre.enregistrerAction(QStringLiteral("CmdImportSalarie"), [](QWidget* principale) {
         if (auto* f = qobject_cast<FrmPrincipal*>(principale))
             f->CmdImportSalarie_Click();

@@ -1,5 +1,6 @@
 #include "common/EtatGlobal.h"
 #include "common/forms/Calendrier.h"
+#include "staff/forms/FenBadgeMaintenance.h"
 #include "staff/forms/FenQuota.h"
 #include "support/CouvertureLangues.h"
 
@@ -22,6 +23,7 @@ struct FormeLivree {
 const QList<FormeLivree>& formesLivrees() {
     static const QList<FormeLivree> formes{
         {"Calendrier", [] { return new Calendrier; }, {}},
+        {"FenBadgeMaintenance", [] { return new FenBadgeMaintenance; }, {}},
         {"FenQuota", [] { return new FenQuota; }, {}},
     };
     return formes;
