@@ -25,6 +25,16 @@ FiltreSaisie* FiltreSaisie::installer(QLineEdit* champ, const QString& autres, b
     return filtre;
 }
 
+bool FiltreSaisie::estInstalle(QLineEdit* champ) {
+    return champ->findChild<FiltreSaisie*>(QString(), Qt::FindDirectChildrenOnly) != nullptr;
+}
+
+void FiltreSaisie::retirer(QLineEdit* champ) {
+    delete champ->findChild<FiltreSaisie*>(QString(), Qt::FindDirectChildrenOnly);
+    if (LongueurSaisie* l = LongueurSaisie::de(champ))
+        l->setFiltre({});
+}
+
 bool FiltreSaisie::eventFilter(QObject* objet, QEvent* e) {
     if (e->type() != QEvent::KeyPress)
         return false;

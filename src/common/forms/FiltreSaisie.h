@@ -15,6 +15,9 @@ public:
 
     // Filters that box; the filter belongs to it.
     static FiltreSaisie* installer(QLineEdit* champ, const QString& autres = QString(), bool decimal = false);
+    // Lifts the box's filter, typed and pasted, when it has one.
+    static void retirer(QLineEdit* champ);
+    static bool estInstalle(QLineEdit* champ);
 
 protected:
     bool eventFilter(QObject* objet, QEvent* e) override;

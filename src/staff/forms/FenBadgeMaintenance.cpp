@@ -152,14 +152,11 @@ void FenBadgeMaintenance::reglerSaisie() {
     // Never setMaxLength: a stored 13-digit number shown in the box must stay whole, or "Modifier"
     // would take it for a typed one.
     LongueurSaisie::installer(Text2, codeBarre ? LongueurCorps : 0);
-    auto* filtre = Text2->findChild<FiltreSaisie*>(QString(), Qt::FindDirectChildrenOnly);
-    if (codeBarre && !filtre) {
+    // Numbers of the other readers hold letters.
+    if (codeBarre && !FiltreSaisie::estInstalle(Text2))
         FiltreSaisie::installer(Text2);
-    } else if (!codeBarre && filtre) {
-        // Numbers of the other readers hold letters.
-        delete filtre;
-        LongueurSaisie::pour(Text2)->setFiltre({});
-    }
+    else if (!codeBarre)
+        FiltreSaisie::retirer(Text2);
 }
 
 void FenBadgeMaintenance::data2_MoveComplete() {
