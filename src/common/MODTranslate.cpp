@@ -252,6 +252,7 @@ const QList<LibelleGrille>& TableLibellesGrille() {
         {"FrmUtilisateur", "DBGrid2", 3, "Désignation"},
         {"FrmUtilisateur", "DBGrid2", 4, "Taille"},
         {"FrmUtilisateur", "DBGrid2", 5, "Quota"},
+        {"FrmUtilisateur", "DBGrid2", 6, "Periodicité"},
         {"FrmVente", "DBGrid1", -1, "Liste des consomations"},
         {"FrmVente", "DBGrid1", 0, "No"},
         {"FrmVente", "DBGrid1", 1, "Date"},

@@ -16,6 +16,20 @@ using Valeurs::TypeColonne;
 
 namespace {
 
+// A whole number in a pattern of "#" (see setMotif).
+QString texteMotif(const QVariant& valeur, const QString& motif) {
+    if (valeur.isNull() || !valeur.isValid())
+        return QString();
+    const qsizetype debut = motif.indexOf(u'#');
+    if (debut < 0 || !Valeurs::estNombre(valeur))
+        return valeur.toString();
+    qsizetype fin = debut;
+    while (fin < motif.size() && motif.at(fin) == u'#')
+        ++fin;
+    const qint64 n = Valeurs::lireEntier(valeur);
+    return motif.left(debut) + (n == 0 ? QString() : QString::number(n)) + motif.mid(fin);
+}
+
 QString separateur() {
     const QString s = Global().SeparateurDecimal;
     return s.isEmpty() ? QStringLiteral(",") : s;
@@ -131,7 +145,13 @@ QString RecordsetModel::champ(int colonne) const {
 }
 
 void RecordsetModel::setFormat(int colonne, Format format, int decimales) {
-    m_formats.insert(colonne, {format, decimales});
+    m_formats.insert(colonne, {format, decimales, QString()});
+    if (colonne >= 0 && colonne < columnCount() && rowCount() > 0)
+        emit dataChanged(index(0, colonne), index(rowCount() - 1, colonne));
+}
+
+void RecordsetModel::setMotif(int colonne, const QString& motif) {
+    m_formats.insert(colonne, {Format::Entier, -1, motif});
     if (colonne >= 0 && colonne < columnCount() && rowCount() > 0)
         emit dataChanged(index(0, colonne), index(rowCount() - 1, colonne));
 }
@@ -260,8 +280,12 @@ QVariant RecordsetModel::data(const QModelIndex& index, int role) const {
         return {};
     const QVariant v = m_rs->ValueAt(index.row(), c);
     switch (role) {
-    case Qt::DisplayRole:
-        return texteFormate(v, formatApplique(index.column(), v), m_formats.value(index.column()).decimales);
+    case Qt::DisplayRole: {
+        const FormatColonne f = m_formats.value(index.column());
+        if (!f.motif.isEmpty())
+            return texteMotif(v, f.motif);
+        return texteFormate(v, formatApplique(index.column(), v), f.decimales);
+    }
     case Qt::EditRole: {
         const Format f = formatApplique(index.column(), v);
         if (f == Format::Auto && v.metaType().id() == QMetaType::Bool)

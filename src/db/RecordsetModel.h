@@ -32,6 +32,9 @@ public:
     QString champ(int colonne) const;
     // `decimales` for Decimal: a fixed count, or -1 for as many as the value needs.
     void setFormat(int colonne, Format format, int decimales = -1);
+    // A whole-number pattern shown in place of the format: the run of "#" is the number (nothing for 0),
+    // the rest as written ("#### Jours": 30 shows "30 Jours"); Null shows nothing.
+    void setMotif(int colonne, const QString& motif);
     // The format applied (Auto resolved from the column's type).
     Format format(int colonne) const;
 
@@ -70,6 +73,7 @@ private:
     struct FormatColonne {
         Format format = Format::Auto;
         int decimales = -1;
+        QString motif;
     };
     int colonneRecordset(int colonne) const;
     Format formatApplique(int colonne, const QVariant& valeur) const;

@@ -307,16 +307,25 @@ public:
         for (int i = 0; i < computed.size(); ++i) {
             const QString w = item(QStringLiteral("computed"), i);
             const QJsonObject o = object(computed.at(i), w);
-            onlyKeys(o, {"name", "product", "sum"}, w);
+            onlyKeys(o, {"name", "product", "sum", "month", "year"}, w);
             ReportComputed c;
             c.where = w;
             c.name = text(o, QStringLiteral("name"), w, true);
-            if (o.contains(QStringLiteral("product")) == o.contains(QStringLiteral("sum")))
-                fail(w, QStringLiteral("« product » ou « sum » est attendu, l'un des deux"));
-            const QString key =
-                o.contains(QStringLiteral("product")) ? QStringLiteral("product") : QStringLiteral("sum");
-            c.operation = key == QLatin1String("product") ? ReportComputed::Operation::Product
-                                                          : ReportComputed::Operation::Sum;
+            static const std::pair<const char*, ReportComputed::Operation> Operations[] = {
+                {"product", ReportComputed::Operation::Product},
+                {"sum", ReportComputed::Operation::Sum},
+                {"month", ReportComputed::Operation::Month},
+                {"year", ReportComputed::Operation::Year}};
+            QString key;
+            int trouvees = 0;
+            for (const auto& [nom, operation] : Operations)
+                if (o.contains(QLatin1String(nom))) {
+                    key = QLatin1String(nom);
+                    c.operation = operation;
+                    ++trouvees;
+                }
+            if (trouvees != 1)
+                fail(w, QStringLiteral("« product », « sum », « month » ou « year » est attendu, un seul"));
             const QJsonArray operands = array(o, key, w);
             for (int k = 0; k < operands.size(); ++k) {
                 if (!operands.at(k).isString())
@@ -325,6 +334,9 @@ public:
             }
             if (c.operands.isEmpty())
                 fail(path(w, key), QStringLiteral("la liste est vide"));
+            if (c.operands.size() > 1 && (c.operation == ReportComputed::Operation::Month ||
+                                          c.operation == ReportComputed::Operation::Year))
+                fail(path(w, key), QStringLiteral("un seul champ date est attendu"));
             d.computed << c;
         }
 

@@ -18,7 +18,9 @@
 //               table 1 feeds the detail band, the others are read through "links" or by their first row
 //   "links":    [{"from": "ArticleEnStock.NoFournisseur", "to": "Fournisseur.No"}]: the row of the "to"
 //               table whose key equals the field of the "from" row
-//   "computed": [{"name": "Montant", "product": ["Quantite", "PrixAchatUnit"]}] or {"sum": [...]}
+//   "computed": [{"name": "Montant", "product": ["Quantite", "PrixAchatUnit"]}] or {"sum": [...]}, or
+//               {"month": ["LaDate"]} / {"year": [...]}: the date's year * 100 + month, or its year (a key
+//               that groups by month in date order)
 //   "filter":   {"field": f, "op": "=|<>|<|<=|>|>=", "value": v | "otherField": g},
 //               {"field": f, "op": "in", "values": [...]}, {"all": [...]}, {"any": [...]}
 //   "sort":     [{"field": f, "descending": false}]: applied when the record source gives no order
@@ -102,7 +104,8 @@ struct ReportLink {
 };
 
 struct ReportComputed {
-    enum class Operation { Product, Sum };
+    // Month and Year read one date: its year * 100 + month (202604), or its year; Null without a date.
+    enum class Operation { Product, Sum, Month, Year };
     QString name;
     Operation operation = Operation::Product;
     QStringList operands;

@@ -468,6 +468,15 @@ int Engine::rowOf(int table, int row) {
 QVariant Engine::value(const FieldRef& f, int row) {
     if (f.computed >= 0) {
         const Computed& c = m_computed[f.computed];
+        if (c.operation == ReportComputed::Operation::Month ||
+            c.operation == ReportComputed::Operation::Year) {
+            const QVariant v = value(c.operands.front(), row);
+            const QDate d = isNull(v) ? QDate() : Valeurs::lireDate(v).date();
+            if (!d.isValid())
+                return QVariant(QMetaType::fromType<double>());
+            return c.operation == ReportComputed::Operation::Year ? double(d.year())
+                                                                  : double(d.year() * 100 + d.month());
+        }
         double result = c.operation == ReportComputed::Operation::Product ? 1.0 : 0.0;
         for (const FieldRef& o : c.operands) {
             const QVariant v = value(o, row);

@@ -190,7 +190,7 @@ TEST_F(MODTranslateTest, GridCaptionsOnlyForAForeignLanguageAndAFormWithGrids) {
         if (l.grille == QLatin1String("DBGrid1"))
             colonnes.insert(l.colonne);
     EXPECT_EQ(colonnes, (QSet<int>{-1, 0, 1, 2, 3, 4, 5, 7, 8, 9}));
-    EXPECT_EQ(LibellesGrille(QStringLiteral("FrmUtilisateur")).size(), 16);
+    EXPECT_EQ(LibellesGrille(QStringLiteral("FrmUtilisateur")).size(), 17);
 }
 
 TEST_F(MODTranslateTest, GridKeyTableCoversThirteenFormsWithUniqueKeys) {

@@ -7,6 +7,7 @@
 #include "staff/forms/FenBadgeMaintenance.h"
 #include "staff/forms/FenQuota.h"
 #include "staff/forms/FenSites.h"
+#include "staff/forms/FrmUtilisateur.h"
 #include "stock/forms/FenFamille.h"
 #include "stock/forms/FenFournisseur.h"
 #include "stock/forms/FenTailles.h"
@@ -161,6 +162,7 @@ void enregistrerFormesMenu(RegistreMenu& registre) {
     registre.enregistrerForme<FenTailles>(QStringLiteral("CmdTailles"));
     registre.enregistrerForme<FenFournisseur>(QStringLiteral("CmdFournissueur"));
     registre.enregistrerForme<FrmStock>(QStringLiteral("CmdStock"));
+    registre.enregistrerForme<FrmUtilisateur>(QStringLiteral("CmdEmplacement"));
     registre.enregistrerForme<frmMouvtStock>(QStringLiteral("CmdMouvementStock"));
     registre.enregistrerForme<FenSites>(QStringLiteral("CmdSites"));
     registre.enregistrerForme<FenBadgeMaintenance>(QStringLiteral("CmdBadgeMainten"));

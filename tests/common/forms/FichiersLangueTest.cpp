@@ -2,6 +2,7 @@
 #include "common/forms/Calendrier.h"
 #include "staff/forms/FenBadgeMaintenance.h"
 #include "staff/forms/FenQuota.h"
+#include "staff/forms/FrmUtilisateur.h"
 #include "support/CouvertureLangues.h"
 
 #include <QLabel>
@@ -25,6 +26,7 @@ const QList<FormeLivree>& formesLivrees() {
         {"Calendrier", [] { return new Calendrier; }, {}},
         {"FenBadgeMaintenance", [] { return new FenBadgeMaintenance; }, {}},
         {"FenQuota", [] { return new FenQuota; }, {}},
+        {"FrmUtilisateur", [] { return new FrmUtilisateur; }, {}},
     };
     return formes;
 }

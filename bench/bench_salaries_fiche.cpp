@@ -1,0 +1,209 @@
+// The employee file over the shared generator's 50,000 employees: its opening beside the bare
+// GrUtilisateur query, a name keystroke, a badge search and the sorts. SQLite, and PostgreSQL when
+// DORVANE_TEST_PG is set.
+#include "DonneesBench.h"
+#include "OutilsBench.h"
+#include "common/ErreurExecution.h"
+#include "common/EtatGlobal.h"
+#include "common/MODTranslate.h"
+#include "db/Connexion.h"
+#include "db/Recordset.h"
+#include "staff/forms/FrmUtilisateur.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QRadioButton>
+#include <QSqlQuery>
+#include <QTableView>
+#include <QTemporaryDir>
+#include <cstdio>
+#include <memory>
+#include <vector>
+
+namespace {
+
+const char* const Usage =
+    "Usage: bench_salaries_fiche [--help]\n"
+    "\n"
+    "Fills a database with the shared generator (bench/DonneesBench.h: 50,000 employees) and times, on the\n"
+    "offscreen platform:\n"
+    "  - the opening of the employee file: its load (its own new connection, GrUtilisateur read) and the\n"
+    "    activation that follows (machines counted, the card's lists, name mode: sort by Nom), against a\n"
+    "    bare QSqlQuery that opens a new connection and reads every value of every row of\n"
+    "    SELECT * FROM GrUtilisateur; alternately in the same process, one warm-up then 7 timed runs\n"
+    "    each, medians shown, with the ratio (target: 1.5 at most);\n"
+    "  - a keystroke of the name search, the window shown (the filter over the loaded rows, the grid's\n"
+    "    model reset and repaint, the card): surnames typed letter by letter, median and worst\n"
+    "    (target: under 50 ms);\n"
+    "  - a badge search from the first row (a badge near the end of the list, and one nobody holds:\n"
+    "    the whole list searched, the row kept), median and worst (target: under 50 ms);\n"
+    "  - the sort by name of the list, median of 9 (target: under 100 ms), and the click on the name\n"
+    "    header (the mode switch: sort and the list read again), median of 5.\n"
+    "SQLite always (a temporary folder); PostgreSQL as well when DORVANE_TEST_PG holds a libpq\n"
+    "connection string, e.g. under scripts/with-postgres.\n";
+
+constexpr int Fois = 7;
+
+// The form with its activation at hand.
+class Banc : public FrmUtilisateur {
+public:
+    using FrmUtilisateur::Form_Activate;
+};
+
+size_t lireNu(const ParametresConnexion& p) {
+    Connexion c(p);
+    std::vector<QList<QVariant>> rangs;
+    lireNu(c, QStringLiteral("SELECT * FROM GrUtilisateur"), rangs);
+    return rangs.size();
+}
+
+void frappe(QWidget* w, QChar c) {
+    const int touche = int(c.toUpper().unicode());
+    QKeyEvent appui(QEvent::KeyPress, touche, Qt::NoModifier, QString(c));
+    QKeyEvent relache(QEvent::KeyRelease, touche, Qt::NoModifier, QString(c));
+    QCoreApplication::sendEvent(w, &appui);
+    QCoreApplication::sendEvent(w, &relache);
+}
+
+void mesurer(const char* moteur, const ParametresConnexion& p) {
+    EtatGlobal& g = Global();
+    g.NomServeur = p.serveur;
+    g.NomBase = p.base;
+    g.UtilisateurSQL = p.utilisateur;
+    g.MotDePasseSQL = p.motDePasse;
+    if (p.serveur.isEmpty())
+        qputenv("DORVANE_HOME", QFile::encodeName(p.dossier));
+
+    std::vector<double> nu, ouverture;
+    size_t lignes = 0;
+    int lignesForme = 0;
+    for (int essai = 0; essai <= Fois; ++essai) {
+        auto f = std::make_unique<Banc>();
+        auto mesurerNu = [&] {
+            QElapsedTimer chrono;
+            chrono.start();
+            lignes = lireNu(p);
+            if (essai > 0)
+                nu.push_back(chrono.nsecsElapsed() / 1e6);
+        };
+        auto mesurerForme = [&] {
+            QElapsedTimer chrono;
+            chrono.start();
+            f->Load();
+            f->Form_Activate();
+            if (essai > 0)
+                ouverture.push_back(chrono.nsecsElapsed() / 1e6);
+            lignesForme = f->data1->RecordCount();
+            f->Unload();
+        };
+        if (essai % 2 == 0) {
+            mesurerNu();
+            mesurerForme();
+        } else {
+            mesurerForme();
+            mesurerNu();
+        }
+    }
+    const double a = mediane(nu), b = mediane(ouverture);
+    std::printf(
+        "%-10s | load and activation %8.1f ms | bare GrUtilisateur %8.1f ms | ratio %4.2f%s | %zu rows\n",
+        moteur, b, a, b / a, static_cast<size_t>(lignesForme) == lignes ? "" : " (ROW COUNTS DIFFER)",
+        lignes);
+
+    // Shown, as from the menu.
+    Banc f;
+    f.Show();
+    for (int i = 0; i < 20; ++i)
+        QCoreApplication::processEvents();
+    f.Form_Activate();
+    f.DBGrid1->viewport()->repaint();
+
+    // Name keystrokes, each drawn before the next.
+    std::vector<double> frappes;
+    for (const char* nom : {"Lefèvre", "dup", "Van den", "zzz", "kov"}) {
+        f.TextCherche->clear();
+        f.SSOptionNom->click();
+        for (const QChar c : QString::fromUtf8(nom)) {
+            QElapsedTimer t;
+            t.start();
+            frappe(f.TextCherche, c);
+            f.DBGrid1->viewport()->repaint();
+            frappes.push_back(t.nsecsElapsed() / 1e6);
+        }
+    }
+    const int apresNom = f.data1->RecordCount();
+
+    // Badge searches from the first row.
+    f.SSOptionBadge->click();
+    f.data1->MoveLast();
+    const QString loin = f.data1->Field(QStringLiteral("NoBadge")).toString();
+    f.data1->MoveTo(f.data1->RecordCount() - 2);
+    const QString avantDernier = f.data1->Field(QStringLiteral("NoBadge")).toString();
+    std::vector<double> badges;
+    QString trouve;
+    for (int i = 0; i < 20; ++i) {
+        f.data1->MoveFirst();
+        const QString b = i % 3 == 2 ? QStringLiteral("ZZ-AUCUN") : (i % 2 ? loin : avantDernier);
+        QElapsedTimer t;
+        t.start();
+        f.TextCherche->setText(b);
+        f.DBGrid1->viewport()->repaint();
+        badges.push_back(t.nsecsElapsed() / 1e6);
+        if (i == 1)
+            trouve = f.Text2[0]->text();
+    }
+
+    // Sorts.
+    std::vector<double> tris;
+    for (int i = 0; i < 9; ++i) {
+        f.data1->Sort(QStringLiteral("NoBadge"));
+        QElapsedTimer t;
+        t.start();
+        f.data1->Sort(QStringLiteral("Nom"));
+        f.DBGrid1->viewport()->repaint();
+        tris.push_back(t.nsecsElapsed() / 1e6);
+    }
+    const double entete = medianeMs(5, [&] {
+        f.SSOptionBadge->click();
+        emit f.DBGrid1->horizontalHeader()->sectionClicked(2);
+        f.DBGrid1->viewport()->repaint();
+    });
+
+    std::printf(
+        "%-10s | name keystroke median %.2f ms, worst %.2f ms (%zu keystrokes, %d rows after \"kov\")\n",
+        moteur, mediane(frappes), *std::max_element(frappes.begin(), frappes.end()), frappes.size(),
+        apresNom);
+    std::printf("%-10s | badge search from the first row median %.2f ms, worst %.2f ms (found \"%s\" for "
+                "\"%s\")\n",
+                moteur, mediane(badges), *std::max_element(badges.begin(), badges.end()), qPrintable(trouve),
+                qPrintable(loin));
+    std::printf("%-10s | sort by name median %.1f ms, worst %.1f ms | name header (mode switch with the list "
+                "read again) median %.1f ms\n",
+                moteur, mediane(tris), *std::max_element(tris.begin(), tris.end()), entete);
+    f.Unload();
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (aideDemandee(argc, argv, Usage))
+        return 0;
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    try {
+        Global().Msg = MODTranslate::TextesMessages(QStringLiteral("FR"));
+        QTemporaryDir dossier;
+        const ParametresConnexion p = creerBaseBench(dossier.path(), DonneesBench::remplir);
+        mesurer("SQLite", p);
+        surServeurBench(QStringLiteral("bench_salaries_fiche"), DonneesBench::remplir,
+                        [](Connexion& c, const QString&) { mesurer("PostgreSQL", c.parametres()); });
+    } catch (const ErreurExecution& e) {
+        std::fprintf(stderr, "Échec : %s\n", qPrintable(e.description()));
+        return 1;
+    }
+    return 0;
+}

@@ -1,0 +1,87 @@
+#include "staff/FicheSalarie.h"
+
+#include "db/Connexion.h"
+
+#include <QSqlQuery>
+
+namespace FicheSalarie {
+
+namespace {
+
+QList<Ligne> lire(Connexion& connexion, const QString& sql, const QVariantList& valeurs = {}) {
+    QList<Ligne> lignes;
+    QSqlQuery q = connexion.executer(sql, valeurs);
+    while (q.next())
+        lignes.append({q.value(0), q.value(1).toString()});
+    return lignes;
+}
+
+} // namespace
+
+QList<Ligne> sites(Connexion& connexion) {
+    return lire(connexion, QStringLiteral("SELECT NoSite, NomSite FROM Sites ORDER BY NoSite"));
+}
+
+QList<Ligne> profils(Connexion& connexion) {
+    return lire(connexion, QStringLiteral("SELECT NoQuota, Profile FROM ProfileQuota ORDER BY NoQuota"));
+}
+
+QList<Ligne> tailles(Connexion& connexion, qint64 noFamille) {
+    return lire(
+        connexion,
+        QStringLiteral("SELECT NoTaille, Taille FROM Tailles WHERE NoFamille = ? ORDER BY Ordre, NoTaille"),
+        {noFamille});
+}
+
+QList<Ligne> services(Connexion& connexion, bool lienSiteService, qint64 site) {
+    if (lienSiteService)
+        return lire(
+            connexion,
+            QStringLiteral("SELECT NoService, NomService FROM Services WHERE Site = ? ORDER BY NoService"),
+            {site});
+    return lire(connexion, QStringLiteral("SELECT NoService, NomService FROM Services ORDER BY NoService"));
+}
+
+QStringList langues() {
+    return {QStringLiteral("FR"), QStringLiteral("DE"), QStringLiteral("NL"), QStringLiteral("PL"),
+            QStringLiteral("SK")};
+}
+
+Recordset::Predicat filtreNom(const Recordset& liste, const QString& texte) {
+    // The column found once, not at each of the rows.
+    const int colonne = liste.FieldIndex(QStringLiteral("Nom"));
+    return [texte, colonne](const LigneRecordset& ligne) {
+        const QVariant nom = ligne.valeur(colonne);
+        return !nom.isNull() && nom.toString().contains(texte, Qt::CaseInsensitive);
+    };
+}
+
+QString champMode(Mode mode) {
+    switch (mode) {
+    case ParBadge:
+        return QStringLiteral("NoBadge");
+    case ParMatricule:
+        return QStringLiteral("MatriculeSalarie");
+    case ParNom:
+        break;
+    }
+    return QStringLiteral("Nom");
+}
+
+bool chercher(Recordset& liste, Mode mode, const QString& texte) {
+    if (!liste.IsOpen() || liste.RecordCount() == 0)
+        return false;
+    const QVariant retenu = liste.IsBOF() || liste.IsEOF() ? QVariant() : liste.Bookmark();
+    // Without a typed wildcard the whole value is compared as it is, which is quicker than a pattern.
+    const bool motif = texte.contains(u'*') || texte.contains(u'%');
+    if (liste.Find(champMode(mode), motif ? Recordset::Comparaison::Comme : Recordset::Comparaison::EgalTexte,
+                   texte))
+        return true;
+    if (retenu.isValid())
+        liste.SetBookmark(retenu);
+    else
+        liste.MoveFirst();
+    return false;
+}
+
+} // namespace FicheSalarie
