@@ -2,7 +2,7 @@
 // included, beside the bare statements that do the same work; and the add. SQLite, and PostgreSQL when
 // DORVANE_TEST_PG is set.
 #include "DonneesBench.h"
-#include "OutilsBench.h"
+#include "OutilsBenchFormes.h"
 #include "common/ErreurExecution.h"
 #include "common/EtatGlobal.h"
 #include "common/MODTranslate.h"
@@ -128,21 +128,7 @@ void mesurer(const char* moteur, const ParametresConnexion& p) {
 } // namespace
 
 int main(int argc, char** argv) {
-    if (aideDemandee(argc, argv, Usage))
-        return 0;
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    try {
-        Global().Msg = MODTranslate::TextesMessages(QStringLiteral("FR"));
-        QTemporaryDir dossier;
-        const ParametresConnexion p = creerBaseBench(dossier.path(), DonneesBench::remplir);
-        mesurer("SQLite", p);
-        surServeurBench(QStringLiteral("bench_salaries_sauvegarde"), DonneesBench::remplir,
-                        [](Connexion& c, const QString&) { mesurer("PostgreSQL", c.parametres()); });
-    } catch (const ErreurExecution& e) {
-        std::fprintf(stderr, "Échec : %s\n", qPrintable(e.description()));
-        return 1;
-    }
-    return 0;
+    return executerBenchForme(argc, argv, Usage, QStringLiteral("bench_salaries_sauvegarde"),
+                              DonneesBench::remplir,
+                              [](const char* moteur, const ParametresConnexion& p) { mesurer(moteur, p); });
 }

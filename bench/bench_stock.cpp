@@ -1,6 +1,6 @@
 // The article form over 20,000 articles: its load to the first card beside the bare StockGlobal query,
 // a sort from a grid header and a move of the card. SQLite, and PostgreSQL when DORVANE_TEST_PG is set.
-#include "OutilsBench.h"
+#include "OutilsBenchFormes.h"
 #include "common/ErreurExecution.h"
 #include "common/EtatGlobal.h"
 #include "common/MODTranslate.h"
@@ -262,21 +262,6 @@ void mesurer(const char* moteur, const ParametresConnexion& p) {
 } // namespace
 
 int main(int argc, char** argv) {
-    if (aideDemandee(argc, argv, Usage))
-        return 0;
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    try {
-        Global().Msg = MODTranslate::TextesMessages(QStringLiteral("FR"));
-        QTemporaryDir dossier;
-        ParametresConnexion p = creerBaseBench(dossier.path(), remplir);
-        mesurer("SQLite", p);
-        surServeurBench(QStringLiteral("bench_stock"), remplir,
-                        [](Connexion& c, const QString&) { mesurer("PostgreSQL", c.parametres()); });
-    } catch (const ErreurExecution& e) {
-        std::fprintf(stderr, "Échec : %s\n", qPrintable(e.description()));
-        return 1;
-    }
-    return 0;
+    return executerBenchForme(argc, argv, Usage, QStringLiteral("bench_stock"), remplir,
+                              [](const char* moteur, const ParametresConnexion& p) { mesurer(moteur, p); });
 }

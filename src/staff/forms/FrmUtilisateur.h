@@ -171,7 +171,6 @@ private:
     QList<qint64> m_machineDeCase;    // NoMachine of each CheckBox1(k)
     QList<qint64> m_machinesSansCase; // listed numbers of no machine, kept by "OK"
     QVariant m_ligneMachines;         // bookmark of the row the panel was filled for
-    bool m_panneauDuClic = false;     // opened by the cell button of the click being handled
 
     // The card (FrmUtilisateurCarte.cpp).
     void data1_MoveComplete();

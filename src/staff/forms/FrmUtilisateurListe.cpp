@@ -22,6 +22,7 @@
 #include <QTableView>
 #include <QVBoxLayout>
 #include <functional>
+#include <utility>
 
 namespace {
 
@@ -69,12 +70,18 @@ public:
             const auto* souris = static_cast<QMouseEvent*>(e);
             if (souris->button() == Qt::LeftButton &&
                 rectBouton(option.rect).contains(souris->position().toPoint())) {
+                // The view reports this release as a click in the grid as well: that click is the
+                // button's, not one that closes what the button opens.
+                m_boutonClique = true;
                 m_clic(index.column());
                 return true;
             }
         }
         return QStyledItemDelegate::editorEvent(e, modele, option, index);
     }
+
+    // True once after the grid's click that pressed the button.
+    bool prendreClicBouton() { return std::exchange(m_boutonClique, false); }
 
 private:
     static int largeur(const QRect& cellule) { return std::min(22, cellule.width() / 2); }
@@ -83,6 +90,7 @@ private:
         return QRect(cellule.right() - l + 1, cellule.top(), l, cellule.height());
     }
     std::function<void(int)> m_clic;
+    bool m_boutonClique = false;
 };
 
 // A click on a box (a press and a release on it).
@@ -194,7 +202,11 @@ void FrmUtilisateur::construireListe(QWidget* zone) {
 void FrmUtilisateur::connecterListe() {
     connect(TextCherche, &QLineEdit::textChanged, this, [this] { TextCherche_Change(); });
     TextCherche->installEventFilter(new ClicBox(TextCherche, [this] { TextCherche_Click(); }));
-    connect(DBGrid1, &QTableView::clicked, this, [this](const QModelIndex&) { DBGrid1_Click(); });
+    connect(DBGrid1, &QTableView::clicked, this, [this](const QModelIndex& index) {
+        auto* bouton = dynamic_cast<DelegueBouton*>(DBGrid1->itemDelegateForColumn(index.column()));
+        if (!bouton || !bouton->prendreClicBouton())
+            DBGrid1_Click();
+    });
     connect(DBGrid1->horizontalHeader(), &QHeaderView::sectionClicked, this,
             [this](int c) { DBGrid1_HeadClick(c); });
     connect(DBGrid1->selectionModel(), &QItemSelectionModel::currentRowChanged, this,

@@ -22,7 +22,6 @@
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QTableView>
-#include <QTimer>
 #include <QVBoxLayout>
 #include <algorithm>
 
@@ -67,12 +66,6 @@ void FrmUtilisateur::connecterMachines() {
     connect(CmdMachAutoriseSelec, &QPushButton::clicked, this, [this] { CmdMachAutoriseSelec_Click(); });
     connect(CmdMachAuriseOK, &QPushButton::clicked, this, [this] { CmdMachAuriseOK_Click(); });
     connect(Command1, &QPushButton::clicked, this, [this] { Command1_Click(); });
-    // The grid reports the release on its cell button as a click in the grid too: that click keeps the
-    // panel the button just opened.
-    connect(DBGrid1, &QTableView::clicked, this, [this] {
-        if (m_panneauDuClic)
-            SSPanel2->show();
-    });
     // The panel belongs to the row it was filled for: on another row its "OK" would write the wrong one.
     connect(data1, &Recordset::MoveComplete, this, [this] {
         if (SSPanel2->isVisible() && (!ligneCourante(*data1) || data1->Bookmark() != m_ligneMachines))
@@ -161,8 +154,6 @@ void FrmUtilisateur::ouvrirMachines(int ColIndex) {
     }
     SSPanel2->show();
     SSPanel2->raise();
-    m_panneauDuClic = true;
-    QTimer::singleShot(0, this, [this] { m_panneauDuClic = false; });
 }
 
 void FrmUtilisateur::CmdMachAutoriseSelec_Click() {
