@@ -8,38 +8,27 @@ namespace FicheSalarie {
 
 namespace {
 
-QList<Ligne> lire(Connexion& connexion, const QString& sql, const QVariantList& valeurs = {}) {
-    QList<Ligne> lignes;
-    QSqlQuery q = connexion.executer(sql, valeurs);
-    while (q.next())
-        lignes.append({q.value(0), q.value(1).toString()});
-    return lignes;
-}
+using ListesArticle::lireLignes;
 
 } // namespace
 
 QList<Ligne> sites(Connexion& connexion) {
-    return lire(connexion, QStringLiteral("SELECT NoSite, NomSite FROM Sites ORDER BY NoSite"));
+    return lireLignes(connexion, QStringLiteral("SELECT NoSite, NomSite FROM Sites ORDER BY NoSite"));
 }
 
 QList<Ligne> profils(Connexion& connexion) {
-    return lire(connexion, QStringLiteral("SELECT NoQuota, Profile FROM ProfileQuota ORDER BY NoQuota"));
-}
-
-QList<Ligne> tailles(Connexion& connexion, qint64 noFamille) {
-    return lire(
-        connexion,
-        QStringLiteral("SELECT NoTaille, Taille FROM Tailles WHERE NoFamille = ? ORDER BY Ordre, NoTaille"),
-        {noFamille});
+    return lireLignes(connexion,
+                      QStringLiteral("SELECT NoQuota, Profile FROM ProfileQuota ORDER BY NoQuota"));
 }
 
 QList<Ligne> services(Connexion& connexion, bool lienSiteService, qint64 site) {
     if (lienSiteService)
-        return lire(
+        return lireLignes(
             connexion,
             QStringLiteral("SELECT NoService, NomService FROM Services WHERE Site = ? ORDER BY NoService"),
             {site});
-    return lire(connexion, QStringLiteral("SELECT NoService, NomService FROM Services ORDER BY NoService"));
+    return lireLignes(connexion,
+                      QStringLiteral("SELECT NoService, NomService FROM Services ORDER BY NoService"));
 }
 
 QStringList langues() {

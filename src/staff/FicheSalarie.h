@@ -1,6 +1,7 @@
 #pragma once
 
 #include "db/Recordset.h"
+#include "stock/ListesArticle.h"
 
 #include <QList>
 #include <QString>
@@ -13,18 +14,16 @@ class Connexion;
 // when the database refuses).
 namespace FicheSalarie {
 
-// One line of a choice list: the key the save writes back and the name shown (Null shows as "").
-struct Ligne {
-    QVariant numero;
-    QString nom;
-};
+// One line of a choice list: the key the save writes back and the name shown (Null shows as ""), as the
+// article card's lists have them.
+using Ligne = ListesArticle::Ligne;
 
 // NoSite and NomSite of every site, in the order of their keys.
 QList<Ligne> sites(Connexion& connexion);
 // NoQuota and Profile of every profile, in the order of their keys.
 QList<Ligne> profils(Connexion& connexion);
 // NoTaille and Taille of the sizes of a family, by Ordre.
-QList<Ligne> tailles(Connexion& connexion, qint64 noFamille);
+using ListesArticle::tailles;
 // NoService and NomService: the services of `site` when services belong to sites (`lienSiteService`),
 // else every service whatever its site; in the order of their keys.
 QList<Ligne> services(Connexion& connexion, bool lienSiteService, qint64 site);

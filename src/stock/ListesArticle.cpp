@@ -6,9 +6,7 @@
 
 namespace ListesArticle {
 
-namespace {
-
-QList<Ligne> lire(Connexion& connexion, const QString& sql, const QVariantList& valeurs = {}) {
+QList<Ligne> lireLignes(Connexion& connexion, const QString& sql, const QVariantList& valeurs) {
     QList<Ligne> lignes;
     QSqlQuery q = connexion.executer(sql, valeurs);
     while (q.next())
@@ -16,18 +14,17 @@ QList<Ligne> lire(Connexion& connexion, const QString& sql, const QVariantList& 
     return lignes;
 }
 
-} // namespace
-
 QList<Ligne> familles(Connexion& connexion) {
-    return lire(connexion, QStringLiteral("SELECT NoFamille, NomFamille FROM Familles ORDER BY NoFamille"));
+    return lireLignes(connexion,
+                      QStringLiteral("SELECT NoFamille, NomFamille FROM Familles ORDER BY NoFamille"));
 }
 
 QList<Ligne> fournisseurs(Connexion& connexion) {
-    return lire(connexion, QStringLiteral("SELECT No, Societe FROM Fournisseur ORDER BY Nauto"));
+    return lireLignes(connexion, QStringLiteral("SELECT No, Societe FROM Fournisseur ORDER BY Nauto"));
 }
 
 QList<Ligne> tailles(Connexion& connexion, qint64 noFamille) {
-    return lire(
+    return lireLignes(
         connexion,
         QStringLiteral("SELECT NoTaille, Taille FROM Tailles WHERE NoFamille = ? ORDER BY Ordre, NoTaille"),
         {noFamille});

@@ -3,6 +3,7 @@
 #include <QList>
 #include <QString>
 #include <QVariant>
+#include <QVariantList>
 
 class Connexion;
 
@@ -15,6 +16,9 @@ struct Ligne {
     QVariant numero;
     QString nom;
 };
+
+// The first two columns of a query's rows, bound values given.
+QList<Ligne> lireLignes(Connexion& connexion, const QString& sql, const QVariantList& valeurs = {});
 
 // NoFamille and NomFamille of every family.
 QList<Ligne> familles(Connexion& connexion);

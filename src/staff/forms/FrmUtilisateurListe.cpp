@@ -2,6 +2,7 @@
 #include "staff/forms/FrmUtilisateur.h"
 
 #include "common/MajBase.h"
+#include "common/forms/ClicBox.h"
 #include "db/Recordset.h"
 #include "db/RecordsetModel.h"
 
@@ -91,26 +92,6 @@ private:
     }
     std::function<void(int)> m_clic;
     bool m_boutonClique = false;
-};
-
-// A click on a box (a press and a release on it).
-class ClicBox : public QObject {
-public:
-    ClicBox(QObject* parent, std::function<void()> clic) : QObject(parent), m_clic(std::move(clic)) {}
-
-protected:
-    bool eventFilter(QObject* objet, QEvent* e) override {
-        if (e->type() == QEvent::MouseButtonRelease) {
-            const auto* w = qobject_cast<QWidget*>(objet);
-            const auto* souris = static_cast<QMouseEvent*>(e);
-            if (w && souris->button() == Qt::LeftButton && w->rect().contains(souris->position().toPoint()))
-                m_clic();
-        }
-        return QObject::eventFilter(objet, e);
-    }
-
-private:
-    std::function<void()> m_clic;
 };
 
 } // namespace

@@ -4,6 +4,7 @@
 #include "common/ErreurExecution.h"
 #include "common/MajBase.h"
 #include "common/SaisieNumerique.h"
+#include "common/forms/ClicBox.h"
 #include "db/Recordset.h"
 #include "stock/RechercheArticle.h"
 
@@ -18,30 +19,6 @@
 #include <QTableView>
 #include <algorithm>
 #include <functional>
-
-namespace {
-
-// A click on the search box (a press and a release on it).
-class ClicBox : public QObject {
-public:
-    ClicBox(QObject* parent, std::function<void()> clic) : QObject(parent), m_clic(std::move(clic)) {}
-
-protected:
-    bool eventFilter(QObject* objet, QEvent* e) override {
-        if (e->type() == QEvent::MouseButtonRelease) {
-            const auto* w = qobject_cast<QWidget*>(objet);
-            const auto* souris = static_cast<QMouseEvent*>(e);
-            if (w && souris->button() == Qt::LeftButton && w->rect().contains(souris->position().toPoint()))
-                m_clic();
-        }
-        return QObject::eventFilter(objet, e);
-    }
-
-private:
-    std::function<void()> m_clic;
-};
-
-} // namespace
 
 void FrmStock::construireRecherche() {
     FrameOptData2 = new QGroupBox(QStringLiteral("Recherche"), this);
