@@ -155,3 +155,16 @@ template <typename F, typename G> void surServeurBench(const QString& prefixe, F
     Connexion a(admin);
     a.executer(QStringLiteral("DROP DATABASE IF EXISTS \"%1\" WITH (FORCE)").arg(nom));
 }
+
+// Writes a workbook of `lignes` rows with the tests' script (`option` chooses the sheet); false, with the
+// script's message on standard error, when it fails.
+inline bool ecrireClasseurBench(const QString& script, const QString& option, const QString& fichier,
+                                int lignes) {
+    QProcess p;
+    p.start(QStringLiteral("/usr/bin/python3"), {script, option, fichier, QString::number(lignes)});
+    if (!p.waitForFinished(120000) || p.exitCode() != 0) {
+        std::fprintf(stderr, "the workbook script failed: %s\n", p.readAllStandardError().constData());
+        return false;
+    }
+    return true;
+}

@@ -87,14 +87,9 @@ int main(int argc, char** argv) {
     }
     QTemporaryDir dir;
     const QString fichier = dir.filePath(QStringLiteral("bench.xls"));
-    QProcess p;
-    p.start(QStringLiteral("/usr/bin/python3"),
-            {QStringLiteral(DORVANE_SCRIPT_CLASSEURS), QStringLiteral("--bench"), fichier,
-             QString::number(lignes)});
-    if (!p.waitForFinished(120000) || p.exitCode() != 0) {
-        std::fprintf(stderr, "the workbook script failed: %s\n", p.readAllStandardError().constData());
+    if (!ecrireClasseurBench(QStringLiteral(DORVANE_SCRIPT_CLASSEURS), QStringLiteral("--bench"), fichier,
+                             lignes))
         return 1;
-    }
     std::vector<double> nu, lecteur;
     qint64 cellulesNu = 0, cellulesLecteur = 0;
     for (int t = 0; t < tours; ++t) {

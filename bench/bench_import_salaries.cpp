@@ -186,14 +186,9 @@ int main(int argc, char** argv) {
     }
     QTemporaryDir dir;
     const QString fichier = dir.filePath(QStringLiteral("import.xls"));
-    QProcess p;
-    p.start(QStringLiteral("/usr/bin/python3"),
-            {QStringLiteral(DORVANE_SCRIPT_CLASSEURS), QStringLiteral("--import"), fichier,
-             QString::number(lignes)});
-    if (!p.waitForFinished(120000) || p.exitCode() != 0) {
-        std::fprintf(stderr, "the workbook script failed: %s\n", p.readAllStandardError().constData());
+    if (!ecrireClasseurBench(QStringLiteral(DORVANE_SCRIPT_CLASSEURS), QStringLiteral("--import"), fichier,
+                             lignes))
         return 1;
-    }
     std::printf("%d rows into %d employees\n", lignes, DonneesBench::NbSalaries);
     bool ok = true;
     try {

@@ -7,6 +7,7 @@
 #include "common/ServiceDialogue.h"
 #include "common/forms/Calendrier.h"
 #include "common/forms/Centrage.h"
+#include "common/forms/IconeCalendrier.h"
 #include "common/forms/Instance.h"
 #include "db/Connexion.h"
 #include "db/RecordsetModel.h"
@@ -155,7 +156,7 @@ FenSites::FenSites(QWidget* parent)
         creerBouton(QStringLiteral("CmdConsoParSite"), QStringLiteral("Consommations par Sites"), this);
     CmdPeriode = new QToolButton(this);
     CmdPeriode->setObjectName(QStringLiteral("CmdPeriode"));
-    CmdPeriode->setIcon(style()->standardIcon(QStyle::SP_FileDialogDetailedView));
+    CmdPeriode->setIcon(iconeCalendrier());
     CmdPeriode->setToolTip(QStringLiteral("Choisir la période"));
     cmdClose = creerBouton(QStringLiteral("cmdClose"), QStringLiteral("Fermer"), this);
     setBoutonAnnuler(cmdClose);

@@ -3,6 +3,7 @@
 #include "common/EtatGlobal.h"
 #include "common/FnWendrox.h"
 #include "common/MajBase.h"
+#include "common/forms/IconeCalendrier.h"
 #include "common/forms/LongueurSaisie.h"
 #include "db/Connexion.h"
 #include "db/Recordset.h"
@@ -34,22 +35,6 @@ namespace {
 
 // Bar-code badges: the employee's number has 12 digits, the check digit comes with the save.
 constexpr int LongueurBadgeCodeBarre = 12;
-
-// The picture of the period button: a calendar leaf.
-QIcon iconeCalendrier() {
-    QPixmap p(22, 22);
-    p.fill(Qt::transparent);
-    QPainter g(&p);
-    g.setPen(QColor(70, 70, 70));
-    g.setBrush(Qt::white);
-    g.drawRect(2, 3, 17, 16);
-    g.fillRect(3, 4, 16, 4, QColor(200, 40, 40));
-    g.setPen(QColor(120, 120, 120));
-    for (int x = 6; x < 19; x += 4)
-        for (int y = 10; y < 19; y += 3)
-            g.drawPoint(x, y);
-    return QIcon(p);
-}
 
 } // namespace
 

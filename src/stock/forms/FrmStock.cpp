@@ -1,6 +1,7 @@
 #include "stock/forms/FrmStock.h"
 
 #include "common/EtatGlobal.h"
+#include "common/forms/IconeCalendrier.h"
 #include "db/Recordset.h"
 #include "db/RecordsetModel.h"
 
@@ -27,23 +28,6 @@ namespace {
 
 // The least width of the button column.
 constexpr int LargeurBoutons = 210;
-
-// The picture of the period buttons: a calendar leaf.
-QIcon iconeCalendrier() {
-    QPixmap p(22, 22);
-    p.fill(Qt::transparent);
-    QPainter g(&p);
-    g.setRenderHint(QPainter::Antialiasing, false);
-    g.setPen(QColor(70, 70, 70));
-    g.setBrush(Qt::white);
-    g.drawRect(2, 3, 17, 16);
-    g.fillRect(3, 4, 16, 4, QColor(200, 40, 40));
-    g.setPen(QColor(120, 120, 120));
-    for (int x = 6; x < 19; x += 4)
-        for (int y = 10; y < 19; y += 3)
-            g.drawPoint(x, y);
-    return QIcon(p);
-}
 
 QPushButton* bouton(const QString& nom, const QString& legende, QWidget* parent) {
     auto* b = new QPushButton(legende, parent);

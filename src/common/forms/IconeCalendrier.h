@@ -1,0 +1,6 @@
+#pragma once
+
+#include <QIcon>
+
+// The picture of the buttons that choose a period: a calendar leaf.
+QIcon iconeCalendrier();
