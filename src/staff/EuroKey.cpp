@@ -14,6 +14,13 @@ namespace EuroKey {
 
 namespace {
 
+// The reader's answer frame: 17 bytes, of which 13 carry the badge.
+constexpr qint64 TailleTrame = 17;
+constexpr qint64 TailleTrameUtile = 13;
+// Quiet time that ends a full frame. A byte within it means the reader sent more than a frame (a stray
+// byte or a late acknowledgement in front of it); it covers a USB adapter's delivery delay.
+constexpr int SilenceApresTrameMs = 50;
+
 std::unique_ptr<QSerialPort> g_port;
 // Device and system's reason of the last open that failed, for the error of the next exchange.
 QString g_peripherique;
@@ -74,7 +81,14 @@ QByteArray attendre(QSerialPort& p, qint64 n, int ms) {
     return recu;
 }
 
+// Every request starts on an empty buffer: what waits (the tail of an earlier answer, a late
+// acknowledgement, noise) would otherwise be taken for its answer.
 void envoyer(QSerialPort& p, char octet) {
+    if (p.isOpen()) {
+        recueillir(p);
+        p.readAll();
+        fermerSiEnPanne(p);
+    }
     if (!p.isOpen())
         throw ErreurExecution(
             ErreurExecution::PortSerieFerme,
@@ -100,7 +114,7 @@ QString PeripheriqueLecteurBadge(const EtatGlobal& etat) {
 }
 
 QString BadgeDeReponse(const QByteArray& reponse, bool lecture16Bits) {
-    if (reponse.size() < 13)
+    if (reponse.size() < TailleTrameUtile || reponse.size() > TailleTrame)
         return QString();
     auto octet = [&reponse](int numero) { return static_cast<quint8>(reponse.at(numero - 1)); };
     if (octet(1) == 0xFF && octet(2) == 0xFF)
@@ -156,7 +170,10 @@ QString LireBadgeEuroKey() {
     envoyer(p, '\x04');
     attendre(p, 1, 3000);
     envoyer(p, '\x00');
-    return BadgeDeReponse(attendre(p, 17, 2000), Global().LectureBadge16Bits);
+    QByteArray reponse = attendre(p, TailleTrame, 2000);
+    if (reponse.size() == TailleTrame)
+        reponse += attendre(p, 1, SilenceApresTrameMs);
+    return BadgeDeReponse(reponse, Global().LectureBadge16Bits);
 }
 
 void FermerPortEuroKey() {

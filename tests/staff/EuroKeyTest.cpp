@@ -208,7 +208,9 @@ TEST(EuroKeyTrame, LongueurAbsenceDeBadgeEtNumero) {
         {trame(0xFF, 0xFF, {0xFF, 0xFF, 0xFF, 0xFF}, 200), false, ""},
         {trame(0xFF, 0x00, {0x00, 0x00, 0x30, 0x39}), false, "12345"},
         {trame(0x00, 0xFF, {0x00, 0x00, 0x30, 0x39}), false, "12345"},
-        {trame(0, 0, {0x00, 0x00, 0x30, 0x39}, 200), false, "12345"},
+        // Longer than the reader's 17 bytes: noise or a shifted answer, whatever its bytes 10 to 13.
+        {trame(0, 0, {0x00, 0x00, 0x30, 0x39}, 18), false, ""},
+        {trame(0, 0, {0x00, 0x00, 0x30, 0x39}, 200), false, ""},
         // The open point: 0x8000 to 0xFFFF.
         {trame(0, 0, {0x00, 0x00, 0x80, 0x00}), false, "32768"},
         {trame(0, 0, {0x00, 0x00, 0xFF, 0xFF}), false, "65535"},
@@ -233,29 +235,76 @@ TEST(EuroKeyReglages, PeripheriqueDuLecteur) {
     EXPECT_FALSE(etat.LectureBadge16Bits);
 }
 
-// Two reads on one open port: the bytes that come after the first frame was taken answer the second
-// exchange's first request (a reopened port would have flushed them: "ERREUR").
+// Several reads on one open port. The bytes that come after a frame was taken are dropped before the next
+// request: they never answer it, so a reader silent to the next exchange gives "ERREUR".
 TEST_F(EuroKeyTest, EchangesSurUnPortOuvertUneFois) {
     const QByteArray late = octets({0x55});
     LecteurFactice lecteur(paire.b(), {
                                           {octets({0x01}), 20},
                                           {octets({0x02}), 50},
                                           {trame(0, 0, {0x00, 0x00, 0x30, 0x39}), 30, late, 150},
-                                          {QByteArray(), 0}, // silent: the late byte answers
+                                          {QByteArray(), 0}, // silent: the late byte does not answer
+                                          {octets({0x01}), 0},
                                           {octets({0x02}), 0},
                                           {trame(0xFF, 0x00, {0x00, 0x01, 0x00, 0x00}), 10},
                                           {octets({0x01}), 0},
                                           {octets({0x02}), 0},
-                                          // 200 bytes of garbage, the number read in 16 bits
-                                          {trame(0, 0, {0x00, 0x00, 0x80, 0x00}, 200), 0},
+                                          // the number read in 16 bits
+                                          {trame(0, 0, {0x00, 0x00, 0x80, 0x00}), 0},
                                       });
     ASSERT_TRUE(lecteur.ouvert());
     EXPECT_EQ(EuroKey::LireBadgeEuroKey(), QStringLiteral("12345"));
     QThread::msleep(300);
+    EXPECT_EQ(EuroKey::LireBadgeEuroKey(), QStringLiteral("ERREUR"));
     EXPECT_EQ(EuroKey::LireBadgeEuroKey(), QStringLiteral("65536"));
     Global().LectureBadge16Bits = true;
     EXPECT_EQ(EuroKey::LireBadgeEuroKey(), QStringLiteral("-32768"));
-    EXPECT_EQ(lecteur.requetes(9), octets({0, 4, 0, 0, 4, 0, 0, 4, 0}));
+    EXPECT_EQ(lecteur.requetes(10), octets({0, 4, 0, 0, 0, 4, 0, 0, 4, 0}));
+}
+
+// One exchange per case on the open port, each with a reader of its own. A byte in front of the frame,
+// an acknowledgement that comes late or in two bytes, or more bytes than a frame shift the frame: never a
+// number then, only "". Frames of 13 to 17 bytes, however slowly they come, give their badge.
+TEST_F(EuroKeyTest, TramesDecaleesRefuseesTramesValidesLues) {
+    using Reponse = LecteurFactice::Reponse;
+    const QByteArray t = trame(0, 0, {0x00, 0x00, 0x30, 0x39});
+    const QByteArray bruit(40, '\x5A');
+    struct Cas {
+        const char* nom;
+        std::deque<Reponse> script;
+        const char* attendu;
+    };
+    const Cas cas[] = {
+        {"octet parasite avant la trame",
+         {{octets({1}), 0}, {octets({2}), 0}, {octets({0x42}), 0, t, 20}},
+         ""},
+        {"octet parasite, dernier octet de la trame en retard",
+         {{octets({1}), 0}, {octets({2}), 0}, {octets({0x42}) + t.left(16), 0, t.mid(16), 15}},
+         ""},
+        {"accusé arrivé après son attente", {{octets({1}), 0}, {octets({2}), 3300}, {t, 0}}, ""},
+        {"accusé en deux octets", {{octets({1}), 0}, {octets({2}), 0, octets({3}), 20}, {t, 0}}, ""},
+        {"réponse en deux octets, accusé en retard",
+         {{octets({1}), 0, octets({1}), 100}, {octets({2}), 30}, {t, 0}},
+         ""},
+        {"bruit plus long qu'une trame", {{octets({1}), 0}, {octets({2}), 0}, {bruit, 0}}, ""},
+        {"bruit plus long qu'une trame, en deux temps",
+         {{octets({1}), 0}, {octets({2}), 0}, {bruit.left(17), 0, bruit.mid(17), 15}},
+         ""},
+        {"trame de 17 octets", {{octets({1}), 0}, {octets({2}), 0}, {t, 0}}, "12345"},
+        {"trame de 13 octets", {{octets({1}), 0}, {octets({2}), 0}, {t.left(13), 0}}, "12345"},
+        {"accusé et trame lents",
+         {{octets({1}), 300}, {octets({2}), 2500}, {t.left(10), 200, t.mid(10), 1000}},
+         "12345"},
+        {"pas de badge",
+         {{octets({1}), 0}, {octets({2}), 0}, {trame(0xFF, 0xFF, {0, 0, 0x30, 0x39}), 0}},
+         ""},
+    };
+    for (const Cas& c : cas) {
+        LecteurFactice lecteur(paire.b(), c.script);
+        ASSERT_TRUE(lecteur.ouvert()) << c.nom;
+        EXPECT_EQ(EuroKey::LireBadgeEuroKey().toStdString(), c.attendu) << c.nom;
+        EXPECT_EQ(lecteur.requetes(3), octets({0, 4, 0})) << c.nom;
+    }
 }
 
 // A silent reader: "ERREUR" after about 1 s, the first request alone sent. Then one that answers its

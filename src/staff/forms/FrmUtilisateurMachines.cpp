@@ -189,10 +189,10 @@ void FrmUtilisateur::Command1_Click() {
         try {
             badge =
                 g.TypeLecteurBadge == 2 ? EuroKey::LireBadgeEuroKey() : LecteurTagCourant().LireTagACR120();
-        } catch (const std::exception&) {
-            // A reader that cannot be reached: the one failure path of the button.
+        } catch (const std::exception& e) {
+            // A reader that cannot be reached: the button's failure path, with the reader's own reason.
             data1->CancelUpdate();
-            MsgBox(QStringLiteral("Badge déjà utilisé !"), StyleMessage::OKCancel | StyleMessage::Exclamation,
+            MsgBox(QString::fromUtf8(e.what()), StyleMessage::OKCancel | StyleMessage::Exclamation,
                    QStringLiteral("Erreur"));
             return;
         }

@@ -275,7 +275,7 @@ TEST_F(FrmUtilisateurMachinesTest, BadgeLuEnregistreOuRefuse) {
     EXPECT_EQ(f.Text2[0]->text(), QStringLiteral("0A1B2C3D"));
 
     // The serial reader: no answer ("ERREUR") keeps even the pending changes; a port that cannot be opened
-    // is the button's failure.
+    // is the button's failure, told with the reader's reason, never as a badge in use.
     Global().TypeLecteurBadge = 2;
     QTemporaryDir pty;
     const QString bout = pty.filePath(QStringLiteral("lecteur-%1").arg(QCoreApplication::applicationPid()));
@@ -295,9 +295,10 @@ TEST_F(FrmUtilisateurMachinesTest, BadgeLuEnregistreOuRefuse) {
     socat.kill();
     socat.waitForFinished(5000);
     Global().PeripheriqueLecteurBadge = pty.filePath(QStringLiteral("absent"));
-    dialogues.attendreMessage(QStringLiteral("Badge déjà utilisé !"), Reponse::OK, QStringLiteral("Erreur"),
-                              titreEtStyle);
+    dialogues.attendreMessageContenant(pty.filePath(QStringLiteral("absent")), Reponse::OK,
+                                       QStringLiteral("Erreur"));
     QTest::mouseClick(f.Command1, Qt::LeftButton);
+    EXPECT_EQ(dialogues.appels().isEmpty() ? 0 : dialogues.appels().constLast().style, titreEtStyle);
     EXPECT_FALSE(f.data1->EditMode());
     EXPECT_EQ(enBase(a, "NoBadge") + u'|' + enBase(a, "MachineAutorise"), QStringLiteral("0A1B2C3D|9"));
 
