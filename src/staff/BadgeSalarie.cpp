@@ -12,6 +12,7 @@ Resultat AttribuerBadge(Connexion& connexion, Recordset& liste, const QString& b
     bool enMemoire = false;
     try {
         TransactionEcriture t(connexion);
+        Badges::VerrouillerBadges(connexion, true);
         if (Badges::EstBadgeMaintenance(connexion, badge))
             return Resultat::BadgeMaintenance;
         // Two employees with one badge would share their withdrawals.

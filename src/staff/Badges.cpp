@@ -8,6 +8,12 @@
 
 namespace Badges {
 
+void VerrouillerBadges(Connexion& c, bool maintenance) {
+    c.verrouillerTable(QStringLiteral("Utilisateurs"));
+    if (maintenance)
+        c.verrouillerTable(QStringLiteral("BadgeMaintenance"));
+}
+
 bool EstBadgeMaintenance(Connexion& c, const QString& badge, std::optional<qint64> sauf) {
     QVariantList valeurs;
     QString sql = QStringLiteral("SELECT Id FROM BadgeMaintenance WHERE ") +

@@ -13,6 +13,12 @@ class Connexion;
 // ErreurExecution when the database refuses.
 namespace Badges {
 
+// Holds the employees, then the maintenance badges when `maintenance` is set, until the commit of the
+// caller's write transaction: no other workstation gives a badge between the checks below and the write
+// that follows them. Taken first in the transaction, always in that order, so that two writers never wait
+// on each other (PostgreSQL; on SQLite the write transaction already holds the file).
+void VerrouillerBadges(Connexion& connexion, bool maintenance);
+
 // True when the number is a maintenance badge, leaving out the row `sauf` (the row being changed).
 bool EstBadgeMaintenance(Connexion& connexion, const QString& badge,
                          std::optional<qint64> sauf = std::nullopt);

@@ -20,7 +20,9 @@ bool chiffres(const QString& texte) {
     return true;
 }
 
+// The number's holders, held by the caller's write transaction until its commit.
 std::optional<Resultat> refus(Connexion& c, const QString& badge, std::optional<qint64> sauf) {
+    Badges::VerrouillerBadges(c, true);
     if (Badges::EstBadgeMaintenance(c, badge, sauf))
         return Resultat::DejaMaintenance;
     if (Badges::TitulaireBadge(c, badge))

@@ -4,6 +4,7 @@
 #include "common/mCommonDialog.h"
 #include "db/ListeMachines.h"
 #include "db/Valeurs.h"
+#include "staff/Badges.h"
 #include "staff/ClasseurXls.h"
 
 #include <QHash>
@@ -270,6 +271,9 @@ Resultat Execution::executer(const QString& chemin) {
     int ligne = -1;
     try {
         TransactionEcriture transaction(*m_base);
+        // The employees are held until the commit, before the known badges are read: another import or
+        // card save of the same badge waits, then finds it.
+        Badges::VerrouillerBadges(*m_base, false);
         if (m_classeur == Classeur::Generique) {
             if (const auto garde = chargerGenerique()) {
                 r.issue = Issue::Garde;

@@ -128,6 +128,7 @@ Resultat enregistrer(Connexion& c, qint64 id, const Carte& carte, int typeLecteu
     TransactionEcriture t(c);
     if (badge.ecrit) {
         // The counter finds people by badge: one badge, one holder.
+        Badges::VerrouillerBadges(c, true);
         if (const auto autre = autreTitulaire(c, badge.noBadge, id, ancienneBase)) {
             r.etat = Etat::BadgeSalarie;
             r.nom = autre->nom;
@@ -169,7 +170,10 @@ Ajout ajouter(Connexion& c, Recordset& liste, const QString& badgeLu) {
     }
 
     Ajout a;
+    const bool badgeAVerifier = !badgeZero && !badgeLu.isEmpty() && badgeLu != QLatin1String("ERREUR");
     TransactionEcriture t(c);
+    if (badgeAVerifier)
+        Badges::VerrouillerBadges(c, true);
     // A row gone meanwhile is passed over, as the rest of the add goes on.
     if (matriculeZero)
         c.executer(
@@ -184,8 +188,7 @@ Ajout ajouter(Connexion& c, Recordset& liste, const QString& badgeLu) {
     }
     const QString p = ChaineAleatoire();
     QString badge = p;
-    if (!badgeLu.isEmpty() && badgeLu != QLatin1String("ERREUR") && !Badges::TitulaireBadge(c, badgeLu) &&
-        !Badges::EstBadgeMaintenance(c, badgeLu))
+    if (badgeAVerifier && !Badges::TitulaireBadge(c, badgeLu) && !Badges::EstBadgeMaintenance(c, badgeLu))
         badge = badgeLu;
     a.id = inserer(c, badge, vide ? QStringLiteral("0") : p, ListeDesMachinesAutorise(c));
     a.ajoute = true;

@@ -7,7 +7,9 @@
 #include <QSqlQuery>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <latch>
 #include <memory>
+#include <thread>
 
 using namespace ImportSalaries;
 
@@ -21,7 +23,11 @@ protected:
         for (const QStringList& arguments :
              {QStringList{script, s_dossier->path()},
               QStringList{script, QStringLiteral("--echec"), s_dossier->filePath(QStringLiteral("echec.xls")),
-                          QStringLiteral("6000"), QStringLiteral("5000")}}) {
+                          QStringLiteral("6000"), QStringLiteral("5000")},
+              // 2,000 new employees and no failing row.
+              QStringList{script, QStringLiteral("--echec"),
+                          s_dossier->filePath(QStringLiteral("deux_mille.xls")), QStringLiteral("2000"),
+                          QStringLiteral("0")}}) {
             QProcess p;
             p.start(QStringLiteral("/usr/bin/python3"), arguments);
             p.waitForFinished(60000);
@@ -292,6 +298,35 @@ TEST_P(ImportSalariesBase, FailureAtARowRollsTheWholeWorkbookBack) {
     EXPECT_EQ(r.ligneFeuille, 5001);
     EXPECT_EQ(comptes(), avant);
     EXPECT_EQ(progression.last(), 83);
+}
+
+// Two workstations importing one workbook at once: the second finds the first's employees, sites,
+// services and profiles and updates them; nothing is there twice.
+TEST_P(ImportSalariesBase, TwoImportsOfOneWorkbookAtOnceAddEachBadgeOnce) {
+    // The workbook's profiles are known already: only the import's own hold keeps its rows single.
+    for (const char* p : {"Profil 0", "Profil 1", "Profil 2"})
+        cnx().executer(QStringLiteral("INSERT INTO ProfileQuota (Profile) VALUES (?)"),
+                       {QString::fromLatin1(p)});
+    const QList<qint64> avant = comptes();
+    const QString chemin = s_dossier->filePath(QStringLiteral("deux_mille.xls"));
+    std::latch depart(2);
+    Resultat r[2];
+    auto poste = [&](int i) {
+        depart.arrive_and_wait();
+        r[i] = importer(Classeur::Generique, chemin, parametres);
+    };
+    std::thread a(poste, 0);
+    std::thread b(poste, 1);
+    a.join();
+    b.join();
+    for (const Resultat& x : r)
+        ASSERT_EQ(x.issue, Issue::Termine) << (x.erreur ? x.erreur->description().toStdString() : "");
+    EXPECT_EQ(r[0].ajoutes + r[1].ajoutes, 2000);
+    EXPECT_EQ(r[0].modifies + r[1].modifies, 2000);
+    EXPECT_EQ(nombre(QStringLiteral("SELECT COUNT(*) FROM Utilisateurs")), 2000);
+    EXPECT_EQ(nombre(QStringLiteral("SELECT COUNT(DISTINCT NoBadge) FROM Utilisateurs")), 2000);
+    // Two sites and four services, each added once.
+    EXPECT_EQ(comptes(), (QList<qint64>{avant[0] + 2000, avant[1] + 2, avant[2] + 4, avant[3]}));
 }
 
 DORVANE_SUR_CHAQUE_BASE(ImportSalariesBase);

@@ -158,7 +158,14 @@ void FrmUtilisateur::data1_MoveComplete() {
     choisirCle(Combo5, rs.Field(QStringLiteral("TailleChaussure")));
     choisirCle(Combo4, rs.Field(QStringLiteral("TailleMain")));
     choisirCle(Combo1, site);
-    choisirCle(Combo2, rs.Field(QStringLiteral("Service")));
+    const QVariant service = rs.Field(QStringLiteral("Service"));
+    choisirCle(Combo2, service);
+    // A service the site's list does not offer (another site's, or the row has no site) is shown all the
+    // same, as its own line: a save of the card as it stands keeps it.
+    if (Combo2->currentIndex() < 0 && !service.isNull() && !rs.Field(QStringLiteral("NoService")).isNull()) {
+        Combo2->addItem(texte(rs.Field(QStringLiteral("NomService"))), service);
+        Combo2->setCurrentIndex(Combo2->count() - 1);
+    }
     choisirCle(Combo3, rs.Field(QStringLiteral("Quota")));
     const QVariant langue = rs.Field(QStringLiteral("Langue"));
     Combo6->setCurrentIndex(

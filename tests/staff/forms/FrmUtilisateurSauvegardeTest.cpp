@@ -8,6 +8,7 @@
 #include "support/FormeSurBase.h"
 
 #include <QApplication>
+#include <QComboBox>
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QProcess>
@@ -164,6 +165,47 @@ TEST_F(FrmUtilisateurSauvegardeTest, DeleteAsksThenRemovesExactlyTheRowShown) {
                               QStringLiteral("Erreur"), StyleMessage::OKCancel | StyleMessage::Exclamation);
     QTest::mouseClick(f.cmdDelete, Qt::LeftButton);
     EXPECT_EQ(compter(), 1);
+}
+
+// After a delete the card shows the next employee; saving it as it stands keeps the stored service, also
+// one the site's list does not offer (another site's, or a service without a site on the row).
+TEST_F(FrmUtilisateurSauvegardeTest, SavingTheCardShownAfterADeleteKeepsItsService) {
+    Global().OptionLienSiteService = true;
+    const auto cle = [&](const char* sql, const QVariantList& valeurs = {}) {
+        return Valeurs::lireEntier(base->valeurUnique(QString::fromUtf8(sql), valeurs));
+    };
+    const qint64 nord = cle("INSERT INTO Sites (NomSite) VALUES ('Nord') RETURNING NoSite");
+    const qint64 sud = cle("INSERT INTO Sites (NomSite) VALUES ('Sud') RETURNING NoSite");
+    const qint64 atelier =
+        cle("INSERT INTO Services (NomService, Site) VALUES ('Atelier', ?) RETURNING NoService", {nord});
+    const qint64 quai =
+        cle("INSERT INTO Services (NomService, Site) VALUES ('Quai', ?) RETURNING NoService", {sud});
+    const qint64 martin = salarie(QStringLiteral("Martin"), QStringLiteral("Paul"), QStringLiteral("M1"));
+    const qint64 petit = salarie(QStringLiteral("Petit"), QStringLiteral("Luc"), QStringLiteral("P1"));
+    base->executer(QStringLiteral("UPDATE Utilisateurs SET Site = ?, Service = ? WHERE IdUtilisateur = ?"),
+                   {nord, quai, martin});
+    base->executer(QStringLiteral("UPDATE Utilisateurs SET Service = ? WHERE IdUtilisateur = ?"),
+                   {atelier, petit});
+    FrmUtilisateur& f = ouvrir();
+    // A row added (first by name, without a surname), then deleted: Martin's card is shown.
+    QTest::mouseClick(f.cmdAdd, Qt::LeftButton);
+    dialogues.attendreMessageContenant(QStringLiteral("Confirmer la suppression de:"), Reponse::Oui);
+    QTest::mouseClick(f.cmdDelete, Qt::LeftButton);
+    ASSERT_EQ(courant(f), martin);
+    EXPECT_EQ(f.Combo2->currentText(), QStringLiteral("Quai"));
+    QTest::mouseClick(f.CmdModif, Qt::LeftButton);
+    EXPECT_EQ(champ(martin, QStringLiteral("Service")), QString::number(quai));
+    EXPECT_EQ(champ(martin, QStringLiteral("Site")), QString::number(nord));
+    f.data1->MoveNext();
+    ASSERT_EQ(courant(f), petit);
+    QTest::mouseClick(f.CmdModif, Qt::LeftButton);
+    EXPECT_EQ(champ(petit, QStringLiteral("Service")), QString::number(atelier));
+    // A site chosen on the card lists its own services: no service chosen is then written as none.
+    f.Combo1->setCurrentIndex(f.Combo1->findData(sud));
+    EXPECT_EQ(f.Combo2->currentIndex(), -1);
+    QTest::mouseClick(f.CmdModif, Qt::LeftButton);
+    EXPECT_EQ(champ(petit, QStringLiteral("Site")) + u'|' + champ(petit, QStringLiteral("Service")),
+              QString::number(sud) + u'|');
 }
 
 // The serial reader through a pty pair: the badge read becomes the new row's; a silent reader
