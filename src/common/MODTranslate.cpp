@@ -203,6 +203,13 @@ QString LireTexteGrid(const QString& cle, const QString& defaut, const QString& 
     return LireTraduction(fichier, QStringLiteral("Grid"), cle, defaut);
 }
 
+QString TexteLangue(const QString& section, const QString& cle, const QString& defaut) {
+    const EtatGlobal& g = Global();
+    if (g.LangueCourante == QLatin1String("FR"))
+        return defaut;
+    return LireTraduction(g.FichierLangue, section, cle, defaut);
+}
+
 namespace {
 // "<form>.<grid>.Caption" or "<form>.<grid>.Columns(<n>).Caption"; the locker form reads the machine
 // form's keys.
@@ -236,6 +243,7 @@ const QList<LibelleGrille>& TableLibellesGrille() {
         {"FrmStock", "DBGrid2", 8, "Qté en réserve"},
         {"FrmStock", "DBGrid2", 9, "Qté en machine"},
         {"FrmStock", "DBGrid2", 10, "Qté Global"},
+        {"FrmStock", "DBGrid2", 11, "Stock Alarm"},
         {"FrmUtilisateur", "DBGrid1", -1, "Salariés"},
         {"FrmUtilisateur", "DBGrid1", 0, "No Matricule"},
         {"FrmUtilisateur", "DBGrid1", 1, "No Badge"},

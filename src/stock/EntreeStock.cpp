@@ -59,7 +59,7 @@ qint32 quantiteEntree(const QString& paquets, const QVariant& parPaquet) {
     return produit(n, Valeurs::lireEntier(parPaquet));
 }
 
-QString texteTotal(const QString& paquets, const QVariant& parPaquet) {
+QString texteTotal(const QString& paquets, const QVariant& parPaquet, const QString& libelle) {
     const qint32 n = nombrePaquets(paquets);
     QString taille, total;
     if (!parPaquet.isNull() && Valeurs::estNombre(parPaquet)) {
@@ -67,8 +67,7 @@ QString texteTotal(const QString& paquets, const QVariant& parPaquet) {
         taille = QString::number(p);
         total = QString::number(produit(n, p));
     }
-    return QStringLiteral("TOTAL: ") + paquets + QStringLiteral(" x ") + taille + QStringLiteral(" = ") +
-           total;
+    return libelle + u' ' + paquets + QStringLiteral(" x ") + taille + QStringLiteral(" = ") + total;
 }
 
 bool entrerStock(Connexion& connexion, const Mouvement& m) {

@@ -16,9 +16,10 @@ namespace EntreeStock {
 // 32-bit range, TypeMismatch when the count is not a whole number or the article has no pack size.
 qint32 quantiteEntree(const QString& paquets, const QVariant& parPaquet);
 
-// The running total shown while the count is typed: "TOTAL: <count as typed> x <pack size> = <units>"
+// The running total shown while the count is typed: "<libelle> <count as typed> x <pack size> = <units>"
 // ("TOTAL: 4 x 5 = 20"; a Null pack size leaves both numbers out). Throws as quantiteEntree.
-QString texteTotal(const QString& paquets, const QVariant& parPaquet);
+QString texteTotal(const QString& paquets, const QVariant& parPaquet,
+                   const QString& libelle = QStringLiteral("TOTAL:"));
 
 struct Mouvement {
     qint64 reference = 0;

@@ -167,7 +167,7 @@ TEST_F(MODTranslateTest, GridCaptionsOnlyForAForeignLanguageAndAFormWithGrids) {
     EXPECT_EQ(Global().msg(1), QStringLiteral("Sluiten"));
 
     const QList<TexteGrille> stock = ChargerTextesLangue(f, QStringLiteral("FrmStock"));
-    ASSERT_EQ(stock.size(), 12);
+    ASSERT_EQ(stock.size(), 13);
     EXPECT_EQ(stock[0].grille, QStringLiteral("DBGrid2"));
     EXPECT_EQ(stock[0].colonne, -1);
     EXPECT_EQ(stock[0].texte, QStringLiteral("Artikelen"));

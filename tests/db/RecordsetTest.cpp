@@ -474,12 +474,13 @@ TEST(RecordsetModel, GridCaptionsReadByTheirKey) {
     g.FichierLangue = fichier;
     Recordset rs;
     RecordsetModel stock(&rs);
-    stock.setColonnes(QStringList(12, QStringLiteral("x")), {"Réference", "Ref. Fournisseur"});
+    stock.setColonnes(QStringList(13, QStringLiteral("x")), {"Réference", "Ref. Fournisseur"});
     EXPECT_EQ(stock.headerData(1, Qt::Horizontal).toString(), QStringLiteral("Ref. Fournisseur"));
     stock.setGrille(QStringLiteral("FrmStock"), QStringLiteral("DBGrid2"));
     EXPECT_EQ(stock.headerData(1, Qt::Horizontal).toString(), QStringLiteral("Ref. leverancier"));
     EXPECT_EQ(stock.headerData(0, Qt::Horizontal).toString(), QStringLiteral("Réference"));
-    EXPECT_EQ(stock.headerData(11, Qt::Horizontal).toString(), QStringLiteral("x")); // not in the key table
+    EXPECT_EQ(stock.headerData(11, Qt::Horizontal).toString(), QStringLiteral("Alarm"));
+    EXPECT_EQ(stock.headerData(12, Qt::Horizontal).toString(), QStringLiteral("x")); // not in the key table
     RecordsetModel casier(&rs);
     casier.setColonnes(QStringList(4, QStringLiteral("x")), {"Numéro", "Type"});
     casier.setGrille(QStringLiteral("FrmConfigMachineCasier"), QStringLiteral("DataGrid1"));

@@ -17,10 +17,24 @@
 #include <QPainter>
 #include <QPrintPreviewWidget>
 #include <QPrinter>
+#include <QPushButton>
 #include <QSignalBlocker>
 #include <QSpinBox>
 
 namespace {
+
+// A button's caption as the title of the dialog it opens, so that the title follows the language the
+// window shows: without the mnemonic mark ("&&" stands for "&").
+QString titreDuBouton(const QPushButton* bouton) {
+    const QString legende = bouton->text();
+    QString titre;
+    for (qsizetype i = 0; i < legende.size(); ++i) {
+        if (legende.at(i) == u'&' && ++i == legende.size())
+            break;
+        titre += legende.at(i);
+    }
+    return titre;
+}
 
 // The printer's page is the report's page, without margins: the display list is painted over all of it.
 void mettreEnPage(QPrinter& imprimante, const ReportDocument& document) {
@@ -119,7 +133,7 @@ void FenCrystalRep::CmdExportPdf_Click() {
     // The workbook's name rule, with the extension of a PDF.
     QString nom = ReportExcel::fileName(m_titre);
     nom = nom.left(nom.lastIndexOf(u'.')) + QStringLiteral(".pdf");
-    const QString chemin = fichierExport(QStringLiteral("Exporter en PDF"), QStringLiteral("PDF|*.pdf"), nom);
+    const QString chemin = fichierExport(titreDuBouton(CmdExportPdf), QStringLiteral("PDF|*.pdf"), nom);
     if (chemin.isEmpty())
         return;
     try {
@@ -132,8 +146,8 @@ void FenCrystalRep::CmdExportPdf_Click() {
 void FenCrystalRep::CmdExportExcel_Click() {
     if (m_document.pageCount() == 0)
         return;
-    const QString chemin = fichierExport(QStringLiteral("Exporter vers Excel"),
-                                         QStringLiteral("Excel|*.xlsx"), ReportExcel::fileName(m_titre));
+    const QString chemin = fichierExport(titreDuBouton(CmdExportExcel), QStringLiteral("Excel|*.xlsx"),
+                                         ReportExcel::fileName(m_titre));
     if (chemin.isEmpty())
         return;
     try {

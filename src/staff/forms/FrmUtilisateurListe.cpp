@@ -22,6 +22,7 @@
 #include <QStyledItemDelegate>
 #include <QTableView>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <functional>
 #include <utility>
 
@@ -178,6 +179,19 @@ void FrmUtilisateur::construireListe(QWidget* zone) {
     entete->setStretchLastSection(true);
     for (int i = 0; i < ModeleSalaries->columnCount(); ++i)
         DBGrid1->setColumnWidth(i, Colonnes[i].largeur);
+    // The machines column shows its header whole in every language ("Toegang automaat" is longer than
+    // "Accès Machine"), also once the window is narrower than the grid's columns.
+    const auto largeurMachines = [this] {
+        DBGrid1->setColumnWidth(ColonneMachines,
+                                std::max(Colonnes[ColonneMachines].largeur,
+                                         DBGrid1->horizontalHeader()->sectionSizeHint(ColonneMachines)));
+    };
+    largeurMachines();
+    connect(ModeleSalaries, &QAbstractItemModel::headerDataChanged, this,
+            [largeurMachines](Qt::Orientation sens, int premiere, int derniere) {
+                if (sens == Qt::Horizontal && premiere <= ColonneMachines && ColonneMachines <= derniere)
+                    largeurMachines();
+            });
 }
 
 void FrmUtilisateur::connecterListe() {

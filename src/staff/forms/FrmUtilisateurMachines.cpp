@@ -36,11 +36,8 @@ constexpr int ColonnesMax = 4;
 // The caption's beginning, "Machine N° " in French; the blank before the number is kept whatever the
 // language file holds.
 QString prefixeMachine() {
-    const EtatGlobal& g = Global();
-    QString prefixe = QStringLiteral("Machine N° ");
-    if (g.LangueCourante != QLatin1String("FR") && !g.FichierLangue.isEmpty())
-        prefixe = MODTranslate::LireTraduction(g.FichierLangue, QStringLiteral("FrmUtilisateur"),
-                                               QStringLiteral("CheckBox1.Caption"), prefixe);
+    QString prefixe = MODTranslate::TexteLangue(
+        QStringLiteral("FrmUtilisateur"), QStringLiteral("CheckBox1.Caption"), QStringLiteral("Machine N° "));
     if (!prefixe.endsWith(u' '))
         prefixe += u' ';
     return prefixe;

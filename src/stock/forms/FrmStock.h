@@ -9,6 +9,7 @@
 #include <QMap>
 #include <QPointer>
 #include <QString>
+#include <QVariant>
 #include <optional>
 
 class QCheckBox;
@@ -279,6 +280,8 @@ private:
 
     QWidget* m_colonneBoutons = nullptr;
     QString m_titreFiche; // the card's caption without its position ("Fiche produit")
+    // The reference of the article the card last showed.
+    QVariant m_articleCarte;
     bool m_synchroGrille = false;
     // While a search moves the list, the card is filled once at its end, not at every step.
     bool m_rechercheEnCours = false;

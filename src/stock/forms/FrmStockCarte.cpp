@@ -350,8 +350,17 @@ void FrmStock::data1_MoveComplete() {
         t->clear();
     for (QComboBox* c : {ComboBox1, ComboBox2, ComboBox3, ComboBox4})
         afficherTexte(c, QString(), false);
+    // The card never shows another article's values: the quantities and the bar code go with the boxes,
+    // and the pack line when the article changes (for the same article it keeps its text when it
+    // cannot be computed).
+    for (int i : {31, 37, 38, 39})
+        Label2.value(i)->clear();
+    const QVariant reference = champCourant(QStringLiteral("Reference"));
+    if (reference != m_articleCarte)
+        Label2.value(40)->clear();
+    m_articleCarte = reference;
 
-    // A Null leaves the box empty; the labels keep what they showed.
+    // A Null leaves the box empty.
     auto boite = [this](int index, const char* champ) {
         const QVariant v = champCourant(QLatin1String(champ));
         if (!v.isNull())

@@ -5,6 +5,7 @@
 #include "common/ErreurExecution.h"
 #include "common/EtatGlobal.h"
 #include "common/FnWendrox.h"
+#include "common/MODTranslate.h"
 #include "common/MajBase.h"
 #include "common/SaisieNumerique.h"
 #include "common/ServiceDialogue.h"
@@ -169,7 +170,10 @@ void FrmStock::Text2_Change(int index) {
         return;
     }
     try {
-        Label4->setText(EntreeStock::texteTotal(paquets, champCourant(QStringLiteral("QteParPaket"))));
+        Label4->setText(
+            EntreeStock::texteTotal(paquets, champCourant(QStringLiteral("QteParPaket")),
+                                    MODTranslate::TexteLangue(objectName(), QStringLiteral("Label4.Total"),
+                                                              QStringLiteral("TOTAL:"))));
     } catch (const ErreurExecution& e) {
         if (e.numero() == ErreurExecution::Overflow)
             MsgBox(Global().msg(37), StyleMessage::Critique);

@@ -214,15 +214,25 @@ TEST_P(FrmStockTest, CardShowsTheCurrentArticleAndTheSpinButtonWraps) {
 }
 
 TEST_P(FrmStockTest, NullFieldsLeaveTheBoxesEmpty) {
-    ajouterArticles(2);
+    ajouterArticles(5);
     // Its reference is the code of another article: it keeps no code at load.
     ajouter({1, QVariant(), QVariant(), QVariant(), QVariant(), QVariant(), QVariant(), QVariant(),
              QVariant(), QVariant(), QVariant(), QVariant(), QVariant()});
+    cnx().executer(QStringLiteral("UPDATE ArticleEnStock SET QteEnStock = 325, CodeBar = '3760123456789', "
+                                  "DelaiLivraison = 27 WHERE Reference IN (1002, 1004)"));
+    cnx().executer(QStringLiteral("INSERT INTO CodeArticle (CodeArticle) VALUES (9)"));
+    const auto valeursVides = [this](const char* quand) {
+        for (int i : {31, 37, 39, 40})
+            EXPECT_TRUE(libelle(i).isEmpty())
+                << quand << ": Label2(" << i << ") " << libelle(i).toStdString();
+    };
     ouvrir();
     aller(1002);
+    ASSERT_EQ(libelle(39) + u'|' + libelle(31) + u'|' + libelle(40),
+              QStringLiteral("325|3760123456789|4 P + 3 U"));
     const QString avant = f->Command9->text();
-    const QString paquets = libelle(40);
     aller(1);
+    valeursVides("an article without values");
     EXPECT_EQ(texte(0), QStringLiteral("1"));
     for (int i : {1, 4, 5, 7, 9, 16, 18, 10})
         EXPECT_TRUE(texte(i).isEmpty()) << i;
@@ -233,11 +243,31 @@ TEST_P(FrmStockTest, NullFieldsLeaveTheBoxesEmpty) {
     EXPECT_FALSE(f->Check1->isChecked());
     EXPECT_TRUE(f->LabelStockAlerte->isHidden());
     EXPECT_EQ(f->Command9->text(), avant) << "no supplier reference: the caption stays";
-    EXPECT_EQ(libelle(40), paquets);
     EXPECT_TRUE(
         cnx()
             .valeurUnique(QStringLiteral("SELECT CodeArticle FROM ArticleEnStock WHERE Reference = 1"))
             .isNull());
+
+    // A new article shows nothing of the article shown before it, neither when added nor once saved.
+    f->OptionFiche->click();
+    aller(1004);
+    f->CmdAjout->click();
+    ASSERT_EQ(texte(0), QStringLiteral("1006"));
+    valeursVides("a new article");
+    f->ComboBox4->setCurrentIndex(f->ComboBox4->findText(QStringLiteral("9")));
+    QTest::keyClicks(f->Text2[1], QStringLiteral("bouchons"));
+    f->Text2[16]->setText(QStringLiteral("RF-9"));
+    f->Text2[9]->setText(QStringLiteral("12"));
+    f->ComboBox2->setCurrentIndex(0);
+    f->ComboBox1->setCurrentIndex(0);
+    f->ComboBox3->setCurrentIndex(0);
+    f->OptionTableau->click();
+    f->OptionFiche->click();
+    ASSERT_EQ(champ(1006, "Designation").toString(), QStringLiteral("BOUCHONS")) << "saved";
+    EXPECT_EQ(texte(0), QStringLiteral("1006"));
+    valeursVides("a saved new article");
+    EXPECT_TRUE(champ(1006, "QteEnStock").isNull());
+    EXPECT_TRUE(champ(1006, "CodeBar").isNull());
 }
 
 TEST_P(FrmStockTest, GridColumnsHeadersKeysAndViews) {
