@@ -16,6 +16,8 @@
 FenScanner::FenScanner(QWidget* parent)
     : FormBase(QStringLiteral("FenScanner"), parent, Qt::Dialog | Qt::WindowCloseButtonHint) {
     setWindowTitle(QStringLiteral("Scanner"));
+    // Translated by F12 only.
+    setTraductionActivation(false);
     Reglages = {{QStringLiteral("mode"), QStringLiteral("Color"), true}};
 
     Command1 = creerBouton(QStringLiteral("Command1"), QStringLiteral("Selectionnez le scanner"), this);

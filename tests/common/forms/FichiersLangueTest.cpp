@@ -2,7 +2,6 @@
 #include "common/FnWendrox.h"
 #include "common/forms/Calendrier.h"
 #include "common/forms/Instance.h"
-#include "imaging/forms/FenScanner.h"
 #include "reports/forms/FenCompteRendu.h"
 #include "reports/forms/FenCrystalRep.h"
 #include "staff/forms/FenBadgeMaintenance.h"
@@ -102,7 +101,7 @@ protected:
 } // namespace
 
 // The texts the program writes itself (the export dialogs' titles, the running total of a stock entry,
-// the scanner window, the last article column) follow the language as the translated captions do, in
+// the last article column) follow the language as the translated captions do, in
 // each of the five languages; the employee grid's machines column shows its header whole.
 TEST_F(TextesDuProgramme, FollowTheLanguage) {
     base->executer(
@@ -120,15 +119,6 @@ TEST_F(TextesDuProgramme, FollowTheLanguage) {
                                   QStringLiteral("SK"), QStringLiteral("DE")}) {
         SCOPED_TRACE(langue.toStdString());
         choisirLangue(langue, *dossier);
-
-        // The scanner window from its first activation.
-        {
-            FenScanner scanner;
-            scanner.Show();
-            ASSERT_TRUE(QTest::qWaitForWindowActive(&scanner));
-            EXPECT_EQ(scanner.Command2->text(), livre(langue, "FenScanner", "Command2.Caption"));
-            scanner.Unload();
-        }
 
         // The export dialogs bear the title of their buttons.
         {

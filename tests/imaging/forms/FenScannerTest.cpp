@@ -200,7 +200,7 @@ TEST_F(FenScannerTest, ScannerListNoScannerAndTranslations) {
 
     const QStringList manquantes = clesManquantes(f.get());
     EXPECT_TRUE(manquantes.isEmpty()) << manquantes.join(QLatin1Char('\n')).toStdString();
-    // In French the window stays French; F12 switches it to the configured language.
+    // Translated by F12 only, not by its activation.
     DossierProgrammeTemp programme;
     ASSERT_TRUE(programme.valide());
     programme.ecrireIni(QStringLiteral("Machine"), QStringLiteral("Langue"), QStringLiteral("DE"));
