@@ -3,6 +3,7 @@
 
 #include "common/MajBase.h"
 #include "common/forms/ClicBox.h"
+#include "common/forms/LigneGrille.h"
 #include "db/Recordset.h"
 #include "db/RecordsetModel.h"
 
@@ -12,7 +13,6 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
-#include <QItemSelectionModel>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
@@ -190,26 +190,17 @@ void FrmUtilisateur::connecterListe() {
     });
     connect(DBGrid1->horizontalHeader(), &QHeaderView::sectionClicked, this,
             [this](int c) { DBGrid1_HeadClick(c); });
-    connect(DBGrid1->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
-            [this](const QModelIndex& courant) {
-                // A row chosen in the grid is the list's current row, and so the card's.
-                if (m_synchroGrille || !courant.isValid() || courant.row() == data1->AbsolutePosition())
-                    return;
-                validerLigne();
-                data1->MoveTo(courant.row());
-            });
+    // A row chosen in the grid is the list's current row, and so the card's; the row left keeps what
+    // was typed for it first.
+    m_ligneGrille = new LigneGrille(DBGrid1, data1);
+    m_ligneGrille->setChoix([this](int ligne) {
+        validerLigne();
+        data1->MoveTo(ligne);
+    });
 }
 
 void FrmUtilisateur::suivreLigneCourante() {
-    const int p = data1->AbsolutePosition();
-    QItemSelectionModel* s = DBGrid1->selectionModel();
-    if (p < 0 || (s->currentIndex().isValid() && s->currentIndex().row() == p))
-        return;
-    m_synchroGrille = true;
-    const QModelIndex i = ModeleSalaries->index(p, std::max(0, s->currentIndex().column()));
-    s->setCurrentIndex(i, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
-    DBGrid1->scrollTo(i);
-    m_synchroGrille = false;
+    m_ligneGrille->suivre();
 }
 
 void FrmUtilisateur::DBGrid1_Click() {

@@ -11,6 +11,7 @@
 #include <QString>
 #include <optional>
 
+class LigneGrille;
 class QCheckBox;
 class QComboBox;
 class QFrame;
@@ -279,7 +280,8 @@ private:
 
     QWidget* m_colonneBoutons = nullptr;
     QString m_titreFiche; // the card's caption without its position ("Fiche produit")
-    bool m_synchroGrille = false;
+    // The grid follows the list, and back.
+    LigneGrille* m_ligneGrille = nullptr;
     // While a search moves the list, the card is filled once at its end, not at every step.
     bool m_rechercheEnCours = false;
     bool m_carteAFaire = false;
