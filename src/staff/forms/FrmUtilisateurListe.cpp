@@ -263,7 +263,8 @@ void FrmUtilisateur::ChoisirModeRecherche() {
 }
 
 void FrmUtilisateur::TextCherche_Change() {
-    if (!data1->IsOpen() || data1->RecordCount() == 0)
+    // A list the name search has emptied is searched again from all its rows.
+    if (!data1->IsOpen() || (data1->RecordCount() == 0 && !m_filtreNom))
         return;
     struct Suspension {
         FrmUtilisateur& f;
@@ -281,7 +282,8 @@ void FrmUtilisateur::TextCherche_Change() {
     try {
         const QString texte = TextCherche->text();
         if (ModeRecherche == FicheSalarie::ParNom) {
-            // The loaded rows, filtered as typed: no query per keystroke, nothing of the text in SQL.
+            // The loaded rows, filtered as typed: no query per keystroke, nothing of the text in SQL. Each
+            // filter replaces the last, so a text typed again is searched among every employee.
             m_filtreNom = true;
             data1->Filter(FicheSalarie::filtreNom(*data1, texte));
             // No row left to come back to.
