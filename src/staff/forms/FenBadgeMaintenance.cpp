@@ -7,6 +7,7 @@
 #include "common/ServiceDialogue.h"
 #include "common/forms/Centrage.h"
 #include "common/forms/FiltreSaisie.h"
+#include "common/forms/LigneGrille.h"
 #include "common/forms/LongueurSaisie.h"
 #include "db/RecordsetModel.h"
 #include "db/Valeurs.h"
@@ -110,11 +111,7 @@ FenBadgeMaintenance::FenBadgeMaintenance(QWidget* parent)
     principal->addSpacing(10);
     principal->addLayout(droite, 1);
 
-    connect(DBGrid1->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
-            [this](const QModelIndex& courant) {
-                if (courant.isValid() && courant.row() != data2.AbsolutePosition())
-                    data2.MoveTo(courant.row());
-            });
+    new LigneGrille(DBGrid1, &data2);
     connect(&data2, &Recordset::MoveComplete, this, &FenBadgeMaintenance::data2_MoveComplete);
     connect(cmdAdd, &QPushButton::clicked, this, &FenBadgeMaintenance::cmdAdd_Click);
     connect(CmdModif, &QPushButton::clicked, this, &FenBadgeMaintenance::CmdModif_Click);
@@ -163,9 +160,6 @@ void FenBadgeMaintenance::data2_MoveComplete() {
     const int position = data2.IsOpen() ? data2.AbsolutePosition() : -1;
     if (position < 0)
         return;
-    if (DBGrid1->currentIndex().row() != position)
-        DBGrid1->selectionModel()->setCurrentIndex(
-            m_modele->index(position, 0), QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
     const QVariant badge = data2.Field(QStringLiteral("NoBadge"));
     if (!m_garderBoite && !badge.isNull())
         Text2->setText(Valeurs::lireTexte(badge));

@@ -8,6 +8,7 @@
 #include "common/forms/Centrage.h"
 #include "common/forms/FiltreSaisie.h"
 #include "common/forms/Instance.h"
+#include "common/forms/LigneGrille.h"
 #include "db/Connexion.h"
 #include "db/RecordsetModel.h"
 #include "db/Valeurs.h"
@@ -203,18 +204,12 @@ FenQuota::FenQuota(QWidget* parent)
     for (QPushButton* b : findChildren<QPushButton*>())
         b->setMinimumWidth(80);
 
-    connect(DataGrid1->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
-            [this](const QModelIndex& courant) {
-                if (courant.isValid() && courant.row() != data1.AbsolutePosition())
-                    data1.MoveTo(courant.row());
-            });
-    connect(DBGrid2->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
-            [this](const QModelIndex& courant) {
-                if (courant.isValid() && courant.row() != data2.AbsolutePosition()) {
-                    ecrireBoites();
-                    data2.MoveTo(courant.row());
-                }
-            });
+    new LigneGrille(DataGrid1, &data1);
+    // What was typed for the quota line left goes to it first.
+    (new LigneGrille(DBGrid2, &data2))->setChoix([this](int ligne) {
+        ecrireBoites();
+        data2.MoveTo(ligne);
+    });
     // A header click sorts the list by that column, ascending.
     connect(DataGrid1->horizontalHeader(), &QHeaderView::sectionClicked, this, [this](int c) {
         if (data1.IsOpen())
@@ -332,15 +327,7 @@ bool FenQuota::profilCourant(qint64* noQuota) const {
     return true;
 }
 
-void FenQuota::suivreLigne(QTableView* g, RecordsetModel* modele, const Recordset& rs) {
-    const int position = rs.AbsolutePosition();
-    if (position >= 0 && g->currentIndex().row() != position)
-        g->selectionModel()->setCurrentIndex(modele->index(position, 0),
-                                             QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
-}
-
 void FenQuota::data1_MoveComplete() {
-    suivreLigne(DataGrid1, m_modeleProfils, data1);
     SSFrame1->hide();
     AfficherDetailQuota();
 }
@@ -366,7 +353,6 @@ void FenQuota::AfficherDetailQuota() {
 }
 
 void FenQuota::data2_MoveComplete() {
-    suivreLigne(DBGrid2, m_modeleDetail, data2);
     afficherBoites();
 }
 

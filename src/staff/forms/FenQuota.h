@@ -120,7 +120,6 @@ private:
     void ecrireBoites();
     void remettreArticleEnGrille();
     bool profilCourant(qint64* noQuota) const;
-    void suivreLigne(QTableView* grille, RecordsetModel* modele, const Recordset& rs);
 
     Recordset data1;
     Recordset data2;

@@ -5,13 +5,16 @@
 #include "common/EtatGlobal.h"
 #include "common/MajBase.h"
 #include "common/ServiceDialogue.h"
+#include "common/forms/ClicBox.h"
 #include "staff/PlagesHoraires.h"
 
 #include <QGridLayout>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QSignalBlocker>
 #include <QTimeEdit>
+#include <functional>
 
 namespace {
 
@@ -20,12 +23,21 @@ QString texteErreur(const std::exception& e) {
     return erreur ? erreur->description() : QString::fromUtf8(e.what());
 }
 
+// A click on the picker, on its field or on its arrows.
+void surClic(QTimeEdit* t, const std::function<void()>& clic) {
+    for (QWidget* w : {static_cast<QWidget*>(t), static_cast<QWidget*>(t->findChild<QLineEdit*>())})
+        w->installEventFilter(new ClicBox(w, clic));
+}
+
 QTimeEdit* picker(const QString& nom, QWidget* parent) {
     auto* t = new QTimeEdit(QTime(0, 0), parent);
     t->setObjectName(nom);
     t->setDisplayFormat(QStringLiteral("HH:mm"));
     // Narrow enough to leave the longest day name ("Poniedziałek") its room.
     t->setFixedWidth(62);
+    // A click selects the hours or the minutes under it, so that the digits typed then replace them:
+    // typed at a cursor inside a field already full, they would be refused.
+    surClic(t, [t] { t->setSelectedSection(t->currentSection()); });
     return t;
 }
 
@@ -62,9 +74,11 @@ void FenQuota::construireBlocPlages() {
         l->addWidget(DTPickerStart[i], r, 1);
         l->addWidget(DTPickerEnd[i], r, 2);
         l->setRowMinimumHeight(r, 24);
-        // An end time changes the window as much as a start time.
+        // An end time changes the window as much as a start time; a click into a start picker is taken
+        // for a change too.
         connect(DTPickerStart[i], &QTimeEdit::timeChanged, this, [this] { pickerChange(); });
         connect(DTPickerEnd[i], &QTimeEdit::timeChanged, this, [this] { pickerChange(); });
+        surClic(DTPickerStart[i], [this] { pickerChange(); });
     }
     Command4 = creerBouton(QStringLiteral("Command4"), QStringLiteral("Valider"), BlocPlageHoraire);
     l->addWidget(Command4, 9, 1, 1, 2);

@@ -9,6 +9,7 @@
 #include "common/forms/Centrage.h"
 #include "common/forms/IconeCalendrier.h"
 #include "common/forms/Instance.h"
+#include "common/forms/LigneGrille.h"
 #include "db/Connexion.h"
 #include "db/RecordsetModel.h"
 #include "db/Routines.h"
@@ -178,16 +179,8 @@ FenSites::FenSites(QWidget* parent)
     principal->addLayout(listes, 1);
     principal->addLayout(bas);
 
-    connect(DataGrid2->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
-            [this](const QModelIndex& courant) {
-                if (courant.isValid() && courant.row() != data1.AbsolutePosition())
-                    data1.MoveTo(courant.row());
-            });
-    connect(DBGrid1->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
-            [this](const QModelIndex& courant) {
-                if (courant.isValid() && courant.row() != data2.AbsolutePosition())
-                    data2.MoveTo(courant.row());
-            });
+    new LigneGrille(DataGrid2, &data1);
+    new LigneGrille(DBGrid1, &data2);
     connect(&data1, &Recordset::MoveComplete, this, &FenSites::data1_MoveComplete);
     connect(&data2, &Recordset::MoveComplete, this, &FenSites::data2_MoveComplete);
     connect(CommandAddSite, &QPushButton::clicked, this, &FenSites::CommandAddSite_Click);
@@ -250,19 +243,11 @@ void FenSites::sortirModeNouveau(QPushButton* b, bool& nouveau) {
     afficherMode(b, false);
 }
 
-void FenSites::suivreLigne(QTableView* g, RecordsetModel* modele, const Recordset& rs) {
-    const int position = rs.AbsolutePosition();
-    if (position >= 0 && g->currentIndex().row() != position)
-        g->selectionModel()->setCurrentIndex(modele->index(position, 0),
-                                             QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
-}
-
 void FenSites::data1_MoveComplete() {
     const bool ligne = data1.IsOpen() && data1.AbsolutePosition() >= 0;
     for (QWidget* w : {(QWidget*)cmdAdd, (QWidget*)CmdModifier, (QWidget*)CmdDel})
         w->setEnabled(ligne);
     if (ligne) {
-        suivreLigne(DataGrid2, m_modeleSites, data1);
         Text3->setText(Valeurs::lireTexte(data1.Field(QStringLiteral("NomSite"))));
         Text4->setText(Valeurs::lireTexte(data1.Field(QStringLiteral("Info"))));
         Text5->setText(Valeurs::lireTexte(data1.Field(QStringLiteral("Adresse"))));
@@ -276,7 +261,6 @@ void FenSites::data1_MoveComplete() {
 
 void FenSites::data2_MoveComplete() {
     if (data2.IsOpen() && data2.AbsolutePosition() >= 0) {
-        suivreLigne(DBGrid1, m_modeleServices, data2);
         Text1->setText(Valeurs::lireTexte(data2.Field(QStringLiteral("NomService"))));
         Text2->setText(Valeurs::lireTexte(data2.Field(QStringLiteral("Info"))));
     } else {

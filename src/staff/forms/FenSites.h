@@ -84,7 +84,6 @@ private:
     // The save buttons' captions for their state (a translation puts back the design's).
     void afficherModes();
     void sortirModeNouveau(QPushButton* bouton, bool& nouveau);
-    void suivreLigne(QTableView* grille, RecordsetModel* modele, const Recordset& rs);
     void erreurSauvegarde(const std::exception& e);
     void suppressionRefusee();
 

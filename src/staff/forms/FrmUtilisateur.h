@@ -7,6 +7,7 @@
 #include <QList>
 #include <QString>
 
+class LigneGrille;
 class QCheckBox;
 class QComboBox;
 class QFrame;
@@ -181,7 +182,8 @@ private:
     void validerLigne();
     void remplirListe(QComboBox* liste, const QList<FicheSalarie::Ligne>& lignes);
 
-    bool m_synchroGrille = false;    // the grid follows the list: no move back
+    // The grid follows the list, and back.
+    LigneGrille* m_ligneGrille = nullptr;
     bool m_rechercheEnCours = false; // the card is filled once, after the search
     bool m_carteAFaire = false;
     bool m_carteEnCours = false; // the card's own list changes run no handler

@@ -3,6 +3,7 @@
 
 #include "common/MajBase.h"
 #include "common/forms/ClicBox.h"
+#include "common/forms/LigneGrille.h"
 #include "db/Recordset.h"
 #include "db/RecordsetModel.h"
 
@@ -12,7 +13,6 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
-#include <QItemSelectionModel>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
@@ -204,26 +204,17 @@ void FrmUtilisateur::connecterListe() {
     });
     connect(DBGrid1->horizontalHeader(), &QHeaderView::sectionClicked, this,
             [this](int c) { DBGrid1_HeadClick(c); });
-    connect(DBGrid1->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
-            [this](const QModelIndex& courant) {
-                // A row chosen in the grid is the list's current row, and so the card's.
-                if (m_synchroGrille || !courant.isValid() || courant.row() == data1->AbsolutePosition())
-                    return;
-                validerLigne();
-                data1->MoveTo(courant.row());
-            });
+    // A row chosen in the grid is the list's current row, and so the card's; the row left keeps what
+    // was typed for it first.
+    m_ligneGrille = new LigneGrille(DBGrid1, data1);
+    m_ligneGrille->setChoix([this](int ligne) {
+        validerLigne();
+        data1->MoveTo(ligne);
+    });
 }
 
 void FrmUtilisateur::suivreLigneCourante() {
-    const int p = data1->AbsolutePosition();
-    QItemSelectionModel* s = DBGrid1->selectionModel();
-    if (p < 0 || (s->currentIndex().isValid() && s->currentIndex().row() == p))
-        return;
-    m_synchroGrille = true;
-    const QModelIndex i = ModeleSalaries->index(p, std::max(0, s->currentIndex().column()));
-    s->setCurrentIndex(i, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
-    DBGrid1->scrollTo(i);
-    m_synchroGrille = false;
+    m_ligneGrille->suivre();
 }
 
 void FrmUtilisateur::DBGrid1_Click() {
@@ -286,7 +277,8 @@ void FrmUtilisateur::ChoisirModeRecherche() {
 }
 
 void FrmUtilisateur::TextCherche_Change() {
-    if (!data1->IsOpen() || data1->RecordCount() == 0)
+    // A list the name search has emptied is searched again from all its rows.
+    if (!data1->IsOpen() || (data1->RecordCount() == 0 && !m_filtreNom))
         return;
     struct Suspension {
         FrmUtilisateur& f;
@@ -304,7 +296,8 @@ void FrmUtilisateur::TextCherche_Change() {
     try {
         const QString texte = TextCherche->text();
         if (ModeRecherche == FicheSalarie::ParNom) {
-            // The loaded rows, filtered as typed: no query per keystroke, nothing of the text in SQL.
+            // The loaded rows, filtered as typed: no query per keystroke, nothing of the text in SQL. Each
+            // filter replaces the last, so a text typed again is searched among every employee.
             m_filtreNom = true;
             data1->Filter(FicheSalarie::filtreNom(*data1, texte));
             // No row left to come back to.

@@ -6,6 +6,7 @@
 #include "common/MajBase.h"
 #include "common/ServiceDialogue.h"
 #include "common/forms/Centrage.h"
+#include "common/forms/LigneGrille.h"
 #include "db/RecordsetModel.h"
 #include "db/Valeurs.h"
 #include "stock/Familles.h"
@@ -107,11 +108,7 @@ FenFamille::FenFamille(QWidget* parent)
     principal->addWidget(SSFrame1);
     principal->addLayout(boutons);
 
-    connect(DBGrid1->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
-            [this](const QModelIndex& courant) {
-                if (courant.isValid() && courant.row() != data2.AbsolutePosition())
-                    data2.MoveTo(courant.row());
-            });
+    (new LigneGrille(DBGrid1, &data2))->setColonne(ColonneNom);
     connect(&data2, &Recordset::MoveComplete, this, &FenFamille::data2_MoveComplete);
     connect(cmdAdd, &QPushButton::clicked, this, &FenFamille::cmdAdd_Click);
     connect(CmdModif, &QPushButton::clicked, this, &FenFamille::CmdModif_Click);
@@ -178,10 +175,6 @@ void FenFamille::data2_MoveComplete() {
     const int position = data2.AbsolutePosition();
     if (position < 0)
         return;
-    if (DBGrid1->currentIndex().row() != position)
-        DBGrid1->selectionModel()->setCurrentIndex(m_modele->index(position, ColonneNom),
-                                                   QItemSelectionModel::ClearAndSelect |
-                                                       QItemSelectionModel::Rows);
     const QVariant nom = data2.Field(QStringLiteral("NomFamille"));
     const QVariant fonction = data2.Field(QStringLiteral("Fonction"));
     if (!nom.isNull())

@@ -6,6 +6,7 @@
 #include "common/MajBase.h"
 #include "common/ServiceDialogue.h"
 #include "common/forms/Centrage.h"
+#include "common/forms/LigneGrille.h"
 #include "db/Connexion.h"
 #include "db/RecordsetModel.h"
 #include "db/Valeurs.h"
@@ -136,15 +137,9 @@ FenFournisseur::FenFournisseur(QWidget* parent)
 
     // Handled once the grid's own event is over: the supplier left may have to be stored first, with a
     // message when it cannot be, and the grid then put back on it.
-    connect(
-        DBGrid1->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
-        [this](const QModelIndex& courant) {
-            // A row the grid has left again meanwhile (the form moved it back) is no move any more.
-            if (courant.isValid() && courant.row() == DBGrid1->currentIndex().row() &&
-                courant.row() != data2.AbsolutePosition())
-                DBGrid1_RowColChange(courant.row());
-        },
-        Qt::QueuedConnection);
+    m_ligneGrille = new LigneGrille(DBGrid1, &data2);
+    m_ligneGrille->setColonne(ColonneSociete);
+    m_ligneGrille->setChoix([this](int ligne) { DBGrid1_RowColChange(ligne); }, true);
     connect(&data2, &Recordset::MoveComplete, this, &FenFournisseur::data2_MoveComplete);
     connect(cmdAdd, &QPushButton::clicked, this, &FenFournisseur::cmdAdd_Click);
     connect(cmdDelete, &QPushButton::clicked, this, &FenFournisseur::cmdDelete_Click);
@@ -292,7 +287,6 @@ void FenFournisseur::data2_MoveComplete() {
     // The same supplier again (a sort, a requery): what is typed and not stored yet stays.
     if (nauto != m_nautoAffiche || !ficheModifiee())
         afficherFiche();
-    selectionnerLigneCourante();
 }
 
 void FenFournisseur::afficherFiche() {
@@ -311,22 +305,12 @@ void FenFournisseur::afficherFiche() {
     SSFrame1->setEnabled(position >= 0);
 }
 
-void FenFournisseur::selectionnerLigneCourante() {
-    const int position = data2.AbsolutePosition();
-    if (position < 0 || (DBGrid1->currentIndex().row() == position &&
-                         DBGrid1->selectionModel()->isRowSelected(position, QModelIndex())))
-        return;
-    DBGrid1->selectionModel()->setCurrentIndex(m_modele->index(position, ColonneSociete),
-                                               QItemSelectionModel::ClearAndSelect |
-                                                   QItemSelectionModel::Rows);
-}
-
 void FenFournisseur::DBGrid1_RowColChange(int ligne) {
     if (!data2.IsOpen() || ligne == data2.AbsolutePosition() || ligne >= data2.RecordCount())
         return;
     // The supplier left is stored first; when it cannot be, the grid goes back to it.
     if (enregistrer(QStringLiteral("DBGrid1_RowColChange")) != Stockage::Fait) {
-        selectionnerLigneCourante();
+        m_ligneGrille->suivre();
         return;
     }
     data2.MoveTo(ligne);

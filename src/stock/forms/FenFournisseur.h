@@ -7,6 +7,7 @@
 #include <QMap>
 #include <memory>
 
+class LigneGrille;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
@@ -61,11 +62,11 @@ private:
     Stockage enregistrer(const QString& procedure);
     bool ficheModifiee() const;
     void afficherFiche();
-    void selectionnerLigneCourante();
     void signaler(const QString& procedure, const std::exception& e);
 
     Recordset data2;
     RecordsetModel* m_modele;
+    LigneGrille* m_ligneGrille = nullptr;
     // "CP.MDB", open while the form is loaded when the file exists.
     std::unique_ptr<Connexion> m_codesPostaux;
     // The supplier the boxes show (-1: none) and the texts they were given from its row.

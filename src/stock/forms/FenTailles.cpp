@@ -5,6 +5,7 @@
 #include "common/MajBase.h"
 #include "common/ServiceDialogue.h"
 #include "common/forms/Centrage.h"
+#include "common/forms/LigneGrille.h"
 #include "db/RecordsetModel.h"
 #include "db/Valeurs.h"
 
@@ -44,22 +45,6 @@ QTableView* grilleUneColonne(const QString& nom, RecordsetModel* modele, QWidget
     v->horizontalHeader()->setSortIndicator(-1, Qt::AscendingOrder);
     v->setSortingEnabled(true);
     return v;
-}
-
-// The grid's current row follows the recordset's, and a row chosen in the grid moves the recordset.
-void lierGrille(QObject* contexte, QTableView* grille, Recordset* rs) {
-    QObject::connect(grille->selectionModel(), &QItemSelectionModel::currentRowChanged, contexte,
-                     [rs](const QModelIndex& courant) {
-                         if (courant.isValid() && courant.row() != rs->AbsolutePosition())
-                             rs->MoveTo(courant.row());
-                     });
-    QObject::connect(rs, &Recordset::MoveComplete, contexte, [grille, rs] {
-        const int position = rs->AbsolutePosition();
-        if (position >= 0 && grille->currentIndex().row() != position)
-            grille->selectionModel()->setCurrentIndex(grille->model()->index(position, 0),
-                                                      QItemSelectionModel::ClearAndSelect |
-                                                          QItemSelectionModel::Rows);
-    });
 }
 
 } // namespace
@@ -145,8 +130,8 @@ FenTailles::FenTailles(QWidget* parent)
     principal->addWidget(Text1);
     principal->addLayout(boutons);
 
-    lierGrille(this, DataGrid2, &data1);
-    lierGrille(this, DBGrid1, &data2);
+    new LigneGrille(DataGrid2, &data1);
+    new LigneGrille(DBGrid1, &data2);
     connect(&data1, &Recordset::MoveComplete, this, &FenTailles::data1_MoveComplete);
     connect(&data2, &Recordset::MoveComplete, this, &FenTailles::data2_MoveComplete);
     connect(cmdAdd, &QPushButton::clicked, this, &FenTailles::cmdAdd_Click);

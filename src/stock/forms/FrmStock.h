@@ -12,6 +12,7 @@
 #include <QVariant>
 #include <optional>
 
+class LigneGrille;
 class QCheckBox;
 class QComboBox;
 class QFrame;
@@ -282,7 +283,8 @@ private:
     QString m_titreFiche; // the card's caption without its position ("Fiche produit")
     // The reference of the article the card last showed.
     QVariant m_articleCarte;
-    bool m_synchroGrille = false;
+    // The grid follows the list, and back.
+    LigneGrille* m_ligneGrille = nullptr;
     // While a search moves the list, the card is filled once at its end, not at every step.
     bool m_rechercheEnCours = false;
     bool m_carteAFaire = false;

@@ -4,6 +4,7 @@
 #include "common/EtatGlobal.h"
 #include "common/SaisieNumerique.h"
 #include "common/ServiceDialogue.h"
+#include "common/forms/LigneGrille.h"
 #include "db/Recordset.h"
 #include "db/RecordsetModel.h"
 
@@ -11,7 +12,6 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHeaderView>
-#include <QItemSelectionModel>
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
@@ -111,14 +111,8 @@ void FrmStock::construireGrille(QWidget* zone) {
             ajusterColonnes(false);
     });
     connect(DBGrid2, &QTableView::doubleClicked, this, [this](const QModelIndex&) { DBGrid2_DblClick(); });
-    connect(DBGrid2->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
-            [this](const QModelIndex& courant) {
-                // A row chosen in the grid is the list's current row (and so the card's).
-                if (m_synchroGrille || !courant.isValid() ||
-                    courant.row() == RsStockGlobal->AbsolutePosition())
-                    return;
-                RsStockGlobal->MoveTo(courant.row());
-            });
+    // A row chosen in the grid is the list's current row (and so the card's).
+    m_ligneGrille = new LigneGrille(DBGrid2, RsStockGlobal);
 }
 
 void FrmStock::ajusterColonnes(bool legendes) {
@@ -145,15 +139,7 @@ void FrmStock::ajusterColonnes(bool legendes) {
 }
 
 void FrmStock::suivreLigneCourante() {
-    const int p = RsStockGlobal->AbsolutePosition();
-    QItemSelectionModel* s = DBGrid2->selectionModel();
-    if (p < 0 || (s->currentIndex().isValid() && s->currentIndex().row() == p))
-        return;
-    m_synchroGrille = true;
-    const QModelIndex i = ModeleStock->index(p, std::max(0, s->currentIndex().column()));
-    s->setCurrentIndex(i, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
-    DBGrid2->scrollTo(i);
-    m_synchroGrille = false;
+    m_ligneGrille->suivre();
 }
 
 void FrmStock::DBGrid2_DblClick() {

@@ -4,6 +4,7 @@
 #include "common/MajBase.h"
 #include "common/ServiceDialogue.h"
 #include "common/forms/Centrage.h"
+#include "common/forms/LigneGrille.h"
 #include "db/RecordsetModel.h"
 #include "stock/MouvementsStock.h"
 
@@ -75,12 +76,8 @@ frmMouvtStock::frmMouvtStock(QWidget* parent)
     entete->setStretchLastSection(true);
     ajusterColonnes();
     connect(entete, &QHeaderView::sectionClicked, this, [this](int c) { DBGrid1_HeadClick(c); });
-    connect(DBGrid1->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
-            [this](const QModelIndex& courant) {
-                if (courant.isValid() && courant.row() != data1.AbsolutePosition())
-                    data1.MoveTo(courant.row());
-            });
-    connect(&data1, &Recordset::MoveComplete, this, [this] { data1_MoveComplete(); });
+    // The grid shows the current movement.
+    new LigneGrille(DBGrid1, &data1);
 
     cmdClose = creerBouton(QStringLiteral("cmdClose"), QStringLiteral("Fermer"));
     cmdClose->setMinimumWidth(100);
@@ -140,17 +137,6 @@ void frmMouvtStock::ajusterColonnes() {
         const QString legende = m_modele->headerData(i, Qt::Horizontal).toString();
         DBGrid1->setColumnWidth(i, std::max(Colonnes[i].largeur, fm.horizontalAdvance(legende) + 16));
     }
-}
-
-void frmMouvtStock::data1_MoveComplete() {
-    // The grid shows the current movement.
-    const int p = data1.AbsolutePosition();
-    QItemSelectionModel* s = DBGrid1->selectionModel();
-    if (p < 0 || (s->currentIndex().isValid() && s->currentIndex().row() == p))
-        return;
-    const QModelIndex i = m_modele->index(p, std::max(0, s->currentIndex().column()));
-    s->setCurrentIndex(i, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
-    DBGrid1->scrollTo(i);
 }
 
 void frmMouvtStock::DBGrid1_HeadClick(int colonne) {

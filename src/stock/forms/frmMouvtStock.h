@@ -32,7 +32,6 @@ protected:
 
 private:
     void ajusterColonnes();
-    void data1_MoveComplete();
     void DBGrid1_HeadClick(int colonne);
     void cmdClose_Click();
 

@@ -278,6 +278,16 @@ TEST_F(FenQuotaTest, WeekWindowsLoadedAndSavedOnlyAfterAChange) {
     cliquerLigne(f.DataGrid1, 3);
     EXPECT_EQ(heures(2), QStringLiteral("00:00-00:00"));
     EXPECT_FALSE(f.Command4->isEnabled());
+    // A click into a start picker turns "Valider" on; the digits typed then replace the hours and the
+    // minutes.
+    QLineEdit* lundi = f.DTPickerStart[2]->findChild<QLineEdit*>();
+    QTest::mouseClick(lundi, Qt::LeftButton, {}, QPoint(6, lundi->height() / 2));
+    EXPECT_TRUE(f.Command4->isEnabled());
+    QTest::keyClicks(f.DTPickerStart[2], QStringLiteral("9:30"));
+    EXPECT_EQ(heures(2), QStringLiteral("09:30-00:00"));
+    cliquerLigne(f.DataGrid1, 2);
+    cliquerLigne(f.DataGrid1, 3);
+    EXPECT_FALSE(f.Command4->isEnabled());
 
     // Monday 07:05 to 16:30: the seven days written, named from the locale.
     f.DTPickerStart[2]->setTime(QTime(7, 5));

@@ -3,6 +3,7 @@
 #include "app/forms/RegistreMenu.h"
 #include "common/EtatGlobal.h"
 #include "common/forms/Instance.h"
+#include "db/Connexion.h"
 #include "db/Recordset.h"
 #include "db/Valeurs.h"
 #include "support/FormeSurBase.h"
@@ -109,17 +110,13 @@ TEST_F(FrmUtilisateurTest, OpensByNameSearchesTheLoadedRowsLiterallyAndComesBack
     EXPECT_EQ(colonne(f, 2), (QStringList{"Lot 50%"}));
     f.TextCherche->setText(QStringLiteral("o'n"));
     EXPECT_EQ(colonne(f, 2), (QStringList{"O'Neil"}));
+    // Nobody: the box empties and the list holds every surname again; typing then searches them all;
+    // the option chosen again shows everyone.
     f.TextCherche->setText(QString(300, u'x'));
-    EXPECT_EQ(f.data1->RecordCount(), 0);
     EXPECT_TRUE(f.TextCherche->text().isEmpty());
-    QTest::mouseClick(f.SSOptionNom, Qt::LeftButton);
-    EXPECT_EQ(f.data1->RecordCount(), 8);
-    // Nobody: the list and the box empty, typing then does nothing; the option chosen again shows everyone.
-    f.TextCherche->setText(QStringLiteral("zz"));
-    EXPECT_EQ(f.data1->RecordCount(), 0);
-    EXPECT_TRUE(f.TextCherche->text().isEmpty());
+    EXPECT_EQ(f.data1->RecordCount(), 7);
     QTest::keyClicks(f.TextCherche, QStringLiteral("a"));
-    EXPECT_EQ(f.data1->RecordCount(), 0);
+    EXPECT_EQ(colonne(f, 2), (QStringList{"Martin"}));
     QTest::mouseClick(f.SSOptionNom, Qt::LeftButton);
     EXPECT_EQ(f.data1->RecordCount(), 8);
     EXPECT_EQ(f.Text2[0]->text(), QStringLiteral("sans-nom"));
@@ -146,6 +143,43 @@ TEST_F(FrmUtilisateurTest, OpensByNameSearchesTheLoadedRowsLiterallyAndComesBack
     EXPECT_TRUE(f.TextCherche->text().isEmpty());
     EXPECT_EQ(f.data1->RecordCount(), 8);
     EXPECT_EQ(colonne(f, 2).at(1), QStringLiteral("DUPONT"));
+}
+
+TEST_F(FrmUtilisateurTest, ASurnameMatchingNobodyLosesNoEmployeeAndAFoundRowIsWhollyInView) {
+    {
+        TransactionEcriture t(*base);
+        for (int i = 0; i < 3998; ++i)
+            base->executer(QStringLiteral("INSERT INTO Utilisateurs (Nom, NoBadge) VALUES (?, ?)"),
+                           {QStringLiteral("NOM%1").arg(i, 4, 10, QLatin1Char('0')),
+                            QStringLiteral("B%1").arg(i, 4, 10, QLatin1Char('0'))});
+        t.valider();
+    }
+    salarie({{"Nom", QStringLiteral("DUPONT")}, {"NoBadge", QStringLiteral("D1")}});
+    salarie({{"Nom", QStringLiteral("DURAND")}, {"NoBadge", QStringLiteral("D2")}});
+    FrmUtilisateur& f = ouvrir();
+    QTest::keyClicks(f.TextCherche, QStringLiteral("XYZ"));
+    EXPECT_TRUE(f.TextCherche->text().isEmpty());
+    EXPECT_EQ(f.data1->RecordCount(), 4000);
+    QTest::keyClicks(f.TextCherche, QStringLiteral("DU"));
+    EXPECT_EQ(colonne(f, 2), (QStringList{"DUPONT", "DURAND"}));
+    EXPECT_EQ(f.Text2[1]->text(), QStringLiteral("DUPONT"));
+    // "DUX" is nobody again; the box emptied by hand lists everyone.
+    QTest::keyClicks(f.TextCherche, QStringLiteral("X"));
+    EXPECT_EQ(f.data1->RecordCount(), 4000);
+    QTest::keyClicks(f.TextCherche, QStringLiteral("DU"));
+    f.TextCherche->selectAll();
+    QTest::keyClick(f.TextCherche, Qt::Key_Delete);
+    EXPECT_EQ(f.data1->RecordCount(), 4000);
+
+    // A badge far down the list: its row wholly inside the grid.
+    QTest::mouseClick(f.SSOptionBadge, Qt::LeftButton);
+    f.TextCherche->setText(QStringLiteral("B3900"));
+    for (int k = 0; k < 3; ++k)
+        QApplication::processEvents();
+    EXPECT_EQ(f.Text2[1]->text(), QStringLiteral("NOM3900"));
+    const QRect ligne = f.DBGrid1->visualRect(f.DBGrid1->currentIndex());
+    EXPECT_EQ(f.DBGrid1->currentIndex().row(), f.data1->AbsolutePosition());
+    EXPECT_TRUE(ligne.top() >= 0 && ligne.bottom() < f.DBGrid1->viewport()->height());
 }
 
 TEST_F(FrmUtilisateurTest, BadgeModeFindsWholeBadgesForwardAndHeadersChooseTheMode) {
