@@ -182,7 +182,10 @@ QString Connexion::ouvrirPostgreSQL(const ParametresConnexion& p) {
     db.setDatabaseName(p.base);
     db.setUserName(p.utilisateur);
     db.setPassword(p.motDePasse);
-    db.setConnectOptions(QStringLiteral("connect_timeout=10"));
+    // Backslashes in string literals stay plain characters whatever the server's or the database's
+    // setting: our statements write `ESCAPE '\'`. Set at connection start, so that the driver, which
+    // reads the setting once when it connects to escape the values it sends, sees the same.
+    db.setConnectOptions(QStringLiteral("connect_timeout=10;options='-c standard_conforming_strings=on'"));
     if (!db.open())
         return (QStringLiteral("Connexion impossible à la base %1 sur %2 : %3")
                     .arg(p.base, p.serveur, db.lastError().text()));
@@ -225,7 +228,20 @@ QString Connexion::texteErreur(const QSqlQuery& requete) {
     return t;
 }
 
+void Connexion::verifierValeurs(const QString& sql, const QVariantList& valeurs) {
+    for (qsizetype i = 0; i < valeurs.size(); ++i) {
+        const QVariant& v = valeurs.at(i);
+        if (v.metaType().id() == QMetaType::QString && v.toString().contains(QChar(u'\0')))
+            throw ErreurExecution(ErreurExecution::ErreurBase,
+                                  QStringLiteral("Texte refusé : la valeur %1 contient un caractère nul [%2]")
+                                      .arg(i + 1)
+                                      .arg(sql),
+                                  QStringLiteral("Connexion"));
+    }
+}
+
 QSqlQuery Connexion::executer(const QString& sql, const QVariantList& valeurs) {
+    verifierValeurs(sql, valeurs);
     if (!estOuverte())
         throw ErreurExecution(ErreurExecution::BaseInaccessible, QStringLiteral("Connexion fermée"),
                               QStringLiteral("Connexion"));

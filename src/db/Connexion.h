@@ -54,6 +54,10 @@ public:
 
     // Statements. Every value is bound; the query is returned positioned before its first row.
     QSqlQuery executer(const QString& sql, const QVariantList& valeurs = {});
+    // Refuses a text that holds U+0000 before any driver sees it: PostgreSQL cannot store it, and its
+    // driver's error would quote the value into messages and the log. The message names the statement
+    // and the value's rank, nothing of the value. executer() calls it; so must code that binds itself.
+    static void verifierValeurs(const QString& sql, const QVariantList& valeurs);
     // The first column of the first row, or a Null QVariant when there is no row.
     QVariant valeurUnique(const QString& sql, const QVariantList& valeurs = {});
     // "?" on SQLite, "CAST(? AS timestamp)" on PostgreSQL: a bound date where the context gives no type.

@@ -11,6 +11,7 @@
 #include <QJsonParseError>
 #include <QSet>
 #include <cmath>
+#include <optional>
 
 namespace {
 
@@ -47,19 +48,38 @@ public:
         return v.toArray();
     }
 
+    // Measures are millimetres and points on a sheet of paper. Far beyond, a number is a typing error, and
+    // the layout would overflow the whole numbers (pixels, twips) it converts it to.
+    static constexpr double PlusGrandeMesure = 100000;
+
     double number(const QJsonObject& o, const QString& key, const QString& where, double byDefault,
                   bool required = false, double minimum = 0) const {
-        const QJsonValue v = o.value(key);
-        if (v.isUndefined()) {
-            if (required)
-                fail(where, QStringLiteral("« %1 » manque").arg(key));
+        const std::optional<double> v = given(o, key, where, required);
+        if (!v)
             return byDefault;
-        }
-        if (!v.isDouble())
-            fail(path(where, key), QStringLiteral("un nombre est attendu"));
-        if (v.toDouble() < minimum)
+        // Written so that a NaN fails too.
+        if (!(*v >= minimum))
             fail(path(where, key), QStringLiteral("la valeur doit être au moins %1").arg(minimum));
-        return v.toDouble();
+        if (!(*v <= PlusGrandeMesure))
+            fail(path(where, key), QStringLiteral("la valeur doit être au plus %1").arg(PlusGrandeMesure));
+        return *v;
+    }
+
+    // A whole number from `minimum` to `maximum`, checked while it is still a double: the cast of a value
+    // out of the int's range is undefined (3e9 came out negative and passed a maximum).
+    int integer(const QJsonObject& o, const QString& key, const QString& where, int byDefault, int minimum,
+                int maximum, const QString& expected, bool required = false) const {
+        const std::optional<double> v = given(o, key, where, required);
+        if (!v)
+            return byDefault;
+        if (!(*v >= minimum && *v <= maximum) || *v != std::floor(*v))
+            fail(path(where, key), expected);
+        return static_cast<int>(*v);
+    }
+
+    int decimals(const QJsonObject& o, const QString& where) const {
+        return integer(o, QStringLiteral("decimals"), where, 2, 0, 10,
+                       QStringLiteral("un nombre entier de décimales de 0 à 10 est attendu"));
     }
 
     QString text(const QJsonObject& o, const QString& key, const QString& where,
@@ -97,6 +117,20 @@ public:
             fail(path(where, key),
                  QStringLiteral("« %1 » n'est pas une valeur permise (%2)").arg(t, choices.join(u", ")));
         return i;
+    }
+
+    // The number written at `key`; none when the key is absent and not required.
+    std::optional<double> given(const QJsonObject& o, const QString& key, const QString& where,
+                                bool required) const {
+        const QJsonValue v = o.value(key);
+        if (v.isUndefined()) {
+            if (required)
+                fail(where, QStringLiteral("« %1 » manque").arg(key));
+            return std::nullopt;
+        }
+        if (!v.isDouble())
+            fail(path(where, key), QStringLiteral("un nombre est attendu"));
+        return v.toDouble();
     }
 
     static QString path(const QString& where, const QString& key) {
@@ -179,9 +213,7 @@ public:
             if (e.format == ReportFormat::Text || e.format == ReportFormat::Date)
                 fail(path(where, QStringLiteral("format")),
                      QStringLiteral("une somme se montre en « integer », « decimal » ou « money »"));
-            e.decimals = static_cast<int>(number(o, QStringLiteral("decimals"), where, 2));
-            if (e.decimals > 10)
-                fail(path(where, QStringLiteral("decimals")), QStringLiteral("10 décimales au plus"));
+            e.decimals = decimals(o, where);
             e.font = font(o, where, bandFont);
             return e;
         case ReportElement::Type::Text:
@@ -199,9 +231,7 @@ public:
             fail(where, QStringLiteral("« text » ou « field » est attendu"));
         e.format = static_cast<ReportFormat>(
             choice(o, QStringLiteral("format"), where, {"text", "integer", "decimal", "money", "date"}, 0));
-        e.decimals = static_cast<int>(number(o, QStringLiteral("decimals"), where, 2));
-        if (e.decimals > 10)
-            fail(path(where, QStringLiteral("decimals")), QStringLiteral("10 décimales au plus"));
+        e.decimals = decimals(o, where);
         e.align = static_cast<ReportAlign>(
             choice(o, QStringLiteral("align"), where, {"left", "right", "center"}, 0));
         e.font = font(o, where, bandFont);
@@ -432,10 +462,8 @@ public:
                  w);
         ReportLabels& l = d.labels;
         auto whole = [&](const QString& key) {
-            const double v = number(o, key, w, 0, true);
-            if (v < 1 || v != std::floor(v) || v > 100)
-                fail(path(w, key), QStringLiteral("un nombre entier d'étiquettes de 1 à 100 est attendu"));
-            return static_cast<int>(v);
+            return integer(o, key, w, 0, 1, 100,
+                           QStringLiteral("un nombre entier d'étiquettes de 1 à 100 est attendu"), true);
         };
         l.columns = whole(QStringLiteral("columns"));
         l.rows = whole(QStringLiteral("rows"));

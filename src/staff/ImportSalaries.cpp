@@ -157,13 +157,14 @@ TableNoms::Cles clesService(Classeur classeur) {
 // A prepared statement run once per row.
 class Instruction {
 public:
-    Instruction(Connexion& c, const QString& sql) : m_requete(c.db()) {
+    Instruction(Connexion& c, const QString& sql) : m_sql(sql), m_requete(c.db()) {
         m_requete.setForwardOnly(true);
         if (!m_requete.prepare(sql))
             throw ErreurExecution(ErreurExecution::ErreurBase, Connexion::texteErreur(m_requete));
     }
     // Runs it with these values; with `retour` the first column of the row it returned.
     qint64 executer(std::initializer_list<QVariant> valeurs, bool retour = false) {
+        Connexion::verifierValeurs(m_sql, QVariantList(valeurs));
         int i = 0;
         for (const QVariant& v : valeurs) {
             // The drivers bind a null QString as NULL: an empty text is written as an empty text (a Null
@@ -187,6 +188,7 @@ public:
     }
 
 private:
+    QString m_sql;
     QSqlQuery m_requete;
 };
 

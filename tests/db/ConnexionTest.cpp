@@ -12,6 +12,7 @@
 #include <cstdlib>
 #include <ctime>
 #include <gtest/gtest.h>
+#include <memory>
 
 namespace {
 
@@ -246,6 +247,47 @@ TEST_P(ConnexionBase, DatesRoundTripAsWrittenUnderAForeignTimeZone) {
     else
         qputenv("TZ", tzAvant);
     tzset();
+}
+
+// Backslashes are plain characters in our literals and in the values, even on a database whose own
+// setting makes them escapes (the connection is opened under that setting).
+TEST_P(ConnexionBase, BackslashesStayPlainWhateverTheDatabaseSetting) {
+    if (!cnx().estSQLite())
+        cnx().executer(QStringLiteral("ALTER DATABASE \"%1\" SET standard_conforming_strings = off")
+                           .arg(base().parametres().base));
+    std::unique_ptr<Connexion> c = base().ouvrir();
+    const QString chemin = QStringLiteral("C:\\Stock\\50% off");
+    for (const QString& nom : {chemin, QStringLiteral("C:\\Stock\\500 off")})
+        c->executer(QStringLiteral("INSERT INTO Sites (NomSite) VALUES (?)"), {nom});
+    QSqlQuery q = c->executer(QStringLiteral("SELECT NomSite FROM Sites WHERE NomSite LIKE ? ESCAPE '\\'"),
+                              {Valeurs::echapperLike(chemin)});
+    ASSERT_TRUE(q.next());
+    EXPECT_EQ(q.value(0).toString(), chemin);
+    EXPECT_FALSE(q.next());
+}
+
+// A text holding U+0000 is refused before it reaches the driver, on both backends alike: nothing of the
+// transaction is written, and neither the message nor the log quotes the value.
+TEST_P(ConnexionBase, TextWithANulCharacterIsRefusedWithoutQuotingIt) {
+    const QString valeur = QStringLiteral("Secret") + QChar(u'\0') + QStringLiteral("Dupont");
+    try {
+        TransactionEcriture t(cnx());
+        cnx().executer(QStringLiteral("INSERT INTO Sites (NomSite) VALUES (?)"), {QStringLiteral("Lyon")});
+        cnx().executer(QStringLiteral("INSERT INTO Sites (NomSite, Adresse) VALUES (?, ?)"),
+                       {QStringLiteral("Metz"), valeur});
+        t.valider();
+        ADD_FAILURE() << "the text should have been refused";
+    } catch (const ErreurExecution& e) {
+        EXPECT_EQ(e.numero(), ErreurExecution::ErreurBase);
+        EXPECT_TRUE(e.description().contains(QStringLiteral("caractère nul")))
+            << e.description().toStdString();
+        for (const QString& texte : {e.description(), e.texteJournal()}) {
+            EXPECT_FALSE(texte.contains(QStringLiteral("Secret"))) << texte.toStdString();
+            EXPECT_FALSE(texte.contains(QStringLiteral("Dupont"))) << texte.toStdString();
+        }
+    }
+    EXPECT_FALSE(cnx().enTransaction());
+    EXPECT_EQ(cnx().valeurUnique(QStringLiteral("SELECT COUNT(*) FROM Sites")).toLongLong(), 0);
 }
 
 DORVANE_SUR_CHAQUE_BASE(ConnexionBase);

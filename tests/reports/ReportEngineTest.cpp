@@ -193,6 +193,51 @@ TEST_F(ReportEngineTest, BadDefinitionsAndFieldsGiveMessagesNamingTheFileAndPlac
     EXPECT_TRUE(echec([&] { vide.writePdf(pdf); }, ErreurExecution::PathFileAccess).contains(pdf));
 }
 
+// A number far out of range is refused with its place before anything converts it to a whole number
+// (3e9 decimals used to pass the maximum as a negative int); sound values still load.
+TEST_F(ReportEngineTest, OutOfRangeNumbersAreRefusedWithTheirPlace) {
+    auto definition = [](const char* element, const char* labels = nullptr) {
+        QByteArray json =
+            QByteArray(R"({"tables": ["T"], "detail": {"height": 5, "elements": [)") + element + "]}";
+        if (labels)
+            json += QByteArray(R"(, "labels": )") + labels;
+        return ReportDefinition::parse(json + "}", QStringLiteral("Essai.RPT"));
+    };
+    const struct {
+        const char* element;
+        const char* labels;
+        const char* place;
+    } cas[] = {
+        {R"({"type": "text", "width": 9, "height": 5, "field": "N", "decimals": 3e9})", nullptr,
+         "detail.elements[0].decimals"},
+        {R"({"type": "text", "width": 9, "height": 5, "field": "N", "decimals": -1e12})", nullptr,
+         "detail.elements[0].decimals"},
+        {R"({"type": "text", "width": 9, "height": 5, "field": "N", "decimals": 2.5})", nullptr,
+         "detail.elements[0].decimals"},
+        {R"({"type": "text", "width": 9, "height": 5, "field": "N", "font": {"size": 1e12}})", nullptr,
+         "detail.elements[0].font.size"},
+        {R"({"type": "picture", "width": 3e9, "height": 5, "field": "N"})", nullptr,
+         "detail.elements[0].width"},
+        {R"({"type": "line", "x": 1e300})", nullptr, "detail.elements[0].x"},
+        {"", R"({"columns": 3e9, "rows": 2, "width": 50, "height": 20})", "labels.columns"},
+        // JSON has no NaN nor infinity: a number beyond the double's range is a syntax error.
+        {R"({"type": "text", "width": 9, "height": 5, "field": "N", "decimals": 1e400})", nullptr, "ligne 1"},
+    };
+    for (const auto& c : cas) {
+        const QString texte = echec([&] { definition(c.element, c.labels); });
+        EXPECT_TRUE(texte.contains(QStringLiteral("Essai.RPT")) && texte.contains(QLatin1String(c.place)))
+            << c.element << " -> " << texte.toStdString();
+    }
+    const ReportDefinition d =
+        definition(R"({"type": "text", "width": 9, "height": 5, "field": "N", "decimals": 10},
+                      {"type": "text", "width": 9, "height": 5, "field": "N", "decimals": 0},
+                      {"type": "text", "width": 9, "height": 5, "field": "N"})");
+    ASSERT_EQ(d.detail.elements.size(), 3);
+    EXPECT_EQ(d.detail.elements[0].decimals, 10);
+    EXPECT_EQ(d.detail.elements[1].decimals, 0);
+    EXPECT_EQ(d.detail.elements[2].decimals, 2);
+}
+
 TEST_F(ReportEngineTest, ValuesAreFormattedWithTheStateSeparatorAndNullsPrintEmpty) {
     using F = ReportFormat;
     Global().SeparateurDecimal = QStringLiteral(".");

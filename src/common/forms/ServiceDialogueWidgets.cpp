@@ -8,6 +8,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFileDialog>
+#include <QFileIconProvider>
 #include <QFileInfo>
 #include <QFileSystemModel>
 #include <QGridLayout>
@@ -17,11 +18,13 @@
 #include <QInputDialog>
 #include <QListView>
 #include <QMessageBox>
+#include <QMimeDatabase>
 #include <QPixmap>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QSet>
 #include <QStyledItemDelegate>
 
 namespace {
@@ -51,6 +54,75 @@ QWidget* parentCourant() {
     return QApplication::activeWindow();
 }
 
+// Qt's own provider finds a file's type by reading its first bytes. Opening and closing a descriptor of a
+// database drops every lock SQLite holds on it in this process (POSIX locks belong to the process, not to
+// the descriptor), and the next program to close it then folds the WAL into the file and deletes it under
+// us. Here icon and type come from the name alone.
+class IconesParNom : public QFileIconProvider {
+public:
+    using QFileIconProvider::icon;
+
+    QIcon icon(const QFileInfo& info) const override {
+        if (info.isDir())
+            return icon(info.isRoot() ? Drive : Folder);
+        if (info.isFile()) {
+            const QMimeType type = typeParNom(info);
+            for (const QString& nom : {type.iconName(), type.genericIconName()}) {
+                const QIcon i = QIcon::fromTheme(nom);
+                if (!i.isNull())
+                    return i;
+            }
+        }
+        return icon(File);
+    }
+
+    QString type(const QFileInfo& info) const override {
+        // Folders, drives and links are told apart by their status, which reads nothing.
+        if (!info.isFile())
+            return QFileIconProvider::type(info);
+        const QMimeType type = typeParNom(info);
+        return type.comment().isEmpty() ? type.name() : type.comment();
+    }
+
+private:
+    QMimeType typeParNom(const QFileInfo& info) const {
+        return m_types.mimeTypeForFile(info.fileName(), QMimeDatabase::MatchExtension);
+    }
+
+    QMimeDatabase m_types;
+};
+
+// One for the whole run, never destroyed: a file model may still ask it while its dialog goes away.
+QAbstractFileIconProvider* iconesParNom() {
+    static QAbstractFileIconProvider* const p = new IconesParNom;
+    return p;
+}
+
+// Every file model under a widget (the print dialog lists a folder for its output file) decides by name.
+void listerParNom(QObject* racine) {
+    for (auto* modele : racine->findChildren<QFileSystemModel*>())
+        modele->setIconProvider(iconesParNom());
+}
+
+// Our own dialog, not the desktop's, that never opens the files it lists.
+QFileDialog* nouveauDialogueFichier() {
+    auto* dialogue = new QFileDialog(parentCourant());
+    dialogue->setOption(QFileDialog::DontUseNativeDialog, true);
+    dialogue->setIconProvider(iconesParNom());
+    return dialogue;
+}
+
+// A thumbnail is read only from a file whose name says it is a picture (never a database).
+bool imageParNom(const QString& chemin) {
+    static const QSet<QString> suffixes = [] {
+        QSet<QString> s;
+        for (const QByteArray& format : QImageReader::supportedImageFormats())
+            s.insert(QString::fromLatin1(format).toLower());
+        return s;
+    }();
+    return suffixes.contains(QFileInfo(chemin).suffix().toLower());
+}
+
 // The list of a picture folder as thumbnails: pictures are scaled down when first painted (on the
 // interface thread), and kept.
 class DelegueVignettes : public QStyledItemDelegate {
@@ -68,7 +140,7 @@ protected:
         if (it == m_cache.constEnd()) {
             QIcon icone;
             QImageReader lecteur(chemin);
-            if (QFileInfo(chemin).isFile() && lecteur.canRead()) {
+            if (imageParNom(chemin) && QFileInfo(chemin).isFile() && lecteur.canRead()) {
                 const QSize origine = lecteur.size();
                 if (origine.isValid())
                     lecteur.setScaledSize(origine.scaled(m_taille, Qt::KeepAspectRatio));
@@ -312,8 +384,7 @@ QString ServiceDialogueWidgets::saisie(const QString& invite, const QString& tit
 }
 
 QFileDialog* ServiceDialogueWidgets::creerDialogueFichier(const DemandeOuvertureFichier& demande) {
-    auto* dialogue = new QFileDialog(parentCourant());
-    dialogue->setOption(QFileDialog::DontUseNativeDialog, true);
+    QFileDialog* dialogue = nouveauDialogueFichier();
     dialogue->setAcceptMode(QFileDialog::AcceptOpen);
     if (demande.MultiSelect)
         dialogue->setFileMode(QFileDialog::ExistingFiles);
@@ -390,8 +461,7 @@ ResultatOuvertureFichier ServiceDialogueWidgets::ouvrirFichier(const DemandeOuve
 
 QFileDialog*
 ServiceDialogueWidgets::creerDialogueEnregistrement(const DemandeEnregistrementFichier& demande) {
-    auto* dialogue = new QFileDialog(parentCourant());
-    dialogue->setOption(QFileDialog::DontUseNativeDialog, true);
+    QFileDialog* dialogue = nouveauDialogueFichier();
     dialogue->setAcceptMode(QFileDialog::AcceptSave);
     dialogue->setFileMode(QFileDialog::AnyFile);
     if (!demande.DlgTitle.isEmpty())
@@ -432,6 +502,7 @@ ResultatImprimante ServiceDialogueWidgets::choisirImprimante() {
     ResultatImprimante r;
     QPrinter imprimante;
     QPrintDialog dialogue(&imprimante, parentCourant());
+    listerParNom(&dialogue);
     dialogue.setOptions(QAbstractPrintDialog::PrintSelection | QAbstractPrintDialog::PrintPageRange);
     dialogue.setOption(QAbstractPrintDialog::PrintToFile, false);
     dialogue.setMinMax(1, 3);

@@ -1,20 +1,25 @@
 #include "common/forms/ServiceDialogueWidgets.h"
 
 #include "common/EtatGlobal.h"
+#include "support/BaseDeTest.h"
 
 #include <QAbstractButton>
 #include <QApplication>
 #include <QCheckBox>
+#include <QDir>
 #include <QFile>
 #include <QFileDialog>
 #include <QFileSystemModel>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QProcess>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QSortFilterProxyModel>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <algorithm>
 #include <functional>
 #include <gtest/gtest.h>
 #include <memory>
@@ -262,6 +267,64 @@ TEST(ServiceDialogueWidgets, DialogueFichierFiltreIndexEtResultat) {
     EXPECT_EQ(annule.FilterIndex, -1);
     EXPECT_TRUE(annule.FileName.isEmpty());
     f->grab().save(QStringLiteral("/tmp/dorvane-dialogue-fichier.png"));
+}
+
+// Listing the program folder must not open the database: closing any other descriptor of the file drops
+// the locks SQLite holds on it, and the next program to close it believes it was the last one, folds
+// the WAL into the file and deletes it under the running program.
+TEST(ServiceDialogueWidgets, LeDossierDeLaBaseListeSansLacherSesVerrous) {
+    BaseDeTest base(Moteur::SQLite);
+    ASSERT_TRUE(base.valide()) << base.erreur().toStdString();
+    std::unique_ptr<Connexion> c = base.ouvrir();
+    c->executer(QStringLiteral("CREATE TABLE EssaiVerrou (N INTEGER)"));
+    const QString fichier = Connexion::cheminFichier(base.dossier(), base.parametres().base);
+    const QString wal = fichier + QStringLiteral("-wal");
+    ASSERT_TRUE(QFileInfo::exists(wal));
+
+    const QString dossier = QDir(base.dossier()).canonicalPath();
+    for (bool vignettes : {false, true}) {
+        DemandeOuvertureFichier d;
+        d.Filter = QStringLiteral("Tous les fichiers (*.*)|*.*");
+        d.InitDir = dossier;
+        d.Vignettes = vignettes;
+        std::unique_ptr<QFileDialog> f(ServiceDialogueWidgets::creerDialogueFichier(d));
+        auto* modele = f->findChild<QFileSystemModel*>();
+        ASSERT_NE(modele, nullptr);
+        QSignalSpy charge(modele, &QFileSystemModel::directoryLoaded);
+        f->show();
+        QTRY_VERIFY_WITH_TIMEOUT(
+            std::any_of(charge.begin(), charge.end(),
+                        [&](const QList<QVariant>& a) { return a.value(0).toString() == dossier; }),
+            5000);
+        // Every row's type and icon, and the list painted (thumbnails included).
+        const QModelIndex racine = modele->index(dossier);
+        QStringList noms;
+        for (int i = 0; i < modele->rowCount(racine); ++i) {
+            const QModelIndex idx = modele->index(i, 0, racine);
+            noms << idx.data().toString();
+            EXPECT_FALSE(modele->type(idx).isEmpty());
+            modele->fileIcon(idx);
+        }
+        EXPECT_TRUE(noms.contains(QFileInfo(fichier).fileName())) << noms.join(u' ').toStdString();
+        f->grab();
+    }
+
+    // Another program opens the database and quits.
+    QProcess shell;
+    // It reads the file: a statement that touches no page never opens the WAL.
+    shell.start(QStringLiteral("sqlite3"), {fichier, QStringLiteral("SELECT COUNT(*) FROM sqlite_master")});
+    ASSERT_TRUE(shell.waitForFinished(30000));
+    EXPECT_EQ(shell.exitCode(), 0) << shell.readAllStandardError().toStdString();
+
+    EXPECT_TRUE(QFileInfo::exists(wal));
+    {
+        TransactionEcriture t(*c);
+        c->executer(QStringLiteral("INSERT INTO EssaiVerrou (N) VALUES (?)"), {42});
+        t.valider();
+    }
+    std::unique_ptr<Connexion> autre = base.ouvrir();
+    EXPECT_EQ(
+        autre->valeurUnique(QStringLiteral("SELECT COUNT(*) FROM EssaiVerrou WHERE N = ?"), {42}).toInt(), 1);
 }
 
 TEST(ServiceDialogueWidgets, OuvrirFichierDeBoutEnBout) {
