@@ -16,6 +16,11 @@ namespace MODTranslate {
 QString LireTraduction(const QString& fichier, const QString& section, const QString& cle,
                        const QString& defaut);
 
+// A text of the program's own (a message, a dialog's title) in the current language: key `cle` of
+// section `section` of the state's language file; the French `francais` in French, or when the file
+// lacks the key.
+QString TexteLangue(const QString& section, const QString& cle, const QString& francais);
+
 // LireTraduction(fichier, "Grid", cle, defaut).
 QString LireTexteGrid(const QString& cle, const QString& defaut, const QString& fichier);
 

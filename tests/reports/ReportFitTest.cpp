@@ -143,6 +143,7 @@ TEST_F(ShippedReportsFitTest, OverTheBenchmarkDataKeepEveryTextInItsBox) {
         {"ConsUnSalarieEN.rpt", ca},
         {"FicheImageProduit.RPT", {"ARemplissageMachine order by etage", "InfoEtat", "InfoSociete"}},
     };
+    ASSERT_EQ(s_tables.value("CA").rowCount(), DonneesBench::NbVentes);
     const QStringList livres = QDir(dossierEtats()).entryList(QDir::Files);
     EXPECT_EQ(livres.size(), etats.size()) << livres.join(u' ').toStdString();
     for (const auto& [nom, sources] : etats) {
