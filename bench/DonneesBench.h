@@ -65,7 +65,9 @@ public:
         for (qsizetype i = 0; i < colonnes.size(); ++i)
             marques << QStringLiteral("?");
         m_ligne = u'(' + marques.join(QStringLiteral(", ")) + u')';
-        m_parLot = std::max<qsizetype>(1, 2000 / colonnes.size());
+        // Qt asks SQLite each bound value's name, a search through all of the statement's: about a
+        // hundred values a statement there; more on a server, where each statement is a round trip.
+        m_parLot = std::max<qsizetype>(1, (c.estSQLite() ? 100 : 2000) / colonnes.size());
     }
     void ajouter(const QVariantList& ligne) {
         m_valeurs += ligne;

@@ -199,15 +199,15 @@ QString LireTraduction(const QString& fichier, const QString& section, const QSt
     return trouve ? valeur : defaut;
 }
 
-QString LireTexteGrid(const QString& cle, const QString& defaut, const QString& fichier) {
-    return LireTraduction(fichier, QStringLiteral("Grid"), cle, defaut);
-}
-
-QString TexteLangue(const QString& section, const QString& cle, const QString& defaut) {
+QString TexteLangue(const QString& section, const QString& cle, const QString& francais) {
     const EtatGlobal& g = Global();
     if (g.LangueCourante == QLatin1String("FR"))
-        return defaut;
-    return LireTraduction(g.FichierLangue, section, cle, defaut);
+        return francais;
+    return LireTraduction(g.FichierLangue, section, cle, francais);
+}
+
+QString LireTexteGrid(const QString& cle, const QString& defaut, const QString& fichier) {
+    return LireTraduction(fichier, QStringLiteral("Grid"), cle, defaut);
 }
 
 namespace {

@@ -16,13 +16,13 @@ namespace MODTranslate {
 QString LireTraduction(const QString& fichier, const QString& section, const QString& cle,
                        const QString& defaut);
 
+// A text of the program's own (a message, a dialog's title) in the current language: key `cle` of
+// section `section` of the state's language file; the French `francais` in French, or when the file
+// lacks the key.
+QString TexteLangue(const QString& section, const QString& cle, const QString& francais);
+
 // LireTraduction(fichier, "Grid", cle, defaut).
 QString LireTexteGrid(const QString& cle, const QString& defaut, const QString& fichier);
-
-// A text of the program's own that no control's caption carries (the word of a running total): key
-// `cle` of section `section` of FichierLangue while LangueCourante is not "FR"; the French `defaut` in
-// French or when the file lacks the key.
-QString TexteLangue(const QString& section, const QString& cle, const QString& defaut);
 
 // One grid caption of the key table: `colonne` -1 is the grid's own caption.
 struct LibelleGrille {

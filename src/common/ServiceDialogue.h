@@ -87,6 +87,7 @@ struct ChoixImprimante {
     QString NomImprimante;
     int Orientation = 1; // 1 portrait, 2 landscape
     int Copies = 1;
+    QString Fichier; // a PDF file written instead of a printer (the file output of the print dialog)
 };
 
 // Result of the printer dialog: 0 cancelled, 1 chosen, anything else a failure of the dialog.
@@ -105,7 +106,8 @@ public:
     virtual ResultatOuvertureFichier ouvrirFichier(const DemandeOuvertureFichier& demande) = 0;
     // Where to write an export; an existing file is written over only once the user has said so.
     virtual ResultatEnregistrementFichier enregistrerFichier(const DemandeEnregistrementFichier& demande) = 0;
-    virtual ResultatImprimante choisirImprimante() = 0;
+    // With no printer installed the dialog offers the PDF file output, proposing `fichierPdf`.
+    virtual ResultatImprimante choisirImprimante(const QString& fichierPdf) = 0;
 };
 
 // Installs the service (ownership stays with the caller); nullptr uninstalls.

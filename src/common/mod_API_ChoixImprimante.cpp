@@ -17,8 +17,8 @@ void definirCollectionImprimantes(std::function<QStringList()> c) {
     collection() = std::move(c);
 }
 
-bool ChoisirImprimante() {
-    const ResultatImprimante r = Dialogues().choisirImprimante();
+bool ChoisirImprimante(const QString& fichierPdf) {
+    const ResultatImprimante r = Dialogues().choisirImprimante(fichierPdf);
     QCoreApplication::processEvents();
 
     if (r.Code == 0)
@@ -30,13 +30,17 @@ bool ChoisirImprimante() {
 
     ChoixImprimante& courante = ImprimanteCourante();
     // A name the program does not know leaves the current printer as it is; orientation and copies
-    // apply to whichever printer is current.
+    // apply to whichever printer is current. A PDF file stands for a printer until a printer is chosen.
     const QString nom = r.Choix.NomImprimante;
     bool connue = !nom.isEmpty();
     if (connue && collection())
         connue = collection()().contains(nom);
-    if (connue)
+    if (!r.Choix.Fichier.isEmpty()) {
+        courante.Fichier = r.Choix.Fichier;
+    } else if (connue) {
         courante.NomImprimante = nom;
+        courante.Fichier.clear();
+    }
     courante.Orientation = r.Choix.Orientation;
     courante.Copies = r.Choix.Copies;
     return true;

@@ -8,7 +8,8 @@
 namespace mod_API_ChoixImprimante {
 
 // True when a printer was chosen; false when the dialog was cancelled or failed ("Erreur inatendue").
-bool ChoisirImprimante();
+// With no printer installed the dialog offers a PDF file instead, proposing `fichierPdf` (a full path).
+bool ChoisirImprimante(const QString& fichierPdf = QString());
 
 // The printers the program can print on. The forms library installs the system's list; with none
 // installed every name the dialog gives is taken as known.

@@ -172,6 +172,9 @@ private:
     Filter compileFilter(const ReportFilter& f);
     Band compileBand(const ReportBand& b, int level);
     int fontOf(const ReportFont& f);
+    int fontOf(const QFont& font);
+    // The style of `style`'s font at the largest size that fits `text` into `room` twips.
+    int fitting(int style, const QString& text, float room);
 
     int rowOf(int table, int row);
     QVariant value(const FieldRef& f, int row);
@@ -274,10 +277,26 @@ int Engine::fontOf(const ReportFont& f) {
     font.setBold(f.bold);
     font.setItalic(f.italic);
     font.setHintingPreference(QFont::PreferNoHinting);
+    return fontOf(font);
+}
+
+int Engine::fontOf(const QFont& font) {
     const int i = m_doc.fontIndex(font);
     if (i >= static_cast<int>(m_fonts.size()))
         m_fonts.emplace_back(font);
     return i;
+}
+
+int Engine::fitting(int style, const QString& text, float room) {
+    QFont font = m_doc.fonts().at(style);
+    const float width = m_fonts[style].width(text);
+    int pixels = std::min(font.pixelSize() - 1, static_cast<int>(font.pixelSize() * room / width));
+    for (;; --pixels) {
+        font.setPixelSize(std::max(1, pixels));
+        const int i = fontOf(font);
+        if (pixels <= 1 || m_fonts[i].width(text) <= room + 0.5f)
+            return i;
+    }
 }
 
 Filter Engine::compileFilter(const ReportFilter& f) {
@@ -589,22 +608,28 @@ std::vector<int> Engine::orderedRows() {
 void Engine::placeText(const Element& e, QString text, float top) {
     if (text.isEmpty())
         return;
-    FontInfo& font = m_fonts[e.style];
-    float width = font.width(text);
+    int style = e.style;
+    float width = m_fonts[style].width(text);
     const ReportElement& s = *e.source;
-    // Words that do not fit are cut with an ellipsis; numbers never are, a cut number would lie.
-    if (width > e.w + 0.5f && (s.format == ReportFormat::Text || s.format == ReportFormat::Date) &&
-        s.aggregate == ReportElement::Aggregate::None) {
-        text = font.metrics.elidedText(text, Qt::ElideRight, e.w);
-        width = font.width(text);
+    // Words that do not fit are cut with an ellipsis; numbers never are, a cut number would lie: they
+    // are drawn smaller, so that they never run into the next box either.
+    if (width > e.w + 0.5f) {
+        if ((s.format == ReportFormat::Text || s.format == ReportFormat::Date) &&
+            s.aggregate == ReportElement::Aggregate::None) {
+            text = m_fonts[style].metrics.elidedText(text, Qt::ElideRight, e.w);
+        } else {
+            style = fitting(style, text, e.w);
+        }
+        width = m_fonts[style].width(text);
     }
+    const FontInfo& font = m_fonts[style];
     float x = m_left + e.x;
     if (s.align == ReportAlign::Right)
         x += e.w - width;
     else if (s.align == ReportAlign::Center)
         x += (e.w - width) / 2;
     const float baseline = top + e.y + (e.h - font.height) / 2 + font.ascent;
-    const int index = m_doc.add(ReportItem{ReportItem::Kind::Text, static_cast<quint16>(e.style), x, baseline,
+    const int index = m_doc.add(ReportItem{ReportItem::Kind::Text, static_cast<quint16>(style), x, baseline,
                                            width, font.height, std::move(text)});
     if (e.pageNumbers)
         m_pending.push_back(PendingText{m_page, index, &e, m_left});
@@ -1035,6 +1060,9 @@ QString formatValue(const QVariant& value, ReportFormat format, int decimals) {
             return QString();
         if (value.metaType().id() == QMetaType::LongLong || value.metaType().id() == QMetaType::Int)
             return QString::number(value.toLongLong());
+        // Past 64 bits the digits as they stand: the conversion would wrap them into another number.
+        if (std::fabs(d) >= 9.0e18)
+            return QString::number(d, 'f', 0);
         return QString::number(static_cast<qint64>(std::nearbyint(d)));
     }
     case ReportFormat::Decimal: {

@@ -128,7 +128,7 @@ TEST(mCommonDialogOuvrirFichierDialog, VignettesTitreEtCheminChoisi) {
 class ChoisirImprimanteTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        ImprimanteCourante() = ChoixImprimante{QStringLiteral("Bureau"), 1, 1};
+        ImprimanteCourante() = ChoixImprimante{QStringLiteral("Bureau"), 1, 1, {}};
         mod_API_ChoixImprimante::definirCollectionImprimantes([] {
             return QStringList{QStringLiteral("Bureau"), QStringLiteral("Atelier")};
         });
@@ -137,10 +137,11 @@ protected:
         mod_API_ChoixImprimante::definirCollectionImprimantes({});
         ImprimanteCourante() = ChoixImprimante{};
     }
-    static ResultatImprimante resultat(int code, const QString& nom, int orientation, int copies) {
+    static ResultatImprimante resultat(int code, const QString& nom, int orientation, int copies,
+                                       const QString& fichier = {}) {
         ResultatImprimante r;
         r.Code = code;
-        r.Choix = ChoixImprimante{nom, orientation, copies};
+        r.Choix = ChoixImprimante{nom, orientation, copies, fichier};
         return r;
     }
 };
@@ -152,6 +153,21 @@ TEST_F(ChoisirImprimanteTest, ChoixDevientLImprimanteCourante) {
     EXPECT_EQ(ImprimanteCourante().NomImprimante, QStringLiteral("Atelier"));
     EXPECT_EQ(ImprimanteCourante().Orientation, 2);
     EXPECT_EQ(ImprimanteCourante().Copies, 3);
+
+    // The PDF file the dialog offers when no printer is installed stands for the printer until a printer
+    // is chosen; the dialog is told which file to propose.
+    d.attendreImprimante(
+        resultat(1, QString(), 1, 1, QStringLiteral("/tmp/mars.pdf")),
+        [](const QString& propose) { EXPECT_EQ(propose, QStringLiteral("/home/mars.pdf")); });
+    EXPECT_TRUE(mod_API_ChoixImprimante::ChoisirImprimante(QStringLiteral("/home/mars.pdf")));
+    EXPECT_EQ(ImprimanteCourante().Fichier, QStringLiteral("/tmp/mars.pdf"));
+    d.attendreImprimante(resultat(1, QStringLiteral("Fantome"), 1, 1));
+    EXPECT_TRUE(mod_API_ChoixImprimante::ChoisirImprimante());
+    EXPECT_EQ(ImprimanteCourante().Fichier, QStringLiteral("/tmp/mars.pdf"));
+    d.attendreImprimante(resultat(1, QStringLiteral("Bureau"), 1, 1));
+    EXPECT_TRUE(mod_API_ChoixImprimante::ChoisirImprimante());
+    EXPECT_EQ(ImprimanteCourante().NomImprimante, QStringLiteral("Bureau"));
+    EXPECT_TRUE(ImprimanteCourante().Fichier.isEmpty());
 }
 
 TEST_F(ChoisirImprimanteTest, ImprimanteInconnueGardeLaCouranteMaisPrendOrientationEtCopies) {

@@ -112,12 +112,15 @@ ServiceDialogueScripte& ServiceDialogueScripte::attendreOuvertureAnnulee() {
     return attendreOuverture(r);
 }
 
-ServiceDialogueScripte& ServiceDialogueScripte::attendreImprimante(const ResultatImprimante& resultat) {
+ServiceDialogueScripte&
+ServiceDialogueScripte::attendreImprimante(const ResultatImprimante& resultat,
+                                           std::function<void(const QString& fichierPdf)> verifier) {
     Attente a;
     a.genre = Genre::Imprimante;
     a.description = QStringLiteral("printer dialog");
     a.accepte = [](const Appel&, QString*) { return true; };
     a.imprimante = resultat;
+    a.verifierImprimante = std::move(verifier);
     m_attentes.append(a);
     return *this;
 }
@@ -233,9 +236,14 @@ ServiceDialogueScripte::enregistrerFichier(const DemandeEnregistrementFichier& d
     return a->enregistrement;
 }
 
-ResultatImprimante ServiceDialogueScripte::choisirImprimante() {
+ResultatImprimante ServiceDialogueScripte::choisirImprimante(const QString& fichierPdf) {
     Appel c;
     c.genre = Genre::Imprimante;
-    const auto a = prendre(c, QString());
-    return a ? a->imprimante : ResultatImprimante{};
+    c.defaut = fichierPdf;
+    const auto a = prendre(c, QStringLiteral("PDF file \"%1\"").arg(fichierPdf));
+    if (!a)
+        return {};
+    if (a->verifierImprimante)
+        a->verifierImprimante(fichierPdf);
+    return a->imprimante;
 }

@@ -23,7 +23,7 @@ public:
         QString texte; // message text or input prompt
         QString titre;
         int style = 0;
-        QString defaut;
+        QString defaut; // input box: the text proposed; printer dialog: the PDF file proposed
         DemandeOuvertureFichier demande;
         DemandeEnregistrementFichier demandeEnregistrement;
     };
@@ -57,7 +57,9 @@ public:
                            std::function<void(const DemandeEnregistrementFichier&)> verifier = {});
     ServiceDialogueScripte& attendreEnregistrementChoisi(const QString& chemin);
     ServiceDialogueScripte& attendreEnregistrementAnnule();
-    ServiceDialogueScripte& attendreImprimante(const ResultatImprimante& resultat);
+    // The printer dialog; `verifier` may check the PDF file it proposes.
+    ServiceDialogueScripte& attendreImprimante(const ResultatImprimante& resultat,
+                                               std::function<void(const QString& fichierPdf)> verifier = {});
 
     // Every call made so far, expected or not.
     const QList<Appel>& appels() const { return m_appels; }
@@ -71,7 +73,7 @@ public:
     QString saisie(const QString& invite, const QString& titre, const QString& defaut) override;
     ResultatOuvertureFichier ouvrirFichier(const DemandeOuvertureFichier& demande) override;
     ResultatEnregistrementFichier enregistrerFichier(const DemandeEnregistrementFichier& demande) override;
-    ResultatImprimante choisirImprimante() override;
+    ResultatImprimante choisirImprimante(const QString& fichierPdf) override;
 
 private:
     struct Attente {
@@ -83,6 +85,7 @@ private:
         ResultatOuvertureFichier fichier;
         std::function<void(const DemandeOuvertureFichier&)> verifier;
         ResultatImprimante imprimante;
+        std::function<void(const QString&)> verifierImprimante;
         ResultatEnregistrementFichier enregistrement;
         std::function<void(const DemandeEnregistrementFichier&)> verifierEnregistrement;
     };

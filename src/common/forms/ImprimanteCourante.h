@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QString>
 #include <memory>
 
 class QPrinter;
@@ -7,10 +8,12 @@ class QPrinter;
 // The widget side of the program's current printer choice (ImprimanteCourante() of ServiceDialogue.h):
 // print-outs build their QPrinter from it.
 
-// A printer set up from the current choice: its printer when the system knows it (else the default
-// printer), its orientation and number of copies.
+// A printer set up from the current choice: its PDF file, else its printer when the system knows it
+// (else the default printer); its orientation and number of copies.
 std::unique_ptr<QPrinter> creerImprimanteCourante();
 // Applies the current choice to an existing printer.
 void appliquerImprimanteCourante(QPrinter& imprimante);
+// Where a printer prints, as the user chose it: the file of a PDF output, else the printer's name.
+QString nomImprimante(const QPrinter& imprimante);
 // Gives the printer dialog the system's printers as the program's printer collection (main calls it once).
 void installerCollectionImprimantes();

@@ -7,6 +7,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
 #include <QFileDialog>
 #include <QFileIconProvider>
 #include <QFileInfo>
@@ -22,6 +23,7 @@
 #include <QPixmap>
 #include <QPrintDialog>
 #include <QPrinter>
+#include <QPrinterInfo>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QSet>
@@ -498,23 +500,46 @@ ServiceDialogueWidgets::enregistrerFichier(const DemandeEnregistrementFichier& d
     return r;
 }
 
-ResultatImprimante ServiceDialogueWidgets::choisirImprimante() {
-    ResultatImprimante r;
-    QPrinter imprimante;
-    QPrintDialog dialogue(&imprimante, parentCourant());
-    listerParNom(&dialogue);
-    dialogue.setOptions(QAbstractPrintDialog::PrintSelection | QAbstractPrintDialog::PrintPageRange);
-    dialogue.setOption(QAbstractPrintDialog::PrintToFile, false);
-    dialogue.setMinMax(1, 3);
+QPrintDialog* ServiceDialogueWidgets::creerDialogueImprimante(QPrinter& imprimante,
+                                                              const QString& fichierPdf) {
+    // Printing to a file stays hidden while there are printers; with none, the PDF file output is what
+    // the list offers, as the desktop's own programs do, rather than an empty list. The dialog takes the
+    // file from the printer when it is made.
+    const bool sansImprimante = QPrinterInfo::availablePrinterNames().isEmpty();
+    if (sansImprimante) {
+        imprimante.setOutputFormat(QPrinter::PdfFormat);
+        imprimante.setOutputFileName(
+            fichierPdf.isEmpty() ? QDir::home().filePath(QStringLiteral("Dorvane.pdf")) : fichierPdf);
+    }
+    auto* dialogue = new QPrintDialog(&imprimante, parentCourant());
+    listerParNom(dialogue);
+    dialogue->setOptions(QAbstractPrintDialog::PrintSelection | QAbstractPrintDialog::PrintPageRange);
+    dialogue->setOption(QAbstractPrintDialog::PrintToFile, sansImprimante);
+    dialogue->setMinMax(1, 3);
     imprimante.setFromTo(1, 3);
-    const CurseurNormal curseur;
-    if (dialogue.exec() != QDialog::Accepted) {
+    return dialogue;
+}
+
+ResultatImprimante ServiceDialogueWidgets::resultatImprimante(const QPrinter& imprimante, bool accepte) {
+    ResultatImprimante r;
+    if (!accepte) {
         r.Code = 0;
         return r;
     }
     r.Code = 1;
     r.Choix.NomImprimante = imprimante.printerName();
+    if (imprimante.outputFormat() == QPrinter::PdfFormat)
+        r.Choix.Fichier = imprimante.outputFileName();
     r.Choix.Orientation = imprimante.pageLayout().orientation() == QPageLayout::Landscape ? 2 : 1;
     r.Choix.Copies = imprimante.copyCount();
     return r;
+}
+
+ResultatImprimante ServiceDialogueWidgets::choisirImprimante(const QString& fichierPdf) {
+    QPrinter imprimante;
+    QPrintDialog* dialogue = creerDialogueImprimante(imprimante, fichierPdf);
+    const CurseurNormal curseur;
+    const bool accepte = dialogue->exec() == QDialog::Accepted;
+    delete dialogue;
+    return resultatImprimante(imprimante, accepte);
 }

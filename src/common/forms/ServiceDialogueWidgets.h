@@ -6,6 +6,8 @@
 
 class QFileDialog;
 class QMessageBox;
+class QPrintDialog;
+class QPrinter;
 
 // The dialog service on widgets: QMessageBox, QInputDialog, QFileDialog (our own, not the desktop's, so
 // that filters ignore case and pictures can be listed as thumbnails) and QPrintDialog. main installs it.
@@ -15,7 +17,7 @@ public:
     QString saisie(const QString& invite, const QString& titre, const QString& defaut) override;
     ResultatOuvertureFichier ouvrirFichier(const DemandeOuvertureFichier& demande) override;
     ResultatEnregistrementFichier enregistrerFichier(const DemandeEnregistrementFichier& demande) override;
-    ResultatImprimante choisirImprimante() override;
+    ResultatImprimante choisirImprimante(const QString& fichierPdf) override;
 
     // The pieces, for tests: the box of a style (not shown), its answer for a clicked button, the
     // configured file dialogs (not shown) and their results.
@@ -26,6 +28,10 @@ public:
                                                      const DemandeOuvertureFichier& demande, bool accepte);
     static QFileDialog* creerDialogueEnregistrement(const DemandeEnregistrementFichier& demande);
     static ResultatEnregistrementFichier resultatEnregistrement(const QFileDialog& dialogue, bool accepte);
+    // The print dialog over `imprimante` (not shown): with no printer installed its list holds the PDF
+    // file output, chosen, proposing `fichierPdf`; and what it answered.
+    static QPrintDialog* creerDialogueImprimante(QPrinter& imprimante, const QString& fichierPdf);
+    static ResultatImprimante resultatImprimante(const QPrinter& imprimante, bool accepte);
     // A file pattern that matches whatever the case of its letters ("*.JPG" -> "*.[jJ][pP][gG]").
     static QString motifSansCasse(const QString& motif);
 };

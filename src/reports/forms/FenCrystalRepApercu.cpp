@@ -5,6 +5,7 @@
 
 #include "common/ErreurExecution.h"
 #include "common/EtatGlobal.h"
+#include "common/MODTranslate.h"
 #include "common/ServiceDialogue.h"
 #include "common/forms/ImprimanteCourante.h"
 #include "common/mod_API_ChoixImprimante.h"
@@ -45,6 +46,12 @@ void mettreEnPage(QPrinter& imprimante, const ReportDocument& document) {
     imprimante.setPageLayout(QPageLayout(
         QPageSize(portrait, QPageSize::Millimeter),
         document.landscape() ? QPageLayout::Landscape : QPageLayout::Portrait, QMarginsF(0, 0, 0, 0)));
+}
+
+// The report's PDF: the workbook's name rule, with the extension of a PDF.
+QString nomPdf(const QString& titre) {
+    const QString nom = ReportExcel::fileName(titre);
+    return nom.left(nom.lastIndexOf(u'.')) + QStringLiteral(".pdf");
 }
 
 void peindre(QPrinter& imprimante, QPainter& pinceau, const ReportDocument& document) {
@@ -99,7 +106,8 @@ void FenCrystalRep::CRViewer1_PrintButtonClicked() {
         CmdEmail_Click();
         return;
     }
-    if (m_document.pageCount() == 0 || !mod_API_ChoixImprimante::ChoisirImprimante())
+    if (m_document.pageCount() == 0 ||
+        !mod_API_ChoixImprimante::ChoisirImprimante(QDir::home().filePath(nomPdf(m_titre))))
         return;
     try {
         const std::unique_ptr<QPrinter> imprimante = creerImprimanteCourante();
@@ -107,9 +115,12 @@ void FenCrystalRep::CRViewer1_PrintButtonClicked() {
         mettreEnPage(*imprimante, m_document);
         QPainter pinceau;
         if (!pinceau.begin(imprimante.get()))
-            throw ErreurExecution(
-                ErreurExecution::PathFileAccess,
-                QStringLiteral("Impression impossible sur %1").arg(imprimante->printerName()), objectName());
+            throw ErreurExecution(ErreurExecution::PathFileAccess,
+                                  MODTranslate::TexteLangue(objectName(),
+                                                            QStringLiteral("MsgImpressionImpossible"),
+                                                            QStringLiteral("Impression impossible sur")) +
+                                      u' ' + nomImprimante(*imprimante),
+                                  objectName());
         peindre(*imprimante, pinceau, m_document);
         pinceau.end();
     } catch (const std::exception& e) {
@@ -130,10 +141,8 @@ QString FenCrystalRep::fichierExport(const QString& dlgTitre, const QString& fil
 void FenCrystalRep::CmdExportPdf_Click() {
     if (m_document.pageCount() == 0)
         return;
-    // The workbook's name rule, with the extension of a PDF.
-    QString nom = ReportExcel::fileName(m_titre);
-    nom = nom.left(nom.lastIndexOf(u'.')) + QStringLiteral(".pdf");
-    const QString chemin = fichierExport(titreDuBouton(CmdExportPdf), QStringLiteral("PDF|*.pdf"), nom);
+    const QString chemin =
+        fichierExport(titreDuBouton(CmdExportPdf), QStringLiteral("PDF|*.pdf"), nomPdf(m_titre));
     if (chemin.isEmpty())
         return;
     try {

@@ -7,12 +7,16 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QDir>
+#include <QComboBox>
 #include <QFile>
 #include <QFileDialog>
 #include <QFileSystemModel>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QProcess>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QPrinterInfo>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QSortFilterProxyModel>
@@ -393,4 +397,32 @@ TEST(ServiceDialogueWidgets, SaisieAnnuleeDonneVide) {
     quandModal([](QDialog* dialogue) { dialogue->accept(); });
     EXPECT_EQ(s.saisie(QStringLiteral("Nom ?"), QStringLiteral("Dorvane"), QStringLiteral("défaut")),
               QStringLiteral("défaut"));
+}
+
+// With no printer installed (as on the test machine) the print dialog's list is not empty: it holds the
+// PDF file output, chosen, with the file proposed; the answer names that file.
+TEST(ServiceDialogueWidgets, SansImprimanteLeDialogueOffreUnFichierPdf) {
+    if (!QPrinterInfo::availablePrinterNames().isEmpty())
+        GTEST_SKIP() << "a printer is installed";
+    QTemporaryDir dir;
+    const QString propose = dir.filePath(QStringLiteral("Consommations - mars.pdf"));
+    QPrinter imprimante;
+    std::unique_ptr<QPrintDialog> d(ServiceDialogueWidgets::creerDialogueImprimante(imprimante, propose));
+    d->show();
+    const auto* liste = d->findChild<QComboBox*>(QStringLiteral("printers"));
+    const auto* fichier = d->findChild<QLineEdit*>(QStringLiteral("filename"));
+    ASSERT_TRUE(liste && fichier);
+    EXPECT_EQ(liste->count(), 1);
+    EXPECT_EQ(liste->currentIndex(), 0);
+    EXPECT_TRUE(fichier->isVisible() && fichier->isEnabled());
+    EXPECT_EQ(fichier->text(), propose);
+    d->accept();
+    const ResultatImprimante r = ServiceDialogueWidgets::resultatImprimante(imprimante, true);
+    EXPECT_EQ(r.Code, 1);
+    EXPECT_EQ(r.Choix.Fichier, propose);
+    EXPECT_EQ(ServiceDialogueWidgets::resultatImprimante(imprimante, false).Code, 0);
+
+    ServiceDialogueWidgets s;
+    quandModal([](QDialog* dialogue) { dialogue->reject(); });
+    EXPECT_EQ(s.choisirImprimante(propose).Code, 0);
 }

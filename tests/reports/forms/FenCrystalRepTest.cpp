@@ -14,6 +14,7 @@
 #include "support/ServiceSessionScripte.h"
 
 #include <QComboBox>
+#include <QDir>
 #include <QFile>
 #include <QFocusEvent>
 #include <QLabel>
@@ -21,6 +22,7 @@
 #include <QPrintPreviewWidget>
 #include <QProcess>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QSpinBox>
 #include <QTest>
 #include <QToolButton>
@@ -42,6 +44,15 @@ QByteArray definition(const QString& marque, const QString& champTitre = "Titre"
         .toUtf8();
 }
 
+// The standard output of a program that must succeed.
+QByteArray lancerProgramme(const QString& programme, const QStringList& arguments) {
+    QProcess p;
+    p.start(programme, arguments);
+    EXPECT_TRUE(p.waitForFinished(30000)) << programme.toStdString();
+    EXPECT_EQ(p.exitCode(), 0) << programme.toStdString() << ": " << p.readAllStandardError().toStdString();
+    return p.readAllStandardOutput();
+}
+
 class FenCrystalRepTest : public FormeSurBaseTest {
 protected:
     void SetUp() override {
@@ -58,6 +69,7 @@ protected:
     void TearDown() override {
         DetruireInstance<FenCrystalRep>();
         DetruireInstance<FenCompteRendu>();
+        ImprimanteCourante() = ChoixImprimante{};
         session.verifierTout();
         FormeSurBaseTest::TearDown();
     }
@@ -144,6 +156,41 @@ TEST_F(FenCrystalRepTest, ShownModalWithNavigationPrintAndExportsAndThePdfReadsB
     for (const char* attendu :
          {"Société Élan", "Consommations / mars", "Période du 01/03/2026 au 31/03/2026"})
         EXPECT_TRUE(texte.contains(QString::fromUtf8(attendu))) << attendu << "\n" << texte.toStdString();
+}
+
+// With no printer installed "Imprimer" offers a PDF file named after the report; printing to it writes the
+// report's pages. A file that cannot be written is named in the failure, in the interface language.
+TEST_F(FenCrystalRepTest, PrintingToThePdfFileWritesThePagesAndAFailureNamesTheFile) {
+    for (int i = 0; i < 130; ++i)
+        base->executer("INSERT INTO CA (Nom) VALUES (?)", {QStringLiteral("Salarié %1").arg(i)});
+    FenCrystalRep& f = Instance<FenCrystalRep>();
+    f.Load();
+    QString fichier = "ConsParSite.RPT";
+    ASSERT_EQ(f.ImprimerEtat2(fichier, "", "Consommations / mars", "CA"), ResultatEtat::Pret);
+    ASSERT_EQ(f.document().pageCount(), 3);
+
+    const QString pdf = dossier->fichier("impression.pdf");
+    dialogues.attendreImprimante({1, {QString(), 1, 1, pdf}}, [](const QString& propose) {
+        EXPECT_EQ(propose, QDir::home().filePath("Consommations - mars.pdf"));
+    });
+    QTest::mouseClick(f.CmdImprimer, Qt::LeftButton);
+    const QString infos = QString::fromUtf8(lancerProgramme("pdfinfo", {pdf}));
+    EXPECT_TRUE(infos.contains(QRegularExpression("Pages:\\s+3\\n"))) << infos.toStdString();
+    const QString texte = QString::fromUtf8(lancerProgramme("pdftotext", {pdf, "-"}));
+    for (const char* attendu : {"Société Élan", "Consommations / mars", "Salarié 0", "Salarié 129"})
+        EXPECT_TRUE(texte.contains(QString::fromUtf8(attendu))) << attendu;
+
+    // A path under a regular file cannot be written, whoever runs the test.
+    const QString impossible = dossier->fichier("automat.ini/impression.pdf");
+    dialogues.attendreImprimante({1, {QString(), 1, 1, impossible}});
+    dialogues.attendreMessage("75 Impression impossible sur " + impossible, Reponse::OK);
+    QTest::mouseClick(f.CmdImprimer, Qt::LeftButton);
+    Global().LangueCourante = "NL";
+    Global().FichierLangue = dossier->fichier("nederlands.lng");
+    dialogues.attendreImprimante({1, {QString(), 1, 1, impossible}});
+    dialogues.attendreMessage("75 Afdrukken niet mogelijk op " + impossible, Reponse::OK);
+    QTest::mouseClick(f.CmdImprimer, Qt::LeftButton);
+    EXPECT_FALSE(QFile::exists(impossible));
 }
 
 // Every failure shows its number and description; nothing is shown and the viewer is unloaded.
