@@ -1,14 +1,17 @@
 #include "staff/ClasseurXls.h"
+#include "LecteurClasseurEnEssai.h"
 #include "common/ErreurExecution.h"
 #include "common/EtatGlobal.h"
 
 #include <QCryptographicHash>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 #include <memory>
+#include <random>
 
 namespace {
 
@@ -187,4 +190,101 @@ TEST_F(ClasseurXlsTest, DamagedOrForeignFilesFailAtOpenAndLimitsAreRead) {
         EXPECT_FALSE(l.erreur().isEmpty());
         EXPECT_EQ(l.nombreLignes(), 0);
     }
+}
+
+TEST_F(ClasseurXlsTest, AReaderThatCrashesExceedsALimitOrAnswersShortIsARefusal) {
+    const QString chemin = fichier("generique.xls");
+    const auto refuse = [&](const QByteArray& essai) {
+        ClasseurXls c;
+        const bool ouvert = c.ouvrir(chemin);
+        EXPECT_FALSE(ouvert) << essai.constData();
+        EXPECT_TRUE(c.erreur().startsWith(QDir::toNativeSeparators(chemin))) << qPrintable(c.erreur());
+        EXPECT_FALSE(c.estOuvert());
+        EXPECT_FALSE(c.feuille(QStringLiteral("Feuil1")));
+        EXPECT_EQ(c.nombreLignes(), 0);
+        EXPECT_THROW(c.cellule(0, 0), ErreurExecution);
+        return !ouvert;
+    };
+    // A crash and the memory limit end the reader at once; a reader that waits for ever is killed when its
+    // time is up.
+    for (const char* essai : {"abandon", "memoire", "blocage"}) {
+        LecteurClasseurEnEssai e(essai, 1500);
+        QElapsedTimer t;
+        t.start();
+        refuse(essai);
+        if (std::strcmp(essai, "blocage") == 0)
+            EXPECT_GE(t.elapsed(), 1500);
+        else
+            EXPECT_LT(t.elapsed(), 1500) << essai;
+    }
+    // The same workbook reads whole afterwards: nothing of a refusal stays behind.
+    ClasseurXls c;
+    ASSERT_TRUE(c.ouvrir(chemin)) << qPrintable(c.erreur());
+    ASSERT_TRUE(c.feuille(QStringLiteral("Feuil1")));
+    EXPECT_EQ(c.cellule(3, QStringLiteral("valeur")), QVariant(QStringLiteral("dernière")));
+
+    // An answer cut anywhere, in whatever field, with the reader ending as if all was well: refused,
+    // until the cut falls past its end.
+    int coupure = 0;
+    for (;; ++coupure) {
+        LecteurClasseurEnEssai e("tronque:" + QByteArray::number(coupure));
+        ClasseurXls x;
+        if (x.ouvrir(chemin))
+            break;
+        ASSERT_LT(coupure, 20000);
+        ASSERT_FALSE(x.erreur().isEmpty());
+    }
+    EXPECT_GT(coupure, 200);
+}
+
+TEST_F(ClasseurXlsTest, DamagedWorkbooksAreReadOrRefusedNeverFatal) {
+    // The test workbooks with a few bytes changed, the same ones at every run; freexl crashes on some of
+    // them (at the 56th and the 81st).
+    QList<QByteArray> modeles;
+    for (const char* nom : {"generique.xls", "clients.xls", "grand.xls"}) {
+        QFile f(fichier(nom));
+        ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+        modeles << f.readAll();
+    }
+    LecteurClasseurEnEssai delai({}, 5000);
+    QTemporaryDir d;
+    std::mt19937 aleas(85);
+    int lus = 0, refuses = 0;
+    QElapsedTimer t;
+    t.start();
+    for (int i = 0; i < 200; ++i) {
+        QByteArray octets = modeles.at(static_cast<int>(aleas() % 3));
+        for (unsigned n = 1 + aleas() % 8; n > 0; --n) {
+            const auto p = static_cast<qsizetype>(aleas() % static_cast<unsigned>(octets.size()));
+            octets[p] = aleas() % 2 ? static_cast<char>(aleas())
+                                    : static_cast<char>(octets[p] ^ (1u << (aleas() % 8)));
+        }
+        const QString chemin = d.filePath(QStringLiteral("abime%1.xls").arg(i));
+        ecrire(chemin, octets);
+        ClasseurXls c;
+        if (!c.ouvrir(chemin)) {
+            ++refuses;
+            EXPECT_FALSE(c.erreur().isEmpty()) << i;
+            EXPECT_FALSE(c.estOuvert()) << i;
+            continue;
+        }
+        ++lus;
+        // A workbook read gives its cells, or the documented failure of a cell it cannot read.
+        for (const char* nom : {"Feuil1", "Autre", "Rapport 1", "liste"}) {
+            try {
+                if (!c.feuille(QString::fromUtf8(nom)))
+                    continue;
+                if (c.nombreLignes() > 0) {
+                    EXPECT_EQ(c.entetes().size(), c.nombreColonnes()) << i;
+                }
+                for (int l = 0; l < std::min(c.nombreLignes(), 1000); ++l)
+                    for (int col = 0; col < c.nombreColonnes(); ++col)
+                        ClasseurXls::texte(c.cellule(l, col));
+            } catch (const ErreurExecution&) {
+            }
+        }
+    }
+    EXPECT_GT(lus, 50);
+    EXPECT_GT(refuses, 20);
+    EXPECT_LT(t.elapsed(), 60000);
 }
