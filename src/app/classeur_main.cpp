@@ -42,7 +42,7 @@ void limiter() {
     fcntl(STDOUT_FILENO, F_SETPIPE_SZ, 1 << 20);
 }
 
-// The answer, written out in blocks as it grows.
+// The answer, written out in blocks as it grows: the program checks each while the next is made.
 class Sortie {
 public:
     explicit Sortie(long coupure) : m_tampon(Bloc), m_coupure(coupure) {}
@@ -81,7 +81,7 @@ public:
     }
 
 private:
-    static constexpr std::size_t Bloc = 1 << 18;
+    static constexpr std::size_t Bloc = 1 << 16;
 
     char* place(std::size_t n) {
         if (m_n + n > m_tampon.size()) {
@@ -130,46 +130,28 @@ void refuser(Sortie& s, R::Raison r, int code) {
     s.i32(code);
 }
 
-// The texts of the workbook's shared table met so far, by address: freexl gives every cell of one entry
-// the same address, and keeps it until the workbook is closed. Each is sent once, then by its number.
+// The texts of the workbook's shared table lately sent, by address: freexl gives every cell of one entry
+// the same address, and keeps it until the workbook is closed. A text met again while it is still here
+// goes by its number, so that the program decodes it once; a small table that stays in the processor's
+// cache is enough for the few names (profiles, sites, services) that fill most of a column.
 class Partages {
 public:
-    // The number of the text at `p`, and whether it was met before.
+    // The number of the text at `p`, and whether it was sent before with that number.
     std::pair<std::uint32_t, bool> numero(const char* p) {
-        if (2 * (m_nombre + 1) > m_cases.size())
-            agrandir();
-        const std::size_t masque = m_cases.size() - 1;
-        for (std::size_t i = place(p) & masque;; i = (i + 1) & masque) {
-            if (m_cases[i].first == p)
-                return {m_cases[i].second, true};
-            if (!m_cases[i].first) {
-                m_cases[i] = {p, m_nombre};
-                return {m_nombre++, false};
-            }
-        }
+        Case& c = m_cases[(reinterpret_cast<std::uintptr_t>(p) >> 3) * 0x9E3779B97F4A7C15ull >> (64 - Bits)];
+        if (c.texte == p)
+            return {c.numero, true};
+        c = {p, m_nombre};
+        return {m_nombre++, false};
     }
 
 private:
-    static std::size_t place(const char* p) {
-        return static_cast<std::size_t>((reinterpret_cast<std::uintptr_t>(p) >> 3) * 0x9E3779B97F4A7C15ull >>
-                                        20);
-    }
-    void agrandir() {
-        std::vector<std::pair<const char*, std::uint32_t>> anciennes(
-            std::max<std::size_t>(1024, 2 * m_cases.size()));
-        anciennes.swap(m_cases);
-        const std::size_t masque = m_cases.size() - 1;
-        for (const auto& c : anciennes) {
-            if (!c.first)
-                continue;
-            std::size_t i = place(c.first) & masque;
-            while (m_cases[i].first)
-                i = (i + 1) & masque;
-            m_cases[i] = c;
-        }
-    }
-
-    std::vector<std::pair<const char*, std::uint32_t>> m_cases;
+    static constexpr int Bits = 12;
+    struct Case {
+        const char* texte = nullptr;
+        std::uint32_t numero = 0;
+    };
+    std::vector<Case> m_cases = std::vector<Case>(std::size_t(1) << Bits);
     std::uint32_t m_nombre = 0;
 };
 

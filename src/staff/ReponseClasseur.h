@@ -14,9 +14,9 @@
 //           'N' u32 n                      n empty cells (n >= 1, may run over rows)
 //           'D' f64                        a number (IEEE 754)
 //           'T' | 'J' | 'H' u32 n, n bytes a text, a date ("yyyy-MM-dd[ HH:mm:ss]"), a time ("HH:mm:ss")
-//           'P' u32 k u32 n, n bytes       a text of the workbook's shared table, first met: its number k
-//                                          counts them from 0 through the whole answer
-//           'R' u32 k                      shared text k again
+//           'P' u32 k u32 n, n bytes       a text of the workbook's shared table, numbered: k counts the
+//                                          'P' cells from 0 through the whole answer
+//           'R' u32 k                      the text of 'P' cell k again
 //           'E' u8 raison i32 code         a cell freexl cannot read
 //   "FIN!"                                 nothing may follow
 // Any other exit than 0 after a whole answer means the workbook could not be read.

@@ -192,6 +192,44 @@ TEST_F(ClasseurXlsTest, DamagedOrForeignFilesFailAtOpenAndLimitsAreRead) {
     }
 }
 
+TEST_F(ClasseurXlsTest, LargeSheetReadWholeWithItsRepeatedTexts) {
+    // 3,000 rows: an answer of many blocks, read while it comes, and more distinct texts than the reader
+    // keeps numbers for; the repeated ones (first names, profiles, services) come back right every time.
+    QTemporaryDir d;
+    const QString chemin = d.filePath(QStringLiteral("grande.xls"));
+    QProcess p;
+    p.start(QStringLiteral("/usr/bin/python3"),
+            {QStringLiteral(DORVANE_RESOURCES_DIR "/../tests/staff/classeurs_xls.py"),
+             QStringLiteral("--bench"), chemin, QStringLiteral("3000")});
+    ASSERT_TRUE(p.waitForFinished(60000) && p.exitCode() == 0) << p.readAllStandardError().constData();
+    ClasseurXls c;
+    for (int fois = 0; fois < 2; ++fois) {
+        ASSERT_TRUE(c.ouvrir(chemin)) << qPrintable(c.erreur());
+        ASSERT_TRUE(c.feuille(QStringLiteral("FEUIL1"))) << qPrintable(c.erreur());
+        ASSERT_EQ(c.nombreLignes(), 3000);
+        ASSERT_EQ(c.nombreColonnes(), 7);
+        EXPECT_EQ(c.entetes().at(3), QStringLiteral("Prénom"));
+        int fautes = 0;
+        for (int l = 0; l < 3000 && fautes < 5; ++l) {
+            const int i = l + 1;
+            const QVariantList attendu = {double(100000 + i),
+                                          QStringLiteral("B%1").arg(i, 7, 10, QLatin1Char('0')),
+                                          QStringLiteral("NOM%1").arg(i),
+                                          QStringLiteral("Prénom %1").arg(i % 500),
+                                          QStringLiteral("Profil %1").arg(i % 20),
+                                          i * 0.5,
+                                          QStringLiteral("Service %1").arg(i % 50)};
+            for (int col = 0; col < 7; ++col) {
+                if (c.cellule(l, col) != attendu.at(col)) {
+                    ++fautes;
+                    ADD_FAILURE() << "row " << l << " column " << col << ": "
+                                  << qPrintable(ClasseurXls::texte(c.cellule(l, col)));
+                }
+            }
+        }
+    }
+}
+
 TEST_F(ClasseurXlsTest, AReaderThatCrashesExceedsALimitOrAnswersShortIsARefusal) {
     const QString chemin = fichier("generique.xls");
     const auto refuse = [&](const QByteArray& essai) {
