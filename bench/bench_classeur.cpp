@@ -1,6 +1,7 @@
-// The employee-import workbook: every cell of a 10,000 x 7 sheet read through ClasseurXls, beside a
-// bare freexl loop over the same cells. Both timings include freexl_open (the whole parse) and are taken
-// alternately in the same run.
+// The employee-import workbook: every cell of a 10,000 x 7 sheet read through ClasseurXls, whose freexl
+// runs in the reader process beside this executable, beside a bare freexl loop over the same cells in this
+// process. Both timings include freexl_open (the whole parse), the reader's its start and the transfer of
+// the cells; they are taken alternately in the same run.
 
 #include "OutilsBench.h"
 #include "staff/ClasseurXls.h"
@@ -101,6 +102,6 @@ int main(int argc, char** argv) {
     std::printf("  bare freexl   %8.1f ms  (%lld cells)\n", mNu, static_cast<long long>(cellulesNu));
     std::printf("  ClasseurXls   %8.1f ms  (%lld cells)\n", mLecteur,
                 static_cast<long long>(cellulesLecteur));
-    std::printf("  ratio         %8.2f  (target 1.5)\n", mLecteur / mNu);
-    return mLecteur <= 1.5 * mNu ? 0 : 2;
+    std::printf("  ratio         %8.2f  (target 1.3)\n", mLecteur / mNu);
+    return mLecteur <= 1.3 * mNu ? 0 : 2;
 }

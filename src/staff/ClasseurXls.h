@@ -1,12 +1,18 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 #include <QStringList>
 #include <QVariant>
+#include <vector>
 
 // An Excel 97-2003 workbook (.xls) read through freexl, for the employee imports: one sheet at a time,
 // its first row as the column headings and every further row as one data row, in order. The file is
 // opened read-only and never written.
+//
+// freexl runs in a process of its own, the reader dorvane-classeur found beside the executable, under a
+// limit of memory and of time: a workbook that crashes it, exhausts a limit or gives an answer that does
+// not hold together is a workbook that cannot be read, never the end of this program.
 //
 // A cell comes as it is stored, never guessed from its column:
 //   - an empty cell (or one freexl cannot tell from an error value, see texte()) is a null QVariant;
@@ -20,11 +26,12 @@ public:
     ClasseurXls(const ClasseurXls&) = delete;
     ClasseurXls& operator=(const ClasseurXls&) = delete;
 
-    // Opens and parses the whole workbook. False, with erreur() set, when the file is missing or is not a
-    // workbook freexl can read (text, .xlsx renamed, truncated, password-protected).
+    // Opens and parses the whole workbook, every sheet's cells brought in. False, with erreur() set, when
+    // the file is missing or is not a workbook freexl can read (text, .xlsx renamed, truncated,
+    // password-protected, damaged).
     bool ouvrir(const QString& chemin);
     void fermer();
-    bool estOuvert() const { return m_classeur != nullptr; }
+    bool estOuvert() const { return m_ouvert; }
 
     // Chooses the sheet by its name, without regard to case; false, with erreur() set, when the workbook
     // has no such sheet. Reads the headings; the row count is known from here on.
@@ -54,9 +61,32 @@ public:
     static QString texte(const QVariant& valeur);
 
 private:
+    // A cell that is not empty: where the reader's answer holds it (decoded when read), its row and column.
+    struct Cellule {
+        quint32 position = 0;
+        quint16 ligne = 0;
+        quint16 colonne = 0;
+    };
+    struct Feuille {
+        QString nom;
+        bool lisible = false;
+        int lignes = 0; // the heading row included
+        int colonnes = 0;
+        std::vector<Cellule> cellules; // row by row, each row by column
+    };
+    class Lecture;
+
     QVariant lire(unsigned ligneFeuille, int colonne) const;
 
-    const void* m_classeur = nullptr;
+    bool m_ouvert = false;
+    // The reader's whole answer, checked field by field when it came.
+    QByteArray m_reponse;
+    // The texts of the workbook's shared table, each decoded once for all its cells.
+    std::vector<QString> m_partages;
+    std::vector<Feuille> m_feuilles;
+    const Feuille* m_feuille = nullptr;
+    // The cells of the chosen sheet's row l are cellules[m_debuts[l]] to cellules[m_debuts[l + 1] - 1].
+    std::vector<quint32> m_debuts;
     QString m_chemin;
     bool m_feuilleChoisie = false;
     int m_lignes = 0;

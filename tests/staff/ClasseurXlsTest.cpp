@@ -1,14 +1,17 @@
 #include "staff/ClasseurXls.h"
+#include "LecteurClasseurEnEssai.h"
 #include "common/ErreurExecution.h"
 #include "common/EtatGlobal.h"
 
 #include <QCryptographicHash>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 #include <memory>
+#include <random>
 
 namespace {
 
@@ -187,4 +190,139 @@ TEST_F(ClasseurXlsTest, DamagedOrForeignFilesFailAtOpenAndLimitsAreRead) {
         EXPECT_FALSE(l.erreur().isEmpty());
         EXPECT_EQ(l.nombreLignes(), 0);
     }
+}
+
+TEST_F(ClasseurXlsTest, LargeSheetReadWholeWithItsRepeatedTexts) {
+    // 3,000 rows: an answer of many blocks, read while it comes, and more distinct texts than the reader
+    // keeps numbers for; the repeated ones (first names, profiles, services) come back right every time.
+    QTemporaryDir d;
+    const QString chemin = d.filePath(QStringLiteral("grande.xls"));
+    QProcess p;
+    p.start(QStringLiteral("/usr/bin/python3"),
+            {QStringLiteral(DORVANE_RESOURCES_DIR "/../tests/staff/classeurs_xls.py"),
+             QStringLiteral("--bench"), chemin, QStringLiteral("3000")});
+    ASSERT_TRUE(p.waitForFinished(60000) && p.exitCode() == 0) << p.readAllStandardError().constData();
+    ClasseurXls c;
+    for (int fois = 0; fois < 2; ++fois) {
+        ASSERT_TRUE(c.ouvrir(chemin)) << qPrintable(c.erreur());
+        ASSERT_TRUE(c.feuille(QStringLiteral("FEUIL1"))) << qPrintable(c.erreur());
+        ASSERT_EQ(c.nombreLignes(), 3000);
+        ASSERT_EQ(c.nombreColonnes(), 7);
+        EXPECT_EQ(c.entetes().at(3), QStringLiteral("Prénom"));
+        int fautes = 0;
+        for (int l = 0; l < 3000 && fautes < 5; ++l) {
+            const int i = l + 1;
+            const QVariantList attendu = {double(100000 + i),
+                                          QStringLiteral("B%1").arg(i, 7, 10, QLatin1Char('0')),
+                                          QStringLiteral("NOM%1").arg(i),
+                                          QStringLiteral("Prénom %1").arg(i % 500),
+                                          QStringLiteral("Profil %1").arg(i % 20),
+                                          i * 0.5,
+                                          QStringLiteral("Service %1").arg(i % 50)};
+            for (int col = 0; col < 7; ++col) {
+                if (c.cellule(l, col) != attendu.at(col)) {
+                    ++fautes;
+                    ADD_FAILURE() << "row " << l << " column " << col << ": "
+                                  << qPrintable(ClasseurXls::texte(c.cellule(l, col)));
+                }
+            }
+        }
+    }
+}
+
+TEST_F(ClasseurXlsTest, AReaderThatCrashesExceedsALimitOrAnswersShortIsARefusal) {
+    const QString chemin = fichier("generique.xls");
+    const auto refuse = [&](const QByteArray& essai) {
+        ClasseurXls c;
+        const bool ouvert = c.ouvrir(chemin);
+        EXPECT_FALSE(ouvert) << essai.constData();
+        EXPECT_TRUE(c.erreur().startsWith(QDir::toNativeSeparators(chemin))) << qPrintable(c.erreur());
+        EXPECT_FALSE(c.estOuvert());
+        EXPECT_FALSE(c.feuille(QStringLiteral("Feuil1")));
+        EXPECT_EQ(c.nombreLignes(), 0);
+        EXPECT_THROW(c.cellule(0, 0), ErreurExecution);
+        return !ouvert;
+    };
+    // A crash and the memory limit end the reader at once; a reader that waits for ever is killed when its
+    // time is up.
+    for (const char* essai : {"abandon", "memoire", "blocage"}) {
+        LecteurClasseurEnEssai e(essai, 1500);
+        QElapsedTimer t;
+        t.start();
+        refuse(essai);
+        if (std::strcmp(essai, "blocage") == 0)
+            EXPECT_GE(t.elapsed(), 1500);
+        else
+            EXPECT_LT(t.elapsed(), 1500) << essai;
+    }
+    // The same workbook reads whole afterwards: nothing of a refusal stays behind.
+    ClasseurXls c;
+    ASSERT_TRUE(c.ouvrir(chemin)) << qPrintable(c.erreur());
+    ASSERT_TRUE(c.feuille(QStringLiteral("Feuil1")));
+    EXPECT_EQ(c.cellule(3, QStringLiteral("valeur")), QVariant(QStringLiteral("dernière")));
+
+    // An answer cut anywhere, in whatever field, with the reader ending as if all was well: refused,
+    // until the cut falls past its end.
+    int coupure = 0;
+    for (;; ++coupure) {
+        LecteurClasseurEnEssai e("tronque:" + QByteArray::number(coupure));
+        ClasseurXls x;
+        if (x.ouvrir(chemin))
+            break;
+        ASSERT_LT(coupure, 20000);
+        ASSERT_FALSE(x.erreur().isEmpty());
+    }
+    EXPECT_GT(coupure, 200);
+}
+
+TEST_F(ClasseurXlsTest, DamagedWorkbooksAreReadOrRefusedNeverFatal) {
+    // The test workbooks with a few bytes changed, the same ones at every run; freexl crashes on some of
+    // them (at the 56th and the 81st).
+    QList<QByteArray> modeles;
+    for (const char* nom : {"generique.xls", "clients.xls", "grand.xls"}) {
+        QFile f(fichier(nom));
+        ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+        modeles << f.readAll();
+    }
+    LecteurClasseurEnEssai delai({}, 5000);
+    QTemporaryDir d;
+    std::mt19937 aleas(85);
+    int lus = 0, refuses = 0;
+    QElapsedTimer t;
+    t.start();
+    for (int i = 0; i < 200; ++i) {
+        QByteArray octets = modeles.at(static_cast<int>(aleas() % 3));
+        for (unsigned n = 1 + aleas() % 8; n > 0; --n) {
+            const auto p = static_cast<qsizetype>(aleas() % static_cast<unsigned>(octets.size()));
+            octets[p] = aleas() % 2 ? static_cast<char>(aleas())
+                                    : static_cast<char>(octets[p] ^ (1u << (aleas() % 8)));
+        }
+        const QString chemin = d.filePath(QStringLiteral("abime%1.xls").arg(i));
+        ecrire(chemin, octets);
+        ClasseurXls c;
+        if (!c.ouvrir(chemin)) {
+            ++refuses;
+            EXPECT_FALSE(c.erreur().isEmpty()) << i;
+            EXPECT_FALSE(c.estOuvert()) << i;
+            continue;
+        }
+        ++lus;
+        // A workbook read gives its cells, or the documented failure of a cell it cannot read.
+        for (const char* nom : {"Feuil1", "Autre", "Rapport 1", "liste"}) {
+            try {
+                if (!c.feuille(QString::fromUtf8(nom)))
+                    continue;
+                if (c.nombreLignes() > 0) {
+                    EXPECT_EQ(c.entetes().size(), c.nombreColonnes()) << i;
+                }
+                for (int l = 0; l < std::min(c.nombreLignes(), 1000); ++l)
+                    for (int col = 0; col < c.nombreColonnes(); ++col)
+                        ClasseurXls::texte(c.cellule(l, col));
+            } catch (const ErreurExecution&) {
+            }
+        }
+    }
+    EXPECT_GT(lus, 50);
+    EXPECT_GT(refuses, 20);
+    EXPECT_LT(t.elapsed(), 60000);
 }

@@ -1,4 +1,5 @@
 #include "BaseDeTest.h"
+#include "LecteurClasseurEnEssai.h"
 
 #include "db/Valeurs.h"
 #include "staff/ImportSalaries.h"
@@ -252,6 +253,13 @@ TEST_P(ImportSalariesBase, GuardsFormatFailuresAndEmptySheetsWriteNothing) {
         importer(Classeur::Rapport1, s_dossier->filePath(QStringLiteral("import_rapport.xls")), sansBase)
             .issue,
         Issue::Format);
+    // A workbook whose reading crashes is one that cannot be read.
+    for (Classeur c : {Classeur::Generique, Classeur::Rapport1}) {
+        LecteurClasseurEnEssai abandon("abandon");
+        EXPECT_EQ(importerFichier(c, c == Classeur::Generique ? "import_generique.xls" : "import_rapport.xls")
+                      .issue,
+                  Issue::Format);
+    }
     EXPECT_EQ(comptes(), avant);
 
     // The generic guards, each checked before any row.
