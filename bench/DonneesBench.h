@@ -3,7 +3,8 @@
 // The data every database benchmark runs on, the same on both backends: 50,000 employees, 2,000
 // articles, 100,000 withdrawals of one line each, dated at random over two years (so not in the order of
 // their numbers), names with accents and in mixed case, Null wherever the schema allows it and real
-// databases have it. Written through bound multi-row INSERTs in one transaction, from a fixed seed.
+// databases have it, and the general profile's quota lines. Written through bound multi-row INSERTs in
+// one transaction, from a fixed seed.
 
 #include "db/Connexion.h"
 
@@ -368,6 +369,27 @@ inline void remplir(Connexion& c) {
         }
         v.finir();
         d.finir();
+    }
+
+    // Quota lines of the general profile, written after every other row and computed from the article's
+    // index alone (nothing drawn from the stream above, so that every other row stays as it was): one line
+    // for nine articles in ten, with a period of 7, 30, 90 or 365 days; a second, later line for one in a
+    // hundred; now and then one whose quantity and period were left empty, as the profile form adds them.
+    const QVariant general =
+        c.valeurUnique(QStringLiteral("SELECT NoQuota FROM ProfileQuota WHERE Profile = 'QUOTAS GENERAL'"));
+    if (!general.isNull()) {
+        Lots q(c, "Quota", {"NoQota", "RefArticle", "QtePermise", "Periodicite"});
+        const int periodes[] = {7, 30, 90, 365};
+        for (int i = 0; i < NbArticles; ++i) {
+            if (i % 10 == 9)
+                continue;
+            const bool vide = i % 50 == 17;
+            q.ajouter({general, PremiereReference + i, vide ? nulEntier() : QVariant(1 + i % 4),
+                       vide ? nulEntier() : QVariant(periodes[i / 10 % 4])});
+            if (i % 100 == 3)
+                q.ajouter({general, PremiereReference + i, 2 + i % 3, 30});
+        }
+        q.finir();
     }
     t.valider();
     // The state a working database is in: SQLite's log folded into the file, PostgreSQL's statistics

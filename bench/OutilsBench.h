@@ -16,6 +16,7 @@
 #include <QSqlRecord>
 #include <QString>
 #include <QVariant>
+#include <QVariantList>
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
@@ -32,13 +33,8 @@ inline bool aideDemandee(int argc, char** argv, const char* usage) {
     return false;
 }
 
-// The bare reading of a query, every value of every row, as the Recordset reads it without the layer.
-inline void lireNu(Connexion& c, const QString& sql, std::vector<QList<QVariant>>& rangs) {
-    QSqlQuery q(c.db());
-    q.setForwardOnly(true);
-    if (!q.exec(sql))
-        throw ErreurExecution(ErreurExecution::ErreurBase, Connexion::texteErreur(q),
-                              QStringLiteral("bench"));
+// Every value of every row of an executed query.
+inline void lireRangs(QSqlQuery& q, std::vector<QList<QVariant>>& rangs) {
     const int n = q.record().count();
     while (q.next()) {
         QList<QVariant> r;
@@ -47,6 +43,32 @@ inline void lireNu(Connexion& c, const QString& sql, std::vector<QList<QVariant>
             r.append(q.value(i));
         rangs.push_back(std::move(r));
     }
+}
+
+// The bare reading of a query, every value of every row, as the Recordset reads it without the layer.
+inline void lireNu(Connexion& c, const QString& sql, std::vector<QList<QVariant>>& rangs) {
+    QSqlQuery q(c.db());
+    q.setForwardOnly(true);
+    if (!q.exec(sql))
+        throw ErreurExecution(ErreurExecution::ErreurBase, Connexion::texteErreur(q),
+                              QStringLiteral("bench"));
+    lireRangs(q, rangs);
+}
+
+// The same with bound values: prepared, bound and run as the layer runs it.
+inline void lireNu(Connexion& c, const QString& sql, const QVariantList& valeurs,
+                   std::vector<QList<QVariant>>& rangs) {
+    QSqlQuery q(c.db());
+    q.setForwardOnly(true);
+    if (!q.prepare(sql))
+        throw ErreurExecution(ErreurExecution::ErreurBase, Connexion::texteErreur(q),
+                              QStringLiteral("bench"));
+    for (const QVariant& v : valeurs)
+        q.addBindValue(v);
+    if (!q.exec())
+        throw ErreurExecution(ErreurExecution::ErreurBase, Connexion::texteErreur(q),
+                              QStringLiteral("bench"));
+    lireRangs(q, rangs);
 }
 
 // The median of measured times.

@@ -47,8 +47,8 @@ QStringList badges(Connexion& c) {
 
 qsizetype requeteNue(Connexion& c, const QString& badge) {
     QVariantList valeurs;
-    const QString sql =
-        QStringLiteral("SELECT * FROM GrUtilisateur WHERE ") + Routines::conditionNoBadge(c, badge, valeurs);
+    const QString sql = QStringLiteral("SELECT * FROM GrUtilisateur WHERE ") +
+                        Routines::conditionNoBadge(c, QStringLiteral("NoBadge"), badge, valeurs);
     QSqlQuery q(c.db());
     q.setForwardOnly(true);
     q.prepare(sql);

@@ -15,11 +15,6 @@
 
 namespace DroitsAcces {
 
-namespace {
-// The runtime's "Invalid use of Null": a rights column must say yes or no.
-constexpr qint64 UtilisationIncorrecteNull = 94;
-} // namespace
-
 const QList<ColonneDroit>& colonnesDroits() {
     static const QList<ColonneDroit> colonnes = [] {
         QList<ColonneDroit> l;
@@ -70,8 +65,9 @@ std::optional<QMap<QString, bool>> LireDroits(const QString& login) {
         const QList<ColonneDroit>& colonnes = colonnesDroits();
         for (qsizetype i = 0; i < colonnes.size(); ++i) {
             const QVariant v = requete.value(int(i) + 1);
+            // A rights column must say yes or no.
             if (v.isNull())
-                throw ErreurExecution(UtilisationIncorrecteNull,
+                throw ErreurExecution(ErreurExecution::InvalidUseOfNull,
                                       QStringLiteral("Utilisation incorrecte de Null (Gestionnaire.%1)")
                                           .arg(colonnes.at(i).colonne),
                                       QStringLiteral("AppliquerDroitsAcces"));

@@ -13,6 +13,7 @@ public:
     static constexpr qint32 Overflow = 6;
     static constexpr qint32 TypeMismatch = 13;
     static constexpr qint32 FileNotFound = 53;
+    static constexpr qint32 InvalidUseOfNull = 94; // a Null where a number or a flag must be
     static constexpr qint32 PathFileAccess = 75;
     static constexpr qint32 JpegEchec = 26001;
     static constexpr qint32 PortSerieFerme = 8018; // the serial port is not open (badge reader)

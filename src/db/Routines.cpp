@@ -162,26 +162,69 @@ void EtatCAsite(Connexion& c, const QDateTime& debut, const QDateTime& fin, cons
     remplirCA(c, QStringLiteral("EtatCAsite"), debut, fin, site, lecture);
 }
 
-QString conditionNoBadge(const Connexion& c, const QString& badge, QVariantList& valeurs) {
+QString conditionNoBadge(const Connexion& c, const QString& colonne, const QString& valeur,
+                         QVariantList& valeurs) {
     // citext's equality folds as its LIKE does. SQLite's NOCASE folds ASCII letters only, and two other
     // characters fold to ASCII ones (KELVIN SIGN to "k", LONG S to "s"): there the equality gives LIKE's
-    // rows only for a badge of ASCII characters without those two letters, as every reader gives them.
+    // rows only for a value of ASCII characters without those two letters, as every reader gives badges.
     bool egaliteExacte = true;
     if (c.estSQLite())
-        for (const QChar ch : badge)
+        for (const QChar ch : valeur)
             egaliteExacte =
                 egaliteExacte && ch.unicode() < 0x80 && ch.toLower() != u'k' && ch.toLower() != u's';
-    const QString like = QStringLiteral("NoBadge LIKE ? ESCAPE '\\'");
+    const QString like = colonne + QStringLiteral(" LIKE ? ESCAPE '\\'");
     if (egaliteExacte)
-        valeurs << badge;
-    valeurs << Valeurs::echapperLike(badge);
-    return egaliteExacte ? QStringLiteral("NoBadge = ? AND ") + like : like;
+        valeurs << valeur;
+    valeurs << Valeurs::echapperLike(valeur);
+    return egaliteExacte ? colonne + QStringLiteral(" = ? AND ") + like : like;
 }
 
 void BadgeIndentifie(Connexion& c, const QString& badge, Recordset& resultat) {
     QVariantList valeurs;
-    const QString condition = conditionNoBadge(c, badge, valeurs);
+    const QString condition = conditionNoBadge(c, QStringLiteral("NoBadge"), badge, valeurs);
     resultat.Open(c, QStringLiteral("SELECT * FROM GrUtilisateur WHERE ") + condition, valeurs);
+}
+
+QString sqlSelectionQuotaArticleStock() {
+    return QStringLiteral(
+        "SELECT RefArticle, Periodicite, QtePermise FROM Quota WHERE NoQota = ? ORDER BY NoLigne");
+}
+
+void SelectionQuotaArticleStock(Connexion& c, qint64 profil, Recordset& resultat) {
+    resultat.Open(c, sqlSelectionQuotaArticleStock(), {profil});
+}
+
+QString sqlSelectionQuotaConso(const Connexion& c, const QDateTime& debut, const QDateTime& fin,
+                               const QString& nom, const QString& prenom, qint64 reference,
+                               QVariantList& valeurs) {
+    // Every condition is on a grouped column: WHERE selects what the procedure's HAVING kept. The
+    // grouping covers every column, so identical lines of one withdrawal come once.
+    valeurs << reference << Valeurs::valeurDate(debut) << Valeurs::valeurDate(fin);
+    const QString conditionNom = conditionNoBadge(c, QStringLiteral("Ventes.Nom"), nom, valeurs);
+    const QString conditionPrenom = conditionNoBadge(c, QStringLiteral("Ventes.Prenom"), prenom, valeurs);
+    static const QString colonnes =
+        QStringLiteral("Ventes.LaDate, Ventes.Utilisateur, DetailVente.Reference, DetailVente.Quantite, "
+                       "Ventes.NumVente, Ventes.Nom, Ventes.Prenom");
+    // After the date, the withdrawal's number and the quantity (the only columns left that differ within
+    // one withdrawal) give one order on both backends.
+    return QStringLiteral("SELECT ") + colonnes +
+           QStringLiteral(
+               " FROM Ventes INNER JOIN DetailVente ON Ventes.NumVente = DetailVente.NumVente "
+               "WHERE DetailVente.Reference = ? AND Ventes.LaDate >= ? AND Ventes.LaDate < ? AND ") +
+           conditionNom + QStringLiteral(" AND ") + conditionPrenom + QStringLiteral(" GROUP BY ") +
+           colonnes + QStringLiteral(" ORDER BY Ventes.LaDate, Ventes.NumVente, DetailVente.Quantite");
+}
+
+void SelectionQuotaConso(Connexion& c, const QDateTime& debut, const QDateTime& fin, const QString& nom,
+                         const QString& prenom, qint64 reference, Recordset& resultat) {
+    // A missing bound would compare with Null: no row, as if nothing had been taken.
+    if (!debut.isValid() || !fin.isValid())
+        throw ErreurExecution(ErreurExecution::ErreurBase,
+                              QStringLiteral("SelectionQuotaConso : période invalide"),
+                              QStringLiteral("SelectionQuotaConso"));
+    QVariantList valeurs;
+    const QString sql = sqlSelectionQuotaConso(c, debut, fin, nom, prenom, reference, valeurs);
+    resultat.Open(c, sql, valeurs);
 }
 
 } // namespace Routines

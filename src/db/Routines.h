@@ -41,15 +41,36 @@ void EtatCA(Connexion& connexion, const QDateTime& debut, const QDateTime& fin,
 void EtatCAsite(Connexion& connexion, const QDateTime& debut, const QDateTime& fin, const QString& site,
                 const std::function<void()>& lecture = {});
 
-// The condition "NoBadge equals `badge`" (every letter folded, accents kept, every other character as
-// typed: the layer's LIKE on the escaped badge), its values appended to `valeurs`. Beside it stands the
-// column's own equality wherever that gives the same rows, so that the badge index answers.
-QString conditionNoBadge(const Connexion& connexion, const QString& badge, QVariantList& valeurs);
+// The condition "`colonne` equals `valeur`" (every letter folded, accents kept, every other character as
+// typed: the layer's LIKE on the escaped value), its values appended to `valeurs`; a Null value equals
+// nothing. Beside it stands the column's own equality wherever that gives the same rows, so that an index
+// on the column (the badge's) answers. `colonne` is the program's own text, never a typed one.
+QString conditionNoBadge(const Connexion& connexion, const QString& colonne, const QString& valeur,
+                         QVariantList& valeurs);
 
 // The GrUtilisateur rows whose NoBadge equals `badge` (every letter folded, accents kept, every other
 // character as typed), opened read-only in `resultat`; the surname reads as NOM as well as Nom. Throws
 // ErreurExecution when the database refuses.
 void BadgeIndentifie(Connexion& connexion, const QString& badge, Recordset& resultat);
+
+// The statement of SelectionQuotaArticleStock; its one value is the profile's number.
+QString sqlSelectionQuotaArticleStock();
+// The quota lines of profile `profil` (Quota.NoQota): RefArticle, Periodicite, QtePermise, in the order
+// of their NoLigne, so that of several lines for one article the first written counts; opened read-only
+// in `resultat`. Throws ErreurExecution when the database refuses.
+void SelectionQuotaArticleStock(Connexion& connexion, qint64 profil, Recordset& resultat);
+
+// The statement of SelectionQuotaConso with its values appended to `valeurs`, as the routine runs it.
+QString sqlSelectionQuotaConso(const Connexion& connexion, const QDateTime& debut, const QDateTime& fin,
+                               const QString& nom, const QString& prenom, qint64 reference,
+                               QVariantList& valeurs);
+// The withdrawal lines of article `reference` made under that surname and first name (Ventes.Nom and
+// Ventes.Prenom, every letter folded, accents kept, every other character as typed) with LaDate at or
+// after `debut` and before `fin`: LaDate, Utilisateur, Reference, Quantite, NumVente, Nom, Prenom, by
+// date, identical lines of one withdrawal given once; opened read-only in `resultat`. A bound that is no
+// date is refused (ErreurExecution) rather than taken for an empty period; so is a database refusal.
+void SelectionQuotaConso(Connexion& connexion, const QDateTime& debut, const QDateTime& fin,
+                         const QString& nom, const QString& prenom, qint64 reference, Recordset& resultat);
 
 } // namespace Routines
 

@@ -17,7 +17,7 @@ void VerrouillerBadges(Connexion& c, bool maintenance) {
 bool EstBadgeMaintenance(Connexion& c, const QString& badge, std::optional<qint64> sauf) {
     QVariantList valeurs;
     QString sql = QStringLiteral("SELECT Id FROM BadgeMaintenance WHERE ") +
-                  Routines::conditionNoBadge(c, badge, valeurs);
+                  Routines::conditionNoBadge(c, QStringLiteral("NoBadge"), badge, valeurs);
     if (sauf) {
         sql += QStringLiteral(" AND Id <> ?");
         valeurs << *sauf;
@@ -28,7 +28,7 @@ bool EstBadgeMaintenance(Connexion& c, const QString& badge, std::optional<qint6
 std::optional<Titulaire> TitulaireBadge(Connexion& c, const QString& badge, std::optional<qint64> sauf) {
     QVariantList valeurs;
     QString sql = QStringLiteral("SELECT IdUtilisateur, Nom, Prenom FROM Utilisateurs WHERE ") +
-                  Routines::conditionNoBadge(c, badge, valeurs);
+                  Routines::conditionNoBadge(c, QStringLiteral("NoBadge"), badge, valeurs);
     if (sauf) {
         sql += QStringLiteral(" AND IdUtilisateur <> ?");
         valeurs << *sauf;
