@@ -15,6 +15,7 @@
 #include <QSqlQuery>
 #include <QSqlRecord>
 #include <QString>
+#include <QTemporaryDir>
 #include <QVariant>
 #include <QVariantList>
 #include <algorithm>
@@ -176,6 +177,25 @@ template <typename F, typename G> void surServeurBench(const QString& prefixe, F
     }
     Connexion a(admin);
     a.executer(QStringLiteral("DROP DATABASE IF EXISTS \"%1\" WITH (FORCE)").arg(nom));
+}
+
+// The usual run of a benchmark: the data of `remplir` in an embedded database, measured by
+// `mesurer(backend name, Connexion&)`, then on the PostgreSQL server of DORVANE_TEST_PG when set. Returns
+// the program's exit code; a failure is printed.
+template <typename F, typename G> int surLesDeuxBases(const QString& prefixe, F&& remplir, G&& mesurer) {
+    try {
+        QTemporaryDir dossier;
+        const ParametresConnexion p = creerBaseBench(dossier.path(), remplir);
+        {
+            Connexion c(p);
+            mesurer("SQLite", c);
+        }
+        surServeurBench(prefixe, remplir, [&](Connexion& c, const QString&) { mesurer("PostgreSQL", c); });
+    } catch (const ErreurExecution& e) {
+        std::fprintf(stderr, "Échec : %s\n", qPrintable(e.description()));
+        return 1;
+    }
+    return 0;
 }
 
 // Writes a workbook of `lignes` rows with the tests' script (`option` chooses the sheet); false, with the

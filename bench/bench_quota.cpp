@@ -138,18 +138,6 @@ int main(int argc, char** argv) {
     if (aideDemandee(argc, argv, Usage))
         return 0;
     QCoreApplication app(argc, argv);
-    try {
-        QTemporaryDir dossier;
-        const ParametresConnexion p = creerBaseBench(dossier.path(), DonneesBench::remplir);
-        {
-            Connexion c(p);
-            mesurer("SQLite", c);
-        }
-        surServeurBench(QStringLiteral("bench_quota"), DonneesBench::remplir,
-                        [](Connexion& c, const QString&) { mesurer("PostgreSQL", c); });
-    } catch (const ErreurExecution& e) {
-        std::fprintf(stderr, "Échec : %s\n", qPrintable(e.description()));
-        return 1;
-    }
-    return 0;
+    return surLesDeuxBases(QStringLiteral("bench_quota"), DonneesBench::remplir,
+                           [](const char* moteur, Connexion& c) { mesurer(moteur, c); });
 }

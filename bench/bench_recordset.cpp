@@ -129,20 +129,8 @@ int main(int argc, char** argv) {
     if (aideDemandee(argc, argv, Usage))
         return 0;
     QCoreApplication app(argc, argv);
-    try {
-        QTemporaryDir dossier;
-        std::printf("%-10s | %-16s | %7s | %12s | %12s | %5s\n", "backend", "query", "rows", "QSqlQuery",
-                    "Recordset", "ratio");
-        ParametresConnexion p = creerBaseBench(dossier.path(), DonneesBench::remplir);
-        {
-            Connexion c(p);
-            mesurer("SQLite", c);
-        }
-        surServeurBench(QStringLiteral("bench_recordset"), DonneesBench::remplir,
-                        [](Connexion& c, const QString&) { mesurer("PostgreSQL", c); });
-    } catch (const ErreurExecution& e) {
-        std::fprintf(stderr, "Échec : %s\n", qPrintable(e.description()));
-        return 1;
-    }
-    return 0;
+    std::printf("%-10s | %-16s | %7s | %12s | %12s | %5s\n", "backend", "query", "rows", "QSqlQuery",
+                "Recordset", "ratio");
+    return surLesDeuxBases(QStringLiteral("bench_recordset"), DonneesBench::remplir,
+                           [](const char* moteur, Connexion& c) { mesurer(moteur, c); });
 }
