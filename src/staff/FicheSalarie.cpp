@@ -57,13 +57,16 @@ QString champMode(Mode mode) {
     return QStringLiteral("Nom");
 }
 
+bool contientJoker(const QString& texte) {
+    return texte.contains(u'*') || texte.contains(u'%');
+}
+
 bool chercher(Recordset& liste, Mode mode, const QString& texte) {
     if (!liste.IsOpen() || liste.RecordCount() == 0)
         return false;
     const QVariant retenu = liste.IsBOF() || liste.IsEOF() ? QVariant() : liste.Bookmark();
-    // Without a typed wildcard the whole value is compared as it is, which is quicker than a pattern.
-    const bool motif = texte.contains(u'*') || texte.contains(u'%');
-    if (liste.Find(champMode(mode), motif ? Recordset::Comparaison::Comme : Recordset::Comparaison::EgalTexte,
+    if (liste.Find(champMode(mode),
+                   contientJoker(texte) ? Recordset::Comparaison::Comme : Recordset::Comparaison::EgalTexte,
                    texte))
         return true;
     if (retenu.isValid())

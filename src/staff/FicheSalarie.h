@@ -43,6 +43,10 @@ Recordset::Predicat filtreNom(const Recordset& liste, const QString& texte);
 // An empty list does nothing.
 bool chercher(Recordset& liste, Mode mode, const QString& texte);
 
+// True when the text holds a typed wildcard, "*" or "%": searches then compare with Comme, otherwise
+// literally (quicker than a pattern, and the same answer).
+bool contientJoker(const QString& texte);
+
 // The field a mode sorts and searches by: NoBadge, Nom, MatriculeSalarie.
 QString champMode(Mode mode);
 

@@ -4,6 +4,7 @@
 #include "common/EtatGlobal.h"
 #include "common/ServiceSession.h"
 #include "common/forms/FormBase.h"
+#include "counter/forms/FenComptoir.h"
 #include "staff/forms/FenBadgeMaintenance.h"
 #include "staff/forms/FenQuota.h"
 #include "staff/forms/FenSites.h"
@@ -172,4 +173,5 @@ void enregistrerFormesMenu(RegistreMenu& registre) {
     });
     registre.enregistrerForme<FenQuota>(QStringLiteral("CmdProfile"),
                                         [](FenQuota& f) { f.DepuisFicheSalarie = false; });
+    registre.enregistrerForme<FenComptoir>(QStringLiteral("CmdComptoir"));
 }
