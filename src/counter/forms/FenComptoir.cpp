@@ -7,6 +7,7 @@
 #include "common/forms/Centrage.h"
 #include "common/forms/SpinButton.h"
 #include "counter/ArticlesComptoir.h"
+#include "counter/VerifierQuota.h"
 #include "db/Recordset.h"
 #include "db/RecordsetModel.h"
 
@@ -327,4 +328,8 @@ void FenComptoir::EffectuerRemiseArticle() {}
 
 void FenComptoir::cmdClose_Click() {
     Unload();
+}
+
+qint16 FenComptoir::VerifierQuota(qint64 reference, const QString& nom, const QString& prenom) {
+    return ::VerifierQuota(connexion(), reference, nom, prenom);
 }

@@ -42,6 +42,9 @@ public:
     Recordset* RsHistorique;
     RecordsetModel* ModeleHistorique;
 
+    // The quota check of an article for an employee, on the form's connection (1, 2 or 0).
+    qint16 VerifierQuota(qint64 reference, const QString& nom, const QString& prenom);
+
     // --- controls ---
     QLineEdit* TextUtilisateur; // badge
     QLineEdit* TextNom;

@@ -102,7 +102,7 @@ TEST_F(FrmPrincipalTest, ChargementLegendeBoutonsEtCouleurs) {
     EXPECT_FALSE(bouton(QStringLiteral("CmdStock"))->icon().isNull());
     EXPECT_TRUE(bouton(QStringLiteral("Commandhelp"))->icon().isNull());
     // No form registered: visible but greyed; the window's own buttons work.
-    EXPECT_FALSE(bouton(QStringLiteral("CmdComptoir"))->isEnabled());
+    EXPECT_FALSE(bouton(QStringLiteral("CmdVente"))->isEnabled());
     EXPECT_TRUE(bouton(QStringLiteral("CmdApropos"))->isEnabled());
     EXPECT_TRUE(bouton(QStringLiteral("CmdInfoCom"))->isEnabled());
     EXPECT_FALSE(bouton(QStringLiteral("CmdDotation"))->isVisibleTo(&frmPrincipal()));
@@ -206,7 +206,7 @@ TEST_F(FrmPrincipalTest, BaseAbsente) {
     EXPECT_FALSE(QFile::exists(dossier->fichier(QStringLiteral("ABSENTE.db"))));
     // The rights were never read: the buttons they govern stay closed, the others work.
     EXPECT_FALSE(bouton(QStringLiteral("CmdStock"))->isEnabled());
-    EXPECT_FALSE(bouton(QStringLiteral("CmdComptoir"))->isEnabled());
+    EXPECT_FALSE(bouton(QStringLiteral("CmdVente"))->isEnabled());
     EXPECT_TRUE(bouton(QStringLiteral("CmdListealarme"))->isEnabled());
     EXPECT_TRUE(bouton(QStringLiteral("CmdApropos"))->isEnabled());
     EXPECT_THROW(frmPrincipal().motPasseSociete(), ErreurExecution);

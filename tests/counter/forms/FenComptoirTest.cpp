@@ -146,6 +146,13 @@ TEST_F(FenComptoirTest, OpensFromTheMenuWithItsDesignAndReadsTheListsAtEachOpeni
     EXPECT_FALSE(menu.TimerLecteurComptoir->isActive());
 
     ouvrir();
+    // The quota check runs on the form's connection: no line for the article gives 2, a line that
+    // permits nothing gives 1.
+    base->executer(QStringLiteral("INSERT INTO Quota (NoQota, RefArticle, Periodicite, QtePermise) "
+                                  "VALUES (?, 300, 30, 0)"),
+                   {Global().NoProfilQuotasGeneral});
+    EXPECT_EQ(f.VerifierQuota(100, QStringLiteral("BERTIN"), QString()), 2);
+    EXPECT_EQ(f.VerifierQuota(300, QStringLiteral("BERTIN"), QString()), 1);
     const QStringList legendes = {
         "No Badge: ",  "Nom: ",        "Service: ",          "Prénom: ",           "Taille Main: ",
         "Site: ",      "Profil: ",     "Taille chaussure: ", "Réference: ",        "Désignation: ",
