@@ -8,8 +8,10 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QIODevice>
+#include <algorithm>
 #include <limits>
 #include <new>
+#include <utility>
 #include <zlib.h>
 
 namespace {
