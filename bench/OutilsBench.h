@@ -8,6 +8,7 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QHash>
 #include <QList>
 #include <QProcess>
@@ -70,6 +71,25 @@ inline void lireNu(Connexion& c, const QString& sql, const QVariantList& valeurs
         throw ErreurExecution(ErreurExecution::ErreurBase, Connexion::texteErreur(q),
                               QStringLiteral("bench"));
     lireRangs(q, rangs);
+}
+
+// Resident memory of the process, from /proc: the current size and the peak, in MB.
+inline double memoire(const char* champ) {
+    QFile f(QStringLiteral("/proc/self/status"));
+    if (!f.open(QIODevice::ReadOnly))
+        return 0;
+    for (const QByteArray& l : f.readAll().split('\n'))
+        if (l.startsWith(champ))
+            return l.mid(static_cast<int>(std::strlen(champ))).trimmed().split(' ').value(0).toDouble() /
+                   1024.0;
+    return 0;
+}
+
+// Starts the peak resident size afresh from the current one (Linux: "5" in clear_refs).
+inline void remettrePic() {
+    QFile f(QStringLiteral("/proc/self/clear_refs"));
+    if (f.open(QIODevice::WriteOnly))
+        f.write("5");
 }
 
 // The median of measured times.

@@ -158,25 +158,6 @@ void reference(Connexion& c, const QString& fichier, qint64 lignes) {
         dessiner(QStringLiteral("Total %1").arg(lignes));
 }
 
-// Resident memory of the process, from /proc: the current size and the peak, in MB.
-double memoire(const char* champ) {
-    QFile f(QStringLiteral("/proc/self/status"));
-    if (!f.open(QIODevice::ReadOnly))
-        return 0;
-    for (const QByteArray& l : f.readAll().split('\n'))
-        if (l.startsWith(champ))
-            return l.mid(static_cast<int>(std::strlen(champ))).trimmed().split(' ').value(0).toDouble() /
-                   1024.0;
-    return 0;
-}
-
-// Starts the peak resident size afresh from the current one (Linux: "5" in clear_refs).
-void remettrePic() {
-    QFile f(QStringLiteral("/proc/self/clear_refs"));
-    if (f.open(QIODevice::WriteOnly))
-        f.write("5");
-}
-
 void mesurer(const char* nomMoteur, Connexion& c, const QString& dossier, const ReportDefinition& d) {
     const QString etat = QDir(dossier).filePath(QStringLiteral("etat.pdf"));
     const QString ref = QDir(dossier).filePath(QStringLiteral("reference.pdf"));

@@ -99,10 +99,6 @@ bool estUtf8(QByteArrayView octets) {
     return !utf8.hasError();
 }
 
-const char* nomCodePage(IniFile::CodePage page) {
-    return page == IniFile::CodePage::Windows1250 ? "windows-1250" : "windows-1252";
-}
-
 // Decodes one line: UTF-8 when it is valid UTF-8, else the single-byte code page.
 QString decoderLigne(QByteArrayView octets, IniFile::CodePage repli) {
     if (estAscii(octets))
@@ -111,7 +107,7 @@ QString decoderLigne(QByteArrayView octets, IniFile::CodePage repli) {
     QString texte = utf8.decode(octets);
     if (!utf8.hasError())
         return texte;
-    QStringDecoder page(nomCodePage(repli));
+    QStringDecoder page(IniFile::nomCodePage(repli));
     if (page.isValid())
         return page.decode(octets);
     return QString::fromLatin1(octets.data(), octets.size());
@@ -217,6 +213,10 @@ IniFile::CodePage IniFile::codePagePour(const QString& chemin) {
         nom.compare(QLatin1String("slovaque.lng"), Qt::CaseInsensitive) == 0)
         return CodePage::Windows1250;
     return CodePage::Windows1252;
+}
+
+const char* IniFile::nomCodePage(CodePage page) {
+    return page == CodePage::Windows1250 ? "windows-1250" : "windows-1252";
 }
 
 IniFile IniFile::lire(const QString& chemin, CodePage repli) {

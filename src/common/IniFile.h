@@ -55,6 +55,8 @@ public:
 
     // The fallback code page of a file by its name: Windows-1250 for "poland.lng" and "slovaque.lng".
     static CodePage codePagePour(const QString& chemin);
+    // The page's name for QStringEncoder and QStringDecoder.
+    static const char* nomCodePage(CodePage page);
     // Forgets the cached parse of a path (after a write).
     static void oublierCache(const QString& chemin);
 

@@ -8,7 +8,6 @@
 
 #include <QDir>
 #include <QFileInfo>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -29,26 +28,6 @@ inline ReportTable table(const QStringList& colonnes, const QList<QVariantList>&
     for (const QVariantList& l : lignes)
         t.appendRow(l);
     return t;
-}
-
-// The standard output of a program; its exit code in *code, or a failure when it is not 0.
-inline QByteArray lancer(const QString& programme, const QStringList& arguments, int* code = nullptr) {
-    QProcess p;
-    p.start(programme, arguments);
-    if (!p.waitForFinished(60000))
-        ADD_FAILURE() << programme.toStdString() << " did not finish";
-    if (code)
-        *code = p.exitCode();
-    else if (p.exitCode() != 0)
-        ADD_FAILURE() << programme.toStdString() << ": " << p.readAllStandardError().toStdString();
-    return p.readAllStandardOutput();
-}
-
-// The text of a PDF as pdftotext lays it out (it gives the NO-BREAK SPACE of amounts as a blank).
-inline QString textePdf(const QString& pdf) {
-    return QString::fromUtf8(
-               lancer(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), pdf, QStringLiteral("-")}))
-        .replace(QChar(0x00A0), u' ');
 }
 
 // The description of the failure `f` throws, or a test failure when it throws nothing.

@@ -1,4 +1,5 @@
 #include "BaseDeTest.h"
+#include "OutilsProcessus.h"
 #include "OutilsEtats.h"
 
 #include "common/ErreurExecution.h"
@@ -17,6 +18,7 @@
 namespace {
 
 using namespace OutilsEtats;
+using namespace OutilsProcessus;
 
 const QChar Nbsp(0x00A0);
 

@@ -1,3 +1,4 @@
+#include "OutilsProcessus.h"
 #include "reports/OutilsEtats.h"
 
 #include "reports/ReportExcel.h"
@@ -6,6 +7,7 @@
 #include <QRegularExpression>
 
 using namespace OutilsEtats;
+using namespace OutilsProcessus;
 
 namespace {
 

@@ -1,4 +1,5 @@
 #include "BaseDeTest.h"
+#include "OutilsProcessus.h"
 #include "reports/OutilsEtats.h"
 
 #include "common/Ean13.h"
@@ -9,6 +10,7 @@
 #include <QSet>
 
 using namespace OutilsEtats;
+using namespace OutilsProcessus;
 
 namespace {
 
