@@ -5,9 +5,7 @@
 #include <QtGlobal>
 
 // The goods issue posted to SAP as an IDoc WMMBID02 XML document over plain HTTP, with its logs in the
-// folder "ExportSAP" of the program folder. The counter form holds the result flag and hands it over:
-//     void ExportToSapXML(...) { ExportSAP::ExportToSapXML(ExportSAPReussi, p1, BKTXT, MATNR, KOSTL, ERFMG);
-//     }
+// folder "ExportSAP" of the program folder. The counter form holds the result flag and hands it over.
 namespace ExportSAP {
 
 // Section "SAP" of the settings file (Global().CheminIni), each key read as LireIniString reads it.

@@ -7,6 +7,7 @@
 #include "common/forms/Centrage.h"
 #include "common/forms/SpinButton.h"
 #include "counter/ArticlesComptoir.h"
+#include "counter/ExportSAP.h"
 #include "counter/VerifierQuota.h"
 #include "db/Recordset.h"
 #include "db/RecordsetModel.h"
@@ -332,4 +333,9 @@ void FenComptoir::cmdClose_Click() {
 
 qint16 FenComptoir::VerifierQuota(qint64 reference, const QString& nom, const QString& prenom) {
     return ::VerifierQuota(connexion(), reference, nom, prenom);
+}
+
+void FenComptoir::ExportToSapXML(const QString& p1, const QString& BKTXT, const QString& MATNR,
+                                 const QString& KOSTL, qint32 ERFMG) {
+    ExportSAP::ExportToSapXML(ExportSAPReussi, p1, BKTXT, MATNR, KOSTL, ERFMG);
 }

@@ -45,6 +45,11 @@ public:
     // The quota check of an article for an employee, on the form's connection (1, 2 or 0).
     qint16 VerifierQuota(qint64 reference, const QString& nom, const QString& prenom);
 
+    // The SAP goods issue of a hand-out; ExportSAPReussi tells whether the SAP host answered.
+    bool ExportSAPReussi = false;
+    void ExportToSapXML(const QString& p1, const QString& BKTXT, const QString& MATNR, const QString& KOSTL,
+                        qint32 ERFMG);
+
     // --- controls ---
     QLineEdit* TextUtilisateur; // badge
     QLineEdit* TextNom;

@@ -153,6 +153,12 @@ TEST_F(FenComptoirTest, OpensFromTheMenuWithItsDesignAndReadsTheListsAtEachOpeni
                    {Global().NoProfilQuotasGeneral});
     EXPECT_EQ(f.VerifierQuota(100, QStringLiteral("BERTIN"), QString()), 2);
     EXPECT_EQ(f.VerifierQuota(300, QStringLiteral("BERTIN"), QString()), 1);
+    // The SAP export keeps its outcome on the form: a host that refuses the connection is no answer.
+    dossier->ecrireIni(QStringLiteral("SAP"), QStringLiteral("Adresse"), QStringLiteral("127.0.0.1"));
+    dossier->ecrireIni(QStringLiteral("SAP"), QStringLiteral("Port"), QStringLiteral("1"));
+    f.ExportSAPReussi = true;
+    f.ExportToSapXML(QString(), QStringLiteral("Gants"), QStringLiteral("300"), QStringLiteral("CC1"), 1);
+    EXPECT_FALSE(f.ExportSAPReussi);
     const QStringList legendes = {
         "No Badge: ",  "Nom: ",        "Service: ",          "Prénom: ",           "Taille Main: ",
         "Site: ",      "Profil: ",     "Taille chaussure: ", "Réference: ",        "Désignation: ",
