@@ -52,8 +52,6 @@ const QByteArray DefinitionEtat = R"({"tables": ["CA", "InfoEtat", "InfoSociete"
 class FormesTaches : public DemarrageFixture {
 protected:
     void preparer(const QString& langue) {
-        if (!ecranDeTest("2 1024x768"))
-            GTEST_SKIP() << "needs the test screens of the offscreen platform";
         Global().NomBase = QStringLiteral("VEZ");
         Global().CheminIni = dossier->cheminIni();
         Global().LangueCourante = langue;
@@ -129,6 +127,8 @@ protected:
         FormesTaches::SetUp();
         if (HasFatalFailure())
             return;
+        if (!ecranDeTest("2 1024x768"))
+            GTEST_SKIP() << "needs the test screens of the offscreen platform";
         preparer(QString::fromLatin1(GetParam()));
         Global().OptionPlageHoraire = QString::fromLatin1(GetParam()) == QLatin1String("NL");
     }
