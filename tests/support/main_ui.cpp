@@ -1,10 +1,21 @@
+#include "support/EcransDeTest.h"
+
 #include <QApplication>
+#include <QTemporaryFile>
 #include <gtest/gtest.h>
 
-// Form tests run under a widget application on the offscreen platform unless a display is chosen.
+// Form tests run under a widget application on the offscreen platform unless a display is chosen. The
+// offscreen platform gets the screens of EcransDeTest.h: a desktop screen first (the primary one, where
+// every form opens at its own size), then the small and the scaled ones the screen tests place forms on.
 int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QTemporaryFile configuration;
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+        QByteArray plateforme("offscreen");
+        if (configuration.open() && configuration.write(configurationEcransDeTest()) > 0 &&
+            configuration.flush())
+            plateforme += ":configfile=" + configuration.fileName().toLocal8Bit();
+        qputenv("QT_QPA_PLATFORM", plateforme);
+    }
     ::testing::InitGoogleTest(&argc, argv);
     QApplication app(argc, argv);
     return RUN_ALL_TESTS();

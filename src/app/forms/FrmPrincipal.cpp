@@ -486,8 +486,11 @@ void FrmPrincipal::Form_Activate() {
 }
 
 void FrmPrincipal::Form_Resize() {
-    SSPanel1->move((width() - SSPanel1->width()) / 2, (height() - SSPanel1->height()) / 2);
-    SSPanelInfoCom->move((width() - SSPanelInfoCom->width()) / 2, (height() - SSPanelInfoCom->height()) / 2);
+    // In the window, or in its scrolled contents on a screen too small for the menu.
+    const QSize fond = SSPanel1->parentWidget()->size();
+    SSPanel1->move((fond.width() - SSPanel1->width()) / 2, (fond.height() - SSPanel1->height()) / 2);
+    SSPanelInfoCom->move((fond.width() - SSPanelInfoCom->width()) / 2,
+                         (fond.height() - SSPanelInfoCom->height()) / 2);
 }
 
 void FrmPrincipal::Form_Unload(bool& annuler) {

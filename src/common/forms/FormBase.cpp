@@ -19,7 +19,12 @@
 #include <QKeyEvent>
 #include <QMenu>
 #include <QPushButton>
+#include <QScreen>
+#include <QScrollArea>
+#include <QStyle>
+#include <QVBoxLayout>
 #include <QWindow>
+#include <algorithm>
 
 namespace {
 bool s_sablier = false;
@@ -46,6 +51,17 @@ SuiviFocus& suiviFocus() {
     }();
     Q_UNUSED(branche);
     return suivi;
+}
+
+// The window's frame (title bar, borders). Before the window manager has framed a window the platform
+// may not know it yet: a common title bar and border then.
+QMargins margesCadre(const QWidget* w) {
+    QMargins m;
+    if (const QWindow* fenetre = w->windowHandle())
+        m = fenetre->frameMargins();
+    if (m.isNull() && !(w->windowFlags() & Qt::FramelessWindowHint))
+        m = QMargins(4, 30, 4, 4);
+    return m;
 }
 
 } // namespace
@@ -147,9 +163,133 @@ void FormBase::showEvent(QShowEvent* e) {
     // A plain show() of an unloaded form loads it first, as showing a form does.
     if (!m_charge)
         Load();
-    if (!e->spontaneous())
+    if (!e->spontaneous()) {
         m_activationAttendue = true;
+        // Before the window appears: the screen sees it once, at its fitted size and place.
+        if (isWindow())
+            ajusterALEcran(true);
+    }
     QWidget::showEvent(e);
+}
+
+// --- the screen ---
+
+QScreen* FormBase::ecranDeLaFenetre() const {
+    // Where the form placed itself, else where the window system puts it.
+    if (testAttribute(Qt::WA_Moved))
+        if (QScreen* ecran = QGuiApplication::screenAt(frameGeometry().center()))
+            return ecran;
+    return screen();
+}
+
+void FormBase::ajusterALEcran(bool affichage) {
+    if (!isWindow() || windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen))
+        return;
+    const QScreen* ecran = ecranDeLaFenetre();
+    if (!ecran)
+        return;
+    const QRect zone = ecran->availableGeometry();
+    const QMargins cadre = margesCadre(this);
+    const QSize place(std::max(1, zone.width() - cadre.left() - cadre.right()),
+                      std::max(1, zone.height() - cadre.top() - cadre.bottom()));
+    // The least size the controls ask for now (new captions may have changed it).
+    if (QLayout* l = layout())
+        l->activate();
+    // Shown already: only a form grown past the area (longer captions) is fitted again.
+    if (!affichage && width() <= place.width() && height() <= place.height())
+        return;
+
+    // The size the form gave itself: the one before the last fit, unless the form changed it since.
+    QSize voulue = size();
+    if (m_tailleAjustee.isValid() && (voulue == m_tailleAjustee || !affichage))
+        voulue = m_tailleVoulue;
+    const QSize disposition = layout() ? layout()->totalMinimumSize() : QSize(0, 0);
+    const QSize minimum = minimumSize().expandedTo(disposition);
+    if (minimum.width() > place.width() || minimum.height() > place.height()) {
+        // The contents keep a least size set by the form (a fixed size, a menu's); the layout's own
+        // follows the captions.
+        defilerLeContenu(QSize(minimumSize().width() > disposition.width() ? minimumSize().width() : 0,
+                               minimumSize().height() > disposition.height() ? minimumSize().height() : 0));
+    }
+
+    QSize taille = voulue.boundedTo(place).expandedTo(minimumSize()).boundedTo(maximumSize());
+    if (m_contenu) {
+        // Contents scrolling one way: the other way takes the scroll bar too, room allowing, so that it
+        // does not scroll as well.
+        const QSize contenu = m_contenu->minimumSize().expandedTo(m_contenu->minimumSizeHint());
+        const int barre = m_defilement->style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+        if (contenu.width() > taille.width() && contenu.height() <= taille.height())
+            taille.setHeight(std::max(taille.height(),
+                                      std::min({contenu.height() + barre, place.height(), maximumHeight()})));
+        if (contenu.height() > taille.height() && contenu.width() <= taille.width())
+            taille.setWidth(
+                std::max(taille.width(), std::min({contenu.width() + barre, place.width(), maximumWidth()})));
+    }
+    if (taille != size())
+        resize(taille);
+    m_tailleVoulue = voulue;
+    m_tailleAjustee = taille != voulue ? taille : QSize();
+
+    // Frame included, inside the area: centred when the form had to shrink, else moved in if it
+    // lies partly outside.
+    const QSize exterieur = taille.grownBy(cadre);
+    QPoint coin = pos();
+    if (taille != voulue) {
+        coin = zone.topLeft() +
+               QPoint((zone.width() - exterieur.width()) / 2, (zone.height() - exterieur.height()) / 2);
+    } else if (affichage && testAttribute(Qt::WA_Moved) && !zone.contains(QRect(coin, exterieur))) {
+        coin.setX(
+            std::clamp(coin.x(), zone.left(), std::max(zone.left(), zone.right() + 1 - exterieur.width())));
+        coin.setY(
+            std::clamp(coin.y(), zone.top(), std::max(zone.top(), zone.bottom() + 1 - exterieur.height())));
+    }
+    if (coin != pos())
+        move(coin);
+}
+
+void FormBase::defilerLeContenu(const QSize& minimum) {
+    if (!m_defilement) {
+        const QList<QWidget*> enfants = findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly);
+        auto* contenu = new QWidget;
+        auto* defilement = new QScrollArea(this);
+        defilement->setFrameShape(QFrame::NoFrame);
+        defilement->setWidgetResizable(true);
+        if (QLayout* l = layout()) {
+            // The layout moves with the controls it holds.
+            contenu->setLayout(l);
+        } else {
+            // Controls placed by hand keep their places.
+            contenu->resize(size());
+            for (QWidget* w : enfants) {
+                if (w->isWindow())
+                    continue;
+                const bool cache = w->isHidden();
+                const QRect g = w->geometry();
+                w->setParent(contenu);
+                w->setGeometry(g);
+                w->setVisible(!cache);
+            }
+        }
+        defilement->setWidget(contenu);
+        auto* cadre = new QVBoxLayout(this);
+        cadre->setContentsMargins(0, 0, 0, 0);
+        cadre->addWidget(defilement);
+        // Panels the form places over its controls by hand stay over them.
+        for (QWidget* w : enfants)
+            if (w->parentWidget() == this && !w->isWindow() && w->isVisibleTo(this))
+                w->raise();
+        m_defilement = defilement;
+        m_contenu = contenu;
+    }
+    // The window may be smaller than the contents, which scroll, and may take their scroll bars.
+    m_contenu->setMinimumSize(minimum.expandedTo(m_contenu->minimumSize()));
+    setMinimumSize(0, 0);
+    if (maximumSize() != m_maximumDefilement) {
+        const int barre = m_defilement->style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+        setMaximumSize(std::min(maximumWidth() + barre, QWIDGETSIZE_MAX),
+                       std::min(maximumHeight() + barre, QWIDGETSIZE_MAX));
+        m_maximumDefilement = maximumSize();
+    }
 }
 
 void FormBase::resizeEvent(QResizeEvent* e) {
@@ -172,6 +312,10 @@ void FormBase::fermerConnexion() {
 
 void FormBase::setBoutonAnnuler(QAbstractButton* bouton) {
     m_boutonAnnuler = bouton;
+}
+
+void FormBase::declarerPanneau(QWidget* panneau, QAbstractButton* ok, QAbstractButton* annuler) {
+    m_panneaux.append({panneau, ok, annuler});
 }
 
 QPushButton* FormBase::creerBouton(const QString& nom, const QString& legende, QWidget* parent) {
@@ -254,6 +398,7 @@ bool FormBase::event(QEvent* e) {
             Form_Activate();
             if (m_traductionActivation)
                 traduireSiEtranger();
+            ajusterALEcran(false);
         });
         return r;
     }
@@ -286,6 +431,11 @@ bool FormBase::eventFilter(QObject* objet, QEvent* e) {
         if (appartientAuFormulaire(objet))
             return traiterTouche(objet, static_cast<QKeyEvent*>(e));
         break;
+    case QEvent::Resize:
+        // Scrolled contents: the form's controls now lie in them.
+        if (objet == m_contenu)
+            appeler("Form_Resize", [this] { Form_Resize(); });
+        break;
     default:
         break;
     }
@@ -313,21 +463,17 @@ bool FormBase::traiterTouche(QObject* objet, QKeyEvent* e) {
     const bool f12 = e->key() == Qt::Key_F12;
     if (e->type() == QEvent::KeyPress) {
         appeler("Form_KeyDown", [this, e] { Form_KeyDown(e); });
+        if (traiterEchapEntree(objet, e))
+            return true;
         if (!f12 && traiterCaractere(objet, e))
             return true;
-        // Esc is the cancel button's, when the form has one that can be pressed.
-        if (e->key() == Qt::Key_Escape && m_boutonAnnuler && m_boutonAnnuler->isVisible() &&
-            m_boutonAnnuler->isEnabled()) {
-            m_dernierEvenement = nullptr;
-            e->accept();
-            m_boutonAnnuler->click();
-            return true;
-        }
     } else {
         appeler("Form_KeyUp", [this, e, f12] {
             if (f12 && m_toucheF12 && !e->isAutoRepeat())
                 basculerLangue();
             Form_KeyUp(e);
+            if (f12 && isVisible())
+                ajusterALEcran(false);
         });
     }
     if (!f12)
@@ -335,6 +481,71 @@ bool FormBase::traiterTouche(QObject* objet, QKeyEvent* e) {
     m_dernierEvenement = nullptr;
     e->accept();
     return true;
+}
+
+bool FormBase::traiterEchapEntree(QObject* objet, QKeyEvent* e) {
+    const bool echap = e->key() == Qt::Key_Escape;
+    const bool entree = e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter;
+    if ((!echap && !entree) || e->isAutoRepeat() || (e->modifiers() & ~Qt::KeypadModifier))
+        return false;
+    // A cell's editor (a control inside a grid) takes its own Esc and Enter.
+    for (QObject* o = objet->parent(); o && o != this; o = o->parent())
+        if (qobject_cast<QAbstractItemView*>(o))
+            return false;
+    bool utilisee = false;
+    if (echap)
+        appeler("toucheEchap", [&] { utilisee = toucheEchap(objet); });
+    else
+        appeler("toucheEntree", [&] { utilisee = toucheEntree(objet); });
+    if (!utilisee)
+        return false;
+    m_dernierEvenement = nullptr;
+    e->accept();
+    return true;
+}
+
+const FormBase::Panneau* FormBase::panneauOuvert() const {
+    const QWidget* focus = QApplication::focusWidget();
+    const Panneau* ouvert = nullptr;
+    for (const Panneau& p : m_panneaux) {
+        if (!p.panneau || !p.panneau->isVisible())
+            continue;
+        if (focus && (focus == p.panneau || p.panneau->isAncestorOf(focus)))
+            return &p;
+        if (!ouvert)
+            ouvert = &p;
+    }
+    return ouvert;
+}
+
+bool FormBase::toucheEchap(QObject* controle) {
+    Q_UNUSED(controle);
+    if (const Panneau* p = panneauOuvert()) {
+        if (!p->annuler)
+            p->panneau->hide();
+        else if (p->annuler->isEnabled())
+            p->annuler->click();
+        return true;
+    }
+    if (m_boutonAnnuler && m_boutonAnnuler->isVisible() && m_boutonAnnuler->isEnabled()) {
+        m_boutonAnnuler->click();
+        return true;
+    }
+    return false;
+}
+
+bool FormBase::toucheEntree(QObject* controle) {
+    const Panneau* p = panneauOuvert();
+    auto* w = qobject_cast<QWidget*>(controle);
+    if (!p || !w || (w != p->panneau && !p->panneau->isAncestorOf(w)))
+        return false;
+    // As in a dialog: a push button that has the focus is pressed, else the panel's OK.
+    QAbstractButton* bouton = qobject_cast<QPushButton*>(w);
+    if (!bouton)
+        bouton = p->ok;
+    if (bouton && bouton->isEnabled())
+        bouton->click();
+    return bouton != nullptr;
 }
 
 bool FormBase::traiterCaractere(QObject* objet, QKeyEvent* e) {

@@ -16,6 +16,8 @@ class QPushButton;
 class QAbstractItemView;
 class QKeyEvent;
 class QAbstractItemModel;
+class QScreen;
+class QScrollArea;
 
 // The base of every window of the program. It gives each form the life cycle of the original forms:
 //
@@ -67,6 +69,23 @@ class QAbstractItemModel;
 //
 // Hourglass: Sablier(true) sets the one override cursor of the program, Sablier(false) clears it; calls
 // do not stack.
+//
+// Screen: a window is never shown larger than the available area of its screen (the task bar left
+// out), frame included. A form larger than that area is shrunk to it and centred in it; one that fits
+// but lies partly outside is moved inside; a form grown past the area after an activation or the F12
+// switch (longer captions) is fitted again. When the form's least size (its layout's, or a fixed size)
+// is larger than the area, its contents go into a scroll area first: the window takes the area and the
+// contents scroll. The size a form gave itself comes back at its next show when the screen allows it.
+// Form_Resize also runs when the scrolled contents change size: a form placing controls by hand places
+// them in their parent's size.
+//
+// Esc and Enter go to toucheEchap() and toucheEntree() first (not while a grid's cell is being edited):
+//   - an open panel of the form (declarerPanneau: a frame over the form with its own OK and cancel)
+//     takes Esc as its cancel button (or, without one, Esc hides it), and Enter, while the focus is in
+//     the panel, as its OK button (a push button of the panel that has the focus is pressed instead);
+//   - otherwise Esc presses the form's cancel or close button (setBoutonAnnuler) when it can be
+//     pressed, so that the form's own refusal to close still holds.
+// A form with other needs (a window with no close button of its own) overrides them.
 class FormBase : public QWidget {
     Q_OBJECT
 public:
@@ -93,6 +112,9 @@ public:
     void setToucheF12(bool oui) { m_toucheF12 = oui; }
     // The button Esc presses (the dialog's cancel or close button); none by default.
     void setBoutonAnnuler(QAbstractButton* bouton);
+    // A panel of the form with its OK button (Enter) and cancel button (Esc); `annuler` may be null: Esc
+    // then hides the panel.
+    void declarerPanneau(QWidget* panneau, QAbstractButton* ok, QAbstractButton* annuler);
     // A push button of the form (or of `parent`), named as the language files and the tests find it; it
     // never takes Enter for itself (no auto-default).
     QPushButton* creerBouton(const QString& nom, const QString& legende, QWidget* parent = nullptr);
@@ -136,6 +158,10 @@ protected:
         Q_UNUSED(controle);
         Q_UNUSED(KeyAscii);
     }
+    // Esc and Enter pressed in the form (`controle` has the focus); true when the key was used, and
+    // then no control gets it. See above for what they do by default.
+    virtual bool toucheEchap(QObject* controle);
+    virtual bool toucheEntree(QObject* controle);
     // Closes the form's connection (the unload does it after Form_Unload).
     void fermerConnexion();
 
@@ -146,6 +172,11 @@ protected:
     void resizeEvent(QResizeEvent* e) override;
 
 private:
+    struct Panneau {
+        QPointer<QWidget> panneau;
+        QPointer<QAbstractButton> ok;
+        QPointer<QAbstractButton> annuler;
+    };
     struct TexteInitial {
         QPointer<QObject> objet;
         QByteArray propriete;
@@ -161,6 +192,14 @@ private:
     bool appartientAuFormulaire(QObject* objet) const;
     bool traiterTouche(QObject* objet, QKeyEvent* e);
     bool traiterCaractere(QObject* objet, QKeyEvent* e);
+    bool traiterEchapEntree(QObject* objet, QKeyEvent* e);
+    // The open panel, the one holding the focus first; nullptr when none is open.
+    const Panneau* panneauOuvert() const;
+    // The screen fit (see above), before each show; again after an activation or the language switch
+    // (`affichage` false), when the form grew past the area.
+    void ajusterALEcran(bool affichage);
+    QScreen* ecranDeLaFenetre() const;
+    void defilerLeContenu(const QSize& minimum);
     // The form's first activation after a show, or one coming from another of the program's forms.
     bool activationDUneForme();
     bool decharger();
@@ -178,6 +217,13 @@ private:
     bool m_activationAttendue = false;
     std::unique_ptr<Connexion> m_connexion;
     QPointer<QAbstractButton> m_boutonAnnuler;
+    QList<Panneau> m_panneaux;
+    QPointer<QScrollArea> m_defilement;
+    QPointer<QWidget> m_contenu;
+    QSize m_maximumDefilement; // the form's largest size with room for the scroll bars
+    // The size the form gave itself, and the one the screen fit gave it instead.
+    QSize m_tailleVoulue;
+    QSize m_tailleAjustee;
     QHash<QString, QPointer<QWidget>> m_legendes;
     QList<std::function<void()>> m_nettoyages;
     QList<TexteInitial> m_textesInitiaux;

@@ -25,6 +25,8 @@
 #include <QSpinBox>
 #include <QStyle>
 #include <QToolButton>
+#include <QVBoxLayout>
+#include <algorithm>
 
 namespace {
 
@@ -64,7 +66,7 @@ QToolButton* extremite(const QString& nom, QStyle::StandardPixmap image, const Q
 FenCrystalRep::FenCrystalRep(QWidget* parent) : FormBase(QStringLiteral("FenCrystalRep"), parent) {
     // The top row, 480 twips high: the viewer's own controls, then the e-mail controls.
     auto* barre = new QWidget(this);
-    barre->setGeometry(0, 0, 1024, Conversions::twipsEnPixels(480));
+    barre->setFixedHeight(Conversions::twipsEnPixels(480));
     CmdImprimer = bouton(QStringLiteral("CmdImprimer"), QStringLiteral("Imprimer"), barre);
     CmdExportPdf = bouton(QStringLiteral("CmdExportPdf"), QStringLiteral("Exporter en PDF"), barre);
     CmdExportExcel = bouton(QStringLiteral("CmdExportExcel"), QStringLiteral("Exporter vers Excel"), barre);
@@ -94,7 +96,8 @@ FenCrystalRep::FenCrystalRep(QWidget* parent) : FormBase(QStringLiteral("FenCrys
     ComboAdressEmail->setEditable(true);
     // Only the rule of the focus loss adds an address, never Enter.
     ComboAdressEmail->setInsertPolicy(QComboBox::NoInsert);
-    ComboAdressEmail->setMinimumWidth(220);
+    // Room for an address, and the e-mail row within a 1200-pixel window.
+    ComboAdressEmail->setMinimumWidth(180);
     ComboAdressEmail->installEventFilter(this);
     ComboEmail = new QComboBox(barre);
     ComboEmail->setObjectName(QStringLiteral("ComboEmail"));
@@ -123,6 +126,18 @@ FenCrystalRep::FenCrystalRep(QWidget* parent) : FormBase(QStringLiteral("FenCrys
     CRViewer1 = new QPrintPreviewWidget(m_apercu.get(), this);
     CRViewer1->setObjectName(QStringLiteral("CRViewer1"));
     CRViewer1->setViewMode(QPrintPreviewWidget::SinglePageView);
+
+    // The top row, 480 twips high across the window; the viewer under it, 100 twips short of the right
+    // edge, the reserved height (Form_Load) below it. The window's least width is the top row's: a screen
+    // too small for it scrolls the window.
+    auto* disposition = new QVBoxLayout(this);
+    disposition->setContentsMargins(0, 0, 0, 0);
+    disposition->setSpacing(0);
+    disposition->addWidget(barre);
+    auto* vue = new QHBoxLayout;
+    vue->setContentsMargins(0, 0, Conversions::twipsEnPixels(100), 0);
+    vue->addWidget(CRViewer1);
+    disposition->addLayout(vue, 1);
 
     connect(CRViewer1, &QPrintPreviewWidget::paintRequested, this, &FenCrystalRep::CRViewer1_paintRequested);
     connect(CRViewer1, &QPrintPreviewWidget::previewChanged, this, &FenCrystalRep::CRViewer1_previewChanged);
@@ -179,16 +194,23 @@ void FenCrystalRep::Form_Load() {
     const int hauteur = g.HauteurFenPrincipale > 0 ? qRound(g.HauteurFenPrincipale) : 768;
     resize(largeur, hauteur);
     setWindowIcon(QGuiApplication::windowIcon());
-    if (QWidget* barre = CmdImprimer->parentWidget())
-        barre->setGeometry(0, 0, largeur, Conversions::twipsEnPixels(480));
-    CRViewer1->setGeometry(0, Conversions::twipsEnPixels(480), largeur - Conversions::twipsEnPixels(100),
-                           qMax(1, hauteur - Conversions::twipsEnPixels(m_hauteurReservee)));
+    // The reserved height below the viewer, the top row's 480 twips above it.
+    if (auto* disposition = qobject_cast<QBoxLayout*>(CRViewer1->parentWidget()->layout()))
+        disposition->setContentsMargins(
+            0, 0, 0,
+            std::max(0, Conversions::twipsEnPixels(m_hauteurReservee) - Conversions::twipsEnPixels(480)));
 
     ComboEmail->clear();
     ComboEmail->addItems(MethodesEnvoi);
     const int type = FnWendrox::LireIniInteger(g.CheminIni, SectionEmail, QStringLiteral("Type"), 0);
     ComboEmail->setCurrentIndex(type >= 0 && type < MethodesEnvoi.size() ? type : 0);
     ProgressBar1->setValue(0);
+}
+
+bool FenCrystalRep::toucheEchap(QObject* controle) {
+    Q_UNUSED(controle);
+    close();
+    return true;
 }
 
 void FenCrystalRep::Form_Activate() {

@@ -101,6 +101,8 @@ protected:
     void Form_Load() override;
     void Form_Activate() override;
     void Form_Unload(bool& annuler) override;
+    // Esc closes the viewer, as its window's close button does.
+    bool toucheEchap(QObject* controle) override;
     bool eventFilter(QObject* objet, QEvent* e) override;
 
 private slots:

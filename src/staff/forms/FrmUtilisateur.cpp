@@ -134,6 +134,9 @@ FrmUtilisateur::FrmUtilisateur(QWidget* parent)
     connecterSauvegarde();
     connecterMachines();
     connect(cmdClose, &QPushButton::clicked, this, [this] { cmdClose_Click(); });
+    // Esc: the machines panel closes as a click beside it does, else "Fermer"; Enter: the panel's "OK".
+    setBoutonAnnuler(cmdClose);
+    declarerPanneau(SSPanel2, CmdMachAuriseOK, nullptr);
     connect(data1, &Recordset::MoveComplete, this, [this] { data1_MoveComplete(); });
     resize(1320, 780);
 }

@@ -107,7 +107,8 @@ void FrmUtilisateur::construireRecherche() {
     Label1->setObjectName(QStringLiteral("Label1"));
     TextCherche = new QLineEdit(FrameRecherche);
     TextCherche->setObjectName(QStringLiteral("TextCherche"));
-    TextCherche->setMinimumWidth(200);
+    // Narrow enough that the list and the card share a 1024-pixel screen.
+    TextCherche->setMinimumWidth(120);
     Label1->setBuddy(TextCherche);
     auto option = [this](const char* nom, const QString& legende, void (FrmUtilisateur::*clic)()) {
         auto* o = new QRadioButton(legende, FrameRecherche);

@@ -151,6 +151,8 @@ void FrmUtilisateur::ouvrirMachines(int ColIndex) {
     }
     SSPanel2->show();
     SSPanel2->raise();
+    // The keys go to the panel: Space ticks a box, Enter confirms, Esc closes it.
+    CheckBox1[0]->setFocus();
 }
 
 void FrmUtilisateur::CmdMachAutoriseSelec_Click() {

@@ -153,6 +153,10 @@ FrmStock::FrmStock(QWidget* parent) : FormBase(QStringLiteral("FrmStock"), paren
     // Frames shown over the card on demand.
     construireCodes();
     construireEntreeStock();
+    // Esc: the open frame's "Annuler", else "Fermer"; Enter: the open frame's "OK".
+    setBoutonAnnuler(cmdClose);
+    declarerPanneau(FrmEntreStock, CmdOkStock, CmdAnnulStock);
+    declarerPanneau(Frame1, Command3, Command4);
     connecterEdition();
     connecterRecherche();
     connecterSelection();

@@ -4,6 +4,7 @@
 #include "db/Connexion.h"
 #include "db/Schema.h"
 #include "support/DossierProgrammeTemp.h"
+#include "support/EcransDeTest.h"
 #include "support/ServiceSessionScripte.h"
 
 #include <QApplication>
@@ -11,8 +12,11 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScrollArea>
 #include <QTableWidget>
+#include <QTableWidgetItem>
 #include <QTest>
+#include <QVBoxLayout>
 #include <gtest/gtest.h>
 
 namespace {
@@ -395,4 +399,152 @@ TEST_F(FormBaseTest, HourglassIsOneOverrideCursor) {
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
     FormBase::Sablier(false);
     EXPECT_FALSE(FormBase::SablierActif());
+}
+
+TEST_F(FormBaseTest, EscAndEnterGoToTheOpenPanelElseEscToTheCancelButtonWhoseRefusalHolds) {
+    FormeEssai f;
+    // A panel over the form with its OK and cancel, one with neither, a grid; Command1 closes the form.
+    auto* panneau = new QFrame(&f);
+    auto* saisie = new QLineEdit(panneau);
+    auto* ok = new QPushButton(QStringLiteral("OK"), panneau);
+    auto* annuler = new QPushButton(QStringLiteral("Annuler"), panneau);
+    ok->move(0, 30);
+    annuler->move(0, 60);
+    panneau->setGeometry(100, 0, 150, 100);
+    auto* sans = new QFrame(&f);
+    auto* grille = new QTableWidget(1, 1, &f);
+    grille->setGeometry(0, 110, 200, 60);
+    grille->setItem(0, 0, new QTableWidgetItem(QStringLiteral("a")));
+    int oks = 0, annulations = 0;
+    QObject::connect(ok, &QPushButton::clicked, [&] {
+        ++oks;
+        panneau->hide();
+    });
+    QObject::connect(annuler, &QPushButton::clicked, [&] {
+        ++annulations;
+        panneau->hide();
+    });
+    QObject::connect(f.Command1, &QPushButton::clicked, &f, &QWidget::close);
+    f.setBoutonAnnuler(f.Command1);
+    f.declarerPanneau(panneau, ok, annuler);
+    f.declarerPanneau(sans, nullptr, nullptr);
+    sans->hide();
+    montrerActive(f);
+
+    // An open panel: Enter in it is its OK, on its focused "Annuler" that button; Esc its cancel wherever
+    // the focus is.
+    saisie->setFocus();
+    QTest::keyClick(saisie, Qt::Key_Return);
+    EXPECT_EQ(oks, 1);
+    panneau->show();
+    annuler->setFocus();
+    QTest::keyClick(annuler, Qt::Key_Enter, Qt::KeypadModifier);
+    EXPECT_EQ(std::pair(oks, annulations), std::pair(1, 1));
+    panneau->show();
+    f.Text1->setFocus();
+    QTest::keyClick(f.Text1, Qt::Key_Return);
+    EXPECT_TRUE(panneau->isVisible()) << "Enter outside the panel is the box's";
+    EXPECT_TRUE(f.caracteres.contains(13));
+    QTest::keyClick(f.Text1, Qt::Key_Escape);
+    EXPECT_EQ(std::pair(oks, annulations), std::pair(1, 2));
+    // A panel with no cancel of its own is hidden.
+    sans->show();
+    QTest::keyClick(f.Text1, Qt::Key_Escape);
+    EXPECT_FALSE(sans->isVisible());
+    EXPECT_TRUE(f.isVisible());
+
+    // A cell being edited keeps its Esc; a held key does not repeat the close.
+    grille->setFocus();
+    grille->editItem(grille->item(0, 0));
+    QWidget* editeur = QApplication::focusWidget();
+    ASSERT_NE(editeur, grille);
+    QTest::keyClick(editeur, Qt::Key_Escape);
+    EXPECT_TRUE(f.isVisible());
+    QKeyEvent repetee(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier, QString(), true);
+    QCoreApplication::sendEvent(f.Text1, &repetee);
+    EXPECT_TRUE(f.isVisible());
+
+    // No panel: Esc presses the close button, and the form's refusal to unload holds.
+    f.annuler = true;
+    QTest::keyClick(f.Text1, Qt::Key_Escape);
+    EXPECT_TRUE(f.isVisible());
+    EXPECT_EQ(f.dechargements, 1);
+    f.annuler = false;
+    QTest::keyClick(f.Text1, Qt::Key_Escape);
+    EXPECT_FALSE(f.estCharge());
+}
+
+namespace {
+
+// Laid out by a layout, larger than small screens; its least size fits 1024 x 768 until its activation
+// asks for more (longer captions).
+class FormeGrande : public FormBase {
+public:
+    FormeGrande() : FormBase(QStringLiteral("FormeGrande")) {
+        auto* l = new QVBoxLayout(this);
+        Corps = new QLabel(QStringLiteral("Corps"), this);
+        Corps->setMinimumSize(700, 400);
+        l->addWidget(Corps);
+        resize(1500, 900);
+    }
+    QLabel* Corps;
+    int largeurActivation = 0;
+
+protected:
+    void Form_Activate() override {
+        if (largeurActivation)
+            Corps->setMinimumWidth(largeurActivation);
+    }
+};
+
+// Shows the form at `decalage` from the screen's corner; its frame then lies in the screen's area.
+void montrerSur(FormBase& f, QScreen* ecran, QPoint decalage = QPoint(10, 10)) {
+    f.hide();
+    f.move(ecran->geometry().topLeft() + decalage);
+    montrerActive(f);
+    QTest::qWait(10);
+    EXPECT_TRUE(ecran->availableGeometry().contains(f.frameGeometry())) << ecran->name().toStdString();
+}
+
+} // namespace
+
+TEST_F(FormBaseTest, AWindowNeverOutgrowsItsScreenScrollsBelowItsLeastSizeAndGetsItsSizeBackWhereItFits) {
+    QScreen* bureau = ecranDeTest("1 bureau 1920x1080");
+    QScreen* petit = ecranDeTest("2 1024x768");
+    QScreen* minuscule = ecranDeTest("4 640x480");
+    if (!bureau || !petit || !minuscule)
+        GTEST_SKIP() << "needs the test screens of the offscreen platform";
+
+    // Larger than the screen: shrunk to its area and centred, its layout shrinking with it. Where it
+    // fits, its own size again; partly off the screen, moved onto it.
+    FormeGrande g;
+    montrerSur(g, petit);
+    EXPECT_EQ(g.frameGeometry(), petit->availableGeometry());
+    EXPECT_EQ(g.findChild<QScrollArea*>(), nullptr);
+    montrerSur(g, bureau, QPoint(1000, 500));
+    EXPECT_EQ(g.size(), QSize(1500, 900));
+    // Grown past the screen at its activation: fitted again.
+    FormeGrande traduite;
+    traduite.largeurActivation = 1200;
+    montrerSur(traduite, petit);
+    EXPECT_EQ(traduite.Corps->minimumWidth(), 1200);
+    EXPECT_EQ(traduite.frameGeometry(), petit->availableGeometry());
+    montrerSur(traduite, bureau);
+    EXPECT_EQ(traduite.size(), QSize(1500, 900));
+
+    // A fixed size, controls placed by hand, larger than the screen: the window takes the area and its
+    // controls scroll.
+    FormeEssai f;
+    f.Command1->move(700, 550);
+    f.setFixedSize(800, 600);
+    montrerSur(f, minuscule);
+    EXPECT_EQ(f.frameGeometry(), minuscule->availableGeometry());
+    auto* defilement = f.findChild<QScrollArea*>();
+    ASSERT_NE(defilement, nullptr);
+    EXPECT_FALSE(enVue(f.Command1, &f));
+    defilement->ensureWidgetVisible(f.Command1);
+    EXPECT_TRUE(enVue(f.Command1, &f));
+    montrerSur(f, bureau);
+    EXPECT_EQ(f.size(), QSize(800, 600));
+    EXPECT_TRUE(enVue(f.Command1, &f));
 }
