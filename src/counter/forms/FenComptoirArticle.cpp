@@ -90,12 +90,15 @@ void FenComptoir::TextRefFournisseur_Change() {
     case Resultat::Exact: {
         afficherChampArticle(QStringLiteral("Designation"), 7);
         afficherChampArticle(QStringLiteral("QteEnStock"), 10);
-        // A new reference runs its own search, which fills the size as well.
-        TextReference->setText(
-            FonctionUtilitaires::ConvertNullStr(RsArticles->Field(QStringLiteral("Reference"))));
+        // A new reference runs its own search, which fills the size and shows the same article's picture.
+        const QString reference =
+            FonctionUtilitaires::ConvertNullStr(RsArticles->Field(QStringLiteral("Reference")));
+        const bool nouvelle = reference != TextReference->text();
+        TextReference->setText(reference);
         TextQte->setText(QStringLiteral("1"));
         ArticleSelectionne = true;
-        AfficherImageArticle();
+        if (!nouvelle)
+            AfficherImageArticle();
         break;
     }
     case Resultat::Approche:

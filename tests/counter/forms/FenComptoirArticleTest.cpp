@@ -162,9 +162,12 @@ TEST_F(FenComptoirArticleTest, SupplierReferenceSelectsTheWholeReferenceAndShows
         f.TextReference->setText(QStringLiteral("1"));
         ASSERT_TRUE(f.Image1->isVisible());
     }
-    // A wildcard reaching another reference: nothing selected, nothing changed.
+    // The reference already in its box: no search of it, the picture shown all the same.
+    f.Image1->hide();
     f.TextRefFournisseur->setText(QStringLiteral("größe-2"));
     ASSERT_EQ(carte(), QStringLiteral("Gants||48|1|1++"));
+    EXPECT_TRUE(f.Image1->isVisible());
+    // A wildcard reaching another reference: nothing selected, nothing changed.
     for (const QString& texte : QStringList{"RF-1*", "%"}) {
         f.TextRefFournisseur->setText(texte);
         EXPECT_EQ(carte(), QStringLiteral("Gants||48|1|0++")) << texte.toStdString();
