@@ -19,12 +19,15 @@ Resultat resultat(const Recordset& salaries, bool trouve, const QString& champ, 
 
 } // namespace
 
-Resultat ChercherBadge(Recordset& salaries, const QString& badge) {
+Resultat ChercherTexte(Recordset& liste, const QString& champ, const QString& texte) {
     using C = Recordset::Comparaison;
-    const QString champ = QStringLiteral("NoBadge");
-    const bool trouve = salaries.Find(champ, FicheSalarie::contientJoker(badge) ? C::Comme : C::EgalTexte,
-                                      badge, Recordset::Depart::Premier);
-    return resultat(salaries, trouve, champ, badge);
+    const bool trouve = liste.Find(champ, FicheSalarie::contientJoker(texte) ? C::Comme : C::EgalTexte, texte,
+                                   Recordset::Depart::Premier);
+    return resultat(liste, trouve, champ, texte);
+}
+
+Resultat ChercherBadge(Recordset& salaries, const QString& badge) {
+    return ChercherTexte(salaries, QStringLiteral("NoBadge"), badge);
 }
 
 Resultat ChercherNom(Recordset& salaries, const QString& nom) {

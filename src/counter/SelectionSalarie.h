@@ -15,8 +15,12 @@ enum class Resultat {
     Exact,    // the row's badge or name is the text, without regard to case
 };
 
-// From the first row, the first whose NoBadge matches `badge` without regard to case; "*" and "%" typed
-// are wildcards, every other character (quotes included) is literal.
+// From the first row, the first whose `champ` matches `texte` without regard to case; "*" and "%" typed
+// are wildcards, every other character (quotes included) is literal. Exact when the field is the text
+// itself. The counter finds badges and supplier references so.
+Resultat ChercherTexte(Recordset& liste, const QString& champ, const QString& texte);
+
+// ChercherTexte on NoBadge.
 Resultat ChercherBadge(Recordset& salaries, const QString& badge);
 
 // From the first row, the first whose Nom begins with `nom` without regard to case, with the same

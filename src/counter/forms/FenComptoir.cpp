@@ -98,6 +98,7 @@ FenComptoir::FenComptoir(QWidget* parent)
     placerControles();
     ordreTabulation();
     connecterSalarie();
+    connecterArticle();
     connect(cmdClose, &QPushButton::clicked, this, [this] { cmdClose_Click(); });
     setFixedSize(Conversions::twipsEnPixels(LargeurTwips), Conversions::twipsEnPixels(HauteurTwips));
 }

@@ -3,6 +3,9 @@
 #include "common/forms/FormBase.h"
 
 #include <QList>
+#include <QString>
+
+#include <optional>
 
 class QComboBox;
 class QLabel;
@@ -21,7 +24,8 @@ class SpinButton;
 // the lists stay as read while the form is open.
 //
 // The class is split by concern: FenComptoir.cpp (controls, layout, load, activation, keys, closing),
-// FenComptoirSalarie.cpp (the employee: badge and name searches, the spin button, the reader's polling).
+// FenComptoirSalarie.cpp (the employee: badge and name searches, the spin button, the reader's polling),
+// FenComptoirArticle.cpp (the article: reference, supplier-reference and list searches, its picture).
 class FenComptoir : public FormBase {
     Q_OBJECT
 public:
@@ -105,4 +109,18 @@ private:
     void ViderCarte();
     // Drops the history: the next request reads it for the employee then selected.
     void FermerHistorique();
+
+    // The field's text on the current row, or nothing for Null.
+    static std::optional<QString> texteNonNul(const Recordset& rs, const QString& champ);
+
+    // The article (FenComptoirArticle.cpp).
+    void connecterArticle();
+    void TextReference_Change();
+    void TextRefFournisseur_Change();
+    void Combo1_Click(int index);
+    void TextQte_Click();
+    // The current article's picture, when the pictures are kept in the database.
+    void AfficherImageArticle();
+    // The current article's field into its value label; a Null field leaves the label as it was.
+    void afficherChampArticle(const QString& champ, int label);
 };

@@ -15,21 +15,18 @@
 #include <QLineEdit>
 #include <QTimer>
 
-#include <optional>
-
 namespace {
 
 constexpr int LecteurSansContact = 6;
 
-// The field's text, or nothing for Null.
-std::optional<QString> texteNonNul(const Recordset& rs, const QString& champ) {
+} // namespace
+
+std::optional<QString> FenComptoir::texteNonNul(const Recordset& rs, const QString& champ) {
     const QVariant v = rs.Field(champ);
     if (v.isNull())
         return std::nullopt;
     return FonctionUtilitaires::ConvertNullStr(v);
 }
-
-} // namespace
 
 void FenComptoir::connecterSalarie() {
     connect(TextUtilisateur, &QLineEdit::textChanged, this, [this] { TextUtilisateur_Change(); });
