@@ -97,6 +97,7 @@ FenComptoir::FenComptoir(QWidget* parent)
     placerControles();
     ordreTabulation();
     connecterSalarie();
+    connecterHistorique();
     connect(cmdClose, &QPushButton::clicked, this, [this] { cmdClose_Click(); });
     setFixedSize(Conversions::twipsEnPixels(LargeurTwips), Conversions::twipsEnPixels(HauteurTwips));
 }

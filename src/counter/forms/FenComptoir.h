@@ -21,7 +21,8 @@ class SpinButton;
 // the lists stay as read while the form is open.
 //
 // The class is split by concern: FenComptoir.cpp (controls, layout, load, activation, keys, closing),
-// FenComptoirSalarie.cpp (the employee: badge and name searches, the spin button, the reader's polling).
+// FenComptoirSalarie.cpp (the employee: badge and name searches, the spin button, the reader's polling),
+// FenComptoirHistorique.cpp (the history grid and its print-out).
 class FenComptoir : public FormBase {
     Q_OBJECT
 public:
@@ -100,4 +101,14 @@ private:
     void ViderCarte();
     // Drops the history: the next request reads it for the employee then selected.
     void FermerHistorique();
+
+    // The history (FenComptoirHistorique.cpp).
+    void connecterHistorique();
+    // Reads the history of `badge` when it was dropped, else the same history again; the grid then
+    // stands on its first row. Throws ErreurExecution.
+    void AfficherHistorique(const QString& badge);
+    // AfficherHistorique for the badge box's text, under the hourglass; nothing when the box is empty.
+    void RafraichirHistorique();
+    void CommandButton1_Click();
+    void CommandButton2_Click();
 };
