@@ -11,16 +11,31 @@
 #include "db/Recordset.h"
 #include "db/RecordsetModel.h"
 
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPrinter>
 #include <QPushButton>
 #include <QTableView>
+#include <algorithm>
 #include <memory>
 
 void FenComptoir::connecterHistorique() {
     new LigneGrille(DataGrid1, RsHistorique);
+    // A caption wider than its column's design width, in whatever language, widens the column; the
+    // designation takes what the others leave.
+    QHeaderView* entete = DataGrid1->horizontalHeader();
+    QList<int> largeurs;
+    for (int c = 0; c < ModeleHistorique->columnCount(); ++c)
+        largeurs << DataGrid1->columnWidth(c);
+    auto ajuster = [this, entete, largeurs] {
+        for (int c = 0; c < largeurs.size(); ++c)
+            if (entete->sectionResizeMode(c) == QHeaderView::Interactive)
+                DataGrid1->setColumnWidth(c, std::max(largeurs.at(c), entete->sectionSizeHint(c)));
+    };
+    connect(ModeleHistorique, &QAbstractItemModel::headerDataChanged, this, ajuster);
+    ajuster();
     connect(CommandButton1, &QPushButton::clicked, this, [this] { CommandButton1_Click(); });
     connect(CommandButton2, &QPushButton::clicked, this, [this] { CommandButton2_Click(); });
 }
