@@ -11,6 +11,7 @@
 #include <QPagedPaintDevice>
 #include <QPainter>
 #include <cmath>
+#include <optional>
 
 namespace HistoriqueComptoir {
 
@@ -52,14 +53,18 @@ public:
           m_gauche(GaucheTwips * support.logicalDpiX() / TwipsParPouce),
           m_y(HautTwips * support.logicalDpiY() / TwipsParPouce) {}
 
-    void police(const QFont& police) { m_pinceau.setFont(police); }
+    // The font of the lines printed next, measured once for them.
+    void police(const QFont& police) {
+        m_pinceau.setFont(police);
+        m_mesures.emplace(police, &m_support);
+        m_tabulation = CaracteresParTabulation * largeurMoyenne(*m_mesures);
+    }
 
     // Prints `texte` from the left margin, each CR LF ending a line; the position then goes below.
     void imprimer(const QString& texte) {
-        const QFontMetricsF mesures(m_pinceau.font(), &m_support);
-        const double tabulation = CaracteresParTabulation * largeurMoyenne(mesures);
+        const QFontMetricsF& mesures = *m_mesures;
         for (const QString& ligne : texte.split(QStringLiteral("\r\n"))) {
-            // Nothing is printed yet on a page whose top the line starts at: it goes there even when taller.
+            // A line starting at a page's top goes there even when it is taller than the page.
             if (m_y > 0 && m_y + mesures.lineSpacing() > m_support.height()) {
                 if (!m_support.newPage())
                     throw echec(QStringLiteral("Impossible de commencer une nouvelle page"));
@@ -69,7 +74,7 @@ public:
             const QStringList morceaux = ligne.split(u'\t');
             for (qsizetype i = 0; i < morceaux.size(); ++i) {
                 if (i > 0)
-                    x = m_gauche + (std::floor((x - m_gauche) / tabulation) + 1) * tabulation;
+                    x = m_gauche + (std::floor((x - m_gauche) / m_tabulation) + 1) * m_tabulation;
                 const QString& morceau = morceaux.at(i);
                 if (morceau.isEmpty())
                     continue;
@@ -85,6 +90,8 @@ private:
     QPainter& m_pinceau;
     const double m_gauche;
     double m_y;
+    std::optional<QFontMetricsF> m_mesures;
+    double m_tabulation = 0;
 };
 
 } // namespace
