@@ -44,8 +44,8 @@ ErreurExecution echec(const QString& description) {
                            QStringLiteral("ImprimerHistorique"));
 }
 
-// The print-out's pen: a current position in device units and a font, printing line after line as the
-// original's printer object did.
+// The print-out's pen: a current position in device units and a font, printing line after line as a
+// printer object does.
 class Impression {
 public:
     Impression(QPagedPaintDevice& support, QPainter& pinceau)
