@@ -10,7 +10,6 @@
 
 #include <QCoreApplication>
 #include <QSqlQuery>
-#include <QSqlRecord>
 #include <QTemporaryDir>
 #include <cstdio>
 #include <vector>
@@ -45,23 +44,13 @@ QStringList badges(Connexion& c) {
     return r;
 }
 
-qsizetype requeteNue(Connexion& c, const QString& badge) {
+size_t requeteNue(Connexion& c, const QString& badge) {
     QVariantList valeurs;
     const QString sql = QStringLiteral("SELECT * FROM GrUtilisateur WHERE ") +
                         Routines::conditionNoBadge(c, QStringLiteral("NoBadge"), badge, valeurs);
-    QSqlQuery q(c.db());
-    q.setForwardOnly(true);
-    q.prepare(sql);
-    for (const QVariant& v : valeurs)
-        q.addBindValue(v);
-    if (!q.exec())
-        throw ErreurExecution(ErreurExecution::ErreurBase, Connexion::texteErreur(q));
-    qsizetype lues = 0;
-    const int n = q.record().count();
-    while (q.next())
-        for (int i = 0; i < n; ++i)
-            lues += q.value(i).isValid() ? 1 : 0;
-    return lues;
+    std::vector<QList<QVariant>> rangs;
+    lireNu(c, sql, valeurs, rangs);
+    return rangs.size();
 }
 
 void mesurer(const char* moteur, Connexion& c, const QStringList& liste) {

@@ -99,6 +99,7 @@ FenComptoir::FenComptoir(QWidget* parent)
     ordreTabulation();
     connecterSalarie();
     connecterArticle();
+    connecterHistorique();
     connect(cmdClose, &QPushButton::clicked, this, [this] { cmdClose_Click(); });
     setFixedSize(Conversions::twipsEnPixels(LargeurTwips), Conversions::twipsEnPixels(HauteurTwips));
 }

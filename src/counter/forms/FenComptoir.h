@@ -25,7 +25,8 @@ class SpinButton;
 //
 // The class is split by concern: FenComptoir.cpp (controls, layout, load, activation, keys, closing),
 // FenComptoirSalarie.cpp (the employee: badge and name searches, the spin button, the reader's polling),
-// FenComptoirArticle.cpp (the article: reference, supplier-reference and list searches, its picture).
+// FenComptoirArticle.cpp (the article: reference, supplier-reference and list searches, its picture),
+// FenComptoirHistorique.cpp (the history grid and its print-out).
 class FenComptoir : public FormBase {
     Q_OBJECT
 public:
@@ -123,4 +124,14 @@ private:
     void AfficherImageArticle();
     // The current article's field into its value label; a Null field leaves the label as it was.
     void afficherChampArticle(const QString& champ, int label);
+
+    // The history (FenComptoirHistorique.cpp).
+    void connecterHistorique();
+    // Reads the history of `badge` when it was dropped, else the same history again; the grid then
+    // stands on its first row. Throws ErreurExecution.
+    void AfficherHistorique(const QString& badge);
+    // AfficherHistorique for the badge box's text, under the hourglass; nothing when the box is empty.
+    void RafraichirHistorique();
+    void CommandButton1_Click();
+    void CommandButton2_Click();
 };
