@@ -79,7 +79,7 @@ FenComptoir::FenComptoir(QWidget* parent)
     construireArticle();
     construireHistorique();
 
-    // The hand-out and the history buttons have no handler yet: F11 is the hand-out's only way in.
+    // The history buttons have no handler yet.
     CmdSave = creerBouton(QStringLiteral("CmdSave"), QStringLiteral("Enregister [F11]"));
     cmdClose = creerBouton(QStringLiteral("cmdClose"), QStringLiteral("Fermer"));
     TextQte = boite(QStringLiteral("TextQte"), this);
@@ -97,6 +97,7 @@ FenComptoir::FenComptoir(QWidget* parent)
     placerControles();
     ordreTabulation();
     connecterSalarie();
+    connecterRemise();
     connect(cmdClose, &QPushButton::clicked, this, [this] { cmdClose_Click(); });
     setFixedSize(Conversions::twipsEnPixels(LargeurTwips), Conversions::twipsEnPixels(HauteurTwips));
 }
@@ -323,8 +324,6 @@ void FenComptoir::Form_KeyUp(QKeyEvent* e) {
     if (focusWidget() == TextUtilisateur)
         TextUtilisateur_KeyUp(e);
 }
-
-void FenComptoir::EffectuerRemiseArticle() {}
 
 void FenComptoir::cmdClose_Click() {
     Unload();

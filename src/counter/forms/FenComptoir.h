@@ -15,13 +15,15 @@ class QTimer;
 class Recordset;
 class RecordsetModel;
 class SpinButton;
+struct ValeursVente;
 
 // "Comptoir": the manual counter, where the operator picks an employee and an article and hands the
 // article out. Opened modal from the menu; each opening reads the articles and the employees afresh, and
 // the lists stay as read while the form is open.
 //
 // The class is split by concern: FenComptoir.cpp (controls, layout, load, activation, keys, closing),
-// FenComptoirSalarie.cpp (the employee: badge and name searches, the spin button, the reader's polling).
+// FenComptoirSalarie.cpp (the employee: badge and name searches, the spin button, the reader's polling),
+// FenComptoirRemise.cpp (the hand-out and its recording).
 class FenComptoir : public FormBase {
     Q_OBJECT
 public:
@@ -100,4 +102,12 @@ private:
     void ViderCarte();
     // Drops the history: the next request reads it for the employee then selected.
     void FermerHistorique();
+
+    // The hand-out (FenComptoirRemise.cpp).
+    void connecterRemise();
+    void CmdSave_Click();
+    // The current rows of the employee and article lists.
+    ValeursVente valeursRemise() const;
+    // The message line, shown with `texte`.
+    void AfficherMessage(const QString& texte);
 };
