@@ -4,6 +4,7 @@
 #include "common/EtatGlobal.h"
 #include "common/FnWendrox.h"
 #include "db/Connexion.h"
+#include "db/Recordset.h"
 #include "db/Valeurs.h"
 #include "stock/EntreeStock.h"
 
@@ -30,6 +31,16 @@ QVariant entier(const QVariant& v) {
 }
 
 } // namespace
+
+ValeursVente ValeursCourantes(const Recordset& salaries, const Recordset& articles) {
+    auto sal = [&salaries](const char* champ) { return salaries.Field(QLatin1String(champ)); };
+    auto art = [&articles](const char* champ) { return articles.Field(QLatin1String(champ)); };
+    return {sal("NoBadge"),        sal("MatriculeSalarie"), sal("NOM"),         sal("Prenom"),
+            art("PrixAchatUnit"),  art("Reference"),        art("Designation"), art("NomFamille"),
+            sal("NomSite"),        sal("NoSite"),           sal("NomService"),  sal("NoService"),
+            sal("Quota"),          art("CodeFournisseur"),  art("Societe"),     art("Taille"),
+            art("RefFournisseur"), art("CodeArticle"),      art("NoFamille")};
+}
 
 qint32 QuantiteVente(const QString& texte) {
     const QString t = texte.trimmed();

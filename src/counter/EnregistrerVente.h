@@ -5,6 +5,7 @@
 #include <QtGlobal>
 
 class Connexion;
+class Recordset;
 
 // A withdrawal at the counter: what the current rows of the employee list (GrUtilisateur) and of the
 // article list (StockGlobal) hold, in the order the counter passes them. Null values stay Null.
@@ -29,6 +30,10 @@ struct ValeursVente {
     QVariant CodeArticle;
     QVariant NoFamille;
 };
+
+// The values of the current rows of the counter's employee list and article list. Throws ErreurExecution
+// when either has no current row or lacks a field.
+ValeursVente ValeursCourantes(const Recordset& salaries, const Recordset& articles);
 
 // The quantity typed at the counter: a text of digits whose value is not 0 (blanks around it ignored),
 // else 1 (empty, "000", anything else). Throws ErreurExecution Overflow when the digits pass the 32-bit

@@ -15,7 +15,6 @@ class QTimer;
 class Recordset;
 class RecordsetModel;
 class SpinButton;
-struct ValeursVente;
 
 // "Comptoir": the manual counter, where the operator picks an employee and an article and hands the
 // article out. Opened modal from the menu; each opening reads the articles and the employees afresh, and
@@ -106,8 +105,6 @@ private:
     // The hand-out (FenComptoirRemise.cpp).
     void connecterRemise();
     void CmdSave_Click();
-    // The current rows of the employee and article lists.
-    ValeursVente valeursRemise() const;
     // The message line, shown with `texte`.
     void AfficherMessage(const QString& texte);
 };

@@ -59,18 +59,6 @@ void FenComptoir::CmdSave_Click() {
     Sablier(false);
 }
 
-ValeursVente FenComptoir::valeursRemise() const {
-    const Recordset& s = *RsSalaries;
-    const Recordset& a = *RsArticles;
-    auto sal = [&s](const char* champ) { return s.Field(QLatin1String(champ)); };
-    auto art = [&a](const char* champ) { return a.Field(QLatin1String(champ)); };
-    return {sal("NoBadge"),        sal("MatriculeSalarie"), sal("NOM"),         sal("Prenom"),
-            art("PrixAchatUnit"),  art("Reference"),        art("Designation"), art("NomFamille"),
-            sal("NomSite"),        sal("NoSite"),           sal("NomService"),  sal("NoService"),
-            sal("Quota"),          art("CodeFournisseur"),  art("Societe"),     art("Taille"),
-            art("RefFournisseur"), art("CodeArticle"),      art("NoFamille")};
-}
-
 void FenComptoir::EffectuerRemiseArticle() {
     const PauseLecteur pause(*this);
     if (!SalarieSelectionne || !ArticleSelectionne) {
@@ -79,7 +67,7 @@ void FenComptoir::EffectuerRemiseArticle() {
     }
     ValeursVente vente;
     try {
-        vente = valeursRemise();
+        vente = ValeursCourantes(*RsSalaries, *RsArticles);
     } catch (const ErreurExecution& e) {
         MajBase::SignalerErreur(QStringLiteral("EffectuerRemiseArticle"), e);
         montrerErreur(e);
