@@ -10,17 +10,12 @@
 
 #include <QMutex>
 #include <QStringList>
-#include <atomic>
 #include <gtest/gtest.h>
 #include <thread>
 
 namespace {
 
 const QDateTime Maintenant(QDate(2026, 3, 14), QTime(9, 26, 53));
-
-QVariant nul() {
-    return QVariant(QMetaType::fromType<QString>());
-}
 
 int numeroErreur(const std::function<void()>& f) {
     try {
@@ -31,27 +26,12 @@ int numeroErreur(const std::function<void()>& f) {
     return 0;
 }
 
-// BERTIN Zoé takes the gloves 1001 at 1.25 the unit.
+// BERTIN Zoé takes the gloves at 1.25 the unit; the supplier's company is an empty text.
 ValeursVente vente(qint64 reference = 1001, const QVariant& prix = 1.25) {
-    return {QStringLiteral("7A31C"),
-            QStringLiteral("M-0042"),
-            QStringLiteral("BERTIN"),
-            QStringLiteral("Zoé"),
-            prix,
-            reference,
-            QStringLiteral("Gants nitrile"),
-            QStringLiteral("Gants"),
-            QStringLiteral("Usine Nord"),
-            qint64(2),
-            QStringLiteral("Atelier"),
-            qint64(3),
-            qint64(4),
-            QStringLiteral("F100"),
-            QString::fromUtf8(""),
-            QStringLiteral("9"),
-            QStringLiteral("GT-42"),
-            qint64(17),
-            qint64(1)};
+    return {"7A31C",   "M-0042",        "BERTIN",   "Zoé",        prix,
+            reference, "Gants nitrile", "Gants",    "Usine Nord", qint64(2),
+            "Atelier", qint64(3),       qint64(4),  "F100",       QString::fromUtf8(""),
+            "9",       "GT-42",         qint64(17), qint64(1)};
 }
 
 class EnregistrerVenteTest : public TestAvecBase {
@@ -65,10 +45,6 @@ protected:
         Global().OptionVersionGSM = false;
         TestAvecBase::TearDown();
     }
-    void article(qint64 reference, const QVariant& qte) {
-        cnx().executer(QStringLiteral("INSERT INTO ArticleEnStock (Reference, QteEnStock) VALUES (?, ?)"),
-                       {reference, qte});
-    }
     QVariant stock(qint64 reference) {
         return cnx().valeurUnique(QStringLiteral("SELECT QteEnStock FROM ArticleEnStock WHERE Reference = ?"),
                                   {reference});
@@ -77,134 +53,116 @@ protected:
         return Valeurs::lireEntier(
             cnx().valeurUnique(QStringLiteral("SELECT COUNT(*) FROM %1").arg(QLatin1String(table))));
     }
-    // The header and the line of a withdrawal, typed as the layer reads them.
-    void lire(qint64 numVente, Recordset& entete, Recordset& ligne) {
-        entete.Open(cnx(), QStringLiteral("SELECT * FROM Ventes WHERE NumVente = ?"), {numVente});
-        ligne.Open(cnx(), QStringLiteral("SELECT * FROM DetailVente WHERE NumVente = ?"), {numVente});
-        ASSERT_EQ(entete.RecordCount(), 1);
-        ASSERT_EQ(ligne.RecordCount(), 1);
+    // The columns of the withdrawal's header and line, "<nul>" for Null.
+    QString ligne(const char* table, qint64 numVente, const QStringList& colonnes) {
+        Recordset rs;
+        rs.Open(cnx(), QStringLiteral("SELECT %1 FROM %2 WHERE NumVente = ?").arg(colonnes.join(u','), table),
+                {numVente});
+        QStringList l(QString::number(rs.RecordCount()));
+        for (int i = 0; i < colonnes.size(); ++i)
+            l << (rs.Field(i).isNull() ? QStringLiteral("<nul>") : rs.Field(i).toString());
+        return l.join(u'|');
     }
 };
+
+const QStringList Entete = {"LaDate", "Utilisateur", "Nom",       "Prenom", "TypeMouvement",
+                            "Total",  "NoMachine",   "NoAffaire", "Ticket"};
+const QStringList Ligne = {"Reference",   "Designation",     "Quantite", "PrixAchatUnit", "NomFamille",
+                           "NoFamille",   "NomSite",         "NoSite",   "NomService",    "NoService",
+                           "Profile",     "CodeFournisseur", "Societe",  "Taille",        "RefFournisseur",
+                           "CodeArticle", "NoMachine"};
 
 } // namespace
 
 TEST(EnregistrerVente, QuantityIsDigitsNotZeroElseOne) {
-    EXPECT_EQ(QuantiteVente(QStringLiteral("4")), 4);
-    EXPECT_EQ(QuantiteVente(QStringLiteral("0012")), 12);
-    EXPECT_EQ(QuantiteVente(QStringLiteral(" 7 ")), 7);
-    EXPECT_EQ(QuantiteVente(QStringLiteral("2147483647")), 2147483647);
-    EXPECT_EQ(QuantiteVente(QStringLiteral("0000000000002147483647")), 2147483647);
-    for (const char* un : {"", "0", "000", "-3", "1.5", "3a", "1e3", " "})
-        EXPECT_EQ(QuantiteVente(QString::fromLatin1(un)), 1) << un;
+    for (const auto& [texte, qte] : {std::pair{"4", 4},
+                                     {"0012", 12},
+                                     {" 7 ", 7},
+                                     {"2147483647", 2147483647},
+                                     {"0000000000002147483647", 2147483647},
+                                     {"", 1},
+                                     {"000", 1},
+                                     {"-3", 1},
+                                     {"1.5", 1},
+                                     {"3a", 1},
+                                     {"1e3", 1}})
+        EXPECT_EQ(QuantiteVente(QString::fromLatin1(texte)), qte) << texte;
     for (const char* trop : {"2147483648", "99999999999", "99999999999999999999999999"})
         EXPECT_EQ(numeroErreur([trop] { QuantiteVente(QString::fromLatin1(trop)); }),
                   int(ErreurExecution::Overflow))
             << trop;
 }
 
-// One header, one line, the reserve lowered relatively; a Null reserve counts as 0 and the stock may go
-// negative; Null article values stay Null; an article gone from the stock keeps its header and line.
+// One header, one line, the reserve lowered relatively: a Null reserve counts as 0, the stock may go
+// negative, Null values stay Null, an article gone from the stock keeps its header and line.
 TEST_P(EnregistrerVenteTest, RecordsHeaderLineAndLowersTheReserve) {
-    article(1001, 9);
-    article(1002, nul());
-    article(1003, 0);
-
+    cnx().executer(QStringLiteral("INSERT INTO ArticleEnStock (Reference, QteEnStock) VALUES (1001, 9), "
+                                  "(1002, NULL), (1003, 0)"));
     const qint64 n = EnregistrerVente(cnx(), vente(), 4);
-    Recordset v, d;
-    lire(n, v, d);
-    EXPECT_EQ(Valeurs::lireDate(v.Field(QStringLiteral("LaDate"))), Maintenant);
-    EXPECT_EQ(v.Field(QStringLiteral("Utilisateur")).toString(), QStringLiteral("7A31C"));
-    EXPECT_EQ(v.Field(QStringLiteral("Nom")).toString(), QStringLiteral("BERTIN"));
-    EXPECT_EQ(v.Field(QStringLiteral("Prenom")).toString(), QStringLiteral("Zoé"));
-    EXPECT_EQ(v.Field(QStringLiteral("TypeMouvement")).toLongLong(), 3);
-    EXPECT_DOUBLE_EQ(v.Field(QStringLiteral("Total")).toDouble(), 1.25) << "the unit price, not multiplied";
-    for (const char* vide : {"NoMachine", "NoAffaire", "Ticket"})
-        EXPECT_TRUE(v.Field(QLatin1String(vide)).isNull()) << vide;
-    QStringList ligne;
-    for (const char* champ :
-         {"Reference", "Designation", "Quantite", "PrixAchatUnit", "NomFamille", "NoFamille", "NomSite",
-          "NoSite", "NomService", "NoService", "Profile", "CodeFournisseur", "Societe", "Taille",
-          "RefFournisseur", "CodeArticle", "NoMachine"})
-        ligne << (d.Field(QLatin1String(champ)).isNull() ? QStringLiteral("<nul>")
-                                                         : d.Field(QLatin1String(champ)).toString());
-    EXPECT_EQ(ligne, (QStringList{"1001", "Gants nitrile", "4", "5", "Gants", "1", "Usine Nord", "2",
-                                  "Atelier", "3", "4", "F100", "", "9", "GT-42", "17", "0"}));
+    EXPECT_EQ(ligne("Ventes", n, Entete),
+              QStringLiteral("1|2026-03-14T09:26:53.000|7A31C|BERTIN|Zoé|3|1.25|<nul>|<nul>|<nul>"));
+    EXPECT_EQ(ligne("DetailVente", n, Ligne),
+              QStringLiteral("1|1001|Gants nitrile|4|5|Gants|1|Usine Nord|2|Atelier|3|4|F100||9|GT-42|17|0"));
     EXPECT_EQ(stock(1001).toLongLong(), 5);
 
     // The multi-machine option marks the header as the counter's; from 0 the stock goes negative.
     Global().OptionVersionGSM = true;
     const qint64 gsm = EnregistrerVente(cnx(), vente(1003), 1);
-    lire(gsm, v, d);
-    EXPECT_EQ(v.Field(QStringLiteral("NoMachine")), QVariant(qint64(0)));
-    EXPECT_EQ(d.Field(QStringLiteral("NoMachine")), QVariant(qint64(0)));
+    EXPECT_EQ(ligne("Ventes", gsm, {"NoMachine"}), QStringLiteral("1|0"));
     EXPECT_EQ(stock(1003).toLongLong(), -1);
-    EXPECT_GT(gsm, n);
 
-    // A Null reserve is 0 less the quantity; a Null price, family and size stay Null in both rows.
     ValeursVente sansPrix = vente(1002, QVariant());
-    sansPrix.NomFamille = nul();
+    sansPrix.NomFamille = sansPrix.Taille = QVariant(QMetaType::fromType<QString>());
     sansPrix.NoFamille = QVariant();
-    sansPrix.Taille = nul();
-    const qint64 nulle = EnregistrerVente(cnx(), sansPrix, 3);
-    lire(nulle, v, d);
-    EXPECT_TRUE(v.Field(QStringLiteral("Total")).isNull());
-    for (const char* vide : {"PrixAchatUnit", "NomFamille", "NoFamille", "Taille"})
-        EXPECT_TRUE(d.Field(QLatin1String(vide)).isNull()) << vide;
-    EXPECT_EQ(d.Field(QStringLiteral("Quantite")).toLongLong(), 3);
+    const qint64 nul = EnregistrerVente(cnx(), sansPrix, 3);
+    EXPECT_EQ(ligne("Ventes", nul, {"Total"}), QStringLiteral("1|<nul>"));
+    EXPECT_EQ(ligne("DetailVente", nul, {"Quantite", "PrixAchatUnit", "NomFamille", "NoFamille", "Taille"}),
+              QStringLiteral("1|3|<nul>|<nul>|<nul>|<nul>"));
     EXPECT_EQ(stock(1002).toLongLong(), -3);
 
-    // Deleted since the counter read its list: header and line, and no reserve appears.
     const qint64 parti = EnregistrerVente(cnx(), vente(999), 2);
-    lire(parti, v, d);
+    EXPECT_EQ(ligne("DetailVente", parti, {"Reference"}), QStringLiteral("1|999"));
     EXPECT_TRUE(stock(999).isNull());
     EXPECT_EQ(lignes("ArticleEnStock"), 3);
-    EXPECT_EQ(lignes("Ventes"), 4);
-    EXPECT_EQ(lignes("DetailVente"), 4);
     EXPECT_FALSE(cnx().enTransaction());
 }
 
-// A reserve that would leave the 32-bit range and a line the database refuses: nothing at all written.
+// A reserve that would leave the 32-bit range, a line the database refuses: nothing at all written.
 TEST_P(EnregistrerVenteTest, AFailureWritesNothing) {
-    article(1001, -2);
+    cnx().executer(QStringLiteral("INSERT INTO ArticleEnStock (Reference, QteEnStock) VALUES (1001, -2)"));
     EXPECT_EQ(numeroErreur([&] { EnregistrerVente(cnx(), vente(), 2147483647); }),
               int(ErreurExecution::Overflow));
-    EXPECT_EQ(stock(1001).toLongLong(), -2);
     EXPECT_EQ(lignes("Ventes") + lignes("DetailVente"), 0);
-    EXPECT_FALSE(cnx().enTransaction());
     // Down to the very bottom of the range, then one more.
     EnregistrerVente(cnx(), vente(), 2147483646);
-    EXPECT_EQ(stock(1001).toLongLong(), -2147483648LL);
     EXPECT_EQ(numeroErreur([&] { EnregistrerVente(cnx(), vente(), 1); }), int(ErreurExecution::Overflow));
     EXPECT_EQ(stock(1001).toLongLong(), -2147483648LL);
     EXPECT_EQ(lignes("Ventes"), 1);
 
-    cnx().executer(QStringLiteral("UPDATE ArticleEnStock SET QteEnStock = 9"));
     refuserInsertions(cnx(), QStringLiteral("DetailVente"), QStringLiteral("ligne refusée"));
     try {
         EnregistrerVente(cnx(), vente(), 4);
         ADD_FAILURE() << "the refused line was not reported";
     } catch (const ErreurExecution& e) {
-        EXPECT_EQ(e.numero(), ErreurExecution::ErreurBase);
         EXPECT_TRUE(e.description().contains(QStringLiteral("ligne refusée")))
             << e.description().toStdString();
     }
     EXPECT_EQ(lignes("Ventes"), 1) << "no header left without its line";
-    EXPECT_EQ(stock(1001).toLongLong(), 9);
+    EXPECT_EQ(stock(1001).toLongLong(), -2147483648LL);
     EXPECT_FALSE(cnx().enTransaction());
 }
 
-// Four counters, a stock entry and a machine writing at once, each on its own connection: every
+// Four counters, stock entries and a machine writing at once, each on its own connection: every
 // decrement and every entry is kept, and every header has exactly its own line.
 TEST_P(EnregistrerVenteTest, ConcurrentWritersKeepEveryChange) {
-    constexpr int Fois = 50, Comptoirs = 4, Depart = 1000;
-    article(1001, Depart);
+    cnx().executer(QStringLiteral("INSERT INTO ArticleEnStock (Reference, QteEnStock) VALUES (1001, 1000)"));
     const ParametresConnexion parametres = base().parametres();
     QMutex verrou;
     QStringList erreurs;
     auto poste = [&](const std::function<void(Connexion&)>& travail) {
         try {
             Connexion c(parametres);
-            for (int i = 0; i < Fois; ++i)
+            for (int i = 0; i < 50; ++i)
                 travail(c);
         } catch (const ErreurExecution& e) {
             const QMutexLocker l(&verrou);
@@ -212,22 +170,17 @@ TEST_P(EnregistrerVenteTest, ConcurrentWritersKeepEveryChange) {
         }
     };
     std::vector<std::thread> postes;
-    for (int i = 0; i < Comptoirs; ++i)
+    for (int i = 0; i < 4; ++i)
         postes.emplace_back(poste, [](Connexion& c) { EnregistrerVente(c, vente(), 1); });
     postes.emplace_back(poste, [](Connexion& c) {
-        EntreeStock::Mouvement m;
-        m.reference = 1001;
-        m.qte = 1;
-        m.jour = Maintenant.date();
-        EntreeStock::entrerStock(c, m);
+        EntreeStock::entrerStock(c, {1001, 1, {}, {}, {}, QString(), Maintenant.date()});
     });
-    // A machine's withdrawal: its header and its line, numbered by the machine, the reserve untouched.
+    // A machine's withdrawal: its header and its line, the reserve untouched.
     postes.emplace_back(poste, [](Connexion& c) {
         TransactionEcriture t(c);
-        const QVariant n = c.valeurUnique(
-            QStringLiteral("INSERT INTO Ventes (LaDate, Utilisateur, TypeMouvement, Total, NoMachine) VALUES "
-                           "(?, 'MACHINE', 3, 1.25, 5) RETURNING NumVente"),
-            {Valeurs::valeurDate(Maintenant)});
+        const QVariant n =
+            c.valeurUnique(QStringLiteral("INSERT INTO Ventes (Utilisateur, TypeMouvement, NoMachine) "
+                                          "VALUES ('MACHINE', 3, 5) RETURNING NumVente"));
         c.executer(QStringLiteral("INSERT INTO DetailVente (NumVente, Reference, Quantite, NoMachine) VALUES "
                                   "(?, 1001, 1, 5)"),
                    {n});
@@ -237,32 +190,22 @@ TEST_P(EnregistrerVenteTest, ConcurrentWritersKeepEveryChange) {
         t.join();
     ASSERT_TRUE(erreurs.isEmpty()) << erreurs.join(u'\n').toStdString();
 
-    EXPECT_EQ(stock(1001).toLongLong(), Depart - Comptoirs * Fois + Fois);
-    // Each header with the count of its lines, their article and their machine.
-    auto entetes = [&](const QString& machine) {
-        QSqlQuery q = cnx().executer(
-            QStringLiteral(
-                "SELECT COUNT(D.Id), MIN(D.Reference), MAX(D.Reference), MIN(D.NoMachine), "
-                "MAX(D.NoMachine) FROM Ventes V LEFT JOIN DetailVente D ON D.NumVente = V.NumVente "
-                "WHERE %1 GROUP BY V.NumVente")
-                .arg(machine));
-        QMap<QString, int> r;
-        while (q.next())
-            ++r[QStringLiteral("%1 %2-%3 %4-%5")
-                    .arg(q.value(0).toLongLong())
-                    .arg(q.value(1).toLongLong())
-                    .arg(q.value(2).toLongLong())
-                    .arg(q.value(3).toLongLong())
-                    .arg(q.value(4).toLongLong())];
-        return r;
-    };
-    EXPECT_EQ(entetes(QStringLiteral("V.NoMachine IS NULL AND V.Utilisateur = '7A31C'")),
-              (QMap<QString, int>{{QStringLiteral("1 1001-1001 0-0"), Comptoirs * Fois}}));
-    EXPECT_EQ(entetes(QStringLiteral("V.NoMachine = 5")),
-              (QMap<QString, int>{{QStringLiteral("1 1001-1001 5-5"), Fois}}));
-    EXPECT_EQ(lignes("Ventes"), Comptoirs * Fois + Fois);
-    EXPECT_EQ(lignes("DetailVente"), Comptoirs * Fois + Fois);
-    EXPECT_EQ(lignes("MouvementStock"), Fois);
+    EXPECT_EQ(stock(1001).toLongLong(), 1000 - 200 + 50);
+    // Lines and distinct headers per kind: as many as there are headers and lines, so one line each.
+    QSqlQuery q = cnx().executer(
+        QStringLiteral("SELECT V.NoMachine, D.NoMachine, COUNT(*), COUNT(DISTINCT V.NumVente) FROM Ventes V "
+                       "JOIN DetailVente D ON D.NumVente = V.NumVente WHERE D.Reference = 1001 "
+                       "GROUP BY V.NoMachine, D.NoMachine ORDER BY V.NoMachine"));
+    QStringList groupes;
+    while (q.next())
+        groupes << QStringLiteral("%1 %2 %3 %4")
+                       .arg(q.value(0).isNull() ? QStringLiteral("-") : q.value(0).toString(),
+                            q.value(1).toString(), q.value(2).toString(), q.value(3).toString());
+    std::sort(groupes.begin(), groupes.end());
+    EXPECT_EQ(groupes, (QStringList{"- 0 200 200", "5 5 50 50"}));
+    EXPECT_EQ(lignes("Ventes"), 250);
+    EXPECT_EQ(lignes("DetailVente"), 250);
+    EXPECT_EQ(lignes("MouvementStock"), 50);
 }
 
 DORVANE_SUR_CHAQUE_BASE(EnregistrerVenteTest);
