@@ -369,6 +369,10 @@ inline void remplir(Connexion& c) {
         }
         v.finir();
         d.finir();
+        // The numbers were given: PostgreSQL's identity goes on after them, as the database's own would.
+        if (!c.estSQLite())
+            c.executer(QStringLiteral("SELECT setval(pg_get_serial_sequence('ventes', 'numvente'), ?)"),
+                       {NbVentes});
     }
 
     // Quota lines of the general profile, written after every other row and computed from the article's

@@ -70,29 +70,40 @@ QString texteTotal(const QString& paquets, const QVariant& parPaquet, const QStr
     return libelle + u' ' + paquets + QStringLiteral(" x ") + taille + QStringLiteral(" = ") + total;
 }
 
-bool entrerStock(Connexion& connexion, const Mouvement& m) {
-    TransactionEcriture transaction(connexion);
-    const QVariant date = Valeurs::valeurDate(QDateTime(m.jour, QTime(0, 0)));
-    // Relative, so that a withdrawal booked meanwhile by another workstation is kept; the guard leaves a
-    // reserve that would leave the column's range untouched.
-    QSqlQuery q = connexion.executer(
-        QStringLiteral("UPDATE ArticleEnStock SET QteEnStock = COALESCE(QteEnStock, 0) + ?, "
-                       "DateDernierMouvement = ? WHERE Reference = ? AND COALESCE(QteEnStock, 0) + "
-                       "CAST(? AS BIGINT) BETWEEN CAST(? AS BIGINT) AND CAST(? AS BIGINT)"),
-        {m.qte, date, m.reference, m.qte, Minimum, Maximum});
+bool changerReserve(Connexion& connexion, qint64 reference, qint64 qte,
+                    const std::optional<QDateTime>& dernierMouvement) {
+    // The guard leaves a reserve that would leave the column's range untouched.
+    QString sql = QStringLiteral("UPDATE ArticleEnStock SET QteEnStock = COALESCE(QteEnStock, 0) + ?");
+    QVariantList valeurs = {qte};
+    if (dernierMouvement) {
+        sql += QStringLiteral(", DateDernierMouvement = ?");
+        valeurs << Valeurs::valeurDate(*dernierMouvement);
+    }
+    sql += QStringLiteral(" WHERE Reference = ? AND COALESCE(QteEnStock, 0) + CAST(? AS BIGINT) "
+                          "BETWEEN CAST(? AS BIGINT) AND CAST(? AS BIGINT)");
+    valeurs << reference << qte << Minimum << Maximum;
+    QSqlQuery q = connexion.executer(sql, valeurs);
     const bool ecrit = q.numRowsAffected() > 0;
     q.finish();
-    if (!ecrit) {
-        const QVariant existe = connexion.valeurUnique(
-            QStringLiteral("SELECT COUNT(*) FROM ArticleEnStock WHERE Reference = ?"), {m.reference});
-        if (Valeurs::lireEntier(existe) > 0)
-            throw tropGrand();
+    if (ecrit)
+        return true;
+    const QVariant existe = connexion.valeurUnique(
+        QStringLiteral("SELECT COUNT(*) FROM ArticleEnStock WHERE Reference = ?"), {reference});
+    if (Valeurs::lireEntier(existe) > 0)
+        throw tropGrand();
+    return false;
+}
+
+bool entrerStock(Connexion& connexion, const Mouvement& m) {
+    TransactionEcriture transaction(connexion);
+    const QDateTime jour(m.jour, QTime(0, 0));
+    if (!changerReserve(connexion, m.reference, m.qte, jour))
         return false;
-    }
     connexion.executer(
         QStringLiteral("INSERT INTO MouvementStock (DateEntree, Qte, NomFournisseur, RefProduit, "
                        "RefFournisseur, Designation, Commentaire) VALUES (?, ?, ?, ?, ?, ?, ?)"),
-        {date, m.qte, m.nomFournisseur, m.reference, m.refFournisseur, m.designation, m.commentaire});
+        {Valeurs::valeurDate(jour), m.qte, m.nomFournisseur, m.reference, m.refFournisseur, m.designation,
+         m.commentaire});
     transaction.valider();
     return true;
 }

@@ -1,9 +1,11 @@
 #pragma once
 
 #include <QDate>
+#include <QDateTime>
 #include <QString>
 #include <QVariant>
 #include <QtGlobal>
+#include <optional>
 
 class Connexion;
 
@@ -35,5 +37,14 @@ struct Mouvement {
 // appends the journal row. False, nothing written, when the article does not exist; ErreurExecution
 // Overflow, nothing written, when the new reserve leaves the 32-bit range.
 bool entrerStock(Connexion& connexion, const Mouvement& mouvement);
+
+// The reserve's change shared by every stock movement, inside the caller's write transaction: adds `qte`
+// (negative to take away) to the article's QteEnStock, relatively, so that what other workstations and
+// the machines change meanwhile is kept; a Null reserve counts as 0. `dernierMouvement`, when given,
+// also becomes the article's DateDernierMouvement. False, nothing changed, when no article has that
+// reference; ErreurExecution Overflow, nothing changed, when the new reserve would leave the column's
+// 32-bit range (PostgreSQL would refuse it, SQLite would store it).
+bool changerReserve(Connexion& connexion, qint64 reference, qint64 qte,
+                    const std::optional<QDateTime>& dernierMouvement = std::nullopt);
 
 } // namespace EntreeStock

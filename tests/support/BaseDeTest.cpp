@@ -44,6 +44,23 @@ bool serveurPostgreSQLDeTest(ParametresConnexion* p) {
     return true;
 }
 
+void refuserInsertions(Connexion& c, const QString& table, const QString& message) {
+    QString texte = message;
+    texte.replace(u'\'', QStringLiteral("''"));
+    if (c.estSQLite()) {
+        c.executer(
+            QStringLiteral("CREATE TRIGGER refus_%1 BEFORE INSERT ON %1 BEGIN SELECT RAISE(ABORT, '%2'); END")
+                .arg(table, texte));
+        return;
+    }
+    c.executer(QStringLiteral("CREATE FUNCTION refus_%1() RETURNS trigger LANGUAGE plpgsql AS $$ BEGIN RAISE "
+                              "EXCEPTION '%2'; END $$")
+                   .arg(table, texte));
+    c.executer(
+        QStringLiteral("CREATE TRIGGER refus_%1 BEFORE INSERT ON %1 FOR EACH ROW EXECUTE FUNCTION refus_%1()")
+            .arg(table));
+}
+
 std::vector<Moteur> moteursDeTest() {
     // Both always: CTest lists the tests when they are built, without a server; the PostgreSQL ones skip
     // at run time when DORVANE_TEST_PG is unset (and fail when it is set and the server is unreachable).

@@ -15,6 +15,10 @@ std::string nomMoteur(const ::testing::TestParamInfo<Moteur>& info);
 // The server of DORVANE_TEST_PG as our connection parameters (base = its dbname); false when unset.
 bool serveurPostgreSQLDeTest(ParametresConnexion* parametres);
 
+// Makes the database refuse every row inserted into `table` with `message`, as a trigger of the
+// installation's database would (table names are ours, never typed text).
+void refuserInsertions(Connexion& connexion, const QString& table, const QString& message);
+
 // A fresh main database with the schema and seed, and an empty rights database, under names unique to
 // the process; dropped at destruction. While it lives, DORVANE_HOME and the state's connection fields
 // point at it, so that code opening "the" database opens this one.

@@ -80,7 +80,6 @@ FenComptoir::FenComptoir(QWidget* parent)
     construireArticle();
     construireHistorique();
 
-    // The hand-out and the history buttons have no handler yet: F11 is the hand-out's only way in.
     CmdSave = creerBouton(QStringLiteral("CmdSave"), QStringLiteral("Enregister [F11]"));
     cmdClose = creerBouton(QStringLiteral("cmdClose"), QStringLiteral("Fermer"));
     TextQte = boite(QStringLiteral("TextQte"), this);
@@ -100,6 +99,7 @@ FenComptoir::FenComptoir(QWidget* parent)
     connecterSalarie();
     connecterArticle();
     connecterHistorique();
+    connecterRemise();
     connect(cmdClose, &QPushButton::clicked, this, [this] { cmdClose_Click(); });
     setFixedSize(Conversions::twipsEnPixels(LargeurTwips), Conversions::twipsEnPixels(HauteurTwips));
 }
@@ -326,8 +326,6 @@ void FenComptoir::Form_KeyUp(QKeyEvent* e) {
     if (focusWidget() == TextUtilisateur)
         TextUtilisateur_KeyUp(e);
 }
-
-void FenComptoir::EffectuerRemiseArticle() {}
 
 void FenComptoir::cmdClose_Click() {
     Unload();

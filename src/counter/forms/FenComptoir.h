@@ -26,7 +26,8 @@ class SpinButton;
 // The class is split by concern: FenComptoir.cpp (controls, layout, load, activation, keys, closing),
 // FenComptoirSalarie.cpp (the employee: badge and name searches, the spin button, the reader's polling),
 // FenComptoirArticle.cpp (the article: reference, supplier-reference and list searches, its picture),
-// FenComptoirHistorique.cpp (the history grid and its print-out).
+// FenComptoirHistorique.cpp (the history grid and its print-out),
+// FenComptoirRemise.cpp (the hand-out and its recording).
 class FenComptoir : public FormBase {
     Q_OBJECT
 public:
@@ -134,4 +135,10 @@ private:
     void RafraichirHistorique();
     void CommandButton1_Click();
     void CommandButton2_Click();
+
+    // The hand-out (FenComptoirRemise.cpp).
+    void connecterRemise();
+    void CmdSave_Click();
+    // The message line, shown with `texte`.
+    void AfficherMessage(const QString& texte);
 };

@@ -9,6 +9,7 @@
 #include "db/Recordset.h"
 #include "support/CouvertureLangues.h"
 #include "support/FormeSurBase.h"
+#include "support/LecteurTagDeTest.h"
 #include "support/ServiceSessionScripte.h"
 
 #include <QComboBox>
@@ -37,19 +38,6 @@ public:
 
 protected:
     void EffectuerRemiseArticle() override { ++remises; }
-};
-
-// A contactless reader holding one tag; counts the reads.
-class LecteurDeTest : public LecteurTag {
-public:
-    QString tag;
-    int lectures = 0;
-    QString OuvrirACR120() override { return QStringLiteral("OK"); }
-    QString LireTagACR120() override {
-        ++lectures;
-        return tag;
-    }
-    void FermerACR120() override {}
 };
 
 class FenComptoirTest : public FormeSurBaseTest {
