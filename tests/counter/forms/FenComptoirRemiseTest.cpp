@@ -70,13 +70,13 @@ protected:
         FormeSurBaseTest::TearDown();
     }
     Connexion& bd() { return pg ? *pg : *base; }
-    // The article as its selection leaves it: the current row of the list, its card, a quantity of 1.
+    // The article chosen as the operator chooses it: its reference typed into the box.
     void choisirArticle(qint64 reference) {
-        ASSERT_TRUE(f.RsArticles->Find(QStringLiteral("Reference"), Recordset::Comparaison::Egal, reference,
-                                       Recordset::Depart::Premier));
-        f.Label2[7]->setText(f.RsArticles->Field(QStringLiteral("Designation")).toString());
-        f.TextQte->setText(QStringLiteral("1"));
-        f.ArticleSelectionne = true;
+        f.TextReference->clear();
+        QTest::keyClicks(f.TextReference, QString::number(reference));
+        ASSERT_TRUE(f.ArticleSelectionne);
+        ASSERT_EQ(f.RsArticles->Field(QStringLiteral("Reference")).toLongLong(), reference);
+        ASSERT_EQ(f.TextQte->text(), QStringLiteral("1"));
     }
     void f11() { QTest::keyClick(f.TextQte, Qt::Key_F11); }
     // The stock of 1001, then the withdrawals: "badge total|quantity amount profile machine" each.
