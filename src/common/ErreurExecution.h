@@ -10,6 +10,7 @@ class ErreurExecution : public std::exception {
 public:
     // Numbers of the original where the program branches on them or logs them. They are signed 32-bit
     // values, as the original's error numbers: &H80004005 is -2147467259.
+    static constexpr qint32 InvalidProcedureCall = 5; // an argument the routine cannot take
     static constexpr qint32 Overflow = 6;
     static constexpr qint32 TypeMismatch = 13;
     static constexpr qint32 FileNotFound = 53;
