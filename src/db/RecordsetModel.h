@@ -87,8 +87,9 @@ public:
                        int role = Qt::EditRole) override;
     Qt::ItemFlags flags(const QModelIndex& index) const override;
     // Writes the typed value (text read with the state's decimal separator, dates dd/MM/yyyy) through
-    // the recordset. A value that does not fit the column, or a write the database refuses, is shown in
-    // a message box; the row and the database then stay as they were.
+    // the recordset, or holds it in the row's edit buffer row by row. A value that does not fit the
+    // column is shown in a message box, a write refused as setRefus says; the row and the database then
+    // stay as they were (row by row, the row keeps what was typed).
     bool setData(const QModelIndex& index, const QVariant& valeur, int role = Qt::EditRole) override;
     void sort(int column, Qt::SortOrder order = Qt::AscendingOrder) override;
 
