@@ -3,8 +3,8 @@
 // The data every database benchmark runs on, the same on both backends: 50,000 employees, 2,000
 // articles, 100,000 withdrawals of one line each, dated at random over two years (so not in the order of
 // their numbers), names with accents and in mixed case, Null wherever the schema allows it and real
-// databases have it, and the general profile's quota lines. Written through bound multi-row INSERTs in
-// one transaction, from a fixed seed.
+// databases have it, the general profile's quota lines and 5,000 job codes. Written through bound
+// multi-row INSERTs in one transaction, from a fixed seed.
 
 #include "db/Connexion.h"
 
@@ -27,6 +27,7 @@ constexpr int NbVentes = 100000; // one line each
 constexpr int NbMachines = 8;
 constexpr int NbEmplacements = 72; // per machine
 constexpr qint64 PremiereReference = 100001;
+constexpr int NbCodesAffaires = 5000; // the withdrawals carry the first 400
 
 // The withdrawals fall between these days (both included), between 06:00 and 21:59.
 inline QDate premierJour() {
@@ -394,6 +395,23 @@ inline void remplir(Connexion& c) {
                 q.ajouter({general, PremiereReference + i, 2 + i % 3, 30});
         }
         q.finir();
+    }
+
+    // Job codes, also computed from their index alone: "AFF-0001" to "AFF-0400", the codes the
+    // withdrawals carry, then codes in mixed case and with accents; a label for most of them.
+    {
+        const QStringList genres = {"Chantier", "Régie", "ÉTUDE", "dépannage", "Contrat-cadre"};
+        Lots a(c, "ListeNoAffaire", {"NoAffaire", "Libelle"});
+        for (int i = 1; i <= NbCodesAffaires; ++i) {
+            const QString code = i <= 400 ? QStringLiteral("AFF-%1").arg(i, 4, 10, QChar(u'0'))
+                                          : QStringLiteral("%1 %2").arg(genres.at(i % genres.size())).arg(i);
+            a.ajouter(
+                {code,
+                 i % 9 == 4
+                     ? nulTexte()
+                     : QVariant(QStringLiteral("Affaire %1 « %2 »").arg(i).arg(noms.at(i % noms.size())))});
+        }
+        a.finir();
     }
     t.valider();
     // The state a working database is in: SQLite's log folded into the file, PostgreSQL's statistics

@@ -528,6 +528,16 @@ QVariant Recordset::Field(const QString& champ) const {
     return Field(c);
 }
 
+QVariant Recordset::OriginalValue(const QString& champ) const {
+    const int c = FieldIndex(champ);
+    if (c < 0)
+        throw erreur(QStringLiteral("Champ introuvable : %1").arg(champ));
+    if (m_edition == Edition::Ajout)
+        return Valeurs::normaliser(QVariant(), m_types.at(c));
+    exigerCourant("OriginalValue");
+    return cellule(m_vue.at(m_pos), c);
+}
+
 QVariant Recordset::ValueAt(int position, int colonne) const {
     if (position < 0 || position >= m_vue.size() || colonne < 0 || colonne >= m_champs.size())
         return {};

@@ -77,6 +77,8 @@ public:
               const QString& table = QString(), const QStringList& cle = {});
     void Close();
     bool IsOpen() const { return m_connexion != nullptr; }
+    // The connection the rows were read from and are written to (nullptr when closed).
+    Connexion* ActiveConnection() const { return m_connexion; }
     // Reads the rows again, keeping sort, filter and the current row (found by key). On failure the
     // rows stay as they were.
     void Requery();
@@ -117,6 +119,11 @@ public:
     void Update();
     void CancelUpdate();
     bool EditMode() const { return m_edition != Edition::Aucune; }
+    // True while a row started by AddNew is not written yet.
+    bool EditAdd() const { return m_edition == Edition::Ajout; }
+    // The value the table holds for the row in edition, before the field writes (Null for a new row);
+    // outside an edition, the current row's value.
+    QVariant OriginalValue(const QString& champ) const;
     void Delete();
 
     QVariant Bookmark() const;

@@ -5,6 +5,7 @@
 #include "common/MODTranslate.h"
 #include "common/Monnaie.h"
 #include "common/ServiceDialogue.h"
+#include "db/Connexion.h"
 #include "db/Recordset.h"
 #include "db/Valeurs.h"
 
@@ -98,7 +99,8 @@ void RecordsetModel::connecter() {
             QModelIndexList avant, apres;
             for (int i = 0; i < m_persistants.size(); ++i) {
                 const QModelIndex ancien = m_persistants.at(i);
-                if (!ancien.isValid())
+                // The new-row line has no bookmark: it stays the last line.
+                if (!ancien.isValid() || !m_signetsPersistants.at(i).isValid())
                     continue;
                 avant.append(ancien);
                 const int p = positions.value(m_signetsPersistants.at(i).toULongLong(), -1);
@@ -120,6 +122,8 @@ void RecordsetModel::connecter() {
         if (columnCount() > 0 && position >= 0 && position < rowCount())
             emit dataChanged(index(position, 0), index(position, columnCount() - 1));
     });
+    // A new row started, written or given up: the new-row line shows the edit buffer, or nothing.
+    connect(rs, &Recordset::MoveComplete, this, &RecordsetModel::ligneNouvelleChangee);
     // The members of a recordset being destroyed are gone before the QObject says so: forget it first.
     connect(rs, &QObject::destroyed, this, [this] {
         beginResetModel();
@@ -193,7 +197,91 @@ void RecordsetModel::setGrille(const QString& forme, const QString& grille) {
 }
 
 void RecordsetModel::setModifiable(bool modifiable) {
+    if (!m_editionParLigne || modifiable == m_modifiable) {
+        m_modifiable = modifiable;
+        return;
+    }
+    // The new-row line comes or goes with it.
+    beginResetModel();
     m_modifiable = modifiable;
+    endResetModel();
+}
+
+void RecordsetModel::setEditionParLigne(bool parLigne) {
+    if (parLigne == m_editionParLigne)
+        return;
+    beginResetModel();
+    m_editionParLigne = parLigne;
+    endResetModel();
+}
+
+int RecordsetModel::ligneNouvelle() const {
+    if (!m_editionParLigne || !m_modifiable || !m_rs || !m_rs->Modifiable())
+        return -1;
+    return m_rs->RecordCount();
+}
+
+void RecordsetModel::ligneNouvelleChangee() {
+    const int ligne = ligneNouvelle();
+    if (ligne >= 0 && columnCount() > 0)
+        emit dataChanged(index(ligne, 0), index(ligne, columnCount() - 1));
+}
+
+void RecordsetModel::setControle(Controle controle) {
+    m_controle = std::move(controle);
+}
+
+void RecordsetModel::setRefus(Refus refus) {
+    m_refus = std::move(refus);
+}
+
+void RecordsetModel::refuser(const ErreurExecution& e) {
+    if (m_refus)
+        m_refus(e);
+    else
+        MsgBox(e.description(), StyleMessage::OK | StyleMessage::Exclamation);
+}
+
+void RecordsetModel::ecrire() {
+    if (!m_controle) {
+        m_rs->Update();
+        return;
+    }
+    // The check sees what the other workstations have written, and nobody writes between it and the row.
+    Connexion* connexion = m_rs->ActiveConnection();
+    if (!connexion)
+        throw ErreurExecution(ErreurExecution::ErreurBase, QStringLiteral("Update : recordset fermé"),
+                              QStringLiteral("Recordset"));
+    TransactionEcriture t(*connexion);
+    m_controle(*connexion, *m_rs);
+    m_rs->Update();
+    t.valider();
+}
+
+void RecordsetModel::ecrireLigne() {
+    if (m_rs && m_rs->EditMode())
+        ecrire();
+}
+
+bool RecordsetModel::allerALigne(int ligne) {
+    if (!m_rs || !m_rs->IsOpen() || ligne < 0 || ligne >= rowCount())
+        return false;
+    const bool nouvelle = ligne == ligneNouvelle();
+    if (m_rs->EditMode()) {
+        // Still on the row in edition: nothing is left.
+        if (m_rs->EditAdd() ? nouvelle : ligne == m_rs->AbsolutePosition())
+            return true;
+        try {
+            ecrire();
+        } catch (const ErreurExecution& e) {
+            refuser(e);
+            return false;
+        }
+    }
+    // A written new row came before the new-row line: the line is one further now.
+    if (nouvelle ? !m_rs->IsEOF() : m_rs->AbsolutePosition() != ligne)
+        m_rs->MoveTo(nouvelle ? m_rs->RecordCount() : ligne);
+    return true;
 }
 
 void RecordsetModel::setColonneVerrouillee(int colonne, bool verrouillee) {
@@ -211,7 +299,9 @@ int RecordsetModel::colonneRecordset(int colonne) const {
 }
 
 int RecordsetModel::rowCount(const QModelIndex& parent) const {
-    return parent.isValid() || !m_rs ? 0 : m_rs->RecordCount();
+    if (parent.isValid() || !m_rs)
+        return 0;
+    return m_rs->RecordCount() + (ligneNouvelle() >= 0 ? 1 : 0);
 }
 
 int RecordsetModel::columnCount(const QModelIndex& parent) const {
@@ -278,7 +368,10 @@ QVariant RecordsetModel::data(const QModelIndex& index, int role) const {
     const int c = colonneRecordset(index.column());
     if (c < 0)
         return {};
-    const QVariant v = m_rs->ValueAt(index.row(), c);
+    // The new-row line shows what is typed into it (the buffer of AddNew), else nothing.
+    const QVariant v = m_editionParLigne && m_rs->EditAdd() && index.row() == m_rs->RecordCount()
+                           ? m_rs->Field(c)
+                           : m_rs->ValueAt(index.row(), c);
     switch (role) {
     case Qt::DisplayRole: {
         const FormatColonne f = m_formats.value(index.column());
@@ -313,7 +406,7 @@ QVariant RecordsetModel::headerData(int section, Qt::Orientation orientation, in
     if (role != Qt::DisplayRole)
         return {};
     if (orientation == Qt::Vertical)
-        return section + 1;
+        return section == ligneNouvelle() ? QVariant(QStringLiteral("*")) : QVariant(section + 1);
     if (section < 0 || section >= columnCount())
         return {};
     if (const auto it = m_surcharges.constFind(section); it != m_surcharges.constEnd())
@@ -403,7 +496,9 @@ bool RecordsetModel::lireSaisie(const QVariant& saisie, int colonne, QVariant* v
         }
         return false;
     }
-    *valeur = saisie.toString();
+    // A row typed as a whole takes its texts without the blanks around them: the original server's keys
+    // ignored trailing blanks, ours would not.
+    *valeur = m_editionParLigne ? t : saisie.toString();
     return true;
 }
 
@@ -419,15 +514,32 @@ bool RecordsetModel::setData(const QModelIndex& index, const QVariant& saisie, i
                StyleMessage::OK | StyleMessage::Exclamation);
         return false;
     }
+    if (m_editionParLigne) {
+        // Held until the row is left; a row held elsewhere is written first.
+        const bool nouvelle = index.row() == ligneNouvelle();
+        if (!allerALigne(index.row()))
+            return false;
+        try {
+            if (nouvelle && !m_rs->EditAdd())
+                m_rs->AddNew();
+            m_rs->SetField(nom, valeur);
+        } catch (const ErreurExecution& e) {
+            refuser(e);
+            return false;
+        }
+        if (nouvelle)
+            ligneNouvelleChangee();
+        return true;
+    }
     try {
         if (m_rs->AbsolutePosition() != index.row())
             m_rs->MoveTo(index.row());
         m_rs->SetField(nom, valeur);
-        m_rs->Update();
+        ecrire();
     } catch (const ErreurExecution& e) {
         // The row keeps what the database holds.
         m_rs->CancelUpdate();
-        MsgBox(e.description(), StyleMessage::OK | StyleMessage::Exclamation);
+        refuser(e);
         return false;
     }
     return true;
@@ -437,6 +549,15 @@ void RecordsetModel::sort(int column, Qt::SortOrder order) {
     const QString nom = champ(column);
     if (!m_rs || nom.isEmpty() || m_rs->FieldIndex(nom) < 0)
         return;
+    // A sort takes the row out of its place: the row held in edition is written (or refused) first.
+    if (m_editionParLigne && m_rs->EditMode()) {
+        try {
+            ecrire();
+        } catch (const ErreurExecution& e) {
+            refuser(e);
+            return;
+        }
+    }
     m_rs->Sort(nom,
                order == Qt::AscendingOrder ? Recordset::Ordre::Croissant : Recordset::Ordre::Decroissant);
 }

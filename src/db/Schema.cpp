@@ -115,6 +115,13 @@ const char* const VueGrUtilisateur =
     "LEFT OUTER JOIN Tailles TC ON U.TailleChaussure = TC.NoTaille "
     "LEFT OUTER JOIN Tailles TM ON U.TailleMain = TM.NoTaille";
 
+// A column of the neutral notation: "Name TYPE" after the opening parenthesis or a comma.
+const QRegularExpression& colonneNeutre() {
+    static const QRegularExpression colonne(
+        QStringLiteral("(\\(|, )(\\w+) (IDENT|TEXT|BIGINT|INT|MONEY|DOUBLE|BOOL|DATETIME|BLOB)\\b"));
+    return colonne;
+}
+
 QString ddl(const QString& neutre, bool sqlite) {
     struct Remplacement {
         const char* mot;
@@ -134,11 +141,9 @@ QString ddl(const QString& neutre, bool sqlite) {
         {"BLOB", "BLOB", "BYTEA"},
     };
     // Only the word after a column name is a type: "Name TYPE".
-    static const QRegularExpression colonne(
-        QStringLiteral("(\\(|, )(\\w+) (IDENT|TEXT|BIGINT|INT|MONEY|DOUBLE|BOOL|DATETIME|BLOB)\\b"));
     QString r;
     qsizetype fin = 0;
-    auto it = colonne.globalMatch(neutre);
+    auto it = colonneNeutre().globalMatch(neutre);
     while (it.hasNext()) {
         const auto m = it.next();
         r += neutre.mid(fin, m.capturedStart(3) - fin);
@@ -200,6 +205,20 @@ QStringList instructionsBasePrincipale(bool sqlite) {
         r << QString::fromUtf8(i);
     r << QString::fromUtf8(VueStockGlobal) << QString::fromUtf8(VueGrUtilisateur);
     return r;
+}
+
+QStringList colonnesTable(const QString& table) {
+    for (const char* t : TablesPrincipales) {
+        const QString neutre = QString::fromUtf8(t);
+        if (neutre.section(u' ', 0, 0).compare(table, Qt::CaseInsensitive) != 0)
+            continue;
+        QStringList colonnes;
+        auto it = colonneNeutre().globalMatch(neutre);
+        while (it.hasNext())
+            colonnes << it.next().captured(2);
+        return colonnes;
+    }
+    return {};
 }
 
 void creerBasePrincipale(Connexion& c) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <functional>
 
 class Connexion;
@@ -37,6 +38,10 @@ int versionBase(Connexion& connexion);
 
 // The DDL of the main database for one backend (tests and the documentation of the README).
 QStringList instructionsBasePrincipale(bool sqlite);
+
+// The columns of a table of the main database as the schema spells them, in its order (PostgreSQL gives
+// the names folded to lower case); empty for a table the schema does not make.
+QStringList colonnesTable(const QString& table);
 
 } // namespace Schema
 

@@ -39,7 +39,8 @@ void LigneGrille::setChoix(std::function<void(int)> choix, bool apresEvenement) 
 }
 
 void LigneGrille::choisir(int ligne) {
-    if (!m_rs || ligne >= m_rs->RecordCount())
+    // The grid's rows: the recordset's, and the new-row line after them when its model has one.
+    if (!m_rs || ligne >= m_grille->model()->rowCount())
         return;
     if (m_choix)
         m_choix(ligne);
@@ -50,7 +51,10 @@ void LigneGrille::choisir(int ligne) {
 void LigneGrille::suivre() {
     if (!m_rs || !m_grille->model())
         return;
-    const int position = m_rs->AbsolutePosition();
+    int position = m_rs->AbsolutePosition();
+    // Past its last row, the recordset is on the grid's new-row line, when the grid has one.
+    if (position < 0 && m_rs->IsEOF())
+        position = m_rs->RecordCount();
     if (position < 0 || position >= m_grille->model()->rowCount())
         return;
     QItemSelectionModel* s = m_grille->selectionModel();
