@@ -5,6 +5,7 @@
 #include "common/ServiceSession.h"
 #include "common/forms/FormBase.h"
 #include "counter/forms/FenComptoir.h"
+#include "machines/forms/FrmConfigMachine.h"
 #include "staff/forms/FenBadgeMaintenance.h"
 #include "staff/forms/FenQuota.h"
 #include "staff/forms/FenSites.h"
@@ -174,4 +175,6 @@ void enregistrerFormesMenu(RegistreMenu& registre) {
     registre.enregistrerForme<FenQuota>(QStringLiteral("CmdProfile"),
                                         [](FenQuota& f) { f.DepuisFicheSalarie = false; });
     registre.enregistrerForme<FenComptoir>(QStringLiteral("CmdComptoir"));
+    registre.enregistrerForme<FrmConfigMachine>(QStringLiteral("CmdMachines"),
+                                                [](FrmConfigMachine& f) { f.ModeConfig = false; });
 }
