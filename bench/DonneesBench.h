@@ -7,6 +7,7 @@
 // multi-row INSERTs in one transaction, from a fixed seed.
 
 #include "db/Connexion.h"
+#include "machines/ModeleMachine.h"
 
 #include <QDate>
 #include <QString>
@@ -16,6 +17,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <iterator>
 #include <random>
 #include <vector>
 
@@ -416,6 +418,129 @@ inline void remplir(Connexion& c) {
     t.valider();
     // The state a working database is in: SQLite's log folded into the file, PostgreSQL's statistics
     // gathered (its autovacuum would have done it).
+    c.executer(c.estSQLite() ? QStringLiteral("PRAGMA wal_checkpoint(TRUNCATE)") : QStringLiteral("ANALYZE"));
+}
+
+// The machines the machine benchmarks run on, in place of the 8 of remplir() (their plans and slots
+// included): `n` machines numbered from 1, every model with every loading in turn, 16 kinds in all:
+// floors and columns of models 1 to 5 with their slot numbering, columns of models 6 and 8 (5 floors of
+// 36 columns; model 8 with its extra plan row 37), lockers of models 1, 2, 8 and 10 (9, 18, 36 and 62
+// lockers to a grid column, 14 columns for the first of each, then 11, 8, 5; a locker's slot has NoEmpl
+// the locker, Etage its grid column and Colonne its grid row). Every layout row has its ConfigMachines
+// row (floors, columns per model factor, lockers), nearly all with an article of ArticleEnStock; four
+// slots in five hold an article, mostly the one planned for their row, some with a quantity. Written in
+// one transaction, from a fixed seed; call it after remplir() (the articles come from the database).
+inline void remplirMachines(Connexion& c, int n) {
+    using namespace detail;
+    std::mt19937 g(20240702);
+    auto entre = [&g](int a, int b) { return std::uniform_int_distribution<int>(a, b)(g); };
+    auto chance = [&](int pourcent) { return entre(1, 100) <= pourcent; };
+    struct Genre {
+        int type;
+        const char* chargement;
+    };
+    static const Genre genres[] = {{1, "ETAGE"},  {2, "COLONNE"}, {3, "ETAGE"},   {4, "COLONNE"},
+                                   {5, "ETAGE"},  {1, "COLONNE"}, {2, "ETAGE"},   {3, "COLONNE"},
+                                   {4, "ETAGE"},  {5, "COLONNE"}, {8, "COLONNE"}, {6, "COLONNE"},
+                                   {1, "CASIER"}, {2, "CASIER"},  {8, "CASIER"},  {10, "CASIER"}};
+    constexpr int nbGenres = static_cast<int>(std::size(genres));
+    const QStringList villes = {"Lyon", "Saint-Étienne", "Besançon", "Orléans", "Nîmes", "Liège"};
+
+    TransactionEcriture t(c);
+    struct ArticleMachine {
+        qint64 reference;
+        QVariant code, designation;
+    };
+    std::vector<ArticleMachine> articles;
+    {
+        QSqlQuery q = c.executer(QStringLiteral(
+            "SELECT Reference, CodeArticle, Designation FROM ArticleEnStock ORDER BY Reference"));
+        while (q.next())
+            articles.push_back({q.value(0).toLongLong(), q.value(1), q.value(2)});
+    }
+    for (const char* table : {"EmplacementsMachine1", "ConfigMachines", "Machines"})
+        c.executer(QStringLiteral("DELETE FROM %1").arg(QLatin1String(table)));
+
+    Lots m(c, "Machines", {"NoMachine", "Location", "NbEmplacement", "NbPorte", "Type", "Chargement"});
+    Lots p(c, "ConfigMachines", {"NoMachine", "Etage", "ReferenceArticle", "CodeArticle", "Designation"});
+    Lots e(c, "EmplacementsMachine1",
+           {"NoMachine", "NoEmpl", "Etage", "Colonne", "Reference", "Qte", "DateChargement", "EtageBloquer"});
+    for (int no = 1; no <= n; ++no) {
+        const Genre& genre = genres[(no - 1) % nbGenres];
+        const QString chargement = QLatin1String(genre.chargement);
+        const bool casier = chargement == QLatin1String("CASIER");
+        // Each slot and the layout row it belongs to.
+        struct Place {
+            int noEmpl, etage, colonne, ligne;
+        };
+        std::vector<Place> places;
+        int portes = 0, lignes = 0;
+        if (casier) {
+            const int parColonne = genre.type == 1 ? 9 : genre.type == 2 ? 18 : genre.type == 10 ? 62 : 36;
+            portes = 14 - 3 * ((no - 1) / nbGenres % 4);
+            lignes = portes * parColonne;
+            for (int k = 1; k <= lignes; ++k) {
+                const int colonne = (k + parColonne - 1) / parColonne;
+                places.push_back({k, colonne, k - (colonne - 1) * parColonne, k});
+            }
+        } else {
+            const int facteur = ModeleMachine::FacteurModele(genre.type);
+            QList<ModeleMachine::Emplacement> emplacements = ModeleMachine::EmplacementsModele(genre.type);
+            if (emplacements.isEmpty()) {
+                for (int k = 1; k <= 180; ++k)
+                    emplacements.append({k, (k + 35) / 36, (k - 1) % 36 + 1});
+                portes = 5;
+            } else {
+                portes = ModeleMachine::GeometrieModele(genre.type)->etages;
+            }
+            const bool etage = chargement == QLatin1String("ETAGE");
+            lignes = etage ? portes : 36 / facteur;
+            for (const ModeleMachine::Emplacement& s : emplacements)
+                places.push_back({s.noEmpl, s.etage, s.colonne,
+                                  etage         ? s.etage
+                                  : facteur > 1 ? s.colonne / facteur + 1
+                                                : s.colonne});
+        }
+        m.ajouter({no,
+                   chance(97) ? QVariant(QStringLiteral("Hall %1, %2").arg(no).arg(villes.at(entre(0, 5))))
+                              : nulTexte(),
+                   static_cast<int>(places.size()), portes, genre.type, chargement});
+
+        // The plan: one row per layout row (and row 37 of a model 8 loaded by column).
+        const int lignesPlan = genre.type == 8 && !casier ? 37 : lignes;
+        std::vector<int> plan(static_cast<size_t>(lignesPlan) + 1, -1);
+        for (int r = 1; r <= lignesPlan; ++r) {
+            if (!articles.empty() && chance(92)) {
+                const int a = entre(0, static_cast<int>(articles.size()) - 1);
+                plan[static_cast<size_t>(r)] = a;
+                p.ajouter({no, r, articles[static_cast<size_t>(a)].reference,
+                           articles[static_cast<size_t>(a)].code,
+                           articles[static_cast<size_t>(a)].designation});
+            } else {
+                p.ajouter({no, r, nulEntier(), nulEntier(), nulTexte()});
+            }
+        }
+        for (const Place& s : places) {
+            QVariant reference = nulEntier();
+            if (!articles.empty() && chance(80)) {
+                const int prevu = plan[static_cast<size_t>(s.ligne)];
+                const int a =
+                    prevu >= 0 && chance(90) ? prevu : entre(0, static_cast<int>(articles.size()) - 1);
+                reference = articles[static_cast<size_t>(a)].reference;
+            }
+            const bool charge = !reference.isNull();
+            e.ajouter({no, s.noEmpl, s.etage, s.colonne, reference,
+                       charge && chance(casier ? 60 : 20) ? QVariant(entre(1, 4)) : nulEntier(),
+                       charge && chance(70)
+                           ? QVariant(texteDate(dernierJour().addDays(-entre(0, 60)), entre(6 * 3600, 79199)))
+                           : nulTexte(),
+                       chance(3) ? 1 : 0});
+        }
+    }
+    m.finir();
+    p.finir();
+    e.finir();
+    t.valider();
     c.executer(c.estSQLite() ? QStringLiteral("PRAGMA wal_checkpoint(TRUNCATE)") : QStringLiteral("ANALYZE"));
 }
 

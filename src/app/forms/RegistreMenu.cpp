@@ -6,6 +6,7 @@
 #include "common/forms/FormBase.h"
 #include "counter/forms/FenComptoir.h"
 #include "counter/forms/frmListeAlarme.h"
+#include "machines/forms/FrmConfigMachine.h"
 #include "staff/forms/FenBadgeMaintenance.h"
 #include "staff/forms/FenQuota.h"
 #include "staff/forms/FenSites.h"
@@ -176,4 +177,6 @@ void enregistrerFormesMenu(RegistreMenu& registre) {
                                         [](FenQuota& f) { f.DepuisFicheSalarie = false; });
     registre.enregistrerForme<FenComptoir>(QStringLiteral("CmdComptoir"));
     registre.enregistrerForme<frmListeAlarme>(QStringLiteral("CmdListealarme"));
+    registre.enregistrerForme<FrmConfigMachine>(QStringLiteral("CmdMachines"),
+                                                [](FrmConfigMachine& f) { f.ModeConfig = false; });
 }

@@ -117,6 +117,7 @@ void FormBase::ShowModal(QWidget* proprietaire) {
     Load();
     if (!m_charge || Global().FinDemandee)
         return;
+    m_proprietaire = proprietaire;
     if (proprietaire && proprietaire->window() != this) {
         winId(); // the native window must exist to carry its owner
         if (QWindow* w = windowHandle(); w && proprietaire->window()->windowHandle())

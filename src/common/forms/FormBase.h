@@ -102,6 +102,9 @@ public:
     bool Unload();
     void Hide() { hide(); }
     bool estCharge() const { return m_charge; }
+    // The owner given to the last ShowModal (nullptr when none, or when it is gone): a form that hands
+    // over to another shows that one over the same owner.
+    QWidget* proprietaireModal() const { return m_proprietaire.data(); }
 
     void setMasqueALaFermeture(bool masquer) { m_masquerALaFermeture = masquer; }
     bool masqueALaFermeture() const { return m_masquerALaFermeture; }
@@ -217,6 +220,7 @@ private:
     bool m_activationAttendue = false;
     std::unique_ptr<Connexion> m_connexion;
     QPointer<QAbstractButton> m_boutonAnnuler;
+    QPointer<QWidget> m_proprietaire;
     QList<Panneau> m_panneaux;
     QPointer<QScrollArea> m_defilement;
     QPointer<QWidget> m_contenu;

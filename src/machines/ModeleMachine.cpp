@@ -1,0 +1,96 @@
+#include "machines/ModeleMachine.h"
+
+#include "common/ErreurExecution.h"
+#include "db/Connexion.h"
+#include "db/Valeurs.h"
+
+#include <QStringList>
+#include <QVariantList>
+#include <cmath>
+
+namespace ModeleMachine {
+
+std::optional<Geometrie> GeometrieModele(int type) {
+    switch (type) {
+    case 1:
+        return Geometrie{4, 36};
+    case 2:
+        return Geometrie{5, 90};
+    case 3:
+        return Geometrie{5, 180};
+    case 4:
+        return Geometrie{7, 126};
+    case 5:
+        return Geometrie{7, 252};
+    default:
+        return std::nullopt;
+    }
+}
+
+int FacteurModele(int type) {
+    switch (type) {
+    case 1:
+        return 4;
+    case 2:
+    case 4:
+        return 2;
+    default:
+        return 1;
+    }
+}
+
+QList<Emplacement> EmplacementsModele(int type) {
+    QList<Emplacement> emplacements;
+    const std::optional<Geometrie> g = GeometrieModele(type);
+    if (!g)
+        return emplacements;
+    const int p = g->parEtage();
+    // 9 slots a floor stand every fourth column, 18 every second, 36 in every one.
+    const int pas = p == 9 ? 4 : p == 18 ? 2 : 1;
+    emplacements.reserve(g->emplacements);
+    for (int n = 1; n <= g->emplacements; ++n) {
+        const int etage = (n + p - 1) / p;
+        const int position = n - 1 - p * (etage - 1);
+        emplacements.append({n, etage, pas * position + 1});
+    }
+    return emplacements;
+}
+
+bool EstImpair(double x) {
+    return std::fmod(x / 2, 1.0) != 0;
+}
+
+void CreerEmplacementsMachine(Connexion& c, int type, qint32 machine) {
+    const QList<Emplacement> emplacements = EmplacementsModele(type);
+    if (emplacements.isEmpty())
+        throw ErreurExecution(AppelIncorrect,
+                              QStringLiteral("Le modèle %1 n'a pas de numérotation d'emplacements").arg(type),
+                              QStringLiteral("CreerEmplacementsMachine"));
+    TransactionEcriture t(c);
+    const qint64 existants = Valeurs::lireEntier(c.valeurUnique(
+        QStringLiteral("SELECT COUNT(*) FROM EmplacementsMachine1 WHERE NoMachine = ?"), {machine}));
+    if (existants > 0)
+        throw ErreurExecution(AppelIncorrect,
+                              QStringLiteral("La machine %1 a déjà des emplacements").arg(machine),
+                              QStringLiteral("CreerEmplacementsMachine"));
+    // A few statements of many rows rather than one per slot.
+    constexpr qsizetype ParLot = 64;
+    for (qsizetype debut = 0; debut < emplacements.size(); debut += ParLot) {
+        const qsizetype fin = std::min(emplacements.size(), debut + ParLot);
+        QStringList lignes;
+        QVariantList valeurs;
+        for (qsizetype i = debut; i < fin; ++i) {
+            const Emplacement& e = emplacements.at(i);
+            lignes << QStringLiteral("(?, ?, ?, ?)");
+            valeurs << machine << e.noEmpl << e.etage << e.colonne;
+        }
+        c.executer(
+             QStringLiteral("INSERT INTO EmplacementsMachine1 (NoMachine, NoEmpl, Etage, Colonne) VALUES ") +
+                 lignes.join(QStringLiteral(", ")),
+             valeurs)
+            .finish();
+    }
+    t.valider();
+}
+
+} // namespace ModeleMachine

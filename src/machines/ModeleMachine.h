@@ -1,0 +1,47 @@
+#pragma once
+
+#include <QList>
+#include <QtGlobal>
+#include <optional>
+
+class Connexion;
+
+// The machine models (Machines.Type): the slot numbering of the dispensing models 1 to 5, the model
+// factor (the spacing of a model's slot columns) and the odd test the layouts colour alternate rows with.
+namespace ModeleMachine {
+
+// The error of a call the routines refuse (an unknown model, a machine that has slots already).
+constexpr qint32 AppelIncorrect = 5;
+
+// Floors and slots of a model with a built-in numbering.
+struct Geometrie {
+    int etages = 0;
+    int emplacements = 0;
+    int parEtage() const { return etages > 0 ? emplacements / etages : 0; }
+};
+// Models 1 to 5: 4 floors of 9 slots, 5 of 18, 5 of 36, 7 of 18, 7 of 36. Other models (6, 8, 10 exist
+// in the data) have none.
+std::optional<Geometrie> GeometrieModele(int type);
+
+// The spacing of the slot columns of a model: 4 for model 1, 2 for models 2 and 4, 1 for any other.
+int FacteurModele(int type);
+
+// One slot of a model: numbered from 1 floor by floor; its floor from 1, and its column within the floor
+// (1, 5, 9, ... with 9 slots a floor; 1, 3, 5, ... with 18; 1, 2, 3, ... with 36).
+struct Emplacement {
+    int noEmpl = 0;
+    int etage = 0;
+    int colonne = 0;
+};
+// Every slot of a model, in order; empty for a model without a numbering.
+QList<Emplacement> EmplacementsModele(int type);
+
+// True when x / 2 is not a whole number: an odd whole x, or any x with a fraction (0.5, 2.5).
+bool EstImpair(double x);
+
+// Adds the slots of the model to the machine in EmplacementsMachine1 (Reference and Qte Null), in one
+// write transaction. Another model, or a machine that has a slot already, adds nothing and throws
+// ErreurExecution (AppelIncorrect); a database failure throws too and adds nothing either.
+void CreerEmplacementsMachine(Connexion& connexion, int type, qint32 machine);
+
+} // namespace ModeleMachine
