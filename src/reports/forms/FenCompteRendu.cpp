@@ -172,37 +172,9 @@ FenCompteRendu::FenCompteRendu(QWidget* parent)
     cmdClose = creerBouton(QStringLiteral("cmdClose"), QStringLiteral("&Fermer"));
     setBoutonAnnuler(cmdClose);
 
-    const QList<QPushButton*> rapports = {Command3,
-                                          CmdConsoMachineGraph,
-                                          CmdConsoParSalarie,
-                                          Command9,
-                                          CmdConsoParSalarieDetail,
-                                          CmdCAparFamille,
-                                          cmdConsoMensuel,
-                                          CmdConsoMensuelGraph,
-                                          CmdConsoParFournisseur,
-                                          CmdConsoParProfile,
-                                          CmdConsoParService,
-                                          CmdConsoParSite,
-                                          Command1,
-                                          Command2,
-                                          Command10,
-                                          CmdConsoGlobal,
-                                          Command11,
-                                          Command4,
-                                          Command5,
-                                          Command6,
-                                          Command7,
-                                          CmdArticleRupture,
-                                          cmdPaieModeJournalier,
-                                          CmdValeurStock,
-                                          CmdValeurStockParFournisseur,
-                                          CmdRetourRetrait,
-                                          Command8};
-    for (QPushButton* b : rapports)
-        b->setEnabled(false);
-    for (QPushButton* b : CmdSalarie)
-        b->setEnabled(false);
+    // The report buttons stay off until their reports are wired; the period's own buttons work.
+    for (QPushButton* b : findChildren<QPushButton*>())
+        b->setEnabled(b->parentWidget() == Frame1 || b == cmdClose);
 
     // Three columns: the period and its filters; the consumption reports; the employee lists and the
     // stock reports. The close button below them.

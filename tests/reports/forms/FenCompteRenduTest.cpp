@@ -1,7 +1,6 @@
 #include "reports/forms/FenCompteRendu.h"
 
 #include "BaseDeTest.h"
-#include "app/InfoSociete.h"
 #include "common/EtatGlobal.h"
 #include "common/FnWendrox.h"
 #include "common/forms/Calendrier.h"
@@ -76,42 +75,32 @@ TEST_F(FenCompteRenduTest, OpensOnLastMonthByReferenceOnBlueWithTheReportButtons
     EXPECT_FALSE(Instance<FenCrystalRep>().isVisible());
     EXPECT_EQ(f.connexionOuverte(), nullptr);
 
-    const QList<QPair<const char*, const char*>> boutons = {
-        {"Command3", "Consommations par Machines"},
-        {"CmdConsoMachineGraph", ""},
-        {"Command4", "KRV Vardel"},
-        {"Command7", "ZNT Orlenz"},
-        {"CmdConsoParSalarie", "Consommations par Salariés"},
-        {"Command9", ""},
-        {"CmdConsoParSalarieDetail", "Consommations par Salariés détaillées"},
-        {"CmdCAparFamille", "Consommations par Familles"},
-        {"cmdConsoMensuel", "Consommations Mensuelles"},
-        {"CmdConsoMensuelGraph", ""},
-        {"CmdConsoParFournisseur", "Consommations par Fournisseurs"},
-        {"CmdConsoParProfile", "Consommations par Profil"},
-        {"CmdConsoParService", "Consommations par Services"},
-        {"CmdConsoParSite", "Consommations par Sites"},
-        {"Command1", "Consommations par Profil par salariés"},
-        {"Command2", "Consommations Services par salariés"},
-        {"CmdConsoGlobal", "Consommations par Articles"},
-        {"Command10", "Consommations par Profil et salariés détaillées"},
-        {"Command11", "Consommations par centre de coût"},
-        {"CmdArticleRupture", "Article à commander"},
-        {"cmdPaieModeJournalier", "Article en stock"},
-        {"CmdValeurStock", "Valeur du Stock"},
-        {"CmdValeurStockParFournisseur", "Valeur du Stock par Fournisseur"},
-        {"CmdSalarié(0)", "Salariés par Nom"},
-        {"CmdSalarié(5)", "Salariés par Taille chaussure"},
-        {"CmdSalarié(8)", "Salariés par No Machine"},
-        {"CmdRetourRetrait", "Liste Sortie-Retour"},
-        {"Command8", "Status des articles avec retour"},
-    };
-    for (const auto& [nom, legende] : boutons) {
-        auto* b = f.findChild<QPushButton*>(QString::fromUtf8(nom));
-        ASSERT_TRUE(b) << nom;
-        EXPECT_EQ(b->text(), QString::fromUtf8(legende)) << nom;
-        EXPECT_EQ(b->icon().isNull(), *legende != 0) << nom;
-        EXPECT_FALSE(b->isEnabled()) << nom;
+    // Name and caption of each button; a picture button has no caption.
+    const QStringList boutons =
+        QString::fromUtf8(
+            "Command3|Consommations par Machines;CmdConsoMachineGraph|;Command4|KRV Vardel;"
+            "Command7|ZNT Orlenz;CmdConsoParSalarie|Consommations par Salariés;Command9|;"
+            "CmdConsoParSalarieDetail|Consommations par Salariés détaillées;"
+            "CmdCAparFamille|Consommations par Familles;cmdConsoMensuel|Consommations Mensuelles;"
+            "CmdConsoMensuelGraph|;CmdConsoParFournisseur|Consommations par Fournisseurs;"
+            "CmdConsoParProfile|Consommations par Profil;CmdConsoParService|Consommations par Services;"
+            "CmdConsoParSite|Consommations par Sites;Command1|Consommations par Profil par salariés;"
+            "Command2|Consommations Services par salariés;CmdConsoGlobal|Consommations par Articles;"
+            "Command10|Consommations par Profil et salariés détaillées;"
+            "Command11|Consommations par centre de coût;CmdArticleRupture|Article à commander;"
+            "cmdPaieModeJournalier|Article en stock;CmdValeurStock|Valeur du Stock;"
+            "CmdValeurStockParFournisseur|Valeur du Stock par Fournisseur;"
+            "CmdSalarié(0)|Salariés par Nom;CmdSalarié(5)|Salariés par Taille chaussure;"
+            "CmdSalarié(8)|Salariés par No Machine;CmdRetourRetrait|Liste Sortie-Retour;"
+            "Command8|Status des articles avec retour")
+            .split(u';');
+    for (const QString& bouton : boutons) {
+        const QString nom = bouton.section(u'|', 0, 0), legende = bouton.section(u'|', 1);
+        auto* b = f.findChild<QPushButton*>(nom);
+        ASSERT_TRUE(b) << qPrintable(nom);
+        EXPECT_EQ(b->text(), legende);
+        EXPECT_EQ(b->icon().isNull(), !legende.isEmpty()) << qPrintable(nom);
+        EXPECT_FALSE(b->isEnabled()) << qPrintable(nom);
     }
     EXPECT_EQ(f.Command4->parentWidget(), f.Frame3);
     EXPECT_EQ(f.Frame3->title(), QStringLiteral("Consommations par Business Unit "));
@@ -205,10 +194,6 @@ TEST_F(FenCompteRenduTest, LeavingABoxWarnsWhenItsTextIsNoDate) {
 
 TEST_F(FenCompteRenduTest, VariantsShowTheirButtonsAndF12SwitchesTheCaptions) {
     EtatGlobal& g = Global();
-    g.ClientOrmax =
-        calculerVariantesClient(QStringLiteral("Ormax SA"), QStringLiteral("Brelaz"), QStringLiteral("NON"))
-            .ClientOrmax;
-    g.OptionAvecRetour = true; // "AvecRetour" "OUI"
     dossier->ecrireIni(QStringLiteral("Machine"), QStringLiteral("Langue"), QStringLiteral("DE"));
     g.FichierLangue = dossier->fichier(QStringLiteral("deutch.lng"));
     FenCompteRendu& f = menu();
@@ -218,6 +203,7 @@ TEST_F(FenCompteRenduTest, VariantsShowTheirButtonsAndF12SwitchesTheCaptions) {
     };
     QWidget principale;
     for (const bool variantes : {true, false}) {
+        // The customer variant (company "Ormax SA" in "Brelaz") and "AvecRetour" "OUI", then neither.
         g.ClientOrmax = g.OptionAvecRetour = variantes;
         montrer();
         for (QWidget* w : std::initializer_list<QWidget*>{f.Frame3, f.CmdRetourRetrait, f.Command8})
