@@ -1,5 +1,6 @@
 #include "reports/ReportData.h"
 
+#include "common/DateTexte.h"
 #include "common/ErreurExecution.h"
 #include "common/FnWendrox.h"
 #include "db/Connexion.h"
@@ -51,8 +52,8 @@ ReportTable snapshot(Connexion& c, Table table, const Request& r) {
 }
 
 QString shortDate(const QString& text) {
-    const QDate d = QDate::fromString(text.trimmed(), QStringLiteral("d/M/yyyy"));
-    return d.isValid() ? d.toString(QStringLiteral("dd/MM/yyyy")) : text;
+    const QDate d = DateTexte::lire(text);
+    return d.isValid() ? DateTexte::ecrire(d) : text;
 }
 
 } // namespace

@@ -1,5 +1,6 @@
 #include "common/forms/Calendrier.h"
 
+#include "common/DateTexte.h"
 #include "common/EtatGlobal.h"
 #include "common/forms/Centrage.h"
 
@@ -87,7 +88,7 @@ Calendrier::Calendrier(QWidget* parent)
 }
 
 QString Calendrier::texteDate(const QDate& date) {
-    return date.toString(QStringLiteral("dd/MM/yyyy"));
+    return DateTexte::ecrire(date);
 }
 
 void Calendrier::Form_Load() {

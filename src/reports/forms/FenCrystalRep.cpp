@@ -306,7 +306,7 @@ ResultatEtat FenCrystalRep::ImprimerEtat2(QString& fichier, const QString& formu
         fichier = ReportData::reportFile(g.CheminRapports, fichier, francais);
         ReportDefinition definition = ReportDefinition::load(g.CheminRapports, fichier);
 
-        FenCompteRendu& periode = Instance<FenCompteRendu>();
+        const FenCompteRendu::BoitesPeriode periode = FenCompteRendu::periode();
         ReportData::Request requete;
         requete.fileName = demande;
         requete.title = titre;

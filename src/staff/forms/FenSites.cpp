@@ -458,9 +458,9 @@ void FenSites::CmdConsoParSite_Click() {
         DebutPeriode = QStringLiteral("01/01/") + QString::number(aujourdhui.year());
         FinPeriode = aujourdhui.toString(QLatin1String(FormatPeriode));
     }
-    FenCompteRendu& compteRendu = Instance<FenCompteRendu>();
-    compteRendu.TextDebut->setText(DebutPeriode);
-    compteRendu.TextFin->setText(FinPeriode);
+    const FenCompteRendu::BoitesPeriode periode = FenCompteRendu::periode();
+    periode.TextDebut->setText(DebutPeriode);
+    periode.TextFin->setText(FinPeriode);
     Sablier(true);
     const QString nomSite = data1.AbsolutePosition() >= 0
                                 ? Valeurs::lireTexte(data1.Field(QStringLiteral("NomSite")))

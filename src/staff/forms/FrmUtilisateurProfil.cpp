@@ -182,9 +182,9 @@ void FrmUtilisateur::CmdConso_Click() {
         ~FinSablier() { FormBase::Sablier(false); }
     } finSablier;
     try {
-        FenCompteRendu& compteRendu = Instance<FenCompteRendu>();
-        compteRendu.TextDebut->setText(DebutPeriode);
-        compteRendu.TextFin->setText(FinPeriode);
+        const FenCompteRendu::BoitesPeriode periode = FenCompteRendu::periode();
+        periode.TextDebut->setText(DebutPeriode);
+        periode.TextFin->setText(FinPeriode);
         Sablier(true);
         ConsoSalarie::DemandeConso demande;
         demande.nom = nom;

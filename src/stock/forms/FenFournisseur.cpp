@@ -7,12 +7,12 @@
 #include "common/ServiceDialogue.h"
 #include "common/forms/Centrage.h"
 #include "common/forms/LigneGrille.h"
+#include "common/forms/SortieBox.h"
 #include "db/Connexion.h"
 #include "db/RecordsetModel.h"
 #include "db/Valeurs.h"
 #include "stock/Fournisseurs.h"
 
-#include <QFocusEvent>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -101,6 +101,9 @@ FenFournisseur::FenFournisseur(QWidget* parent)
         libelle->setBuddy(boite);
         Label1.insert(e.index, libelle);
         MaskEdBox1.insert(e.index, boite);
+        if (e.index == BoiteCodePostal)
+            boite->installEventFilter(
+                new SortieBox(boite, [this] { MaskEdBox1_LostFocus(BoiteCodePostal); }));
         // The company, its contact and code on the left; the address, telephone and fax on the right.
         const bool gauche = e.index < 10;
         const int ligne = gauche ? e.index : e.index - 10;
@@ -208,16 +211,6 @@ void FenFournisseur::Form_KeyPress(QObject* controle, int& KeyAscii) {
     if (!majuscules || KeyAscii < 32 || QChar::isSurrogate(char32_t(KeyAscii)))
         return;
     KeyAscii = QChar(char16_t(KeyAscii)).toUpper().unicode();
-}
-
-bool FenFournisseur::eventFilter(QObject* objet, QEvent* e) {
-    if (e->type() == QEvent::FocusOut && objet == MaskEdBox1.value(BoiteCodePostal)) {
-        // Focus going to another window (a message box, another program) is not leaving the box.
-        const Qt::FocusReason raison = static_cast<QFocusEvent*>(e)->reason();
-        if (raison != Qt::ActiveWindowFocusReason && raison != Qt::PopupFocusReason)
-            MaskEdBox1_LostFocus(BoiteCodePostal);
-    }
-    return FormBase::eventFilter(objet, e);
 }
 
 void FenFournisseur::MaskEdBox1_LostFocus(int index) {

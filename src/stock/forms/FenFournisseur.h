@@ -43,7 +43,6 @@ protected:
     void Form_Unload(bool& annuler) override;
     void Form_Activate() override;
     void Form_KeyPress(QObject* controle, int& KeyAscii) override;
-    bool eventFilter(QObject* objet, QEvent* e) override;
 
 private slots:
     void cmdAdd_Click();

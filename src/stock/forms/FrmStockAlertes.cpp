@@ -1,6 +1,7 @@
 // The article form: the consumption period, the alert computation and the article history.
 #include "stock/forms/FrmStock.h"
 
+#include "common/DateTexte.h"
 #include "common/ErreurExecution.h"
 #include "common/EtatGlobal.h"
 #include "common/MajBase.h"
@@ -20,10 +21,6 @@
 #include <QPushButton>
 
 namespace {
-
-QDate jourDe(const QString& texte) {
-    return QDate::fromString(texte.trimmed(), QStringLiteral("d/M/yyyy"));
-}
 
 // The machines of each business unit of Combo1 (the Ormax sites).
 struct Unite {
@@ -54,7 +51,7 @@ void FrmStock::CmdPeriode_Click() {
 }
 
 void FrmStock::ecrirePeriodeEtats() {
-    FenCompteRendu& etats = Instance<FenCompteRendu>();
+    const FenCompteRendu::BoitesPeriode etats = FenCompteRendu::periode();
     etats.TextDebut->setText(DateDebutPeriode);
     etats.TextFin->setText(DateFinPeriode);
 }
@@ -84,7 +81,8 @@ void FrmStock::CalulDesStockAlerte() {
     if (DateFinPeriode.isEmpty())
         DateFinPeriode = Calendrier::texteDate(QDate::currentDate());
     try {
-        if (!AlertesStock::CalculerAlertes(connexion(), jourDe(DateDebutPeriode), jourDe(DateFinPeriode)))
+        if (!AlertesStock::CalculerAlertes(connexion(), DateTexte::lire(DateDebutPeriode),
+                                           DateTexte::lire(DateFinPeriode)))
             MsgBox(Global().msg(35), StyleMessage::Exclamation);
     } catch (const ErreurExecution& e) {
         MajBase::SignalerErreur(QStringLiteral("CalulDesStockAlerte"), e);
@@ -94,8 +92,8 @@ void FrmStock::CalulDesStockAlerte() {
 
 void FrmStock::Command9_Click() {
     const EtatGlobal& g = Global();
-    const QDate premier = jourDe(DateDebutPeriode);
-    const QDate dernier = jourDe(DateFinPeriode);
+    const QDate premier = DateTexte::lire(DateDebutPeriode);
+    const QDate dernier = DateTexte::lire(DateFinPeriode);
     // Without a period nothing is read: CA still holds the rows of whichever report filled it last.
     if (!premier.isValid() || !dernier.isValid()) {
         MsgBox(g.msg(27), StyleMessage::Exclamation);

@@ -9,6 +9,7 @@
 #include "common/MajBase.h"
 #include "common/SaisieNumerique.h"
 #include "common/ServiceDialogue.h"
+#include "common/forms/SortieBox.h"
 #include "db/Recordset.h"
 #include "db/Valeurs.h"
 #include "stock/CarteArticle.h"
@@ -17,38 +18,17 @@
 
 #include <QCheckBox>
 #include <QComboBox>
-#include <QFocusEvent>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
-#include <functional>
 #include <limits>
 
 namespace {
 
 constexpr qint64 MinInt = std::numeric_limits<qint32>::min();
 constexpr qint64 MaxInt = std::numeric_limits<qint32>::max();
-
-// A box left for another control of the form (not for a message box, a menu or another window).
-class SortieBox : public QObject {
-public:
-    SortieBox(QObject* parent, std::function<void()> sortie) : QObject(parent), m_sortie(std::move(sortie)) {}
-
-protected:
-    bool eventFilter(QObject* objet, QEvent* e) override {
-        if (e->type() == QEvent::FocusOut) {
-            const Qt::FocusReason r = static_cast<QFocusEvent*>(e)->reason();
-            if (r != Qt::ActiveWindowFocusReason && r != Qt::PopupFocusReason && r != Qt::MenuBarFocusReason)
-                m_sortie();
-        }
-        return QObject::eventFilter(objet, e);
-    }
-
-private:
-    std::function<void()> m_sortie;
-};
 
 // What is typed on the card, kept through a re-read of the list. The pack count of the entry frame is
 // not the card's.

@@ -112,8 +112,8 @@ TEST_F(TextesDuProgramme, FollowTheLanguage) {
     dossier->ecrireFichier(QStringLiteral("RPT SQL/ConsParSite.RPT"),
                            R"({"tables": ["CA"], "detail": {"height": 5, "elements": [
                                {"type": "text", "x": 0, "y": 0, "width": 60, "height": 5, "field": "Nom"}]}})");
-    Instance<FenCompteRendu>().TextDebut->setText(QStringLiteral("01/03/2026"));
-    Instance<FenCompteRendu>().TextFin->setText(QStringLiteral("31/03/2026"));
+    FenCompteRendu::periode().TextDebut->setText(QStringLiteral("01/03/2026"));
+    FenCompteRendu::periode().TextFin->setText(QStringLiteral("31/03/2026"));
 
     for (const QString& langue : {QStringLiteral("FR"), QStringLiteral("NL"), QStringLiteral("PL"),
                                   QStringLiteral("SK"), QStringLiteral("DE")}) {

@@ -63,8 +63,8 @@ protected:
         base->executer("UPDATE InfoSociete SET NOM = ?", {QStringLiteral("Société Élan")});
         base->executer("INSERT INTO CA (Nom) VALUES ('O''Neil'), ('Dupont')");
         dossier->ecrireFichier("RPT SQL/ConsParSite.RPT", definition("Édition française"));
-        Instance<FenCompteRendu>().TextDebut->setText("01/03/2026");
-        Instance<FenCompteRendu>().TextFin->setText("31/03/2026");
+        FenCompteRendu::periode().TextDebut->setText("01/03/2026");
+        FenCompteRendu::periode().TextFin->setText("31/03/2026");
     }
     void TearDown() override {
         DetruireInstance<FenCrystalRep>();
@@ -233,6 +233,8 @@ TEST_F(FenCrystalRepTest, GsmShowsTheMailControlsAndTheRecipientListIsKept) {
     dossier->ecrireIni("Email", "Mailto0", "chef@site.fr");
     dossier->ecrireIni("Email", "Mailto3", "achat@site.fr");
     FenCrystalRep& f = Instance<FenCrystalRep>();
+    // The period's menu loaded the viewer; the configuration counts at its next load.
+    f.Unload();
     f.Show();
     QEvent activation(QEvent::WindowActivate);
     QCoreApplication::sendEvent(&f, &activation);

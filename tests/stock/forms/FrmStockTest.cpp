@@ -945,7 +945,7 @@ TEST_P(FrmStockTest, AlertsAndArticleHistory) {
     // The history of one business unit, then of all, each printing its own period.
     choisir(hier, hier);
     QTest::mouseClick(f->CmdPeriode, Qt::LeftButton);
-    Instance<FenCompteRendu>().TextDebut->setText(QStringLiteral("01/01/2000"));
+    FenCompteRendu::periode().TextDebut->setText(QStringLiteral("01/01/2000"));
     aller(1001);
     const QString pdf = dossier.filePath(QStringLiteral("historique.pdf"));
     QStringList textes;
