@@ -144,8 +144,9 @@ TEST_F(EmailDialogueTest, WritesTheCommandsAndTheMessageWhateverTheReadsBring) {
     pair.dire("0 ready");
     QTest::qWait(50);
     EXPECT_TRUE(pair.m_recu.isEmpty() && m_etats.empty());
-    // A multi-line reply is one; two replies in one piece are two; then one byte at a time.
-    jouer(pair, {"\r\n", "250-serveur.test\r\n250 HELP\r\n", "250 OK\r\n250 OK\r\n"});
+    // A multi-line reply is one, read in the code page; two replies in one piece are two; then one byte at
+    // a time.
+    jouer(pair, {"\r\n", "250-serveur \x80\r\n250 HELP\r\n", "250 OK\r\n250 OK\r\n"});
     for (const char c : QByteArray("354 go ahead\r\n")) {
         pair.dire(QByteArray(1, c));
         QTest::qWait(2);
@@ -157,7 +158,7 @@ TEST_F(EmailDialogueTest, WritesTheCommandsAndTheMessageWhateverTheReadsBring) {
         Tete + "Subject: R\r\n\r\nbegin 664 k.txt\r\n#1&]R\r\n`\r\nend\r\n\r\nBonjour\r\n.\r\n";
     EXPECT_EQ(pair.m_recu, Commandes + message);
     EXPECT_EQ(m_etats, std::vector<Etat>({{"Connection", "220 ready\r\n"},
-                                          {"Connecté...", "250-serveur.test\r\n250 HELP\r\n"},
+                                          {"Connecté...", "250-serveur €\r\n250 HELP\r\n"},
                                           {"Mail From accepté...", "250 OK\r\n"},
                                           {"RCPT est accepté", "250 OK\r\n"},
                                           {"Envoie Email en cours...", "354 go ahead\r\n"}}));
