@@ -1,6 +1,7 @@
 // The SAP goods-issue export against the tests' local HTTP server: ExportToSapXML beside a bare
 // QNetworkAccessManager POST of the same body with the same headers to the same server, same run.
 #include "OutilsBench.h"
+#include "ServeurLocal.h"
 #include "common/EtatGlobal.h"
 #include "common/FnWendrox.h"
 #include "counter/ExportSAP.h"
@@ -56,16 +57,12 @@ int main(int argc, char** argv) {
     if (aideDemandee(argc, argv, Usage))
         return 0;
     QCoreApplication app(argc, argv);
-    QProcess serveur;
+    ServeurLocal serveur(QStringLiteral(DORVANE_SCRIPT_SERVEUR_HTTP),
+                         {QStringLiteral("reponse"), QStringLiteral("200"), QStringLiteral("ok")});
     try {
-        serveur.start(QStringLiteral("/usr/bin/python3"),
-                      {QStringLiteral(DORVANE_SCRIPT_SERVEUR_HTTP), QStringLiteral("reponse"),
-                       QStringLiteral("200"), QStringLiteral("ok")});
-        for (int i = 0; i < 100 && !serveur.canReadLine() && serveur.state() != QProcess::NotRunning; ++i)
-            serveur.waitForReadyRead(100);
-        if (!serveur.canReadLine())
+        if (serveur.port() == 0)
             throw ErreurExecution(0, QStringLiteral("the HTTP server did not start"));
-        const QByteArray port = serveur.readLine().trimmed();
+        const QByteArray port = QByteArray::number(serveur.port());
 
         QTemporaryDir dossier;
         qputenv("DORVANE_HOME", QFile::encodeName(dossier.path()));
@@ -105,7 +102,7 @@ int main(int argc, char** argv) {
             chrono.restart();
             posterNu(garde, url, document);
             const double c = chrono.nsecsElapsed() / 1e6;
-            serveur.readAllStandardOutput(); // the server's records of the requests
+            serveur.processus().readAllStandardOutput(); // the server's records of the requests
             if (i > 0) {
                 export_.push_back(a);
                 nu.push_back(b);
@@ -121,11 +118,7 @@ int main(int argc, char** argv) {
                     static_cast<long long>(document.size()));
     } catch (const ErreurExecution& e) {
         std::fprintf(stderr, "Échec : %s\n", qPrintable(e.description()));
-        serveur.kill();
-        serveur.waitForFinished(5000);
         return 1;
     }
-    serveur.kill();
-    serveur.waitForFinished(5000);
     return 0;
 }

@@ -3,6 +3,7 @@
 #include "common/EtatGlobal.h"
 #include "common/IniFile.h"
 
+#include <QStringDecoder>
 #include <QStringEncoder>
 
 namespace PageDeCode {
@@ -32,6 +33,13 @@ QByteArray versOctets(const QString& texte) {
         i += n;
     }
     return resultat;
+}
+
+QString depuisOctets(const QByteArray& octets) {
+    QStringDecoder decodeur(IniFile::nomCodePage(IniFile::codePagePour(Global().FichierLangue)));
+    if (!decodeur.isValid())
+        return QString::fromLatin1(octets);
+    return decodeur.decode(octets);
 }
 
 } // namespace PageDeCode

@@ -11,5 +11,7 @@ namespace PageDeCode {
 
 // The text in that page, one byte a character; a character the page lacks becomes "?".
 QByteArray versOctets(const QString& texte);
+// Bytes read in that page (a server's replies), as text.
+QString depuisOctets(const QByteArray& octets);
 
 } // namespace PageDeCode

@@ -1,6 +1,7 @@
 #include "mail/Email.h"
 
 #include "common/ErreurExecution.h"
+#include "common/EtatGlobal.h"
 #include "common/PageDeCode.h"
 #include "mail/EncodeBase64.h"
 #include "mail/ZipFile.h"
@@ -11,8 +12,11 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QHostAddress>
+#include <QTcpSocket>
 #include <algorithm>
 #include <array>
+#include <cmath>
 
 namespace {
 
@@ -101,9 +105,229 @@ void ajouterTransparent(QByteArray& message, QByteArrayView texte) {
 const QByteArray CrLf("\r\n");
 const QByteArray Terminaison("\r\n.\r\n");
 
+// The steps of the dialogue: the reply each one waits for.
+enum Etapes {
+    Accueil = 0,      // the greeting
+    Bonjour = 1,      // the answer to EHLO
+    Utilisateur = 2,  // the user asked for
+    MotDePasse = 3,   // the password asked for
+    Connecte = 4,     // HELO answered, or the login accepted
+    Expediteur = 5,   // MAIL FROM answered
+    Destinataire = 6, // RCPT TO answered
+    Donnees = 7,      // DATA answered
+    Termine = 8,      // the message answered
+};
+
 } // namespace
 
-Email::Email(QObject* parent) : QObject(parent) {}
+Email::Email(QObject* parent) : QObject(parent), m_socket(new QTcpSocket(this)) {
+    m_socket->setObjectName(QStringLiteral("Winsock1"));
+    connect(m_socket, &QTcpSocket::readyRead, this, &Email::Winsock1_DataArrival);
+    connect(m_socket, &QTcpSocket::errorOccurred, this, &Email::Winsock1_Error);
+    connect(m_socket, &QTcpSocket::bytesWritten, this, &Email::Winsock1_BytesWritten);
+}
+
+void Email::Envoie(const QString& expediteur, const QString& destinataire, const QString& sujet,
+                   const QString& corps, qint32 port, const QString& adresseLocale) {
+    emit ProgressionPieceJointe(false, QString(), 0);
+    const quint64 envoi = ++m_envois;
+    FermerWinsock();
+    m_etape = Accueil;
+    const QHostAddress locale(adresseLocale);
+    if (port < 1 || port > 65535 || (!adresseLocale.isEmpty() && locale.isNull()))
+        throw ErreurExecution(ErreurExecution::InvalidProcedureCall,
+                              QStringLiteral("Invalid procedure call or argument: the port must be 1 to "
+                                             "65535 and a local address an IP address"),
+                              QStringLiteral("Email"));
+    // The addresses first: nothing is encoded for a mail that cannot go.
+    NomAdresse(expediteur);
+    NomAdresse(destinataire);
+    m_expediteur = expediteur;
+    m_destinataire = destinataire;
+    m_tailleEnvoyee = 0;
+    {
+        const QByteArray blocs = EncoderPiecesJointes();
+        // A later Envoie, made while events were handled, has taken the control over.
+        if (envoi != m_envois)
+            return;
+        m_serveurEnvoi = m_serveur;
+        m_tailleTotale = TailleTotale(m_serveurEnvoi, expediteur, destinataire, sujet, corps, blocs);
+        m_message = Message(expediteur, destinataire, sujet, corps, blocs);
+    }
+    const quint64 connexion = m_connexion;
+    emit ProgressionEnvoi(0, m_tailleTotale, 0);
+    if (connexion != m_connexion)
+        return;
+    m_enCours = true;
+    // A bind that fails reports itself through the error handler.
+    if (!adresseLocale.isEmpty() && !m_socket->bind(locale, static_cast<quint16>(port)))
+        return;
+    m_socket->connectToHost(m_serveurEnvoi, static_cast<quint16>(port));
+}
+
+void Email::FermerWinsock() {
+    ++m_connexion;
+    m_enCours = false;
+    m_recu.clear();
+    m_examine = 0;
+    m_ecritures.clear();
+    m_message.clear();
+    m_socket->abort();
+}
+
+void Email::Winsock1_DataArrival() {
+    m_recu += m_socket->readAll();
+    const quint64 connexion = m_connexion;
+    // A reply ends with the line whose fourth character is not "-"; TCP may bring it in pieces, or
+    // several replies at once.
+    for (qsizetype fin; (fin = m_recu.indexOf('\n', m_examine)) >= 0;) {
+        if (fin - m_examine >= 3 && m_recu[m_examine + 3] == '-') {
+            m_examine = fin + 1;
+            continue;
+        }
+        const QByteArray reponse = m_recu.left(fin + 1);
+        m_recu.remove(0, fin + 1);
+        m_examine = 0;
+        traiterReponse(PageDeCode::depuisOctets(reponse));
+        if (connexion != m_connexion)
+            return;
+    }
+}
+
+void Email::traiterReponse(const QString& reponse) {
+    const int etape = m_etape;
+    const bool authentification = Global().AuthentificationSmtp;
+    // Without a login the answer to HELO is taken as step 4's.
+    m_etape += (etape == Accueil && !authentification ? 4 : 1);
+    if (!m_enCours)
+        return;
+    if (etape == Termine) {
+        terminer(VerifierReponseSmtp(reponse, 250), reponse);
+        return;
+    }
+
+    bool attendu = false;
+    QString commande;
+    QString statut;
+    QString refus = reponse;
+    switch (etape) {
+    case Accueil:
+        attendu = VerifierReponseSmtp(reponse, 220);
+        // Servers answer AUTH only after EHLO.
+        commande = (authentification ? QStringLiteral("EHLO ") : QStringLiteral("HELO ")) + m_serveurEnvoi;
+        statut = QStringLiteral("Connection");
+        break;
+    case Bonjour:
+        attendu = VerifierReponseSmtp(reponse, 250);
+        commande = QStringLiteral("AUTH LOGIN ");
+        statut = QStringLiteral("Authentification...");
+        break;
+    case Utilisateur:
+        attendu = VerifierReponseSmtp(reponse, 334);
+        commande = EncoderBase64Smtp(Global().UtilisateurSmtp);
+        statut = QStringLiteral("User...");
+        break;
+    case MotDePasse:
+        attendu = VerifierReponseSmtp(reponse, 334);
+        commande = EncoderBase64Smtp(Global().MotDePasseSmtp);
+        statut = QStringLiteral("password...");
+        break;
+    case Connecte:
+        attendu = VerifierReponseSmtp(reponse, 250) || VerifierReponseSmtp(reponse, 235);
+        commande = commandeMailFrom(m_expediteur);
+        statut = QStringLiteral("Connecté...");
+        break;
+    case Expediteur:
+        attendu = VerifierReponseSmtp(reponse, 250);
+        commande = commandeRcptTo(m_destinataire);
+        statut = QStringLiteral("Mail From accepté...");
+        break;
+    case Destinataire:
+        attendu = VerifierReponseSmtp(reponse, 250);
+        commande = CommandeData;
+        statut = QStringLiteral("RCPT est accepté");
+        refus = QStringLiteral("Le serveur n'est pas open relay ou alors le destinataire est inconnu");
+        break;
+    case Donnees:
+        attendu = VerifierReponseSmtp(reponse, 354);
+        statut = QStringLiteral("Envoie Email en cours...");
+        break;
+    default:
+        return;
+    }
+
+    const quint64 connexion = m_connexion;
+    if (!attendu) {
+        emit EtatEnvoi(refus, reponse);
+        if (connexion == m_connexion && m_enCours)
+            terminer(false, reponse);
+        return;
+    }
+    if (etape == Donnees) {
+        EnvoyerTexteSmtp(m_message, true);
+        m_message.clear(); // the socket holds it now
+    } else {
+        EnvoyerTexteSmtp(LigneSmtp(commande), false);
+    }
+    emit EtatEnvoi(statut, reponse);
+}
+
+void Email::EnvoyerTexteSmtp(const QByteArray& octets, bool message) {
+    if (m_socket->state() != QAbstractSocket::ConnectedState)
+        return; // closed by the server meanwhile: its error reports it
+    m_ecritures.push_back({octets.size(), message});
+    m_socket->write(octets);
+}
+
+void Email::Winsock1_BytesWritten(qint64 octets) {
+    const quint64 connexion = m_connexion;
+    while (octets > 0 && !m_ecritures.empty()) {
+        Ecriture& e = m_ecritures.front();
+        const qint64 part = std::min(octets, e.octets - e.ecrits);
+        e.ecrits += part;
+        octets -= part;
+        const bool fini = e.ecrits == e.octets;
+        if (e.message) {
+            const qint64 envoye = m_tailleEnvoyee + e.ecrits;
+            if (fini) {
+                m_ecritures.pop_front();
+                m_tailleEnvoyee = m_tailleTotale;
+            }
+            emit ProgressionEnvoi(envoye, m_tailleTotale, pourcentage(envoye));
+            if (fini && connexion == m_connexion)
+                emit ProgressionEnvoi(m_tailleTotale, m_tailleTotale, 100);
+        } else if (fini) {
+            // A command line counts once more than its length, which the 4 of the total makes up for.
+            const qint64 envoye = m_tailleEnvoyee + e.octets;
+            m_tailleEnvoyee = envoye + 1;
+            m_ecritures.pop_front();
+            emit ProgressionEnvoi(envoye, m_tailleTotale, pourcentage(envoye));
+        }
+        if (connexion != m_connexion)
+            return;
+    }
+}
+
+void Email::Winsock1_Error(QAbstractSocket::SocketError erreur) {
+    if (!m_enCours)
+        return;
+    const QString texte = m_socket->errorString();
+    const quint64 connexion = m_connexion;
+    emit EtatEnvoi(texte, QString::number(static_cast<int>(erreur)));
+    if (connexion == m_connexion && m_enCours)
+        terminer(false, texte);
+}
+
+void Email::terminer(bool envoye, const QString& detail) {
+    m_enCours = false;
+    m_message.clear();
+    emit EnvoiTermine(envoye, detail);
+}
+
+int Email::pourcentage(qint64 envoye) const {
+    // To the nearest, halves to even, and not capped: the login lines are not in the total.
+    return static_cast<int>(std::nearbyint(static_cast<double>(envoye) * 100.0 / m_tailleTotale));
+}
 
 void Email::PieceJointeAjout(const QString& chemin) {
     m_piecesJointes.resize(m_nombrePiecesJointes);

@@ -1,9 +1,13 @@
 #pragma once
 
+#include <QAbstractSocket>
 #include <QByteArray>
 #include <QObject>
 #include <QString>
 #include <QStringList>
+#include <deque>
+
+class QTcpSocket;
 
 // The mail control: one plain-text mail to one recipient over SMTP, with files attached as uuencoded
 // blocks before the body. It has no window; the host makes it in code, fills the attachment list and
@@ -12,11 +16,28 @@
 // Everything the dialogue sends is built here as bytes of the installation's code page: the command lines,
 // the message with its leading dots doubled and its terminator, and the count of bytes the progress
 // events measure against.
+//
+// The dialogue runs in the socket's events after Envoie has returned: greeting, HELO (or EHLO and AUTH
+// LOGIN with the state's login), MAIL FROM, RCPT TO, DATA and the message. Every reply raises EtatEnvoi
+// with its step's status; the first reply that is not the one expected ends the dialogue, and so do a
+// socket error and the server closing. EnvoiTermine tells once how it ended. No QUIT is sent and there
+// is no time limit: the host closes with FermerWinsock when it stops waiting.
 class Email : public QObject {
     Q_OBJECT
     Q_PROPERTY(QString SeveurSmtp READ SeveurSmtp WRITE setSeveurSmtp)
 public:
     explicit Email(QObject* parent = nullptr);
+
+    // Starts a send and returns once the connection is asked for: any connection closed, the addresses
+    // checked, the listed files encoded (pending events handled before each), the message built, then
+    // the connection to SeveurSmtp on the port, from the local address and the same port when one is
+    // given. Throws ErreurExecution before connecting: InvalidProcedureCall for an address NomAdresse
+    // refuses, a port outside 1 to 65535 or a local address that is not an IP address; as
+    // EncoderPieceJointeUU for an attachment.
+    void Envoie(const QString& expediteur, const QString& destinataire, const QString& sujet,
+                const QString& corps, qint32 port, const QString& adresseLocale);
+    // Closes the connection whatever its state. A dialogue under way stops there, without EnvoiTermine.
+    void FermerWinsock();
 
     // The server's host name or address, which is also the name given after HELO.
     QString SeveurSmtp() const { return m_serveur; }
@@ -71,11 +92,52 @@ signals:
     void ProgressionEnvoi(qint64 envoye, qint64 total, int pourcentage);
     // While an attachment is encoded: true and the file's name after each line, then false at its end.
     void ProgressionPieceJointe(bool enCours, const QString& fichier, int pourcentage);
+    // Once a dialogue is over: `envoye` when the server took the message (250 to its terminator), with
+    // that reply; otherwise the reply that stopped it, or the socket's error text (the server closing
+    // included). Nothing is sent after it, nor reported until the next Envoie.
+    void EnvoiTermine(bool envoye, const QString& detail);
 
 private:
+    void Winsock1_DataArrival();
+    void Winsock1_Error(QAbstractSocket::SocketError erreur);
+    void Winsock1_BytesWritten(qint64 octets);
+    // One whole reply, by the step it answers.
+    void traiterReponse(const QString& reponse);
+    // Writes a command line (`message` false) or the message; progress follows the bytes written.
+    void EnvoyerTexteSmtp(const QByteArray& octets, bool message);
+    void terminer(bool envoye, const QString& detail);
+    int pourcentage(qint64 envoye) const;
+
+    // A write still partly in the socket's buffer.
+    struct Ecriture {
+        qint64 octets;
+        bool message;
+        qint64 ecrits = 0;
+    };
+
+    QTcpSocket* m_socket;
     QString m_serveur;
     QStringList m_piecesJointes;
     // Where the next path goes: the number of entries, except after a removal that left some.
     int m_nombrePiecesJointes = 0;
     bool m_avecPiecesJointes = false;
+
+    // The send under way: the server named at Envoie, the addresses, and the message ready to write.
+    QString m_serveurEnvoi;
+    QString m_expediteur;
+    QString m_destinataire;
+    QByteArray m_message;
+    int m_etape = 0;
+    qint64 m_tailleTotale = 0;
+    qint64 m_tailleEnvoyee = 0;
+    // True from the connection asked for until the outcome or a close.
+    bool m_enCours = false;
+    // Bytes received that do not end a reply yet, and how far they are known to be continuation lines.
+    QByteArray m_recu;
+    qsizetype m_examine = 0;
+    std::deque<Ecriture> m_ecritures;
+    // Raised at every close and every Envoie: a handler that sees it change stops, as what it was doing
+    // belongs to a connection that is gone.
+    quint64 m_connexion = 0;
+    quint64 m_envois = 0;
 };

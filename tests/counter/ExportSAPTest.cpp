@@ -1,4 +1,5 @@
 #include "counter/ExportSAP.h"
+#include "bench/ServeurLocal.h"
 #include "common/ErreurExecution.h"
 #include "common/FnWendrox.h"
 #include "support/DossierProgrammeTemp.h"
@@ -23,36 +24,24 @@ const QString RepSAPParDefaut = QStringLiteral(
 // The adapter's stand-in (serveur_http.py beside this file) on a free port of 127.0.0.1.
 class ServeurHttp {
 public:
-    explicit ServeurHttp(const QStringList& arguments) {
-        m_processus.start(QStringLiteral("/usr/bin/python3"),
-                          QStringList{DORVANE_RESOURCES_DIR "/../tests/counter/serveur_http.py"} + arguments);
-        QElapsedTimer chrono;
-        chrono.start();
-        while (!m_processus.canReadLine() && chrono.elapsed() < 10000 &&
-               m_processus.state() != QProcess::NotRunning)
-            m_processus.waitForReadyRead(100);
-        m_port = m_processus.readLine().trimmed().toUShort();
-    }
-    ~ServeurHttp() {
-        m_processus.kill();
-        m_processus.waitForFinished(5000);
-    }
-    quint16 port() const { return m_port; }
+    explicit ServeurHttp(const QStringList& arguments)
+        : m_serveur(DORVANE_RESOURCES_DIR "/../tests/counter/serveur_http.py", arguments) {}
+    quint16 port() const { return m_serveur.port(); }
     // The requests it read, waiting up to `ms` for `n` of them, then a moment for any more.
     QList<QJsonObject> requetes(qsizetype n = 1, int ms = 5000) {
+        QProcess& p = m_serveur.processus();
         QElapsedTimer chrono;
         chrono.start();
-        for (bool encore = true; encore; m_processus.waitForReadyRead(m_lues.size() < n ? 50 : 200)) {
+        for (bool encore = true; encore; p.waitForReadyRead(m_lues.size() < n ? 50 : 200)) {
             encore = m_lues.size() < n && chrono.elapsed() < ms;
-            while (m_processus.canReadLine())
-                m_lues.append(QJsonDocument::fromJson(m_processus.readLine()).object());
+            while (p.canReadLine())
+                m_lues.append(QJsonDocument::fromJson(p.readLine()).object());
         }
         return m_lues;
     }
 
 private:
-    QProcess m_processus;
-    quint16 m_port = 0;
+    ServeurLocal m_serveur;
     QList<QJsonObject> m_lues;
 };
 
