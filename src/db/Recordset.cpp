@@ -736,6 +736,7 @@ void Recordset::Delete() {
         q.finish();
     }
     const int position = m_pos;
+    m_suppressionEnCours = true;
     emit RowAboutToBeRemoved(position);
     m_rangs.removeAt(r);
     m_ordreTrieAJour = false;
@@ -745,6 +746,7 @@ void Recordset::Delete() {
             --v;
     vueChangee();
     emit RowRemoved(position);
+    m_suppressionEnCours = false;
     emit MoveComplete();
 }
 

@@ -118,6 +118,9 @@ public:
     void CancelUpdate();
     bool EditMode() const { return m_edition != Edition::Aucune; }
     void Delete();
+    // True while Delete takes its row out (between RowAboutToBeRemoved and RowRemoved): a grid that
+    // moves its own current row meanwhile (Qt keeps one row selected) is no move of the recordset's.
+    bool SuppressionEnCours() const { return m_suppressionEnCours; }
 
     QVariant Bookmark() const;
     void SetBookmark(const QVariant& signet);
@@ -226,6 +229,7 @@ private:
     mutable bool m_ordreTrieAJour = false;
 
     Edition m_edition = Edition::Aucune;
+    bool m_suppressionEnCours = false;
     QList<QVariant> m_tampon;
     QList<bool> m_modifie;
 };
