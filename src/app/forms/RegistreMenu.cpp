@@ -5,6 +5,7 @@
 #include "common/ServiceSession.h"
 #include "common/forms/FormBase.h"
 #include "counter/forms/FenComptoir.h"
+#include "counter/forms/FrmVente.h"
 #include "staff/forms/FenBadgeMaintenance.h"
 #include "staff/forms/FenQuota.h"
 #include "staff/forms/FenSites.h"
@@ -174,4 +175,5 @@ void enregistrerFormesMenu(RegistreMenu& registre) {
     registre.enregistrerForme<FenQuota>(QStringLiteral("CmdProfile"),
                                         [](FenQuota& f) { f.DepuisFicheSalarie = false; });
     registre.enregistrerForme<FenComptoir>(QStringLiteral("CmdComptoir"));
+    registre.enregistrerForme<FrmVente>(QStringLiteral("CmdVente"));
 }
