@@ -64,8 +64,16 @@ bool Chercher(Recordset& journal, Mode mode, const QString& texte) {
             const QDateTime date = LireDateRecherche(texte);
             if (!date.isValid())
                 return false;
-            journal.Find(champMode(mode, false), Recordset::Comparaison::SuperieurOuEgal, date,
-                         Recordset::Depart::Premier);
+            const QString champ = champMode(mode, false);
+            if (Valeurs::egalSansCasse(journal.SortField(), champ) &&
+                journal.SortOrder() == Recordset::Ordre::Decroissant) {
+                // Newest first, a Null date last: the first row at or after the date is the first row or
+                // none, and the search ends on the first row either way.
+                journal.MoveFirst();
+            } else {
+                journal.Find(champ, Recordset::Comparaison::SuperieurOuEgal, date,
+                             Recordset::Depart::Premier);
+            }
         }
     } else {
         // Comme takes every character literally but the wildcards, so a quote is only a quote.

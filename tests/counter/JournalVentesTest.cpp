@@ -187,6 +187,8 @@ TEST_P(JournalVentesBase, SearchesMoveTheJournalOrLeaveItWhereItWas) {
     TrierSelonMode(rs, ParDate, false);
     rs.MoveTo(3);
     EXPECT_EQ(cherche(ParDate, QStringLiteral("01/02/30")), 5);
+    rs.MoveTo(3);
+    EXPECT_EQ(cherche(ParDate, QStringLiteral("01/01/2099")), 5);
 
     cnx().executer(QStringLiteral("DELETE FROM Ventes"));
     rs.Requery();
