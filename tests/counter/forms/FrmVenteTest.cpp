@@ -3,7 +3,6 @@
 #include "app/forms/RegistreMenu.h"
 #include "common/ErreurExecution.h"
 #include "common/EtatGlobal.h"
-#include "common/forms/FiltreSaisie.h"
 #include "common/forms/Instance.h"
 #include "db/Recordset.h"
 #include "db/Valeurs.h"
@@ -110,8 +109,9 @@ protected:
 } // namespace
 
 // The menu's button opens the one journal, newest first, with its design, the amounts and dates in their
-// formats and the current withdrawal's ticket and lines; "Fermer" hides it and the next opening shows a
-// withdrawal recorded meanwhile on top; the close box unloads it and gives the menu back.
+// formats and the current withdrawal's ticket and lines; a header never sorts; "Fermer" (or Esc) hides it
+// and the next opening shows, in the date mode, a withdrawal recorded meanwhile on top; the close box
+// unloads it and gives the menu back; a database that cannot be read is shown and nothing opens.
 TEST_F(FrmVenteTest, OpensFromTheMenuNewestFirstAndShowsTheNewOnesAtEachOpening) {
     vente(1, 0, QStringLiteral("B1"), QStringLiteral("DUPONT"), 1234.5, nulEntier());
     vente(2, 40, QStringLiteral("B2"), QStringLiteral("MARTIN"), QVariant(QMetaType::fromType<double>()));
@@ -128,23 +128,14 @@ TEST_F(FrmVenteTest, OpensFromTheMenuNewestFirstAndShowsTheNewOnesAtEachOpening)
     FrmVente& menu = Instance<FrmVente>();
     ASSERT_EQ(montrees, QList<QObject*>{&menu});
     ASSERT_TRUE(menu.estCharge());
-    EXPECT_EQ(menu.windowTitle(), QStringLiteral("Journal des consommations"));
     menu.Unload();
 
-    Global().OptionVersionGSM = false;
     ouvrir();
     EXPECT_FALSE(FormBase::SablierActif());
+    EXPECT_EQ(f.windowTitle(), QStringLiteral("Journal des consommations"));
     EXPECT_EQ(clesManquantes(&f), QStringList());
-    const QList<QPair<QWidget*, const char*>> legendes = {
-        {f.Label1, "Rechercher:"},     {f.Label2, "Détail"},      {f.Label3, "Ticket:"},
-        {f.Label4, "Adresse E-mail:"}, {f.CheckRetour, "Retour"}, {f.SSOptionDate, "Date"},
-        {f.SSOptionClient, "Salarié"}, {f.SSOptionNom, "Nom"},    {f.Command1, "Supprimer l'enregistrement"},
-        {f.Command2, "Export Excel"},  {f.cmdClose, "Fermer"},
-    };
-    for (const auto& [w, texte] : legendes)
-        EXPECT_EQ(MODTranslate::LegendeControle(w), QString::fromUtf8(texte)) << texte;
-    EXPECT_EQ(f.LegendeDBGrid1->text(), QStringLiteral("Liste des consommations"));
-    EXPECT_EQ(f.LegendeDataGridRetour->text(), QStringLiteral("Liste des retraits - retours"));
+    EXPECT_EQ(f.Command1->text() + f.Command2->text() + f.Label2->text(),
+              QStringLiteral("Supprimer l'enregistrementExport ExcelDétail"));
     EXPECT_EQ(entetes(f.DBGrid1),
               (QStringList{"No:", "Date", "Salarié", "Nom", "Ticket", "Prénom", "Montant"}));
     EXPECT_EQ(entetes(f.DBGrid2), (QStringList{"NumVente", "Réference", "Désignation", "Prix", "Quantité",
@@ -152,69 +143,59 @@ TEST_F(FrmVenteTest, OpensFromTheMenuNewestFirstAndShowsTheNewOnesAtEachOpening)
     EXPECT_EQ(entetes(f.DataGridRetour),
               (QStringList{"Ref: ", "Ref fournisseur", "Désignation", "Salarié", "Nom", "Ticket", "Prénom",
                            "Date retrait", "Date retour"}));
-    // Returns not handled: no box, no returns read; no e-mail address without the GSM setting, though the
+    // No returns handled: no box, no returns read; no address box without the GSM setting, though the
     // list is read.
     EXPECT_FALSE(f.CheckRetour->isVisible());
     EXPECT_FALSE(f.DataGridRetour->isVisible());
     EXPECT_FALSE(f.data3->IsOpen());
-    EXPECT_FALSE(f.ComboAdressEmail->isVisible());
-    EXPECT_FALSE(f.Label4->isVisible());
+    EXPECT_FALSE(f.ComboAdressEmail->isVisible() || f.Label4->isVisible());
     ASSERT_EQ(f.ComboAdressEmail->count(), 2);
     EXPECT_EQ(f.ComboAdressEmail->itemText(1), QStringLiteral("b@x.fr"));
 
-    // Newest first, on the first row, the date mode.
     QAbstractItemModel* m = f.DBGrid1->model();
     EXPECT_EQ(m->index(0, 0).data().toString(), QStringLiteral("2"));
     EXPECT_EQ(m->index(1, 1).data().toString(), QStringLiteral("01/01/2020 10:00:00"));
     EXPECT_EQ(m->index(1, 6).data().toString(), QStringLiteral("1\u00A0234,50\u00A0€"));
     EXPECT_EQ(m->index(0, 6).data().toString(), QString());
     EXPECT_EQ(f.DBGrid1->currentIndex().row(), 0);
-    EXPECT_EQ(f.ModeRecherche, 1);
     EXPECT_TRUE(f.TextCherche->hasFocus());
     EXPECT_EQ(f.TextTicket->text(), QStringLiteral("T-2"));
     EXPECT_TRUE(f.TextTicket->isReadOnly());
     EXPECT_EQ(lignes(), QList<qint64>{503});
     EXPECT_EQ(f.DBGrid2->model()->index(0, 3).data().toString(), QStringLiteral("2,50\u00A0€"));
-    EXPECT_EQ(f.DBGrid2->model()->index(0, 6).data().toString(), QString());
     // A row clicked: its ticket and its lines, whatever their machine.
     QTest::mouseClick(f.DBGrid1->viewport(), Qt::LeftButton, {},
                       f.DBGrid1->visualRect(m->index(1, 3)).center());
     EXPECT_EQ(courant(), 1);
     EXPECT_EQ(f.TextTicket->text(), QStringLiteral("T-1"));
     EXPECT_EQ(lignes(), (QList<qint64>{501, 502}));
-    // A header never sorts: "Nom" does nothing, "Salarié" and "Date" choose the search.
     cliquerEntete(3);
     EXPECT_EQ(m->index(0, 0).data().toString(), QStringLiteral("2"));
-    EXPECT_EQ(f.ModeRecherche, 1);
 
-    // The GSM setting: the address box, and only the withdrawal's own machine's lines (a Null machine is
-    // machine 0).
+    // Esc is "Fermer"; reopened with the GSM setting: the address box, and only the withdrawal's own
+    // machine's lines (a Null machine is machine 0).
     Global().OptionVersionGSM = true;
-    f.cmdClose->click();
+    QTest::keyClick(f.TextCherche, Qt::Key_Escape);
     EXPECT_FALSE(f.isVisible());
     EXPECT_TRUE(f.estCharge());
     vente(3, 80, QStringLiteral("B3"), QStringLiteral("ZOLA"), 3);
     revenirAuMenu();
     f.SSOptionNom->click();
     ouvrir();
-    EXPECT_EQ(f.ModeRecherche, 1);
     EXPECT_TRUE(f.SSOptionDate->isChecked());
+    EXPECT_EQ(f.ModeRecherche, 1);
     EXPECT_EQ(courant(), 3);
-    EXPECT_EQ(f.data1->RecordCount(), 3);
-    EXPECT_TRUE(f.ComboAdressEmail->isVisible());
-    EXPECT_TRUE(f.Label4->isVisible());
+    EXPECT_TRUE(f.ComboAdressEmail->isVisible() && f.Label4->isVisible());
     EXPECT_EQ(f.ComboAdressEmail->count(), 2);
     f.data1->MoveLast();
     EXPECT_EQ(lignes(), QList<qint64>{501});
 
-    // The close box unloads the form and gives the menu back.
     principale.setEnabled(false);
     f.close();
     EXPECT_FALSE(f.estCharge());
     EXPECT_FALSE(f.data1->IsOpen());
     EXPECT_TRUE(principale.isEnabled());
 
-    // A database that cannot be read: its number, a blank and its text; the form stays closed.
     Global().NomBase = QStringLiteral("ABSENTE");
     dialogues.attendreMessageContenant(QString::number(ErreurExecution::BaseInaccessible) + u' ');
     montrees.clear();
@@ -223,31 +204,21 @@ TEST_F(FrmVenteTest, OpensFromTheMenuNewestFirstAndShowsTheNewOnesAtEachOpening)
     EXPECT_FALSE(menu.estCharge());
 }
 
-// The date mode from eight characters, its key filter; badge and name from the current row, a quote
-// being a quote; a click empties the box; the header's "Date" and "Salarié" choose the mode, "Nom" does
-// nothing; the lines follow every move, a number 0 keeping those shown.
+// The date mode from eight characters and its key filter; the name from the current row, a quote being a
+// quote; a click empties the box; "Salarié" and "Date" in the header choose the mode, "Nom" does nothing;
+// the lines follow every move, a number 0 keeping those shown, a failure logged under its description.
 TEST_F(FrmVenteTest, SearchesByDateBadgeAndNameAndTheLinesFollow) {
     journal();
     vente(0, 500, QStringLiteral("B000"), QStringLiteral("ZÉRO"), 1);
     ouvrir();
-    ASSERT_EQ(f.data1->RecordCount(), 13);
-    EXPECT_TRUE(FiltreSaisie::estInstalle(f.TextCherche));
     f.data1->MoveTo(9);
     ASSERT_EQ(courant(), 4);
-    EXPECT_EQ(lignes(), QList<qint64>{104});
     QTest::keyClicks(f.TextCherche, QStringLiteral("01/02/2"));
     EXPECT_EQ(courant(), 4);
     QTest::keyClicks(f.TextCherche, QStringLiteral("0"));
-    EXPECT_EQ(f.TextCherche->text(), QStringLiteral("01/02/20"));
     EXPECT_EQ(courant(), 0);
-    // The newest withdrawal has the number 0: the lines of the one before stay.
-    EXPECT_EQ(lignes(), QList<qint64>{104});
+    EXPECT_EQ(lignes(), QList<qint64>{104}); // number 0: the lines shown stay
     EXPECT_EQ(f.TextTicket->text(), QStringLiteral("T-0"));
-    f.data1->MoveTo(5);
-    QTest::keyClicks(f.TextCherche, QStringLiteral("2")); // no date: the journal stays
-    EXPECT_EQ(courant(), 8);
-    EXPECT_EQ(lignes(), QList<qint64>{108});
-    // Letters refused; "/", ":", the blank and Backspace taken.
     f.TextCherche->clear();
     QTest::keyClicks(f.TextCherche, QStringLiteral("1a/B2: x"));
     EXPECT_EQ(f.TextCherche->text(), QStringLiteral("1/2: "));
@@ -256,36 +227,20 @@ TEST_F(FrmVenteTest, SearchesByDateBadgeAndNameAndTheLinesFollow) {
     QTest::mouseClick(f.TextCherche, Qt::LeftButton);
     EXPECT_EQ(f.TextCherche->text(), QString());
 
-    // The name mode: no filter, the name order, from the current row.
     f.SSOptionNom->click();
     EXPECT_EQ(f.ModeRecherche, 4);
-    EXPECT_FALSE(FiltreSaisie::estInstalle(f.TextCherche));
-    f.data1->MoveFirst();
-    EXPECT_EQ(f.DBGrid1->model()->index(0, 3).data().toString(), QStringLiteral("Bernard"));
-    QTest::keyClicks(f.TextCherche, QStringLiteral("dur"));
-    EXPECT_EQ(courant(), 2);
-    EXPECT_EQ(f.DBGrid1->currentIndex().row(), f.data1->AbsolutePosition());
-    EXPECT_EQ(lignes(), QList<qint64>{102});
-    QTest::keyClicks(f.TextCherche, QStringLiteral("ant"));
-    EXPECT_EQ(courant(), 5);
-    QTest::keyClicks(f.TextCherche, QStringLiteral("x"));
-    EXPECT_EQ(f.data1->AbsolutePosition(), 0);
-    f.TextCherche->clear();
     QTest::keyClicks(f.TextCherche, QStringLiteral("o'n"));
     EXPECT_EQ(courant(), 4);
-    QTest::keyClicks(f.TextCherche, QStringLiteral("'"));
-    EXPECT_EQ(f.data1->AbsolutePosition(), 0);
-    f.TextCherche->setText(QString(200, u'%'));
-    EXPECT_EQ(f.data1->AbsolutePosition(), 0);
+    EXPECT_EQ(f.DBGrid1->currentIndex().row(), f.data1->AbsolutePosition());
+    EXPECT_EQ(lignes(), QList<qint64>{104});
 
-    // Header clicks: "Salarié" and "Date" switch and empty the box; "Nom" does nothing.
     f.TextCherche->setText(QStringLiteral("MAR"));
     cliquerEntete(3);
     EXPECT_EQ(f.ModeRecherche, 4);
     EXPECT_EQ(f.TextCherche->text(), QStringLiteral("MAR"));
     cliquerEntete(2);
-    EXPECT_EQ(f.ModeRecherche, 2);
     EXPECT_TRUE(f.SSOptionClient->isChecked());
+    EXPECT_EQ(f.ModeRecherche, 2);
     EXPECT_EQ(f.TextCherche->text(), QString());
     f.data1->MoveFirst();
     QTest::keyClicks(f.TextCherche, QStringLiteral("b01"));
@@ -293,58 +248,42 @@ TEST_F(FrmVenteTest, SearchesByDateBadgeAndNameAndTheLinesFollow) {
     cliquerEntete(1);
     EXPECT_EQ(f.ModeRecherche, 1);
     EXPECT_EQ(f.TextCherche->text(), QString());
-    f.data1->MoveFirst();
-    EXPECT_EQ(courant(), 0);
 
-    // The GSM setting: the lines of the withdrawal's own machine.
-    ligne(12, 900, QStringLiteral("Autre machine"), 7);
-    Global().OptionVersionGSM = true;
-    f.data1->MoveTo(1);
-    EXPECT_EQ(lignes(), QList<qint64>{112});
-    Global().OptionVersionGSM = false;
-    f.data1->MoveTo(2);
-    f.data1->MoveTo(1);
-    EXPECT_EQ(lignes(), (QList<qint64>{112, 900}));
-
-    // A failure reading the lines is logged under its own description; no lines shown.
     base->executer(QStringLiteral("DROP TABLE DetailVente"));
     f.data1->MoveTo(3);
     EXPECT_EQ(lignes(), QList<qint64>());
     const QStringList journal = dossier->lignesJournal();
     ASSERT_EQ(journal.size(), 1);
     const QString contexte = journal.first().section(u'|', 0, 0);
-    EXPECT_TRUE(contexte.contains(QStringLiteral("DetailVente"))) << journal.first().toStdString();
-    EXPECT_TRUE(journal.first().section(u'|', 1).contains(contexte)) << journal.first().toStdString();
+    EXPECT_TRUE(contexte.contains(QStringLiteral("DetailVente")) &&
+                journal.first().section(u'|', 1).contains(contexte))
+        << journal.first().toStdString();
 
     // An empty journal: searches and deletion do nothing.
     base->executer(QStringLiteral("DELETE FROM Ventes"));
     f.data1->Requery();
-    f.SSOptionNom->click();
     QTest::keyClicks(f.TextCherche, QStringLiteral("dur"));
     f.Command1->click();
-    EXPECT_EQ(f.data1->RecordCount(), 0);
     EXPECT_EQ(f.TextTicket->text(), QString());
 }
 
-// Deletion asks first; the header goes, its lines stay; a refusal is shown and the row kept.
+// Deletion asks first; the header goes, its lines stay, the next row is current; a refusal is shown, the
+// row kept.
 TEST_F(FrmVenteTest, DeletionAsksRemovesTheHeaderKeepsTheLinesAndShowsARefusal) {
     journal();
     base->executer(QStringLiteral("CREATE TRIGGER refus BEFORE DELETE ON Ventes WHEN OLD.NumVente = 10 BEGIN "
                                   "SELECT RAISE(ABORT, 'vente verrouillée'); END"));
     ouvrir();
     f.data1->MoveTo(1);
-    ASSERT_EQ(courant(), 11);
     const QString question = QStringLiteral("Confirmer la suppression !");
     const int style = StyleMessage::YesNo | StyleMessage::Exclamation;
     dialogues.attendreMessage(question, Reponse::Non, QStringLiteral("Confirmation"), style);
     f.Command1->click();
     EXPECT_EQ(compte(QStringLiteral("Ventes")), 12);
-    EXPECT_EQ(courant(), 11);
     dialogues.attendreMessage(question, Reponse::Oui, QStringLiteral("Confirmation"), style);
     f.Command1->click();
     EXPECT_EQ(compte(QStringLiteral("Ventes")), 11);
     EXPECT_EQ(compte(QStringLiteral("DetailVente")), 12);
-    EXPECT_EQ(f.data1->RecordCount(), 11);
     EXPECT_EQ(courant(), 10);
     EXPECT_EQ(f.DBGrid1->currentIndex().row(), 1);
     EXPECT_EQ(lignes(), QList<qint64>{110});
@@ -352,7 +291,6 @@ TEST_F(FrmVenteTest, DeletionAsksRemovesTheHeaderKeepsTheLinesAndShowsARefusal) 
     dialogues.attendreMessage(question, Reponse::Oui, QStringLiteral("Confirmation"), style);
     dialogues.attendreMessageContenant(QStringLiteral("vente verrouillée"));
     f.Command1->click();
-    ASSERT_EQ(dialogues.messages().size(), 4);
     EXPECT_TRUE(dialogues.messages().last().startsWith(QString::number(ErreurExecution::ErreurBase) + u' '))
         << dialogues.messages().last().toStdString();
     EXPECT_EQ(compte(QStringLiteral("Ventes")), 11);
@@ -360,25 +298,19 @@ TEST_F(FrmVenteTest, DeletionAsksRemovesTheHeaderKeepsTheLinesAndShowsARefusal) 
 }
 
 // With returns: the box shown and the returns read newest first; ticked, they cover the journal, a mode
-// sorts them and the search still moves the journal; deletion does nothing then.
+// sorts them and the search still moves the journal; nothing is deleted then; a reload starts with the
+// journal in front.
 TEST_F(FrmVenteTest, ReturnsCoverTheJournalWhileTheSearchMovesTheJournal) {
     journal();
-    const auto retour = [&](const char* retrait, const QString& nom, const QString& badge) {
-        base->executer(
-            QStringLiteral("INSERT INTO Retour (ReferenceArticle, Designation, Utilisateur, NomUser, "
-                           "PrenomUser, LaDateRetrait, LaDateRetour, Ticket) VALUES "
-                           "(7, 'Gants', ?, ?, 'Ana', ?, ?, 'R1')"),
-            {badge, nom, QString::fromLatin1(retrait), QString::fromLatin1(retrait)});
-    };
-    retour("2023-05-01 10:00:00", QStringLiteral("Ébert"), QStringLiteral("K2"));
-    retour("2024-05-01 10:00:00", QStringLiteral("Zola"), QStringLiteral("J3"));
-    retour("2022-05-01 10:00:00", QStringLiteral("Adam"), QStringLiteral("K1"));
+    for (const auto& [nom, retrait] :
+         {std::pair{"Ébert", "2023-05-01 10:00:00"}, std::pair{"Zola", "2024-05-01 10:00:00"},
+          std::pair{"Adam", "2022-05-01 10:00:00"}})
+        base->executer(QStringLiteral("INSERT INTO Retour (NomUser, LaDateRetrait) VALUES (?, ?)"),
+                       {QString::fromUtf8(nom), QString::fromLatin1(retrait)});
     Global().OptionAvecRetour = true;
     ouvrir();
     EXPECT_TRUE(f.CheckRetour->isVisible());
-    EXPECT_FALSE(f.CheckRetour->isChecked());
     EXPECT_FALSE(f.DataGridRetour->isVisible());
-    ASSERT_TRUE(f.data3->IsOpen());
     QAbstractItemModel* r = f.DataGridRetour->model();
     EXPECT_EQ(r->index(0, 4).data().toString(), QStringLiteral("Zola"));
     EXPECT_EQ(r->index(0, 7).data().toString(), QStringLiteral("01/05/2024 10:00:00"));
@@ -388,8 +320,7 @@ TEST_F(FrmVenteTest, ReturnsCoverTheJournalWhileTheSearchMovesTheJournal) {
 
     f.SSOptionNom->click();
     EXPECT_EQ(r->index(0, 4).data().toString(), QStringLiteral("Adam"));
-    EXPECT_EQ(r->index(2, 4).data().toString(), QStringLiteral("Zola"));
-    EXPECT_EQ(f.DBGrid1->model()->index(0, 0).data().toString(), QStringLiteral("12")); // journal unsorted
+    EXPECT_EQ(f.DBGrid1->model()->index(0, 0).data().toString(), QStringLiteral("12"));
     f.data1->MoveTo(5);
     const int retourCourant = f.data3->AbsolutePosition();
     QTest::keyClicks(f.TextCherche, QStringLiteral("o'n"));
@@ -397,17 +328,7 @@ TEST_F(FrmVenteTest, ReturnsCoverTheJournalWhileTheSearchMovesTheJournal) {
     EXPECT_EQ(f.data3->AbsolutePosition(), retourCourant);
     f.Command1->click();
     EXPECT_EQ(compte(QStringLiteral("Ventes")), 12);
-    EXPECT_EQ(compte(QStringLiteral("Retour")), 3);
 
-    f.CheckRetour->click();
-    EXPECT_FALSE(f.DataGridRetour->isVisible());
-    f.cmdClose->click();
-    revenirAuMenu();
-    f.CheckRetour->click();
-    ouvrir();
-    // Each activation sorts what is shown by date.
-    EXPECT_EQ(r->index(0, 4).data().toString(), QStringLiteral("Zola"));
-    // A reload starts with the journal in front.
     f.Unload();
     revenirAuMenu();
     ouvrir();
@@ -447,31 +368,27 @@ TEST_F(FrmVenteTest, EveryLanguageFitsAndScreenshotsInFrenchAndDutch) {
     const QStringList titres = {"Journal des consommations", "Verbruiksjournaal", "Dziennik pobrań",
                                 "Denník spotreby", "Verbrauchsjournal"};
     for (int i = 0; i < langues.size(); ++i) {
-        const QString& langue = langues[i];
-        Global().LangueCourante = langue;
+        const std::string langue = langues[i].toStdString();
+        Global().LangueCourante = langues[i];
         Global().FichierLangue = dossier->fichier(fichiersLangueLivres()[i]);
         ouvrir();
         EXPECT_EQ(f.windowTitle(), titres[i]);
         f.data1->MoveTo(2);
         for (QWidget* w : f.findChildren<QWidget*>()) {
-            if (!w->isVisible())
-                continue;
-            if (auto* l = qobject_cast<QLabel*>(w)) {
-                EXPECT_LE(l->sizeHint().width(), l->width())
-                    << langue.toStdString() << " " << l->text().toStdString();
-            } else if (auto* b = qobject_cast<QAbstractButton*>(w)) {
-                EXPECT_LE(b->sizeHint().width(), b->width())
-                    << langue.toStdString() << " " << b->text().toStdString();
+            const bool legende = qobject_cast<QLabel*>(w) || qobject_cast<QAbstractButton*>(w);
+            if (legende && w->isVisible()) {
+                EXPECT_LE(w->sizeHint().width(), w->width())
+                    << langue << " " << w->objectName().toStdString();
             }
         }
         for (QTableView* g : {f.DBGrid1, f.DBGrid2, f.DataGridRetour})
             for (int c = 0; c < g->model()->columnCount(); ++c)
                 EXPECT_LE(g->horizontalHeader()->sectionSizeHint(c), g->columnWidth(c) + 1)
-                    << langue.toStdString() << " " << g->objectName().toStdString() << " " << c;
+                    << langue << " " << g->objectName().toStdString() << " " << c;
         if (i < 2) {
-            f.grab().save(QStringLiteral("/tmp/dorvane-frmvente-%1.png").arg(langue));
+            f.grab().save(QStringLiteral("/tmp/dorvane-frmvente-%1.png").arg(langues[i]));
             f.CheckRetour->click();
-            f.grab().save(QStringLiteral("/tmp/dorvane-frmvente-retours-%1.png").arg(langue));
+            f.grab().save(QStringLiteral("/tmp/dorvane-frmvente-retours-%1.png").arg(langues[i]));
         }
         f.Unload();
         revenirAuMenu();
