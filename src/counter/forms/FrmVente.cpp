@@ -105,7 +105,15 @@ FrmVente::FrmVente(QWidget* parent)
     ModeleDetail = new RecordsetModel(data2, this);
     ModeleRetours = new RecordsetModel(data3, this);
 
-    construireGrilles();
+    QLayout* recherche = construireRecherche();
+    QWidget* listes = construireGrilles();
+    Label3 = new QLabel(QStringLiteral("Ticket:"), this);
+    Label3->setObjectName(QStringLiteral("Label3"));
+    TextTicket = new QLineEdit(this);
+    TextTicket->setObjectName(QStringLiteral("TextTicket"));
+    TextTicket->setReadOnly(true);
+    TextTicket->setMinimumWidth(160);
+    Label3->setBuddy(TextTicket);
 
     Command1 = creerBouton(QStringLiteral("Command1"), QStringLiteral("Supprimer l'enregistrement"));
     Command2 = creerBouton(QStringLiteral("Command2"), QStringLiteral("Export Excel"));
@@ -138,7 +146,11 @@ FrmVente::FrmVente(QWidget* parent)
     ticket->addWidget(TextTicket);
     ticket->addStretch(1);
 
-    auto* principal = static_cast<QVBoxLayout*>(layout());
+    auto* principal = new QVBoxLayout(this);
+    principal->setContentsMargins(10, 10, 10, 10);
+    principal->setSpacing(6);
+    principal->addLayout(recherche);
+    principal->addWidget(listes, 5);
     principal->addLayout(ticket);
     principal->addWidget(Label2);
     principal->addWidget(DBGrid2, 2);
@@ -179,7 +191,7 @@ QTableView* FrmVente::creerGrille(const QString& nom, RecordsetModel* modele) {
     return g;
 }
 
-void FrmVente::construireGrilles() {
+QWidget* FrmVente::construireGrilles() {
     definirColonnes(ModeleJournal, ColonnesJournal);
     definirColonnes(ModeleDetail, ColonnesDetail);
     definirColonnes(ModeleRetours, ColonnesRetours);
@@ -215,14 +227,6 @@ void FrmVente::construireGrilles() {
     m_cadreRetours = cadreRetours;
     cadreRetours->hide();
 
-    Label3 = new QLabel(QStringLiteral("Ticket:"), this);
-    Label3->setObjectName(QStringLiteral("Label3"));
-    TextTicket = new QLineEdit(this);
-    TextTicket->setObjectName(QStringLiteral("TextTicket"));
-    TextTicket->setReadOnly(true);
-    TextTicket->setMinimumWidth(160);
-    Label3->setBuddy(TextTicket);
-
     Label2 = legende(QStringLiteral("Détail"), this);
     Label2->setObjectName(QStringLiteral("Label2"));
     DBGrid2 = creerGrille(QStringLiteral("DBGrid2"), ModeleDetail);
@@ -231,12 +235,7 @@ void FrmVente::construireGrilles() {
     // The grids show the current row of their list; a row chosen in a grid is its list's current row.
     new LigneGrille(DBGrid1, data1);
     new LigneGrille(DataGridRetour, data3);
-
-    auto* principal = new QVBoxLayout(this);
-    principal->setContentsMargins(10, 10, 10, 10);
-    principal->setSpacing(6);
-    principal->addLayout(construireRecherche());
-    principal->addWidget(zone, 5);
+    return zone;
 }
 
 void FrmVente::ajusterColonnes() {

@@ -67,7 +67,8 @@ protected:
     void Form_KeyUp(QKeyEvent* e) override;
 
 private:
-    void construireGrilles();
+    // The journal with the returns laid over it (returned), the lines grid and its title.
+    QWidget* construireGrilles();
     QTableView* creerGrille(const QString& nom, RecordsetModel* modele);
     // Each column as wide as its design width or its caption, in every language.
     void ajusterColonnes();
