@@ -48,6 +48,32 @@ int comparer(const QVariant& a, const QVariant& b) {
     return c < 0 ? -1 : (c > 0 ? 1 : 0);
 }
 
+// A date's wall-clock day and time as one number, read from the text when it was not converted yet: dates
+// compared and sorted without a time-zone conversion per row (the order is the stored text's). False for
+// a Null, or a value that is no date.
+bool cleDate(const QVariant& v, TypeColonne type, double* cle) {
+    if (v.isNull())
+        return false;
+    QDate jour;
+    QTime heure;
+    if (v.metaType().id() == QMetaType::QDateTime) {
+        const QDateTime& d = *static_cast<const QDateTime*>(v.constData());
+        if (!d.isValid())
+            return false;
+        jour = d.date();
+        heure = d.time();
+    } else if (type != TypeColonne::DateHeure) {
+        return false;
+    } else if (v.metaType().id() == QMetaType::QString) {
+        if (!Valeurs::lireTexteDate(*static_cast<const QString*>(v.constData()), &jour, &heure))
+            return false;
+    } else if (!Valeurs::lireTexteDate(v.toString(), &jour, &heure)) {
+        return false;
+    }
+    *cle = static_cast<double>(jour.toJulianDay()) * 86400000.0 + heure.msecsSinceStartOfDay();
+    return true;
+}
+
 // A list of fields for an order ("Etage, Nom desc", "Ventes.LaDate DESC"): each field by its name
 // without the table's, with its direction. False when the text is anything else.
 template <typename Cle> bool lireOrdre(const QString& liste, QList<Cle>* cles) {
@@ -94,9 +120,12 @@ QString ordreFinal(const QString& sql) {
     return m.hasMatch() ? m.captured(1) : QString();
 }
 
-// The comparison of Find, prepared once for every row it looks at.
-std::function<bool(const QVariant&)> comparateur(Recordset::Comparaison comparaison, const QVariant& valeur) {
+// The comparison of Find, prepared once for every row it looks at, for a column of that type. `*brut` is
+// set when it takes the cells as read (dates of SQLite still as text) rather than converted.
+std::function<bool(const QVariant&)> comparateur(Recordset::Comparaison comparaison, const QVariant& valeur,
+                                                 TypeColonne type, bool* brut) {
     using C = Recordset::Comparaison;
+    *brut = false;
     switch (comparaison) {
     case C::Comme: {
         if (valeur.isNull())
@@ -104,6 +133,21 @@ std::function<bool(const QVariant&)> comparateur(Recordset::Comparaison comparai
         // "*" and "%" both match any run of characters; every other character is literal.
         QString texte = valeur.toString();
         texte.replace(u'%', u'*');
+        // What a search box types, a plain beginning ("DUR*") or a plain part ("*ère*"), is compared
+        // without the pattern's work.
+        const qsizetype premiere = texte.indexOf(u'*');
+        if (premiere == texte.size() - 1) {
+            const QString debut = texte.left(premiere);
+            return [debut](const QVariant& champ) {
+                return !champ.isNull() && champ.toString().startsWith(debut, Qt::CaseInsensitive);
+            };
+        }
+        if (premiere == 0 && texte.size() > 1 && texte.indexOf(u'*', 1) == texte.size() - 1) {
+            const QString partie = texte.mid(1, texte.size() - 2);
+            return [partie](const QVariant& champ) {
+                return !champ.isNull() && champ.toString().contains(partie, Qt::CaseInsensitive);
+            };
+        }
         auto motif = std::make_shared<Valeurs::MotifLike>(texte, u'*', QChar(), QChar());
         return
             [motif](const QVariant& champ) { return !champ.isNull() && motif->correspond(champ.toString()); };
@@ -123,6 +167,33 @@ std::function<bool(const QVariant&)> comparateur(Recordset::Comparaison comparai
     }
     default:
         break;
+    }
+    double cible = 0;
+    if (type == TypeColonne::DateHeure && valeur.metaType().id() == QMetaType::QDateTime &&
+        cleDate(valeur, type, &cible)) {
+        // A date column against a date: by their wall-clock fields.
+        *brut = true;
+        return [comparaison, cible, type](const QVariant& champ) {
+            double cle = 0;
+            if (!cleDate(champ, type, &cle))
+                return comparaison == C::Different; // Null, or no date
+            switch (comparaison) {
+            case C::Egal:
+                return cle == cible;
+            case C::Different:
+                return cle != cible;
+            case C::Inferieur:
+                return cle < cible;
+            case C::InferieurOuEgal:
+                return cle <= cible;
+            case C::Superieur:
+                return cle > cible;
+            case C::SuperieurOuEgal:
+                return cle >= cible;
+            default:
+                return false;
+            }
+        };
     }
     return [comparaison, valeur](const QVariant& champ) {
         if (champ.isNull() || valeur.isNull()) {
@@ -435,28 +506,16 @@ void Recordset::trier(QList<int>& vue) const {
     std::vector<Cle> cles;
     cles.reserve(n * static_cast<size_t>(colonnes.size()));
     std::vector<QCollatorSortKey> textes;
-    // Dates by their wall-clock fields, read from the text when it was not converted yet: no time-zone
-    // conversion per row (the order is the stored text's).
-    auto cleDate = [](const QDate& jour, const QTime& heure) {
-        return static_cast<double>(jour.toJulianDay()) * 86400000.0 + heure.msecsSinceStartOfDay();
-    };
     for (const int r : vue) {
         for (const Colonne& c : colonnes) {
             const QVariant& v = m_rangs.at(r).valeurs.at(c.colonne);
-            const int id = v.metaType().id();
-            QDate jour;
-            QTime heure;
+            const TypeColonne type = m_types.at(c.colonne);
+            double date = 0;
             if (v.isNull()) {
                 cles.push_back({0, 0, -1});
-            } else if (id == QMetaType::QDateTime) {
-                const QDateTime& d = *static_cast<const QDateTime*>(v.constData());
-                if (d.isValid())
-                    cles.push_back({1, cleDate(d.date(), d.time()), -1});
-                else
-                    cles.push_back({0, 0, -1});
-            } else if (m_types.at(c.colonne) == TypeColonne::DateHeure) {
-                if (Valeurs::lireTexteDate(v.toString(), &jour, &heure))
-                    cles.push_back({1, cleDate(jour, heure), -1});
+            } else if (v.metaType().id() == QMetaType::QDateTime || type == TypeColonne::DateHeure) {
+                if (cleDate(v, type, &date))
+                    cles.push_back({1, date, -1});
                 else
                     cles.push_back({0, 0, -1});
             } else if (estNombreOuBooleen(v)) {
@@ -746,6 +805,7 @@ void Recordset::Delete() {
         q.finish();
     }
     const int position = m_pos;
+    m_suppressionEnCours = true;
     emit RowAboutToBeRemoved(position);
     m_rangs.removeAt(r);
     m_ordreTrieAJour = false;
@@ -755,6 +815,7 @@ void Recordset::Delete() {
             --v;
     vueChangee();
     emit RowRemoved(position);
+    m_suppressionEnCours = false;
     emit MoveComplete();
 }
 
@@ -786,12 +847,14 @@ bool Recordset::Find(const QString& champ, Comparaison comparaison, const QVaria
     if (c < 0)
         throw erreur(QStringLiteral("Champ introuvable : %1").arg(champ));
     finirEdition();
-    const auto satisfait = comparateur(comparaison, valeur);
+    bool brut = false;
+    const auto satisfait = comparateur(comparaison, valeur, m_types.at(c), &brut);
     const int n = static_cast<int>(m_vue.size());
     int p = depart == Depart::Premier ? 0 : (depart == Depart::Dernier ? n - 1 : m_pos);
     const int pas = direction == Direction::Avant ? 1 : -1;
     for (; p >= 0 && p < n; p += pas) {
-        if (satisfait(cellule(m_vue.at(p), c))) {
+        const int r = m_vue.at(p);
+        if (satisfait(brut ? m_rangs.at(r).valeurs.at(c) : cellule(r, c))) {
             m_pos = p;
             emit MoveComplete();
             return true;

@@ -125,6 +125,9 @@ public:
     // outside an edition, the current row's value.
     QVariant OriginalValue(const QString& champ) const;
     void Delete();
+    // True while Delete takes its row out (between RowAboutToBeRemoved and RowRemoved): a grid that
+    // moves its own current row meanwhile (Qt keeps one row selected) is no move of the recordset's.
+    bool SuppressionEnCours() const { return m_suppressionEnCours; }
 
     QVariant Bookmark() const;
     void SetBookmark(const QVariant& signet);
@@ -233,6 +236,7 @@ private:
     mutable bool m_ordreTrieAJour = false;
 
     Edition m_edition = Edition::Aucune;
+    bool m_suppressionEnCours = false;
     QList<QVariant> m_tampon;
     QList<bool> m_modifie;
 };

@@ -4,6 +4,7 @@
 #include <QMetaType>
 #include <cmath>
 #include <utility>
+#include <vector>
 
 namespace Valeurs {
 
@@ -452,18 +453,30 @@ MotifLike::MotifLike(const QString& motif, QChar multiple, QChar unique, QChar e
 }
 
 bool MotifLike::correspond(const QString& texte) const {
-    QList<char32_t> t;
-    t.reserve(texte.size());
-    for (const uint p : texte.toUcs4())
-        t.append(QChar::toCaseFolded(static_cast<char32_t>(p)));
+    // Searches run this over every row: the folded code points go into one buffer kept between calls.
+    thread_local std::vector<char32_t> t;
+    t.clear();
+    t.reserve(static_cast<size_t>(texte.size()));
+    const QChar* c = texte.constData();
+    const QChar* const fin = c + texte.size();
+    for (; c < fin; ++c) {
+        char32_t p = c->unicode();
+        if (c->isHighSurrogate() && c + 1 < fin && c[1].isLowSurrogate()) {
+            p = QChar::surrogateToUcs4(*c, c[1]);
+            ++c;
+        }
+        t.push_back(QChar::toCaseFolded(p));
+    }
+    const qsizetype n = static_cast<qsizetype>(t.size());
     const QList<Jeton>& m = m_jetons;
     // Greedy match with one back-track point (the last '%' seen): linear in practice.
     qsizetype it = 0, im = 0, etoile = -1, reprise = 0;
-    while (it < t.size()) {
+    while (it < n) {
         if (im < m.size() && m[im].sorte == Jeton::Multiple) {
             etoile = im++;
             reprise = it;
-        } else if (im < m.size() && (m[im].sorte == Jeton::Unique || m[im].point == t[it])) {
+        } else if (im < m.size() &&
+                   (m[im].sorte == Jeton::Unique || m[im].point == t[static_cast<size_t>(it)])) {
             ++im;
             ++it;
         } else if (etoile >= 0) {

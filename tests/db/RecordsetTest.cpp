@@ -291,6 +291,13 @@ TEST_P(RecordsetBase, SourcesOrderInFrenchAndLiteralSearches) {
     EXPECT_EQ(trouve(C::Comme, "50%remise"), QStringLiteral("50%_remise"));
     EXPECT_EQ(trouve(C::Comme, "50_remise"), QString());
     EXPECT_EQ(trouve(C::Comme, "5_%"), QString());
+    // A plain beginning or a plain part, as search boxes type them.
+    EXPECT_EQ(trouve(C::Comme, "o'neil*"), QStringLiteral("O'Neil*"));
+    EXPECT_EQ(trouve(C::Comme, "o'neils*"), QStringLiteral("O'Neilson"));
+    EXPECT_EQ(trouve(C::Comme, "50_*"), QString());
+    EXPECT_EQ(trouve(C::Comme, "*NEILS*"), QStringLiteral("O'Neilson"));
+    EXPECT_EQ(trouve(C::Comme, "*_REM*"), QStringLiteral("50%_remise"));
+    EXPECT_EQ(trouve(C::Comme, "*L*"), QStringLiteral("Émile"));
     EXPECT_EQ(trouve(C::CommencePar, "50%_"), QStringLiteral("50%_remise"));
     EXPECT_EQ(trouve(C::CommencePar, "50_"), QString());
     EXPECT_EQ(trouve(C::CommencePar, "éL"), QStringLiteral("élodie"));
@@ -400,6 +407,18 @@ TEST_P(RecordsetBase, DatesOtherProgramsWroteReadAsTheySayOrNull) {
     ASSERT_TRUE(
         rs.Find(QStringLiteral("LaDate"), Recordset::Comparaison::Egal, dix, Recordset::Depart::Premier));
     EXPECT_EQ(rs.AbsolutePosition(), nuls + 1);
+    ASSERT_TRUE(rs.Find(QStringLiteral("LaDate"), Recordset::Comparaison::Superieur,
+                        QDateTime(QDate(2026, 3, 1), QTime(0, 0)), Recordset::Depart::Premier));
+    EXPECT_EQ(rs.AbsolutePosition(), nuls + 1);
+    EXPECT_FALSE(rs.Find(QStringLiteral("LaDate"), Recordset::Comparaison::Superieur, dix,
+                         Recordset::Depart::Premier));
+    ASSERT_TRUE(rs.Find(QStringLiteral("LaDate"), Recordset::Comparaison::InferieurOuEgal, dix,
+                        Recordset::Depart::Dernier, Recordset::Direction::Arriere));
+    EXPECT_EQ(rs.AbsolutePosition(), rs.RecordCount() - 1);
+    // A row without a date differs from every date.
+    ASSERT_TRUE(rs.Find(QStringLiteral("LaDate"), Recordset::Comparaison::Different, dix,
+                        Recordset::Depart::Premier));
+    EXPECT_EQ(rs.AbsolutePosition(), 0);
     // A bookmark is found again after the sort and after a row above it is deleted.
     const int position = rs.PositionOf(signet);
     ASSERT_GE(position, 1);

@@ -5,6 +5,7 @@
 #include "common/ServiceSession.h"
 #include "common/forms/FormBase.h"
 #include "counter/forms/FenComptoir.h"
+#include "counter/forms/FrmVente.h"
 #include "counter/forms/frmListeAlarme.h"
 #include "machines/forms/FrmConfigMachine.h"
 #include "staff/forms/FenBadgeMaintenance.h"
@@ -179,4 +180,5 @@ void enregistrerFormesMenu(RegistreMenu& registre) {
     registre.enregistrerForme<frmListeAlarme>(QStringLiteral("CmdListealarme"));
     registre.enregistrerForme<FrmConfigMachine>(QStringLiteral("CmdMachines"),
                                                 [](FrmConfigMachine& f) { f.ModeConfig = false; });
+    registre.enregistrerForme<FrmVente>(QStringLiteral("CmdVente"));
 }

@@ -12,7 +12,10 @@ LigneGrille::LigneGrille(QTableView* grille, Recordset* recordset)
     : QObject(grille), m_grille(grille), m_rs(recordset) {
     connect(grille->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
             [this](const QModelIndex& courant) {
-                if (m_synchro || !courant.isValid() || !m_rs || courant.row() == m_rs->AbsolutePosition())
+                // A row being deleted: the grid moves to the next one by itself, the recordset then says
+                // where it is.
+                if (m_synchro || !courant.isValid() || !m_rs || courant.row() == m_rs->AbsolutePosition() ||
+                    m_rs->SuppressionEnCours())
                     return;
                 const int ligne = courant.row();
                 if (!m_apresEvenement) {

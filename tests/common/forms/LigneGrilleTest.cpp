@@ -106,6 +106,14 @@ TEST_P(LigneGrilleTest, TheCurrentRowIsWhollyInViewAfterEveryMoveAndTheGridMoves
     EXPECT_EQ(carte->text().section(u'\n', 0, 0), nom(22));
     QTest::keyClick(vue, Qt::Key_Down);
     EXPECT_EQ(rs.AbsolutePosition(), 23);
+
+    // The current row deleted: the next one is current, in the recordset and in a grid that keeps one row
+    // selected by moving on by itself.
+    vue->setSelectionMode(QAbstractItemView::SingleSelection);
+    rs.Delete();
+    ligneEnVue(*vue, rs, 23);
+    EXPECT_EQ(rs.Field(QStringLiteral("Nom")).toString(), nom(24));
+    EXPECT_EQ(carte->text().section(u'\n', 0, 0), nom(24));
 }
 
 // A form's own handling of a row chosen in the grid: a refusal keeps the recordset and puts the grid back
