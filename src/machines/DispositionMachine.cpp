@@ -18,6 +18,11 @@ namespace {
 struct Compte {
     qint64 emplacements = 0;
     qint64 charges = 0;
+    Compte& operator+=(const Compte& autre) {
+        emplacements += autre.emplacements;
+        charges += autre.charges;
+        return *this;
+    }
 };
 
 // A door or slot count that divides: none when Null or 0.
@@ -76,35 +81,44 @@ DispositionMachine DispositionMachine::Lire(Connexion& c, const Machine& machine
     DispositionMachine d;
     const bool etages = vue == Disposition::Etages;
 
-    // The slots, counted per layout row; the lowest floor's too, for the special row.
+    const bool avecSpeciale = !etages && machine.type == TypeLigneSpeciale;
+
+    // The slots, gathered by the field the layout reads (and by floor too for the special row of a model
+    // 8), then counted per layout row.
     QHash<qint64, Compte> comptes;
     std::optional<qint64> premierEtage;
-    Compte comptePremierEtage;
     QHash<qint64, Compte> parEtage;
     {
-        QSqlQuery q = c.executer(QStringLiteral("SELECT NoEmpl, Etage, Colonne, Reference FROM "
-                                                "EmplacementsMachine1 WHERE NoMachine = ?"),
-                                 {machine.noMachine});
+        const bool parEtages = etages || avecSpeciale;
+        QStringList champs;
+        if (parEtages)
+            champs << QStringLiteral("Etage");
+        if (!etages)
+            champs << QStringLiteral("Colonne");
+        const QString liste = champs.join(QStringLiteral(", "));
+        QSqlQuery q =
+            c.executer(QStringLiteral("SELECT ") + liste +
+                           QStringLiteral(", COUNT(*), COUNT(Reference) FROM EmplacementsMachine1 WHERE "
+                                          "NoMachine = ? GROUP BY ") +
+                           liste,
+                       {machine.noMachine});
+        const int n = static_cast<int>(champs.size());
         while (q.next()) {
-            const bool charge = !q.value(3).isNull();
+            const QVariant etage = parEtages ? q.value(0) : QVariant();
+            const QVariant colonne = etages ? QVariant() : q.value(n - 1);
+            const Compte groupe{Valeurs::lireEntier(q.value(n)), Valeurs::lireEntier(q.value(n + 1))};
             if (const std::optional<qint64> ligne =
-                    ModeleMachine::LigneDeLayout(vue, machine.type, q.value(1), q.value(2), q.value(0))) {
-                Compte& n = comptes[*ligne];
-                ++n.emplacements;
-                n.charges += charge ? 1 : 0;
-            }
-            if (!etages && !q.value(1).isNull()) {
-                const qint64 etage = Valeurs::lireEntier(q.value(1));
-                Compte& n = parEtage[etage];
-                ++n.emplacements;
-                n.charges += charge ? 1 : 0;
-                if (!premierEtage || etage < *premierEtage)
-                    premierEtage = etage;
+                    ModeleMachine::LigneDeLayout(vue, machine.type, etage, colonne, QVariant()))
+                comptes[*ligne] += groupe;
+            if (avecSpeciale && !etage.isNull()) {
+                const qint64 e = Valeurs::lireEntier(etage);
+                parEtage[e] += groupe;
+                if (!premierEtage || e < *premierEtage)
+                    premierEtage = e;
             }
         }
     }
-    if (premierEtage)
-        comptePremierEtage = parEtage.value(*premierEtage);
+    const Compte comptePremierEtage = premierEtage ? parEtage.value(*premierEtage) : Compte();
 
     const std::optional<double> portes = diviseur(machine.nbPorte);
     const std::optional<double> emplacements = diviseur(machine.nbEmplacement);
@@ -113,7 +127,6 @@ DispositionMachine DispositionMachine::Lire(Connexion& c, const Machine& machine
         capaciteEtage = *emplacements / *portes;
     const std::optional<double> capacite = etages ? capaciteEtage : portes;
 
-    const bool avecSpeciale = !etages && machine.type == TypeLigneSpeciale;
     std::optional<Ligne> speciale;
     const QString legende = etages ? QStringLiteral("Etage ") : Global().msg(10);
 

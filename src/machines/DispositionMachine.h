@@ -62,8 +62,9 @@ public:
     Tableau TableauRemplissage{};
 
     // Reads the layout of one machine by floors or by columns (lockers have their own grid) from two
-    // bound statements: the configured rows with their article's designation, and the machine's slots,
-    // counted per row through ModeleMachine::LigneDeLayout. A configured row without Etage is not drawn.
+    // bound statements: the configured rows with their article's designation, and the machine's slots
+    // gathered by floor or column, counted per row through ModeleMachine::LigneDeLayout. A configured row
+    // without Etage is not drawn.
     // Throws ErreurExecution when the database fails.
     static DispositionMachine Lire(Connexion& connexion, const Machine& machine,
                                    ModeleMachine::Disposition vue);

@@ -16,8 +16,9 @@ QVariant entierOuNul(qint64 v) {
     return v == 0 ? QVariant(QMetaType::fromType<qint64>()) : QVariant(v);
 }
 
-// Slots emptied by one statement at most: well under any backend's limit of bound values.
-constexpr qsizetype ParLot = 500;
+// Slots emptied by one statement at most: Qt's SQLite driver looks each bound value up among all of the
+// statement's, so a few hundred values a statement at most.
+constexpr qsizetype ParLot = 100;
 
 } // namespace
 
