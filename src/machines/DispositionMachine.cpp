@@ -80,7 +80,6 @@ QStringList DispositionMachine::Entetes(Disposition vue) {
 DispositionMachine DispositionMachine::Lire(Connexion& c, const Machine& machine, Disposition vue) {
     DispositionMachine d;
     const bool etages = vue == Disposition::Etages;
-
     const bool avecSpeciale = !etages && machine.type == TypeLigneSpeciale;
 
     // The slots, gathered by the field the layout reads (and by floor too for the special row of a model
