@@ -56,6 +56,32 @@ QList<Emplacement> EmplacementsModele(int type) {
     return emplacements;
 }
 
+Disposition DispositionDe(const QString& chargement) {
+    if (chargement == QLatin1String("ETAGE"))
+        return Disposition::Etages;
+    if (chargement == QLatin1String("CASIER"))
+        return Disposition::Casiers;
+    return Disposition::Colonnes;
+}
+
+std::optional<qint64> LigneDeLayout(Disposition disposition, int type, const QVariant& etage,
+                                    const QVariant& colonne, const QVariant& noEmpl) {
+    const QVariant& champ = disposition == Disposition::Etages    ? etage
+                            : disposition == Disposition::Casiers ? noEmpl
+                                                                  : colonne;
+    if (!champ.isValid() || champ.isNull())
+        return std::nullopt;
+    const qint64 v = Valeurs::lireEntier(champ);
+    const qint64 f = FacteurModele(type);
+    if (disposition != Disposition::Colonnes || f <= 1)
+        return v;
+    // Int() rounds down, below zero too.
+    qint64 q = v / f;
+    if (v % f != 0 && v < 0)
+        --q;
+    return q + 1;
+}
+
 bool EstImpair(double x) {
     return std::fmod(x / 2, 1.0) != 0;
 }

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QList>
+#include <QString>
+#include <QVariant>
 #include <QtGlobal>
 #include <optional>
 
@@ -35,6 +37,18 @@ struct Emplacement {
 };
 // Every slot of a model, in order; empty for a model without a numbering.
 QList<Emplacement> EmplacementsModele(int type);
+
+// How a machine is laid out, from its Machines.Chargement: "ETAGE" one row per floor, "CASIER" one cell
+// per locker, any other value (compared exactly) one row per column.
+enum class Disposition { Etages, Colonnes, Casiers };
+Disposition DispositionDe(const QString& chargement);
+
+// The layout row a slot belongs to, the one mapping of the views' counts, the saves and the refill
+// computations: by floors the slot's Etage; by columns Int(Colonne / f) + 1 for a model factor f above 1
+// (model 1: columns 1, 5, ..., 33 on rows 1 to 9), else its Colonne; by lockers its NoEmpl. The field a
+// layout reads being Null, the slot belongs to no row.
+std::optional<qint64> LigneDeLayout(Disposition disposition, int type, const QVariant& etage,
+                                    const QVariant& colonne, const QVariant& noEmpl);
 
 // True when x / 2 is not a whole number: an odd whole x, or any x with a fraction (0.5, 2.5).
 bool EstImpair(double x);

@@ -106,6 +106,7 @@ FormeMachine::FormeMachine(const QString& nomForm, QWidget* parent)
     connect(&Adodc1, &Recordset::MoveComplete, this, &FormeMachine::Adodc1_MoveComplete);
     connect(DataGrid1, &QAbstractItemView::doubleClicked, this, [this] { DataGrid1_DblClick(); });
     connect(cmdClose, &QPushButton::clicked, this, &FormeMachine::cmdClose_Click);
+    connect(CmdModeConfig, &QPushButton::clicked, this, &FormeMachine::CmdModeConfig_Click);
 }
 
 void FormeMachine::placer(QWidget* controle, int gauche, int haut, int largeur, int hauteur) {
@@ -225,6 +226,13 @@ void FormeMachine::montrerDisposition() {
     MSFlexGrid1->show();
     Label3->setText(titreMachine());
     Label3->show();
+}
+
+void FormeMachine::CmdModeConfig_Click() {
+    if (MSFlexGrid1->isHidden())
+        return;
+    ModeConfig = true;
+    CmdEnregiConfig->show();
 }
 
 void FormeMachine::cmdClose_Click() {

@@ -83,6 +83,11 @@ protected:
     Recordset Adodc1;
     RecordsetModel* m_modele;
 
+protected slots:
+    // Configuration mode, while a layout grid is shown: the save button appears. Nothing here turns the
+    // mode off.
+    void CmdModeConfig_Click();
+
 private slots:
     void cmdClose_Click();
 

@@ -67,6 +67,7 @@ FrmConfigMachine::FrmConfigMachine(QWidget* parent)
     MSFlexGrid1->setFrameShape(QFrame::NoFrame);
     MSFlexGrid1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     MSFlexGrid1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    preparerDisposition();
 
     setFixedSize(Conversions::twipsEnPixels(LargeurTwips), Conversions::twipsEnPixels(HauteurTwips));
     // Translated at every activation, French included (Form_Activate).

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "machines/DispositionMachine.h"
+#include "machines/EnregistrerConfigMachine.h"
 #include "machines/forms/FormeMachine.h"
 
 #include <array>
@@ -12,7 +14,8 @@ class ProgessBarre;
 // window translates itself at every activation, French included.
 //
 // The class is split by concern: FrmConfigMachine.cpp (controls, load, activation, the list and its
-// double click), FrmConfigMachineDisposition.cpp (the floor and column layouts).
+// double click), FrmConfigMachineDisposition.cpp (the floor and column layouts, choosing the articles of
+// their rows and saving the plan).
 class FrmConfigMachine : public FormeMachine {
     Q_OBJECT
 public:
@@ -31,6 +34,10 @@ public:
     QString Designation;
     // Model of the machine opened.
     qint16 TypeMachineCourante = 0;
+    // The refill array of the layout drawn last (the sheets read it).
+    DispositionMachine::Tableau TableauRemplissage{};
+    // The plan of the layout shown, one row per grid row from grid row 1: what the save writes.
+    const PlanMachine& planAffiche() const { return m_plan; }
 
     // --- controls ---
     QLabel* SSPanel3;                         // "Remplissage", over the bars
@@ -44,4 +51,12 @@ protected:
 private:
     void LireConfigMachineEtage();
     void LireConfigMachineColonne();
+    // The layout grid's look and events, once.
+    void preparerDisposition();
+    // Both layouts; `procedure` names the drawing in the error log.
+    void dessiner(ModeleMachine::Disposition vue, const QString& procedure);
+    void MSFlexGrid1_DblClick(int ligne);
+    void CmdEnregiConfig_Click();
+
+    PlanMachine m_plan;
 };
