@@ -1,5 +1,6 @@
 // One mail with a 2 MB attachment to the tests' SMTP server: Email::Envoie to its outcome, beside a bare
 // QTcpSocket that sends the same commands and the same message to the same server, same run.
+#include "EnvoiControle.h"
 #include "FichierMixte.h"
 #include "OutilsBench.h"
 #include "ServeurLocal.h"
@@ -38,26 +39,7 @@ const QString Sujet = QStringLiteral("Rapport");
 const QString Corps = QStringLiteral("Bonjour");
 
 bool nous(quint16 port, const QString& fichier) {
-    Email email;
-    email.setSeveurSmtp(QStringLiteral("127.0.0.1"));
-    email.PieceJointeAjout(fichier);
-    QEventLoop boucle;
-    bool envoye = false;
-    qint64 dernier = 0, total = -1;
-    QObject::connect(&email, &Email::ProgressionEnvoi, [&](qint64 e, qint64 t, int) {
-        dernier = e;
-        total = t;
-    });
-    QObject::connect(&email, &Email::EnvoiTermine, [&](bool ok, const QString& detail) {
-        envoye = ok;
-        if (!ok)
-            std::fprintf(stderr, "Envoie: %s\n", qPrintable(detail));
-        boucle.quit();
-    });
-    email.Envoie(Lise, Paul, Sujet, Corps, port, QString());
-    boucle.exec();
-    email.FermerWinsock();
-    return envoye && dernier == total;
+    return envoiControle(port, fichier, Lise, Paul, Sujet, Corps);
 }
 
 // Reads one whole reply (its last line's fourth character is not "-") and checks its code.

@@ -18,6 +18,8 @@ public:
     static constexpr qint32 PathFileAccess = 75;
     static constexpr qint32 JpegEchec = 26001;
     static constexpr qint32 PortSerieFerme = 8018; // the serial port is not open (badge reader)
+    // A mail the SMTP server did not take: its last reply, the socket's error, or its silence.
+    static constexpr qint32 EnvoiEmailEchec = 26100;
     static constexpr qint32 BaseInaccessible = static_cast<qint32>(0x80004005u); // database cannot be opened
     static constexpr qint32 ErreurBase =
         static_cast<qint32>(0x80040E14u); // other database errors, driver's text

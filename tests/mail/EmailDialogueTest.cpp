@@ -1,13 +1,11 @@
 #include "bench/FichierMixte.h"
-#include "bench/ServeurLocal.h"
 
 #include "common/ErreurExecution.h"
 #include "common/EtatGlobal.h"
 #include "mail/Email.h"
+#include "support/ServeurSmtpDeTest.h"
 
 #include <QFile>
-#include <QJsonDocument>
-#include <QJsonObject>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTemporaryDir>
@@ -280,22 +278,7 @@ TEST_F(EmailDialogueTest, SocketFailuresAndRefusalsBeforeConnecting) {
 }
 
 // Through a real server: aiosmtpd on 127.0.0.1 writes down every mail it takes.
-class EmailServeurTest : public EmailDialogueTest {
-protected:
-    std::unique_ptr<ServeurLocal> serveur(const QStringList& options) {
-        auto s = std::make_unique<ServeurLocal>(DORVANE_RESOURCES_DIR "/../tests/mail/serveur_smtp.py",
-                                                QStringList{m_boite.path()} + options);
-        EXPECT_NE(s->port(), 0) << s->erreurs().toStdString();
-        return s;
-    }
-    QByteArray recu(int n, const char* extension) const {
-        QFile f(m_boite.filePath(QStringLiteral("%1.%2").arg(n).arg(extension)));
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<absent>");
-    }
-    QJsonObject enveloppe(int n) const { return QJsonDocument::fromJson(recu(n, "json")).object(); }
-
-    QTemporaryDir m_boite;
-};
+class EmailServeurTest : public EmailDialogueTest {};
 
 TEST_F(EmailServeurTest, TheServerStoresTheMailByteForByte) {
     // The last line of each block holds 14 bytes and begins with ".".
@@ -308,25 +291,25 @@ TEST_F(EmailServeurTest, TheServerStoresTheMailByteForByte) {
     Global().AuthentificationSmtp = true;
     Global().UtilisateurSmtp = QStringLiteral("gestion");
     Global().MotDePasseSmtp = QStringLiteral("mot2passe");
-    const auto s = serveur({"--auth", "gestion", "mot2passe"});
-    envoyer(s->port(), {}, QStringLiteral("Période €"));
-    ASSERT_TRUE(attendreFin()) << s->erreurs().toStdString();
+    ServeurSmtpDeTest s({"--auth", "gestion", "mot2passe"});
+    envoyer(s.port(), {}, QStringLiteral("Période €"));
+    ASSERT_TRUE(attendreFin()) << s.erreurs().toStdString();
     EXPECT_EQ(m_fins[0], Fin(true, "250 OK queued as 1\r\n"));
-    EXPECT_EQ(recu(1, "eml"), Tete + "Subject: P\xE9riode \x80\r\n\r\n" + blocs + "\r\nBonjour\r\n");
-    EXPECT_EQ(enveloppe(1).toVariantMap(),
+    EXPECT_EQ(s.message(1), Tete + "Subject: P\xE9riode \x80\r\n\r\n" + blocs + "\r\nBonjour\r\n");
+    EXPECT_EQ(s.enveloppe(1).toVariantMap(),
               QVariantMap({{"de", Lise}, {"a", QVariantList{Paul}}, {"utilisateur", "gestion"}}));
 
     // A sender outside the code page goes with "?", as the subject.
-    envoyer(s->port(), {}, QStringLiteral("Łódź"), QStringLiteral("ł@exemple.fr"));
+    envoyer(s.port(), {}, QStringLiteral("Łódź"), QStringLiteral("ł@exemple.fr"));
     ASSERT_TRUE(attendreFin());
     EXPECT_TRUE(m_fins[0].first) << m_fins[0].second.toStdString();
-    EXPECT_EQ(enveloppe(2).value("de").toString(), QStringLiteral("?@exemple.fr"));
+    EXPECT_EQ(s.enveloppe(2).value("de").toString(), QStringLiteral("?@exemple.fr"));
 }
 
 TEST_F(EmailServeurTest, ALargeAttachmentKeepsEventsFlowing) {
     const QString gros = fichier(QStringLiteral("gros.bin"), FichierMixte::contenu(10 * 1000 * 1000));
     m_email.PieceJointeAjout(gros);
-    const auto s = serveur({});
+    ServeurSmtpDeTest s;
     // The timer fires while the file is being encoded.
     int pourcentage = 0;
     QObject::connect(&m_email, &Email::ProgressionPieceJointe,
@@ -335,14 +318,14 @@ TEST_F(EmailServeurTest, ALargeAttachmentKeepsEventsFlowing) {
     QTimer minuterie;
     QObject::connect(&minuterie, &QTimer::timeout, [&] { tops.push_back(pourcentage); });
     minuterie.start(0);
-    envoyer(s->port());
+    envoyer(s.port());
     minuterie.stop();
     EXPECT_TRUE(std::any_of(tops.begin(), tops.end(), [](int p) { return p > 0 && p < 100; }));
     ASSERT_TRUE(attendreFin(60000));
     ASSERT_TRUE(m_fins[0].first) << m_fins[0].second.toStdString();
     const QByteArray tete = Tete + "Subject: R\r\n\r\n";
     const QByteArray bloc = m_email.EncoderPieceJointeUU(gros);
-    EXPECT_TRUE(recu(1, "eml") == tete + bloc + "\r\nBonjour\r\n");
+    EXPECT_TRUE(s.message(1) == tete + bloc + "\r\nBonjour\r\n");
     // No line begins with a dot: the count follows the bytes to the end without going back.
     verifierProgres(Commandes.size() + tete.size() + bloc.size() + 2 + 7 + 5 + 4);
     EXPECT_GT(m_progres.size(), 6u);

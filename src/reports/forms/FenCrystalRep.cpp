@@ -139,6 +139,9 @@ FenCrystalRep::FenCrystalRep(QWidget* parent) : FormBase(QStringLiteral("FenCrys
     vue->addWidget(CRViewer1);
     disposition->addLayout(vue, 1);
 
+    m_envoiEmail = new EnvoiEmail(this);
+    brancherEmail();
+
     connect(CRViewer1, &QPrintPreviewWidget::paintRequested, this, &FenCrystalRep::CRViewer1_paintRequested);
     connect(CRViewer1, &QPrintPreviewWidget::previewChanged, this, &FenCrystalRep::CRViewer1_previewChanged);
     connect(CmdImprimer, &QPushButton::clicked, this, &FenCrystalRep::CRViewer1_PrintButtonClicked);
@@ -205,6 +208,7 @@ void FenCrystalRep::Form_Load() {
     const int type = FnWendrox::LireIniInteger(g.CheminIni, SectionEmail, QStringLiteral("Type"), 0);
     ComboEmail->setCurrentIndex(type >= 0 && type < MethodesEnvoi.size() ? type : 0);
     ProgressBar1->setValue(0);
+    m_envoiEmail->viderJournal();
 }
 
 bool FenCrystalRep::toucheEchap(QObject* controle) {

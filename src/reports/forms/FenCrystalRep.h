@@ -1,6 +1,7 @@
 #pragma once
 
 #include "common/forms/FormBase.h"
+#include "mail/EnvoiEmail.h"
 #include "reports/ReportData.h"
 #include "reports/ReportDefinition.h"
 #include "reports/ReportDocument.h"
@@ -61,6 +62,11 @@ public:
                                const OptionsEtat& options = {});
     // Opens the viewer's connection when it is closed (the builders run on it).
     void ChargerProviderDatabase();
+    // Mails one file through the viewer's mail control (EnvoiEmail::EnvoyerEmail), loading the viewer
+    // first when it is not loaded, without showing it; ProgressBar1 follows the send, then shows 0.
+    ResultatEnvoi EnvoyerEmail(const QString& sujet, const QString& corps, const QString& pieceJointe);
+    // The viewer's sender: its mail control Email1 and the status log, kept while the viewer is loaded.
+    EnvoiEmail& envoiEmail() { return *m_envoiEmail; }
 
     // The height kept free below the viewer, in twips, from the task bar's height in pixels (negative when
     // unknown): 22 twips a pixel, at least 800.
@@ -114,6 +120,12 @@ private slots:
     void CRViewer1_previewChanged();
 
 private:
+    // The mail control's events (FenCrystalRepEmail.cpp).
+    void brancherEmail();
+    void Email1_ProgressionEnvoi(qint64 envoye, qint64 total, int pourcentage);
+    void Email1_ProgressionPieceJointe(bool enCours, const QString& fichier, int pourcentage);
+    void Email1_ListePiecesJointes(int nombre, const QString& liste);
+
     void ComboAdressEmail_LostFocus();
     void Form_Terminate();
     void ecrireDestinataires(bool silencieux);
@@ -124,6 +136,7 @@ private:
     QString fichierExport(const QString& dlgTitre, const QString& filtre, const QString& nom);
     void signaler(const QString& procedure, const std::exception& e);
 
+    EnvoiEmail* m_envoiEmail;
     std::unique_ptr<QPrinter> m_apercu; // the preview's page set-up
     ReportDefinition m_definition;
     QList<ReportTable> m_tables;
