@@ -25,4 +25,17 @@ void enregistrerEtapesSchema() {
         for (const char* i : Index)
             c.executer(QStringLiteral("CREATE INDEX IF NOT EXISTS ") + QLatin1String(i));
     });
+
+    // The work tables of the cost-centre report, of the withdrawals per hour and of the amounts per
+    // article.
+    Schema::enregistrerEtape(3, [](Connexion& c) {
+        static const char* const Tables[] = {
+            "ConsoParMachineSecteur (NoMachine INT, Location TEXT, NomSite TEXT, NomService TEXT, "
+            "Reference BIGINT, Designation TEXT, Quantite INT, Montant MONEY)",
+            "EtatSuiviParHeure (Heure INT, NbRetraits INT, Quantite INT)",
+            "CAparArticle (Reference BIGINT, Designation TEXT, Quantite INT, Montant MONEY)",
+        };
+        for (const char* t : Tables)
+            c.executer(Schema::creationTableSiAbsente(QString::fromUtf8(t), c.estSQLite()));
+    });
 }

@@ -45,6 +45,20 @@ struct Registre {
                                       QStringLiteral("EtatCAsite"));
             EtatCAsite(c, borneEtatCA(p.at(0)), borneEtatCA(p.at(1)), Valeurs::lireTexte(p.at(2)));
         });
+        // The summaries of a period take their bounds as EtatCA does.
+        using Resume = void (*)(Connexion&, const QDateTime&, const QDateTime&, const std::function<void()>&);
+        const std::pair<const char*, Resume> resumes[] = {{"ConsoParCentreCout", &ConsoParCentreCout},
+                                                          {"AjoutSuiviParHeure", &AjoutSuiviParHeure},
+                                                          {"AjoutCAparArticle", &AjoutCAparArticle}};
+        for (const auto& [nom, resume] : resumes) {
+            const QString n = QString::fromUtf8(nom);
+            routines.insert(n, [n, resume](Connexion& c, const QVariantList& p) {
+                if (p.size() != 2)
+                    throw ErreurExecution(ErreurExecution::ErreurBase,
+                                          QStringLiteral("%1 attend deux paramètres").arg(n), n);
+                resume(c, borneEtatCA(p.at(0)), borneEtatCA(p.at(1)), {});
+            });
+        }
     }
 };
 
@@ -90,17 +104,14 @@ void executer(const QString& nom, Connexion& connexion, const QVariantList& para
 
 namespace {
 
-// The INSERT ... SELECT of CA up to its condition on the period, and what follows the condition. The
+// The SELECT of CA's rows up to its condition on the period, and what follows the condition. The
 // month's French name comes from the date's text ("yyyy-MM-dd ..."), so that every backend and the
 // sqlite3 shell run the same text; both bounds strict.
-const char* const DebutRemplissageCA =
-    "INSERT INTO CA (NomMois, TypeMouvement, LaDate, Utilisateur, Nom, Prenom, Reference, Designation, "
-    "Quantite, NomFamille, NomSite, NomService, Profile, CodeFournisseur, Societe, PrixAchatUnit, Taille, "
-    "RefFournisseur, NumVente, NoMachine) "
+const char* const DebutSelectionCA =
     "SELECT CASE SUBSTR(CAST(Ventes.LaDate AS TEXT), 6, 2) WHEN '01' THEN 'janvier' WHEN '02' THEN "
     "'février' WHEN '03' THEN 'mars' WHEN '04' THEN 'avril' WHEN '05' THEN 'mai' WHEN '06' THEN 'juin' "
     "WHEN '07' THEN 'juillet' WHEN '08' THEN 'août' WHEN '09' THEN 'septembre' WHEN '10' THEN 'octobre' "
-    "WHEN '11' THEN 'novembre' WHEN '12' THEN 'décembre' END, "
+    "WHEN '11' THEN 'novembre' WHEN '12' THEN 'décembre' END AS NomMois, "
     "Ventes.TypeMouvement, Ventes.LaDate, Ventes.Utilisateur, Ventes.Nom, Ventes.Prenom, "
     "DetailVente.Reference, DetailVente.Designation, DetailVente.Quantite, DetailVente.NomFamille, "
     "DetailVente.NomSite, DetailVente.NomService, ProfileQuota.Profile, DetailVente.CodeFournisseur, "
@@ -109,41 +120,85 @@ const char* const DebutRemplissageCA =
     "FROM Ventes INNER JOIN DetailVente ON Ventes.NumVente = DetailVente.NumVente "
     "LEFT OUTER JOIN ProfileQuota ON DetailVente.Profile = ProfileQuota.NoQuota "
     "WHERE Ventes.LaDate > ? AND Ventes.LaDate < ? ";
-const char* const FinRemplissageCA =
+const char* const FinSelectionCA =
     "GROUP BY Ventes.TypeMouvement, Ventes.LaDate, Ventes.Utilisateur, Ventes.Nom, Ventes.Prenom, "
     "DetailVente.Reference, DetailVente.Designation, DetailVente.Quantite, DetailVente.NomFamille, "
     "DetailVente.NomSite, DetailVente.NomService, ProfileQuota.Profile, DetailVente.CodeFournisseur, "
     "DetailVente.Societe, DetailVente.PrixAchatUnit, DetailVente.Taille, DetailVente.RefFournisseur, "
     "Ventes.NumVente, DetailVente.NoMachine";
+const char* const InsertionCA =
+    "INSERT INTO CA (NomMois, TypeMouvement, LaDate, Utilisateur, Nom, Prenom, Reference, Designation, "
+    "Quantite, NomFamille, NomSite, NomService, Profile, CodeFournisseur, Societe, PrixAchatUnit, Taille, "
+    "RefFournisseur, NumVente, NoMachine) ";
 // The site's lines: the layer's comparison of names (every letter folded, accents kept) on the escaped
 // name, so that no character of it is a pattern.
 const char* const ConditionSite = "AND DetailVente.NomSite LIKE ? ESCAPE '\\' ";
 
+QString sqlSelectionCA(bool parSite) {
+    return QString::fromUtf8(DebutSelectionCA) + (parSite ? QString::fromUtf8(ConditionSite) : QString()) +
+           QString::fromUtf8(FinSelectionCA);
+}
+
 QString sqlRemplissageCA(bool parSite) {
-    return QString::fromUtf8(DebutRemplissageCA) + (parSite ? QString::fromUtf8(ConditionSite) : QString()) +
-           QString::fromUtf8(FinRemplissageCA);
+    return QString::fromUtf8(InsertionCA) + sqlSelectionCA(parSite);
+}
+
+// The summaries read CA's rows of the period (L) without writing CA, so that their sums are those of
+// the consumption reports. A line's amount is its PrixAchatUnit (the line's value, its quantity
+// included); a Null quantity or amount adds nothing; Null machines, sites, services and articles make
+// groups of their own.
+const char* const SqlConsoParCentreCout =
+    "INSERT INTO ConsoParMachineSecteur (NoMachine, Location, NomSite, NomService, Reference, Designation, "
+    "Quantite, Montant) "
+    "SELECT L.NoMachine, MAX(Machines.Location), L.NomSite, L.NomService, L.Reference, MAX(L.Designation), "
+    "SUM(COALESCE(L.Quantite, 0)), ROUND(SUM(COALESCE(L.PrixAchatUnit, 0)), 4) "
+    "FROM (%1) L LEFT OUTER JOIN Machines ON Machines.NoMachine = L.NoMachine "
+    "GROUP BY L.NoMachine, L.NomSite, L.NomService, L.Reference";
+// The hour from the date's text, as the month is read.
+const char* const SqlSuiviParHeure =
+    "INSERT INTO EtatSuiviParHeure (Heure, NbRetraits, Quantite) "
+    "SELECT CAST(SUBSTR(CAST(L.LaDate AS TEXT), 12, 2) AS INTEGER), COUNT(DISTINCT L.NumVente), "
+    "SUM(COALESCE(L.Quantite, 0)) FROM (%1) L "
+    "GROUP BY CAST(SUBSTR(CAST(L.LaDate AS TEXT), 12, 2) AS INTEGER)";
+const char* const SqlCAparArticle =
+    "INSERT INTO CAparArticle (Reference, Designation, Quantite, Montant) "
+    "SELECT L.Reference, MAX(L.Designation), SUM(COALESCE(L.Quantite, 0)), "
+    "ROUND(SUM(COALESCE(L.PrixAchatUnit, 0)), 4) FROM (%1) L GROUP BY L.Reference";
+
+QString sqlResume(const char* texte) {
+    return QString::fromUtf8(texte).arg(sqlSelectionCA(false));
+}
+
+// The body of every routine of the period: `table` held, emptied and filled by `sql`, then `lecture`,
+// all in one transaction; a bound that is no date refused before anything changes.
+void remplirPeriode(Connexion& c, const QString& routine, const QString& table, const QDateTime& debut,
+                    const QDateTime& fin, const QString& sql, const QVariantList& autres,
+                    const std::function<void()>& lecture) {
+    // A missing bound would compare with Null: the table emptied and nothing selected, as if the period
+    // held no withdrawal.
+    if (!debut.isValid() || !fin.isValid())
+        throw ErreurExecution(ErreurExecution::ErreurBase,
+                              QStringLiteral("%1 : période invalide").arg(routine), routine);
+    TransactionEcriture t(c);
+    c.verrouillerTable(table);
+    c.executer(QStringLiteral("DELETE FROM ") + table);
+    if (!sql.isEmpty())
+        c.executer(sql, QVariantList{Valeurs::valeurDate(debut), Valeurs::valeurDate(fin)} + autres);
+    if (lecture)
+        lecture();
+    t.valider();
 }
 
 // The body of EtatCA and EtatCAsite: without a site every line of the period, with one only its lines.
 // An empty site names no site: CA is emptied and nothing selected.
 void remplirCA(Connexion& c, const QString& routine, const QDateTime& debut, const QDateTime& fin,
                const std::optional<QString>& site, const std::function<void()>& lecture) {
-    // A missing bound would compare with Null: CA emptied and nothing selected, as if the period held
-    // no withdrawal.
-    if (!debut.isValid() || !fin.isValid())
-        throw ErreurExecution(ErreurExecution::ErreurBase,
-                              QStringLiteral("%1 : période invalide").arg(routine), routine);
-    TransactionEcriture t(c);
-    c.verrouillerTable(QStringLiteral("CA"));
-    c.executer(QStringLiteral("DELETE FROM CA"));
     if (!site)
-        c.executer(sqlRemplissageCA(false), {Valeurs::valeurDate(debut), Valeurs::valeurDate(fin)});
-    else if (!site->isEmpty())
-        c.executer(sqlRemplissageCA(true),
-                   {Valeurs::valeurDate(debut), Valeurs::valeurDate(fin), Valeurs::echapperLike(*site)});
-    if (lecture)
-        lecture();
-    t.valider();
+        remplirPeriode(c, routine, QStringLiteral("CA"), debut, fin, sqlRemplissageCA(false), {}, lecture);
+    else
+        remplirPeriode(c, routine, QStringLiteral("CA"), debut, fin,
+                       site->isEmpty() ? QString() : sqlRemplissageCA(true), {Valeurs::echapperLike(*site)},
+                       lecture);
 }
 
 } // namespace
@@ -160,6 +215,28 @@ void EtatCA(Connexion& c, const QDateTime& debut, const QDateTime& fin,
 void EtatCAsite(Connexion& c, const QDateTime& debut, const QDateTime& fin, const QString& site,
                 const std::function<void()>& lecture) {
     remplirCA(c, QStringLiteral("EtatCAsite"), debut, fin, site, lecture);
+}
+
+QString sqlConsoParCentreCout() {
+    return sqlResume(SqlConsoParCentreCout);
+}
+
+void ConsoParCentreCout(Connexion& c, const QDateTime& debut, const QDateTime& fin,
+                        const std::function<void()>& lecture) {
+    remplirPeriode(c, QStringLiteral("ConsoParCentreCout"), QStringLiteral("ConsoParMachineSecteur"), debut,
+                   fin, sqlConsoParCentreCout(), {}, lecture);
+}
+
+void AjoutSuiviParHeure(Connexion& c, const QDateTime& debut, const QDateTime& fin,
+                        const std::function<void()>& lecture) {
+    remplirPeriode(c, QStringLiteral("AjoutSuiviParHeure"), QStringLiteral("EtatSuiviParHeure"), debut, fin,
+                   sqlResume(SqlSuiviParHeure), {}, lecture);
+}
+
+void AjoutCAparArticle(Connexion& c, const QDateTime& debut, const QDateTime& fin,
+                       const std::function<void()>& lecture) {
+    remplirPeriode(c, QStringLiteral("AjoutCAparArticle"), QStringLiteral("CAparArticle"), debut, fin,
+                   sqlResume(SqlCAparArticle), {}, lecture);
 }
 
 QString conditionNoBadge(const Connexion& c, const QString& colonne, const QString& valeur,

@@ -41,6 +41,26 @@ void EtatCA(Connexion& connexion, const QDateTime& debut, const QDateTime& fin,
 void EtatCAsite(Connexion& connexion, const QDateTime& debut, const QDateTime& fin, const QString& site,
                 const std::function<void()>& lecture = {});
 
+// The summaries of a period, each over the rows EtatCA writes into CA for the same bounds (CA itself is
+// neither read nor written), in one transaction that holds its own work table, empties it and fills it;
+// `lecture`, when given, runs inside that transaction. A line's amount is its PrixAchatUnit (the line's
+// value, quantity included); a Null quantity or amount adds nothing; Null keys group apart. A bound that
+// is no date is refused before anything changes; a failure rolls the routine back. By name they take
+// the bounds as EtatCA does.
+// ConsoParMachineSecteur: per machine (its Location from Machines, Null when Machines lacks it), site,
+// service and article (its designation), the quantities and amounts summed.
+void ConsoParCentreCout(Connexion& connexion, const QDateTime& debut, const QDateTime& fin,
+                        const std::function<void()>& lecture = {});
+// Its INSERT ... SELECT, with the two bounds bound, as it runs.
+QString sqlConsoParCentreCout();
+// EtatSuiviParHeure: per hour of the day (0 to 23) holding withdrawals, their number (NumVente counted
+// once) and the quantities summed.
+void AjoutSuiviParHeure(Connexion& connexion, const QDateTime& debut, const QDateTime& fin,
+                        const std::function<void()>& lecture = {});
+// CAparArticle: per article (Reference, its designation), the quantities and amounts summed.
+void AjoutCAparArticle(Connexion& connexion, const QDateTime& debut, const QDateTime& fin,
+                       const std::function<void()>& lecture = {});
+
 // The condition "`colonne` equals `valeur`" (every letter folded, accents kept, every other character as
 // typed: the layer's LIKE on the escaped value), its values appended to `valeurs`; a Null value equals
 // nothing. Beside it stands the column's own equality wherever that gives the same rows, so that an index

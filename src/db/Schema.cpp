@@ -122,7 +122,8 @@ const QRegularExpression& colonneNeutre() {
     return colonne;
 }
 
-QString ddl(const QString& neutre, bool sqlite) {
+// A table of the neutral notation in one backend's words, without "CREATE TABLE".
+QString corpsTable(const QString& neutre, bool sqlite) {
     struct Remplacement {
         const char* mot;
         const char* sqlite;
@@ -156,7 +157,11 @@ QString ddl(const QString& neutre, bool sqlite) {
         fin = m.capturedEnd(3);
     }
     r += neutre.mid(fin);
-    return QStringLiteral("CREATE TABLE ") + r;
+    return r;
+}
+
+QString ddl(const QString& neutre, bool sqlite) {
+    return QStringLiteral("CREATE TABLE ") + corpsTable(neutre, sqlite);
 }
 
 // PostgreSQL advisory lock taken while the table of our number is made (any fixed key of ours).
@@ -205,6 +210,10 @@ QStringList instructionsBasePrincipale(bool sqlite) {
         r << QString::fromUtf8(i);
     r << QString::fromUtf8(VueStockGlobal) << QString::fromUtf8(VueGrUtilisateur);
     return r;
+}
+
+QString creationTableSiAbsente(const QString& neutre, bool sqlite) {
+    return QStringLiteral("CREATE TABLE IF NOT EXISTS ") + corpsTable(neutre, sqlite);
 }
 
 QStringList colonnesTable(const QString& table) {

@@ -39,6 +39,10 @@ int versionBase(Connexion& connexion);
 // The DDL of the main database for one backend (tests and the documentation of the README).
 QStringList instructionsBasePrincipale(bool sqlite);
 
+// "CREATE TABLE IF NOT EXISTS" for one backend from the schema's neutral notation ("Name (Column TYPE,
+// ...)", the types of SCHEMA.md): a table an upgrade step adds, so that the step may run twice.
+QString creationTableSiAbsente(const QString& neutre, bool sqlite);
+
 // The columns of a table of the main database as the schema spells them, in its order (PostgreSQL gives
 // the names folded to lower case); empty for a table the schema does not make.
 QStringList colonnesTable(const QString& table);

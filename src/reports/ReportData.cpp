@@ -3,6 +3,7 @@
 #include "common/DateTexte.h"
 #include "common/ErreurExecution.h"
 #include "common/FnWendrox.h"
+#include "common/MajBase.h"
 #include "db/Connexion.h"
 #include "db/Recordset.h"
 
@@ -104,6 +105,23 @@ Builder inTransaction(const QString& workTable, std::function<bool(Connexion&)> 
             read();
         t.valider();
         return something;
+    };
+}
+
+Builder logged(const QString& procedure, Builder builder) {
+    return [procedure, builder = std::move(builder)](Connexion& c, const std::function<void()>& read) {
+        bool inRead = false;
+        try {
+            return builder(c, [&] {
+                inRead = true;
+                read();
+                inRead = false;
+            });
+        } catch (const std::exception& e) {
+            if (!inRead)
+                MajBase::SignalerErreur(procedure, e);
+            throw;
+        }
     };
 }
 

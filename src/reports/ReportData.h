@@ -58,6 +58,12 @@ using Builder = std::function<bool(Connexion& connexion, const std::function<voi
 // `fill` (false: nothing to print), then `read`.
 Builder inTransaction(const QString& workTable, std::function<bool(Connexion&)> fill);
 
+// The rule of every builder step: a failure of the builder's own work (its routine, its statements, its
+// count) is logged under `procedure` and goes on to the viewer, which shows its number and description
+// and prints nothing: a failure never reads as an empty period. A failure of the viewer's read goes on
+// as it is, the viewer's own.
+Builder logged(const QString& procedure, Builder builder);
+
 struct Request {
     QString fileName; // as the caller names it: the rules test this name, never its English twin's
     QString title;    // InfoEtat.Titre

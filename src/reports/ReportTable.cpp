@@ -5,7 +5,6 @@
 #include "db/Valeurs.h"
 #include "reports/ReportSort.h"
 
-#include <QHash>
 #include <QRegularExpression>
 #include <QSqlDriver>
 #include <QSqlField>
@@ -13,6 +12,7 @@
 #include <QSqlRecord>
 #include <QSqlResult>
 #include <sqlite3.h>
+#include <unordered_map>
 #include <vector>
 
 using Valeurs::TypeColonne;
@@ -40,6 +40,21 @@ QList<TypeColonne> columnKinds(const QSqlQuery& query, const QSqlRecord& record)
     }
     return kinds;
 }
+
+// The texts a column shares, found by a plain FNV-1a hash of their characters: much cheaper than QHash's
+// seeded one, and the values are the program's own rows, never keys an attacker chooses.
+struct HashTexte {
+    size_t operator()(QStringView texte) const noexcept {
+        quint64 h = 14695981039346656037ull;
+        for (const QChar c : texte) {
+            h ^= c.unicode();
+            h *= 1099511628211ull;
+        }
+        return static_cast<size_t>(h);
+    }
+};
+// Each key views the text of its own value, which the map holds: the view lives as long as the entry.
+using TextesPartages = std::unordered_map<QStringView, QVariant, HashTexte>;
 
 } // namespace
 
@@ -104,18 +119,21 @@ ReportTable ReportTable::fromQuery(QSqlQuery& query) {
     // Work tables repeat texts in many rows (month, site, family, article, names): those rows share one
     // copy. A column stops sharing once its texts are mostly distinct (badges, dates as text).
     constexpr int MinShared = 8192;
-    std::vector<QHash<QString, QVariant>> shared(n);
+    std::vector<TextesPartages> shared(n);
     std::vector<bool> sharing(n, true);
     while (query.next()) {
         for (int i = 0; i < n; ++i) {
             QVariant v = Valeurs::normaliser(query.value(i), kinds.at(i));
             if (sharing[i] && v.metaType().id() == QMetaType::QString && !v.isNull()) {
                 const QString& t = *static_cast<const QString*>(v.constData());
-                const auto it = shared[i].constFind(t);
-                if (it != shared[i].constEnd()) {
-                    v = *it;
-                } else if (shared[i].size() < MinShared || shared[i].size() < table.m_rows / 2) {
-                    shared[i].insert(t, v);
+                const auto it = shared[i].find(QStringView(t));
+                if (it != shared[i].end()) {
+                    v = it->second;
+                } else if (shared[i].size() < MinShared ||
+                           shared[i].size() < static_cast<size_t>(table.m_rows) / 2) {
+                    QVariant copie = v;
+                    const QStringView cle(*static_cast<const QString*>(copie.constData()));
+                    shared[i].emplace(cle, std::move(copie));
                 } else {
                     sharing[i] = false;
                     shared[i].clear();
@@ -125,7 +143,8 @@ ReportTable ReportTable::fromQuery(QSqlQuery& query) {
         }
         ++table.m_rows;
     }
-    table.m_values.squeeze();
+    // No squeeze: the list grew by reallocation, and the pages past its end were never touched, so they
+    // take no memory; squeezing would copy every value into a new block, doubling the peak.
     return table;
 }
 

@@ -134,6 +134,36 @@ TEST_P(EtapesSchemaBase, SearchedColumnsAreFoundThroughAnIndex) {
     }
 }
 
+// The summaries' work tables come with a new database; their step run again on a database that lost its
+// number changes nothing, rows included.
+TEST_P(EtapesSchemaBase, SummaryWorkTablesArriveOnceAndTheirStepMayRunTwice) {
+    const QStringList insertions = {
+        "INSERT INTO ConsoParMachineSecteur (NoMachine, Location, NomSite, NomService, Reference, "
+        "Designation, "
+        "Quantite, Montant) VALUES (2, 'Hall B', 'Nord', 'Atelier', 12345678901, 'Gants', 4, 5.0001)",
+        "INSERT INTO EtatSuiviParHeure (Heure, NbRetraits, Quantite) VALUES (8, 2, 6)",
+        "INSERT INTO CAparArticle (Reference, Designation, Quantite, Montant) VALUES (12345678901, 'Gants', "
+        "4, "
+        "5)"};
+    for (const QString& sql : insertions)
+        cnx().executer(sql);
+    cnx().executer(QStringLiteral("UPDATE SchemaDorvane SET Version = 2"));
+    EXPECT_EQ(Schema::mettreAJour(cnx()), Schema::versionCourante());
+    EXPECT_EQ(
+        cnx()
+            .valeurUnique(QStringLiteral("SELECT (SELECT COUNT(*) FROM ConsoParMachineSecteur) + (SELECT "
+                                         "COUNT(*) FROM EtatSuiviParHeure) + (SELECT COUNT(*) FROM "
+                                         "CAparArticle)"))
+            .toLongLong(),
+        3);
+    EXPECT_EQ(
+        cnx()
+            .valeurUnique(QStringLiteral("SELECT Montant FROM ConsoParMachineSecteur WHERE NomSite = 'NORD' "
+                                         "AND Reference = 12345678901"))
+            .toDouble(),
+        5.0001);
+}
+
 DORVANE_SUR_CHAQUE_BASE(EtapesSchemaBase);
 
 TEST(EtapesSchema, ANumberTakenTwiceStopsAndATestsStepGoesAway) {

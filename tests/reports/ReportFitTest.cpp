@@ -101,14 +101,17 @@ protected:
         DonneesBench::remplir(*c);
         Routines::EtatCA(*c, Valeurs::debutPeriode(DonneesBench::premierJour()),
                          Valeurs::finPeriode(DonneesBench::dernierJour()));
+        Routines::ConsoParCentreCout(*c, Valeurs::debutPeriode(DonneesBench::premierJour()),
+                                     Valeurs::finPeriode(DonneesBench::dernierJour()));
         c->executer(QStringLiteral("INSERT INTO InfoEtat (Titre, Periode) VALUES (?, ?)"),
                     {QStringLiteral("Consommations du Site Saint-Étienne"),
                      QStringLiteral("Période du 01/01/2024 au 31/12/2025")});
         c->executer(QStringLiteral("UPDATE InfoSociete SET NOM = ?, Adresse = ?, CodePostal = ?, Ville = ?"),
                     {QStringLiteral("Société Élan Protection Individuelle"),
                      QStringLiteral("12 rue des Forges"), QStringLiteral("69002"), QStringLiteral("Lyon")});
-        for (const char* t : {"CA", "InfoEtat", "InfoSociete", "Machines", "ArticleEnStock", "Familles",
-                              "Fournisseur", "GrUtilisateur", "ARemplissageMachine order by etage"})
+        for (const char* t :
+             {"CA", "InfoEtat", "InfoSociete", "Machines", "ArticleEnStock", "Familles", "Fournisseur",
+              "GrUtilisateur", "ARemplissageMachine order by etage", "ConsoParMachineSecteur"})
             s_tables.insert(QLatin1String(t), ReportTable::read(*c, QLatin1String(t)));
     }
     static void TearDownTestSuite() { s_tables.clear(); }
@@ -142,6 +145,7 @@ TEST_F(ShippedReportsFitTest, OverTheBenchmarkDataKeepEveryTextInItsBox) {
         {"ConsUnSalarie.rpt", ca},
         {"ConsUnSalarieEN.rpt", ca},
         {"FicheImageProduit.RPT", {"ARemplissageMachine order by etage", "InfoEtat", "InfoSociete"}},
+        {"consoparmachineServiceTalmer.rpt", {"ConsoParMachineSecteur", "InfoEtat", "InfoSociete"}},
     };
     ASSERT_EQ(s_tables.value("CA").rowCount(), DonneesBench::NbVentes);
     const QStringList livres = QDir(dossierEtats()).entryList(QDir::Files);

@@ -302,49 +302,8 @@ ResultatEtat FenCrystalRep::ImprimerEtat2(QString& fichier, const QString& formu
                                           const QString& source, const QString& filtre,
                                           const OptionsEtat& options) {
     Q_UNUSED(formule);
-    const EtatGlobal& g = Global();
     try {
-        Load();
-        const bool francais = g.LangueCourante == QLatin1String("FR");
-        const QString demande = fichier;
-        fichier = ReportData::reportFile(g.CheminRapports, fichier, francais);
-        ReportDefinition definition = ReportDefinition::load(g.CheminRapports, fichier);
-
-        const FenCompteRendu::BoitesPeriode periode = FenCompteRendu::periode();
-        ReportData::Request requete;
-        requete.fileName = demande;
-        requete.title = titre;
-        requete.period = ReportData::periodLine(periode.TextDebut->text(), periode.TextFin->text(), francais);
-        requete.source = source;
-        requete.values = options.valeurs;
-        requete.filter = filtre;
-        requete.filterValues = options.valeursFiltre;
-        requete.builder = options.constructeur;
-        ReportData::Snapshot donnees = ReportData::read(connexion(), requete);
-        fermerConnexion();
-
-        if (donnees.outcome == ReportData::Snapshot::Outcome::NothingToPrint) {
-            Sablier(false);
-            Unload();
-            return ResultatEtat::RienAImprimer;
-        }
-        if (donnees.outcome == ReportData::Snapshot::Outcome::EmptyReturns) {
-            MsgBox(g.msg(27));
-            Sablier(false);
-            Unload();
-            return ResultatEtat::Abandonne;
-        }
-        ReportDocument document = ReportEngine::layout(definition, donnees.tables);
-
-        setWindowTitle(titre);
-        m_titre = titre;
-        m_definition = std::move(definition);
-        m_tables = std::move(donnees.tables);
-        m_document = std::move(document);
-        Sablier(true);
-        afficher();
-        Sablier(false);
-        return ResultatEtat::Pret;
+        return preparer(fichier, titre, source, filtre, options);
     } catch (const ErreurExecution& e) {
         MsgBox(QString::number(e.numero()) + QLatin1Char(' ') + e.description());
     } catch (const std::exception& e) {
@@ -353,6 +312,122 @@ ResultatEtat FenCrystalRep::ImprimerEtat2(QString& fichier, const QString& formu
     Sablier(false);
     Unload();
     return ResultatEtat::Abandonne;
+}
+
+ResultatEtat FenCrystalRep::preparer(QString& fichier, const QString& titre, const QString& source,
+                                     const QString& filtre, const OptionsEtat& options) {
+    const EtatGlobal& g = Global();
+    Load();
+    const bool francais = g.LangueCourante == QLatin1String("FR");
+    const QString demande = fichier;
+    if (!options.sansJumeau)
+        fichier = ReportData::reportFile(g.CheminRapports, fichier, francais);
+    ReportDefinition definition = ReportDefinition::load(g.CheminRapports, fichier);
+
+    const FenCompteRendu::BoitesPeriode periode = FenCompteRendu::periode();
+    ReportData::Request requete;
+    requete.fileName = demande;
+    requete.title = titre;
+    requete.period = ReportData::periodLine(periode.TextDebut->text(), periode.TextFin->text(), francais);
+    requete.source = source;
+    requete.values = options.valeurs;
+    requete.filter = filtre;
+    requete.filterValues = options.valeursFiltre;
+    requete.builder = options.constructeur;
+    ReportData::Snapshot donnees = ReportData::read(connexion(), requete);
+    fermerConnexion();
+
+    if (donnees.outcome == ReportData::Snapshot::Outcome::NothingToPrint) {
+        Sablier(false);
+        Unload();
+        return ResultatEtat::RienAImprimer;
+    }
+    if (donnees.outcome == ReportData::Snapshot::Outcome::EmptyReturns) {
+        MsgBox(g.msg(27));
+        Sablier(false);
+        Unload();
+        return ResultatEtat::Abandonne;
+    }
+    ReportDocument document = ReportEngine::layout(definition, donnees.tables);
+
+    setWindowTitle(titre);
+    m_titre = titre;
+    m_definition = std::move(definition);
+    m_tables = std::move(donnees.tables);
+    m_document = std::move(document);
+    Sablier(true);
+    afficher();
+    Sablier(false);
+    return ResultatEtat::Pret;
+}
+
+ReportBuilders::Periode FenCrystalRep::periodeMenu(bool lireDrapeau) const {
+    ReportBuilders::Periode p;
+    if (lireDrapeau) {
+        p.depuisCompteRendu = Global().EtatDepuisCompteRendu;
+        // Without the flag the menu's texts are not the report's: they are not even read.
+        if (!p.depuisCompteRendu)
+            return p;
+    }
+    const FenCompteRendu::BoitesPeriode boites = FenCompteRendu::periode();
+    p.debut = boites.TextDebut->text();
+    p.fin = boites.TextFin->text();
+    return p;
+}
+
+ReportData::Builder FenCrystalRep::CreerEtatCA(const QString& instruction, const QVariantList& valeurs) {
+    return ReportBuilders::etatCA(periodeMenu(true), instruction, valeurs);
+}
+
+bool FenCrystalRep::CreerEtatConsoParCentreCout(const QString& fichier, QWidget* proprietaire,
+                                                std::optional<ErreurExecution>* erreur) {
+    static const QString Titre = QStringLiteral("ConsoParCentreCout");
+    if (erreur)
+        erreur->reset();
+    try {
+        Load();
+        OptionsEtat options;
+        options.sansJumeau = true;
+        options.constructeur = ReportBuilders::consoParCentreCout(periodeMenu(false));
+        Sablier(true);
+        QString nom = fichier;
+        if (preparer(nom, Titre, QStringLiteral("ConsoParMachineSecteur"), QString(), options) !=
+            ResultatEtat::Pret)
+            return false;
+        ShowModal(proprietaire);
+        return true;
+    } catch (const std::exception& e) {
+        MajBase::SignalerErreur(QStringLiteral("CreerEtatConsoParCentreCout"), e);
+        if (erreur) {
+            const auto* notre = dynamic_cast<const ErreurExecution*>(&e);
+            erreur->emplace(notre ? *notre : ErreurExecution(0, QString::fromUtf8(e.what())));
+        }
+    }
+    Sablier(false);
+    Unload();
+    return false;
+}
+
+bool FenCrystalRep::resumePeriode(const QString& procedure,
+                                  bool (*resume)(Connexion&, const ReportBuilders::Periode&)) {
+    bool lignes = false;
+    try {
+        ChargerProviderDatabase();
+        lignes = resume(connexion(), periodeMenu(false));
+    } catch (const std::exception& e) {
+        // The connection could not be opened: the routine's own failures are logged where they happen.
+        MajBase::SignalerErreur(procedure, e);
+    }
+    fermerConnexion();
+    return lignes;
+}
+
+bool FenCrystalRep::CreerEtatSuiviParHeure() {
+    return resumePeriode(QStringLiteral("CreerEtatSuiviParHeure"), &ReportBuilders::CreerEtatSuiviParHeure);
+}
+
+bool FenCrystalRep::CreerEtatCAparArticle() {
+    return resumePeriode(QStringLiteral("CreerEtatCAparArticle"), &ReportBuilders::CreerEtatCAparArticle);
 }
 
 void FenCrystalRep::signaler(const QString& procedure, const std::exception& e) {

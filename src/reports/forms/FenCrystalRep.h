@@ -1,7 +1,9 @@
 #pragma once
 
+#include "common/ErreurExecution.h"
 #include "common/forms/FormBase.h"
 #include "mail/EnvoiEmail.h"
+#include "reports/ReportBuilders.h"
 #include "reports/ReportData.h"
 #include "reports/ReportDefinition.h"
 #include "reports/ReportDocument.h"
@@ -9,7 +11,9 @@
 
 #include <QVariantList>
 #include <memory>
+#include <optional>
 
+class Connexion;
 class ProgessBarre;
 class QComboBox;
 class QLabel;
@@ -33,6 +37,8 @@ struct OptionsEtat {
     // Fills the work table in the transaction that writes the header and reads the tables (see
     // ReportData::Builder); false from it means nothing to print.
     ReportData::Builder constructeur;
+    // The file as named, never its English twin (the cost-centre report is French only).
+    bool sansJumeau = false;
 };
 
 // The report viewer: the one window through which every report is shown, printed and exported. A caller
@@ -67,6 +73,24 @@ public:
     ResultatEnvoi EnvoyerEmail(const QString& sujet, const QString& corps, const QString& pieceJointe);
     // The viewer's sender: its mail control Email1 and the status log, kept while the viewer is loaded.
     EnvoiEmail& envoiEmail() { return *m_envoiEmail; }
+
+    // The builders over the journal, for the period of the reports menu (FenCompteRendu::periode()).
+    // CreerEtatCA's step, to hand to ImprimerEtat in OptionsEtat::constructeur: EtatCA, then
+    // `instruction` with its bound `valeurs` when given, the count and the viewer's read, in one
+    // transaction. Nothing to print when EtatDepuisCompteRendu is false (the menu is then not read) or the
+    // period is none. Its own failures are logged under "CreerEtatCA" and shown by the viewer.
+    ReportData::Builder CreerEtatCA(const QString& instruction = QString(), const QVariantList& valeurs = {});
+    // The cost-centre report `fichier` (never its twin), titled "ConsoParCentreCout", over
+    // ConsoParMachineSecteur filled for the period: shown modal over `proprietaire`, true. No row: the
+    // viewer unloaded, nothing said, false. A failure is logged under "CreerEtatConsoParCentreCout",
+    // shows nothing, gives false and, when `erreur` is given, lands there.
+    bool CreerEtatConsoParCentreCout(const QString& fichier, QWidget* proprietaire,
+                                     std::optional<ErreurExecution>* erreur = nullptr);
+    // AjoutSuiviParHeure and AjoutCAparArticle for the period, on the viewer's connection: true when
+    // their table holds a row; false when the period is none or on a failure (logged under the
+    // builder's name).
+    bool CreerEtatSuiviParHeure();
+    bool CreerEtatCAparArticle();
 
     // The height kept free below the viewer, in twips, from the task bar's height in pixels (negative when
     // unknown): 22 twips a pixel, at least 800.
@@ -135,6 +159,13 @@ private:
     // Where to write an export, through the save request proposing `nom`; "" when cancelled.
     QString fichierExport(const QString& dlgTitre, const QString& filtre, const QString& nom);
     void signaler(const QString& procedure, const std::exception& e);
+    // The body of ImprimerEtat2, which shows its failures, and of CreerEtatConsoParCentreCout, which
+    // does not: the report prepared in the viewer (Pret), or the viewer unloaded (RienAImprimer; an empty
+    // returns report: message 27, Abandonne). Failures are thrown.
+    ResultatEtat preparer(QString& fichier, const QString& titre, const QString& source,
+                          const QString& filtre, const OptionsEtat& options);
+    ReportBuilders::Periode periodeMenu(bool lireDrapeau) const;
+    bool resumePeriode(const QString& procedure, bool (*resume)(Connexion&, const ReportBuilders::Periode&));
 
     EnvoiEmail* m_envoiEmail;
     std::unique_ptr<QPrinter> m_apercu; // the preview's page set-up

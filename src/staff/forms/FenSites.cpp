@@ -436,20 +436,17 @@ bool FenSites::CreerEtatCAparSite(Connexion& c, const std::function<void()>& lec
     const QString site = data1.AbsolutePosition() >= 0
                              ? Valeurs::lireTexte(data1.Field(QStringLiteral("NomSite")))
                              : QString();
-    bool lignes = false;
-    try {
+    const auto remplir = [&](Connexion& cx, const std::function<void()>& lire) {
+        bool lignes = false;
         Routines::EtatCAsite(
-            c, QDateTime(debut, QTime(0, 0, 0)), QDateTime(fin, QTime(23, 59, 59)), site, [&] {
-                if (Valeurs::lireEntier(c.valeurUnique(QStringLiteral("SELECT COUNT(*) FROM CA"))) < 1)
-                    return;
-                lignes = true;
-                lecture();
+            cx, QDateTime(debut, QTime(0, 0, 0)), QDateTime(fin, QTime(23, 59, 59)), site, [&] {
+                lignes = Valeurs::lireEntier(cx.valeurUnique(QStringLiteral("SELECT COUNT(*) FROM CA"))) > 0;
+                if (lignes)
+                    lire();
             });
-    } catch (const std::exception& e) {
-        MajBase::SignalerErreur(QStringLiteral("CreerEtatCAparSite"), e);
-        return false;
-    }
-    return lignes;
+        return lignes;
+    };
+    return ReportData::logged(QStringLiteral("CreerEtatCAparSite"), remplir)(c, lecture);
 }
 
 void FenSites::CmdConsoParSite_Click() {

@@ -55,7 +55,7 @@ public:
 
     // The report's builder step for the current site and the period: fills CA through EtatCAsite and,
     // when it holds rows, lets the viewer read them in the same transaction. False when there is nothing
-    // to print (a failure is logged and gives false as well).
+    // to print; a failure is logged and thrown (the viewer shows it).
     bool CreerEtatCAparSite(Connexion& connexion, const std::function<void()>& lecture);
 
 protected:

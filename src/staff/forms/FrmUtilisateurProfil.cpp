@@ -192,18 +192,12 @@ void FrmUtilisateur::CmdConso_Click() {
         demande.debut = Valeurs::debutPeriode(QDate::fromString(DebutPeriode, QLatin1String(FormatPeriode)));
         demande.fin = Valeurs::finPeriode(QDate::fromString(FinPeriode, QLatin1String(FormatPeriode)));
         demande.versionGSM = g.OptionVersionGSM;
-        // A failure of the builder is logged here and shows nothing; CA is then as it was.
-        bool echec = false;
+        // A failure of the builder is logged here and shown by the viewer; CA is then as it was.
         OptionsEtat options;
-        options.constructeur = [&](Connexion& c, const std::function<void()>& lecture) {
-            try {
-                return ConsoSalarie::RemplirCA(c, demande, lecture);
-            } catch (const std::exception& e) {
-                echec = true;
-                MajBase::SignalerErreur(QStringLiteral("CmdConso_Click"), e);
-                return false;
-            }
-        };
+        options.constructeur = ReportData::logged(QStringLiteral("CmdConso_Click"),
+                                                  [&](Connexion& c, const std::function<void()>& lecture) {
+                                                      return ConsoSalarie::RemplirCA(c, demande, lecture);
+                                                  });
         FenCrystalRep& viewer = Instance<FenCrystalRep>();
         viewer.Load();
         QString fichier = QStringLiteral("ConsUnSalarie.rpt");
@@ -213,7 +207,7 @@ void FrmUtilisateur::CmdConso_Click() {
         Sablier(false);
         if (resultat == ResultatEtat::Pret)
             viewer.ShowModal(this);
-        else if (resultat == ResultatEtat::RienAImprimer && !echec)
+        else if (resultat == ResultatEtat::RienAImprimer)
             MsgBox(g.msg(27), StyleMessage::Exclamation);
     } catch (const std::exception& e) {
         MajBase::SignalerErreur(QStringLiteral("CmdConso_Click"), e);

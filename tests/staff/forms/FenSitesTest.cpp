@@ -1,4 +1,5 @@
 #include "staff/forms/FenSites.h"
+#include "common/ErreurExecution.h"
 #include "common/EtatGlobal.h"
 #include "common/MODTranslate.h"
 #include "common/forms/Calendrier.h"
@@ -248,5 +249,22 @@ TEST_F(FenSitesTest, ConsumptionOfTheSiteForOrmaxOnlyNothingToPrintOrTheReport) 
     dialogues.attendreMessage(rien, Reponse::OK, QStringLiteral("Dorvane"), StyleMessage::Exclamation);
     QTest::mouseClick(f.CmdConsoParSite, Qt::LeftButton);
     EXPECT_EQ(session.formsModales().size(), 2);
+
+    // A failure is shown with its number, never as an empty period, and logged; CA stays as it was.
+    f.DebutPeriode = debut;
+    f.FinPeriode = today.toString(QStringLiteral("dd/MM/yyyy"));
+    base->executer(QStringLiteral("INSERT INTO CA (Nom) VALUES ('avant')"));
+    base->executer(QStringLiteral("CREATE TRIGGER refus BEFORE INSERT ON CA BEGIN SELECT RAISE(ABORT, "
+                                  "'CA refusée'); END"));
+    dialogues.attendreMessageContenant(QString::number(ErreurExecution::ErreurBase) + QStringLiteral(" "));
+    QTest::mouseClick(f.CmdConsoParSite, Qt::LeftButton);
+    EXPECT_EQ(session.formsModales().size(), 2);
+    EXPECT_EQ(nombre(QStringLiteral("SELECT COUNT(*) FROM CA WHERE Nom = 'avant'")), 1);
+    EXPECT_EQ(nombre(QStringLiteral("SELECT COUNT(*) FROM CA")), 1);
+    const QStringList journal = dossier->lignesJournal();
+    ASSERT_FALSE(journal.isEmpty());
+    EXPECT_TRUE(journal.last().startsWith(QStringLiteral("CreerEtatCAparSite|")))
+        << journal.last().toStdString();
+    EXPECT_TRUE(journal.last().contains(QStringLiteral("CA refusée")));
     f.Unload();
 }

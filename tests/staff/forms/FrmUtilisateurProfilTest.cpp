@@ -1,5 +1,6 @@
 #include "staff/forms/FrmUtilisateur.h"
 
+#include "common/ErreurExecution.h"
 #include "common/EtatGlobal.h"
 #include "common/forms/Calendrier.h"
 #include "common/forms/Instance.h"
@@ -260,12 +261,13 @@ TEST_F(FrmUtilisateurProfilTest, ConsumptionReportOfTheEmployeeForTheDefaultOrCh
     EXPECT_EQ(f.DebutPeriode, aujourdhui.addYears(-2).toString(QStringLiteral("dd/MM/yyyy")));
     EXPECT_EQ(session.formsModales().size(), 2);
 
-    // A failure: logged, nothing shown, CA as it was.
+    // A failure: logged, and shown with its number rather than as an empty period; CA as it was.
     f.DebutPeriode = debut;
     f.FinPeriode = aujourdhui.toString(QStringLiteral("dd/MM/yyyy"));
     base->executer(QStringLiteral("INSERT INTO CA (Nom) VALUES ('avant')"));
     base->executer(QStringLiteral("CREATE TRIGGER refus BEFORE INSERT ON CA WHEN NEW.Nom <> 'avant' "
                                   "BEGIN SELECT RAISE(ABORT, 'CA refusée'); END"));
+    dialogues.attendreMessageContenant(QString::number(ErreurExecution::ErreurBase) + u' ');
     QTest::mouseClick(f.CmdConso, Qt::LeftButton);
     EXPECT_EQ(session.formsModales().size(), 2);
     EXPECT_EQ(base->valeurUnique(QStringLiteral("SELECT Nom FROM CA")).toString(), QStringLiteral("avant"));
