@@ -7,6 +7,7 @@
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QTemporaryDir>
+#include <memory>
 #include <gtest/gtest.h>
 
 namespace {
@@ -128,13 +129,21 @@ TEST(InstallationDossier, EchecsClairs) {
 TEST(InstallationDossier, EtapesAjouteesAppeleesApresLesFichiers) {
     Ressources r;
     QTemporaryDir cible;
-    QString vu;
-    ajouterEtapeInstallation([&vu](const QString& dossier, QString*) {
-        vu = dossier;
-        return QFile::exists(QDir(dossier).filePath(QStringLiteral("automat.ini")));
+    // The step stays registered for the rest of the process: it holds what it writes and lets every
+    // later lay-out go on.
+    struct Vu {
+        QString dossier;
+        bool fichiersPoses = false;
+    };
+    auto vu = std::make_shared<Vu>();
+    ajouterEtapeInstallation([vu](const QString& dossier, QString*) {
+        vu->dossier = dossier;
+        vu->fichiersPoses = QFile::exists(QDir(dossier).filePath(QStringLiteral("automat.ini")));
+        return true;
     });
     EXPECT_TRUE(installerDossierProgramme(cible.path(), r.dir.path()));
-    EXPECT_EQ(vu, QDir(cible.path()).absolutePath());
+    EXPECT_EQ(vu->dossier, QDir(cible.path()).absolutePath());
+    EXPECT_TRUE(vu->fichiersPoses);
 }
 
 TEST(InstallationDossier, RessourcesLivreesCompletes) {
