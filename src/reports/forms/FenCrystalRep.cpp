@@ -229,7 +229,7 @@ void FenCrystalRep::Form_Activate() {
 
 void FenCrystalRep::Form_Unload(bool& annuler) {
     Q_UNUSED(annuler);
-    vider();
+    // The report stays until the next one: a caller may still mail it once the viewer is closed.
     FnWendrox::EcrireIniString(Global().CheminIni, SectionEmail, QStringLiteral("Type"),
                                QString::number(ComboEmail->currentIndex()));
     ecrireDestinataires(false);
@@ -272,10 +272,6 @@ void FenCrystalRep::ComboAdressEmail_LostFocus() {
     ComboAdressEmail->addItem(adresse);
 }
 
-void FenCrystalRep::CmdEmail_Click() {}
-
-void FenCrystalRep::CmdenvoieEmailExcel_Click() {}
-
 void FenCrystalRep::ChargerProviderDatabase() {
     connexion();
 }
@@ -305,6 +301,7 @@ ResultatEtat FenCrystalRep::ImprimerEtat2(QString& fichier, const QString& formu
     const EtatGlobal& g = Global();
     try {
         Load();
+        vider();
         const bool francais = g.LangueCourante == QLatin1String("FR");
         const QString demande = fichier;
         fichier = ReportData::reportFile(g.CheminRapports, fichier, francais);

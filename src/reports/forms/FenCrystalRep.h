@@ -99,7 +99,10 @@ public:
     QPushButton* CmdPleineLargeur;
 
 public slots:
-    // The two send buttons; their sending arrives with the mail control.
+    // The two send buttons: the report the viewer holds (kept after an unload until the next report)
+    // exported to the temporary folder under its title, as a PDF or as a workbook packed in a ".zip",
+    // and, with the SMTP destination, mailed to the address of ComboAdressEmail. A failure, a mail not
+    // sent included, is shown; nothing is sent after it.
     void CmdEmail_Click();
     void CmdenvoieEmailExcel_Click();
 
@@ -125,6 +128,9 @@ private:
     void Email1_ProgressionEnvoi(qint64 envoye, qint64 total, int pourcentage);
     void Email1_ProgressionPieceJointe(bool enCours, const QString& fichier, int pourcentage);
     void Email1_ListePiecesJointes(int nombre, const QString& liste);
+
+    // The send buttons (FenCrystalRepEnvoi.cpp).
+    void envoyerRapport(bool classeur);
 
     void ComboAdressEmail_LostFocus();
     void Form_Terminate();
