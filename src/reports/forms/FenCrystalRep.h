@@ -75,6 +75,8 @@ public:
     // The report in the viewer: its title (the base name of its exports) and its pages.
     const QString& titre() const { return m_titre; }
     const ReportDocument& document() const { return m_document; }
+    const ReportDefinition& definition() const { return m_definition; }
+    const QList<ReportTable>& tables() const { return m_tables; }
 
     QLabel* Label1; // "Adresse E-mail:"
     QComboBox* ComboAdressEmail;
