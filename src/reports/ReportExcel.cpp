@@ -221,14 +221,14 @@ int columnFor(const std::vector<Column>& columns, const ReportCell& c) {
 
 } // namespace
 
-QString fileName(const QString& title) {
+QString fileName(const QString& title, const QString& extension) {
     QString name = title.trimmed();
     for (QChar& c : name)
         if (c.unicode() < 0x20 || QStringLiteral("/\\:*?\"<>|").contains(c))
             c = u'-';
     if (name.isEmpty() || name == QLatin1String(".") || name == QLatin1String(".."))
         name = QStringLiteral("Etat");
-    return name + QStringLiteral(".xlsx");
+    return name + extension;
 }
 
 void write(const ReportDefinition& definition, const QList<ReportTable>& tables, const QString& path) {

@@ -13,9 +13,9 @@
 // column it stands over on paper.
 namespace ReportExcel {
 
-// The file name of a report's workbook: its title with ".xlsx", any character a file name cannot hold
-// replaced by "-".
-QString fileName(const QString& title);
+// The file name of a report's export: its title with `extension` (".xlsx" for the workbook), any character
+// a file name cannot hold replaced by "-".
+QString fileName(const QString& title, const QString& extension = QStringLiteral(".xlsx"));
 
 // Writes the report of `definition` over `tables` (bound as ReportEngine::layout binds them) to `path`.
 // The workbook is written under a temporary name in the same folder and renamed at the end, so that a

@@ -229,7 +229,7 @@ void FenCrystalRep::Form_Activate() {
 
 void FenCrystalRep::Form_Unload(bool& annuler) {
     Q_UNUSED(annuler);
-    vider();
+    // The report stays until the next one: a caller may still mail it once the viewer is closed.
     FnWendrox::EcrireIniString(Global().CheminIni, SectionEmail, QStringLiteral("Type"),
                                QString::number(ComboEmail->currentIndex()));
     ecrireDestinataires(false);
@@ -271,10 +271,6 @@ void FenCrystalRep::ComboAdressEmail_LostFocus() {
         return;
     ComboAdressEmail->addItem(adresse);
 }
-
-void FenCrystalRep::CmdEmail_Click() {}
-
-void FenCrystalRep::CmdenvoieEmailExcel_Click() {}
 
 void FenCrystalRep::ChargerProviderDatabase() {
     connexion();
@@ -318,6 +314,7 @@ ResultatEtat FenCrystalRep::preparer(QString& fichier, const QString& titre, con
                                      const QString& filtre, const OptionsEtat& options) {
     const EtatGlobal& g = Global();
     Load();
+    vider();
     const bool francais = g.LangueCourante == QLatin1String("FR");
     const QString demande = fichier;
     if (!options.sansJumeau)

@@ -99,6 +99,8 @@ public:
     // The report in the viewer: its title (the base name of its exports) and its pages.
     const QString& titre() const { return m_titre; }
     const ReportDocument& document() const { return m_document; }
+    const ReportDefinition& definition() const { return m_definition; }
+    const QList<ReportTable>& tables() const { return m_tables; }
 
     QLabel* Label1; // "Adresse E-mail:"
     QComboBox* ComboAdressEmail;
@@ -123,7 +125,10 @@ public:
     QPushButton* CmdPleineLargeur;
 
 public slots:
-    // The two send buttons; their sending arrives with the mail control.
+    // The two send buttons: the report the viewer holds (kept after an unload until the next report)
+    // exported to the temporary folder under its title, as a PDF or as a workbook packed in a ".zip",
+    // and, with the SMTP destination, mailed to the address of ComboAdressEmail. A failure, a mail not
+    // sent included, is shown; nothing is sent after it.
     void CmdEmail_Click();
     void CmdenvoieEmailExcel_Click();
 
@@ -149,6 +154,9 @@ private:
     void Email1_ProgressionEnvoi(qint64 envoye, qint64 total, int pourcentage);
     void Email1_ProgressionPieceJointe(bool enCours, const QString& fichier, int pourcentage);
     void Email1_ListePiecesJointes(int nombre, const QString& liste);
+
+    // The send buttons (FenCrystalRepEnvoi.cpp).
+    void envoyerRapport(bool classeur);
 
     void ComboAdressEmail_LostFocus();
     void Form_Terminate();

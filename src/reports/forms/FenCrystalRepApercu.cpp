@@ -50,8 +50,7 @@ void mettreEnPage(QPrinter& imprimante, const ReportDocument& document) {
 
 // The report's PDF: the workbook's name rule, with the extension of a PDF.
 QString nomPdf(const QString& titre) {
-    const QString nom = ReportExcel::fileName(titre);
-    return nom.left(nom.lastIndexOf(u'.')) + QStringLiteral(".pdf");
+    return ReportExcel::fileName(titre, QStringLiteral(".pdf"));
 }
 
 void peindre(QPrinter& imprimante, QPainter& pinceau, const ReportDocument& document) {
