@@ -79,10 +79,11 @@ void GrilleCasiers::Lire(Connexion& c, qint32 machine, int type, qint64 nbPorte)
         {machine});
     casiers.reserve(std::max(0, q.size()));
     while (q.next()) {
-        if (q.value(1).isNull())
+        const QVariant etage = q.value(1);
+        if (etage.isNull())
             continue;
         Casier k;
-        k.numero = Valeurs::lireEntier(q.value(1));
+        k.numero = Valeurs::lireEntier(etage);
         if (k.numero < 1)
             continue;
         const auto [x, y] = Cellule(k.numero, parColonne);
@@ -107,7 +108,7 @@ void GrilleCasiers::Lire(Connexion& c, qint32 machine, int type, qint64 nbPorte)
             tables.DesignationCase[k.x][k.y] = Valeurs::lireTexte(k.designation);
         if (!k.codeArticle.isNull())
             tables.CodeArticleCase[k.x][k.y] = Valeurs::lireEntier(k.codeArticle);
-        casiers.append(k);
+        casiers.append(std::move(k));
     }
 }
 

@@ -25,6 +25,7 @@
 #include <QRadioButton>
 #include <QTableWidget>
 #include <algorithm>
+#include <array>
 #include <cmath>
 
 // The locker grid of the machine opened takes the list's place, under its title: one cell per locker,
@@ -76,6 +77,8 @@ void FrmConfigMachineCasier::preparerGrille() {
     QFont police(QStringLiteral("Arial"));
     police.setPointSizeF(8);
     MSFlexGrid1->setFont(police);
+    // A text wider than its cell is cut, never shortened with an ellipsis.
+    MSFlexGrid1->setTextElideMode(Qt::ElideNone);
     MSFlexGrid1->setSelectionMode(QAbstractItemView::ContiguousSelection);
     MSFlexGrid1->setSelectionBehavior(QAbstractItemView::SelectItems);
     MSFlexGrid1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
@@ -169,15 +172,28 @@ void FrmConfigMachineCasier::LireConfigMachineColonne() {
     for (int k = 1; k <= 36; ++k)
         SSPanel2[static_cast<size_t>(k)]->hide();
 
+    // Captions as long as "Colonne 62" fit the narrow caption column in a smaller font.
+    QFont petite = MSFlexGrid1->font();
+    petite.setPointSizeF(7);
     auto fixe = [&](int r, int c, const QString& texte) {
         auto* item = new QTableWidgetItem(texte);
         item->setFlags(Qt::ItemIsEnabled);
         item->setBackground(couleurVB(FondFixe));
+        if (c == 0)
+            item->setFont(petite);
+        else
+            item->setTextAlignment(Qt::AlignCenter);
         MSFlexGrid1->setItem(r, c, item);
     };
+    // Row X's caption is written once a locker of that row is drawn.
+    std::array<bool, GrilleCasiers::NbLignes> lignesDessinees{};
+    for (const GrilleCasiers::Casier& k : std::as_const(Grille.casiers))
+        lignesDessinees[static_cast<size_t>(k.x)] = true;
+    const QString colonne = Global().msg(10);
     MSFlexGrid1->setColumnWidth(0, twipsEnPixels(LargeurLegendes));
     for (int r = 0; r < Grille.lignes; ++r)
-        fixe(r, 0, QString());
+        fixe(r, 0,
+             r > 0 && lignesDessinees[static_cast<size_t>(r)] ? colonne + QString::number(r) : QString());
     const QString etage = Global().msg(40);
     for (int i = 1; i < colonnes; ++i) {
         MSFlexGrid1->setColumnWidth(i, twipsEnPixels(LargeurCasier));
@@ -189,14 +205,13 @@ void FrmConfigMachineCasier::LireConfigMachineColonne() {
     Label3->repaint();
 
     const GrilleCasiers::Option option = optionChoisie();
-    const QString colonne = Global().msg(10);
+    const QBrush rouge(couleurVB(Rouge)), blanc(couleurVB(Blanc));
     for (const GrilleCasiers::Casier& k : std::as_const(Grille.casiers)) {
-        MSFlexGrid1->item(k.x, 0)->setText(colonne + QString::number(k.x));
         auto* item = new QTableWidgetItem(GrilleCasiers::Texte(k, option));
         item->setTextAlignment(Qt::AlignCenter);
         if (!ModeleMachine::EstImpair(k.x)) {
-            item->setBackground(couleurVB(Rouge));
-            item->setForeground(couleurVB(Blanc));
+            item->setBackground(rouge);
+            item->setForeground(blanc);
         }
         MSFlexGrid1->setItem(k.x, k.y, item);
     }
@@ -358,6 +373,7 @@ QImage FrmConfigMachineCasier::ImageGrille() const {
                     p.fillRect(cellule, fond);
                 const QBrush texte = item->foreground();
                 p.setPen(texte.style() != Qt::NoBrush ? texte.color() : QColor(Qt::black));
+                p.setFont(item->data(Qt::FontRole).isValid() ? item->font() : g->font());
                 const int alignement =
                     item->textAlignment() ? item->textAlignment() : int(Qt::AlignLeft | Qt::AlignVCenter);
                 p.drawText(cellule.adjusted(2, 0, -2, 0), alignement, item->text());
