@@ -175,10 +175,11 @@ void FrmConfigMachineCasier::LireConfigMachineColonne() {
     // Captions as long as "Colonne 62" fit the narrow caption column in a smaller font.
     QFont petite = MSFlexGrid1->font();
     petite.setPointSizeF(7);
+    const QBrush fondFixe(couleurVB(FondFixe));
     auto fixe = [&](int r, int c, const QString& texte) {
         auto* item = new QTableWidgetItem(texte);
         item->setFlags(Qt::ItemIsEnabled);
-        item->setBackground(couleurVB(FondFixe));
+        item->setBackground(fondFixe);
         if (c == 0)
             item->setFont(petite);
         else
@@ -205,14 +206,15 @@ void FrmConfigMachineCasier::LireConfigMachineColonne() {
     Label3->repaint();
 
     const GrilleCasiers::Option option = optionChoisie();
-    const QBrush rouge(couleurVB(Rouge)), blanc(couleurVB(Blanc));
+    // Each cell a copy of its row's model: centred, and red with white text in even rows.
+    QTableWidgetItem impaire(QString{});
+    impaire.setTextAlignment(Qt::AlignCenter);
+    QTableWidgetItem paire(impaire);
+    paire.setBackground(couleurVB(Rouge));
+    paire.setForeground(couleurVB(Blanc));
     for (const GrilleCasiers::Casier& k : std::as_const(Grille.casiers)) {
-        auto* item = new QTableWidgetItem(GrilleCasiers::Texte(k, option));
-        item->setTextAlignment(Qt::AlignCenter);
-        if (!ModeleMachine::EstImpair(k.x)) {
-            item->setBackground(rouge);
-            item->setForeground(blanc);
-        }
+        QTableWidgetItem* item = (ModeleMachine::EstImpair(k.x) ? impaire : paire).clone();
+        item->setText(GrilleCasiers::Texte(k, option));
         MSFlexGrid1->setItem(k.x, k.y, item);
     }
     if (type == 8 && colonnes > 1) {
