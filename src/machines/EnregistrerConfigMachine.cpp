@@ -9,6 +9,7 @@
 #include <QStringList>
 #include <QVariantList>
 #include <algorithm>
+#include <tuple>
 
 namespace {
 
@@ -91,6 +92,103 @@ BilanConfigMachine EnregistrerConfigMachine(Connexion& c, qint32 machine, int ty
             bilan.emplacements += std::max(0, q.numRowsAffected());
         }
     }
+    t.valider();
+    return bilan;
+}
+
+namespace {
+
+// Runs `debut` followed by a list of bound numbers, in lots.
+int parLots(Connexion& c, const QString& debut, const QVariantList& avant, QList<qint64> numeros) {
+    std::sort(numeros.begin(), numeros.end());
+    int n = 0;
+    for (qsizetype i = 0; i < numeros.size(); i += ParLot) {
+        const qsizetype fin = std::min(numeros.size(), i + ParLot);
+        QVariantList valeurs = avant;
+        QStringList marques;
+        for (qsizetype k = i; k < fin; ++k) {
+            valeurs << numeros.at(k);
+            marques << QStringLiteral("?");
+        }
+        QSqlQuery q = c.executer(debut + marques.join(QStringLiteral(", ")) + u')', valeurs);
+        n += std::max(0, q.numRowsAffected());
+    }
+    return n;
+}
+
+} // namespace
+
+BilanConfigMachine EnregistrerConfigCasiers(Connexion& c, qint32 machine, int G,
+                                            const GrilleCasiers::Tables& tables) {
+    using Cle = std::tuple<qint64, qint64, QString>; // reference, code, designation
+    BilanConfigMachine bilan;
+    TransactionEcriture t(c);
+
+    // The plan: the lockers whose cell holds another article, gathered by the article they take.
+    QList<qint64> aVider;
+    QMap<Cle, QList<qint64>> aEcrire;
+    {
+        QSqlQuery q = c.executer(
+            QStringLiteral("SELECT Etage, ReferenceArticle FROM ConfigMachines WHERE NoMachine = ?"),
+            {machine});
+        while (q.next()) {
+            if (q.value(0).isNull())
+                continue;
+            const qint64 n = Valeurs::lireEntier(q.value(0));
+            const auto [x, y] = GrilleCasiers::Cellule(n, G);
+            if (!GrilleCasiers::DansLesTables(x, y) || !tables.Dessinee[x][y])
+                continue;
+            const qint64 ref = tables.ReferenceCase[x][y];
+            if (!q.value(1).isNull() && Valeurs::lireEntier(q.value(1)) == ref)
+                continue;
+            if (ref == 0)
+                aVider.append(n);
+            else
+                aEcrire[{ref, tables.CodeArticleCase[x][y], tables.DesignationCase[x][y]}].append(n);
+        }
+    }
+    bilan.lignesPlan +=
+        parLots(c,
+                QStringLiteral("UPDATE ConfigMachines SET ReferenceArticle = NULL, CodeArticle = "
+                               "NULL WHERE NoMachine = ? AND (ReferenceArticle IS NOT "
+                               "NULL OR CodeArticle IS NOT NULL) AND Etage IN ("),
+                {machine}, aVider);
+    for (auto it = aEcrire.cbegin(); it != aEcrire.cend(); ++it) {
+        const auto& [ref, code, designation] = it.key();
+        bilan.lignesPlan += parLots(
+            c,
+            QStringLiteral("UPDATE ConfigMachines SET Designation = ?, ReferenceArticle = ?, CodeArticle = ? "
+                           "WHERE NoMachine = ? AND (ReferenceArticle IS NULL OR ReferenceArticle <> ?) AND "
+                           "Etage IN ("),
+            {designation.isEmpty() ? QVariant(QMetaType::fromType<QString>()) : QVariant(designation), ref,
+             entierOuNul(code), machine, ref},
+            it.value());
+    }
+
+    // The loaded slots of drawn lockers that hold another article than their cell's, by that article.
+    QMap<qint64, QList<qint64>> emplacements;
+    {
+        QSqlQuery q = c.executer(QStringLiteral("SELECT NoEmpl, Reference FROM EmplacementsMachine1 WHERE "
+                                                "NoMachine = ? AND Reference IS NOT NULL"),
+                                 {machine});
+        while (q.next()) {
+            const std::optional<qint64> n = ModeleMachine::LigneDeLayout(
+                ModeleMachine::Disposition::Casiers, 0, QVariant(), QVariant(), q.value(0));
+            if (!n)
+                continue;
+            const auto [x, y] = GrilleCasiers::Cellule(*n, G);
+            if (!GrilleCasiers::DansLesTables(x, y) || !tables.Dessinee[x][y])
+                continue;
+            const qint64 ref = tables.ReferenceCase[x][y];
+            if (Valeurs::lireEntier(q.value(1)) != ref)
+                emplacements[ref].append(Valeurs::lireEntier(q.value(0)));
+        }
+    }
+    for (auto it = emplacements.cbegin(); it != emplacements.cend(); ++it)
+        bilan.emplacements += parLots(c,
+                                      QStringLiteral("UPDATE EmplacementsMachine1 SET Reference = NULL WHERE "
+                                                     "NoMachine = ? AND Reference <> ? AND NoEmpl IN ("),
+                                      {machine, it.key()}, it.value());
     t.valider();
     return bilan;
 }

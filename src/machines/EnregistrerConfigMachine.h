@@ -1,6 +1,7 @@
 #pragma once
 
 #include "machines/DispositionMachine.h"
+#include "machines/GrilleCasiers.h"
 
 #include <QList>
 #include <QString>
@@ -38,3 +39,16 @@ struct BilanConfigMachine {
 // ErreurExecution when the database fails; nothing is then written.
 BilanConfigMachine EnregistrerConfigMachine(Connexion& connexion, qint32 machine, int type, int modeVue,
                                             const PlanMachine& plan);
+
+// Saves the plan of a locker grid drawn with G lockers to a column, in one write transaction:
+// - every ConfigMachines row of the machine whose locker n falls in a cell (GrilleCasiers::Cellule) of the
+//   tables and whose ReferenceArticle differs from the cell's ReferenceCase (a Null one always does) takes
+//   the cell's article: its reference, designation and code; a cell without article (ReferenceCase 0)
+//   empties ReferenceArticle and CodeArticle and keeps the Designation;
+// - every slot of the machine whose locker (its NoEmpl, ModeleMachine::LigneDeLayout) was drawn and that
+//   holds another article than the locker's cell is emptied (Reference Null).
+// Each change is an UPDATE that repeats the comparison, so that a slot a machine loads with the planned
+// article while the save waits for it is kept. Rows and slots whose cell lies outside the tables or was not
+// drawn are left. Throws ErreurExecution when the database fails; nothing is then written.
+BilanConfigMachine EnregistrerConfigCasiers(Connexion& connexion, qint32 machine, int G,
+                                            const GrilleCasiers::Tables& tables);

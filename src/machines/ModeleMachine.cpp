@@ -82,6 +82,25 @@ std::optional<qint64> LigneDeLayout(Disposition disposition, int type, const QVa
     return q + 1;
 }
 
+std::optional<GeometrieCasiers> GeometrieCasiersModele(int type) {
+    switch (type) {
+    case 1:
+        return GeometrieCasiers{4, 10, 9, false};
+    case 2:
+    case 4:
+        return GeometrieCasiers{2, 19, 18, false};
+    case 3:
+    case 5:
+    case 6:
+    case 8:
+        return GeometrieCasiers{1, 37, 36, false};
+    case 10:
+        return GeometrieCasiers{1, 63, 62, true};
+    default:
+        return std::nullopt;
+    }
+}
+
 bool EstImpair(double x) {
     return std::fmod(x / 2, 1.0) != 0;
 }

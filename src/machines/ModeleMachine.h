@@ -50,6 +50,17 @@ Disposition DispositionDe(const QString& chargement);
 std::optional<qint64> LigneDeLayout(Disposition disposition, int type, const QVariant& etage,
                                     const QVariant& colonne, const QVariant& noEmpl);
 
+// The locker grid of a model: its locker density, the grid's row count (the caption row included), the
+// lockers a grid column holds, and whether the grid scrolls vertically. Models 1 (4, 10 rows, 9), 2 and 4
+// (2, 19, 18), 3, 5, 6 and 8 (1, 37, 36), 10 (1, 63, 62, scrolling); none for another model.
+struct GeometrieCasiers {
+    int facteur = 1;
+    int lignes = 37;
+    int parColonne = 36;
+    bool defilement = false;
+};
+std::optional<GeometrieCasiers> GeometrieCasiersModele(int type);
+
 // True when x / 2 is not a whole number: an odd whole x, or any x with a fraction (0.5, 2.5).
 bool EstImpair(double x);
 

@@ -95,6 +95,8 @@ FrmConfigMachineCasier::FrmConfigMachineCasier(QWidget* parent)
     placer(Label5, g, 9390, l, 240);
     placer(cmdClose, g, 9990, l, 495);
 
+    preparerGrille();
+
     resize(Conversions::twipsEnPixels(LargeurTwips), Conversions::twipsEnPixels(HauteurTwips));
     setFixedSize(size());
     setTraductionActivation(false);
@@ -133,7 +135,9 @@ void FrmConfigMachineCasier::DataGrid1_DblClick() {
         passerEnDisposition();
         ModeVue = 2;
         LireConfigMachineColonne();
-        CmdModeConfig->show();
+        // A drawing that failed brought the list back.
+        if (dispositionAffichee())
+            CmdModeConfig->show();
         return;
     }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "machines/GrilleCasiers.h"
 #include "machines/forms/FormeMachine.h"
 
 #include <array>
@@ -30,6 +31,21 @@ public:
     QString RefFournisseur;
     QString Designation;
 
+    // The locker grid last drawn: Facteur, the per-cell tables ReferenceCase, DesignationCase and
+    // CodeArticleCase, and the lockers per column the save maps lockers with.
+    GrilleCasiers Grille;
+    // Written by VerifierMachineVide only: the slots holding an article, by Colonne and Etage.
+    GrilleCasiers::Table<bool> OccupationCase{};
+
+    // Draws the locker grid of NoMachineCourante; a failure logs "LireConfigMachineColonne" and brings
+    // the list back.
+    void LireConfigMachineColonne();
+    // The units of an article in the machine shown (the settings' QuantiteMultiple decides how).
+    qint32 LireStockMachine(double reference);
+    bool VerifierMachineVide();
+    // The picture of the whole grid, every row and column at full size, with its texts and colours.
+    QImage ImageGrille() const;
+
     // --- controls ---
     QPushButton* Command5; // "Imprimer"
     QPushButton* Command6; // "Export Excel"
@@ -47,5 +63,26 @@ protected:
     void Form_Activate() override;
 
 private:
-    void LireConfigMachineColonne();
+    // The grid's events: a selection change once it ends (mouse released, keyboard move), from the cell
+    // where it began (r, c) to the one where it ended (r2, c2); a double click on the current cell.
+    void MSFlexGrid1_SelChange(int r, int c, int r2, int c2);
+    void MSFlexGrid1_DblClick();
+    void CmdEnregiConfig_Click();
+    void Command5_Click();
+    void OptionRefFour_Click();
+    void OptionReference_Click();
+    void OptionCodeArticle_Click();
+    bool eventFilter(QObject* objet, QEvent* evenement) override;
+
+    void preparerGrille();
+    GrilleCasiers::Option optionChoisie() const;
+    // Writes an article (code not 0) or nothing into a cell and its tables.
+    void affecterCellule(int r, int c, bool article);
+    void montrerArticle();
+
+    // The selection's first corner, and whether a mouse button is down over the grid.
+    int m_ligneAncre = -1;
+    int m_colonneAncre = -1;
+    bool m_souris = false;
+    bool m_dessin = false;
 };
