@@ -4,6 +4,7 @@
 #include "common/ErreurExecution.h"
 #include "common/EtatGlobal.h"
 #include "common/FnWendrox.h"
+#include "common/MajBase.h"
 #include "common/ServiceDialogue.h"
 #include "common/forms/BoutonMultiligne.h"
 #include "common/forms/Instance.h"
@@ -125,6 +126,20 @@ bool FormeMachine::ouvrirListe() {
         MsgBox(QStringLiteral("0 ") + QString::fromUtf8(e.what()));
     }
     Unload();
+    return false;
+}
+
+bool FormeMachine::enregistrerConfig(const std::function<void()>& enregistrement) {
+    try {
+        enregistrement();
+        return true;
+    } catch (const ErreurExecution& e) {
+        MajBase::SignalerErreur(QStringLiteral("CmdEnregiConfig_Click"), e);
+        MsgBox(QString::number(e.numero()) + u' ' + e.description());
+    } catch (const std::exception& e) {
+        MajBase::SignalerErreur(QStringLiteral("CmdEnregiConfig_Click"), e);
+        MsgBox(QStringLiteral("0 ") + QString::fromUtf8(e.what()));
+    }
     return false;
 }
 

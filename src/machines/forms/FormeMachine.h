@@ -1,5 +1,7 @@
 #pragma once
 
+#include <functional>
+
 #include "common/forms/FormBase.h"
 #include "db/Recordset.h"
 
@@ -59,6 +61,9 @@ protected:
 
     // Reads the list; on failure shows the error's number and description and unloads the window: false.
     bool ouvrirListe();
+    // Runs a save of the layout; on failure (nothing written) logs it under "CmdEnregiConfig_Click",
+    // shows the error's number and description and gives false.
+    bool enregistrerConfig(const std::function<void()>& enregistrement);
     // The list stands on a machine.
     bool surUneMachine() const;
     QVariant champ(const QString& nom) const;

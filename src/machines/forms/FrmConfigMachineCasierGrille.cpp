@@ -334,18 +334,11 @@ void FrmConfigMachineCasier::CmdEnregiConfig_Click() {
     // Only the grid on screen is saved.
     if (!dispositionAffichee() || MSFlexGrid1->isHidden())
         return;
-    try {
-        EnregistrerConfigCasiers(connexion(), NoMachineCourante, Grille.parColonne, Grille.tables);
-    } catch (const ErreurExecution& e) {
-        // Nothing written: the grid stays as assigned, to save again.
-        MajBase::SignalerErreur(QStringLiteral("CmdEnregiConfig_Click"), e);
-        MsgBox(QString::number(e.numero()) + u' ' + e.description());
+    // On failure nothing is written: the grid stays as assigned, to save again.
+    if (!enregistrerConfig([this] {
+            EnregistrerConfigCasiers(connexion(), NoMachineCourante, Grille.parColonne, Grille.tables);
+        }))
         return;
-    } catch (const std::exception& e) {
-        MajBase::SignalerErreur(QStringLiteral("CmdEnregiConfig_Click"), e);
-        MsgBox(QStringLiteral("0 ") + QString::fromUtf8(e.what()));
-        return;
-    }
     CmdEnregiConfig->hide();
     LireConfigMachineColonne();
 }

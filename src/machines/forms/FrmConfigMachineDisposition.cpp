@@ -204,18 +204,11 @@ void FrmConfigMachine::MSFlexGrid1_DblClick(int k) {
 }
 
 void FrmConfigMachine::CmdEnregiConfig_Click() {
-    try {
-        EnregistrerConfigMachine(connexion(), NoMachineCourante, TypeMachineCourante, ModeVue, m_plan);
-    } catch (const ErreurExecution& e) {
-        // Nothing written: the plan stays on screen, to save again.
-        MajBase::SignalerErreur(QStringLiteral("CmdEnregiConfig_Click"), e);
-        MsgBox(QString::number(e.numero()) + u' ' + e.description());
+    // On failure nothing is written: the plan stays on screen, to save again.
+    if (!enregistrerConfig([this] {
+            EnregistrerConfigMachine(connexion(), NoMachineCourante, TypeMachineCourante, ModeVue, m_plan);
+        }))
         return;
-    } catch (const std::exception& e) {
-        MajBase::SignalerErreur(QStringLiteral("CmdEnregiConfig_Click"), e);
-        MsgBox(QStringLiteral("0 ") + QString::fromUtf8(e.what()));
-        return;
-    }
     CmdEnregiConfig->hide();
     DataGrid1_DblClick();
 }
