@@ -10,6 +10,9 @@
 #include <QFileInfo>
 #include <QSqlDriver>
 #include <QSqlError>
+#include <QSqlField>
+#include <QSqlRecord>
+#include <QSqlResult>
 #include <QUrl>
 #include <sqlite3.h>
 
@@ -345,4 +348,28 @@ TransactionEcriture::~TransactionEcriture() {
 void TransactionEcriture::valider() {
     m_connexion.valider();
     m_finie = true;
+}
+
+QList<Valeurs::TypeColonne> Connexion::typesColonnes(const QSqlQuery& requete) const {
+    QList<Valeurs::TypeColonne> types;
+    const QSqlRecord enregistrement = requete.record();
+    const int n = enregistrement.count();
+    types.reserve(n);
+    sqlite3_stmt* instruction = nullptr;
+    if (estSQLite()) {
+        const QVariant h = requete.result()->handle();
+        if (h.isValid() && qstrcmp(h.typeName(), "sqlite3_stmt*") == 0)
+            instruction = *static_cast<sqlite3_stmt* const*>(h.data());
+    }
+    for (int i = 0; i < n; ++i) {
+        if (estSQLite()) {
+            const char* declaration = instruction ? sqlite3_column_decltype(instruction, i) : nullptr;
+            types << Valeurs::typeDepuisDeclaration(declaration ? QString::fromUtf8(declaration) : QString());
+        } else {
+            const QSqlField champ = enregistrement.field(i);
+            types << Valeurs::typeDepuisChampPostgreSQL(champ.metaType().id(), champ.typeID(),
+                                                        champ.length());
+        }
+    }
+    return types;
 }

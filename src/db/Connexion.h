@@ -6,6 +6,8 @@
 #include <QVariant>
 #include <QVariantList>
 
+#include "db/Valeurs.h"
+
 // Where a connection goes: an empty server means the embedded SQLite file "<base>.db" in `dossier`;
 // otherwise PostgreSQL on "host", "host:port" or an absolute socket folder (optionally ":port").
 struct ParametresConnexion {
@@ -58,6 +60,10 @@ public:
     // driver's error would quote the value into messages and the log. The message names the statement
     // and the value's rank, nothing of the value. executer() calls it; so must code that binds itself.
     static void verifierValeurs(const QString& sql, const QVariantList& valeurs);
+    // The kind of each column of a query's result: SQLite's declared types (it gives dates and money as
+    // text or numbers), PostgreSQL's server types (numeric(19,4) and double precision both reach Qt as
+    // double).
+    QList<Valeurs::TypeColonne> typesColonnes(const QSqlQuery& requete) const;
     // The first column of the first row, or a Null QVariant when there is no row.
     QVariant valeurUnique(const QString& sql, const QVariantList& valeurs = {});
     // "?" on SQLite, "CAST(? AS timestamp)" on PostgreSQL: a bound date where the context gives no type.

@@ -310,26 +310,9 @@ Recordset::Lecture Recordset::lire() {
     QSqlQuery q = m_connexion->executer(m_sql, m_parametres);
     const QSqlRecord enregistrement = q.record();
     const int n = enregistrement.count();
-    sqlite3_stmt* instruction = nullptr;
-    if (m_connexion->estSQLite()) {
-        const QVariant h = q.result()->handle();
-        if (h.isValid() && qstrcmp(h.typeName(), "sqlite3_stmt*") == 0)
-            instruction = *static_cast<sqlite3_stmt* const*>(h.data());
-    }
-    for (int i = 0; i < n; ++i) {
-        const QSqlField champ = enregistrement.field(i);
-        l.champs << champ.name();
-        if (m_connexion->estSQLite()) {
-            // SQLite reports dates and money as text or numbers: the declared type tells what they are.
-            const char* declaration = instruction ? sqlite3_column_decltype(instruction, i) : nullptr;
-            l.types << Valeurs::typeDepuisDeclaration(declaration ? QString::fromUtf8(declaration)
-                                                                  : QString());
-        } else {
-            // numeric(19,4) and double precision both reach Qt as double: the server's type tells money.
-            l.types << Valeurs::typeDepuisChampPostgreSQL(champ.metaType().id(), champ.typeID(),
-                                                          champ.length());
-        }
-    }
+    for (int i = 0; i < n; ++i)
+        l.champs << enregistrement.fieldName(i);
+    l.types = m_connexion->typesColonnes(q);
     // Every value of every row passes here. A value the driver gives in the type the column is held in
     // is kept as it comes, checked by its type interface (no call); SQLite's dates stay text until first
     // read (cellule()); whole numbers the driver gives as int (PostgreSQL's int4) are widened directly;

@@ -159,6 +159,8 @@ FrmVente::FrmVente(QWidget* parent)
     connecterRecherche();
     connect(CheckRetour, &QCheckBox::toggled, this, [this] { CheckRetour_Click(); });
     connect(Command1, &QPushButton::clicked, this, [this] { Command1_Click(); });
+    connect(Command2, &QPushButton::clicked, this, [this] { Command2_Click(); });
+    ComboAdressEmail->installEventFilter(this);
     connect(cmdClose, &QPushButton::clicked, this, [this] { cmdClose_Click(); });
     setBoutonAnnuler(cmdClose);
     resize(960, 680);

@@ -21,7 +21,8 @@ class RecordsetModel;
 // Opened modal from the menu; "Fermer" only hides it, and each opening reads the journal again.
 //
 // The class is split by concern: FrmVente.cpp (controls, layout, load, activation, deletion, closing),
-// FrmVenteRecherche.cpp (the search modes and their sort, the search, the lines of the current withdrawal).
+// FrmVenteRecherche.cpp (the search modes and their sort, the search, the lines of the current withdrawal),
+// FrmVenteExport.cpp (the export of the journal or the returns, opened or mailed, and the address list).
 class FrmVente : public FormBase {
     Q_OBJECT
 public:
@@ -65,6 +66,7 @@ protected:
     void Form_Unload(bool& annuler) override;
     void Form_Activate() override;
     void Form_KeyUp(QKeyEvent* e) override;
+    bool eventFilter(QObject* objet, QEvent* e) override;
 
 private:
     // The journal with the returns laid over it (returned), the lines grid and its title.
@@ -77,6 +79,12 @@ private:
     void CheckRetour_Click();
     void Command1_Click();
     void cmdClose_Click();
+
+    // The export (FrmVenteExport.cpp).
+    void Command2_Click();
+    void ComboAdressEmail_LostFocus();
+    // The address box turns yellow and the message is shown.
+    void refuserAdresse(const QString& message);
 
     // The search (FrmVenteRecherche.cpp).
     QLayout* construireRecherche();

@@ -8,6 +8,7 @@
 #include "common/MajBase.h"
 #include "common/ServiceDialogue.h"
 #include "common/forms/Instance.h"
+#include "common/forms/ListeAdresses.h"
 #include "common/forms/ProgessBarre.h"
 #include "reports/ReportEngine.h"
 #include "reports/forms/FenCompteRendu.h"
@@ -264,12 +265,7 @@ bool FenCrystalRep::eventFilter(QObject* objet, QEvent* e) {
 }
 
 void FenCrystalRep::ComboAdressEmail_LostFocus() {
-    const QString adresse = ComboAdressEmail->currentText();
-    if (adresse.isEmpty() || !adresse.contains(u'.') || !adresse.contains(u'@'))
-        return;
-    if (ComboAdressEmail->findText(adresse, Qt::MatchExactly | Qt::MatchCaseSensitive) >= 0)
-        return;
-    ComboAdressEmail->addItem(adresse);
+    ListeAdresses::AjouterAdresseSaisie(ComboAdressEmail);
 }
 
 void FenCrystalRep::ChargerProviderDatabase() {

@@ -3,11 +3,14 @@
 #include "app/forms/RegistreMenu.h"
 #include "common/ErreurExecution.h"
 #include "common/EtatGlobal.h"
+#include "common/forms/Calendrier.h"
 #include "common/forms/Instance.h"
 #include "db/Recordset.h"
 #include "db/Valeurs.h"
+#include "reports/forms/FenCrystalRep.h"
 #include "support/CouvertureLangues.h"
 #include "support/FormeSurBase.h"
+#include "support/ServeurSmtpDeTest.h"
 #include "support/ServiceSessionScripte.h"
 
 #include <QCheckBox>
@@ -18,6 +21,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTableView>
+#include <QTemporaryDir>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -393,4 +397,152 @@ TEST_F(FrmVenteTest, EveryLanguageFitsAndScreenshotsInFrenchAndDutch) {
         f.Unload();
         revenirAuMenu();
     }
+}
+
+namespace {
+
+// The export writes into a temporary folder of the test's own.
+class FrmVenteExportTest : public FrmVenteTest {
+protected:
+    void SetUp() override {
+        FrmVenteTest::SetUp();
+        if (HasFatalFailure())
+            return;
+        m_tmpAvant = qgetenv("TMPDIR");
+        qputenv("TMPDIR", QFile::encodeName(tmp.path()));
+    }
+    void TearDown() override {
+        qputenv("TMPDIR", m_tmpAvant);
+        DetruireInstance<Calendrier>();
+        DetruireInstance<FenCrystalRep>();
+        FrmVenteTest::TearDown();
+    }
+    // The calendar answers with the period from the first to the last day.
+    void periode(ServiceSessionScripte& session, const QDate& debut, const QDate& fin) {
+        session.surModal([=](QObject* forme) {
+            EXPECT_EQ(forme, &Instance<Calendrier>());
+            Global().DateDebut = QDateTime(debut, QTime());
+            Global().DateFin = QDateTime(fin, QTime());
+        });
+    }
+    static QByteArray lire(const QString& chemin) {
+        QFile fichier(chemin);
+        return fichier.open(QIODevice::ReadOnly) ? fichier.readAll() : QByteArray("<absent>");
+    }
+    void quitterAdresse(const QString& texte) {
+        f.ComboAdressEmail->setEditText(texte);
+        f.ComboAdressEmail->setFocus();
+        QCoreApplication::processEvents();
+        f.cmdClose->setFocus();
+        QCoreApplication::processEvents();
+    }
+
+    QTemporaryDir tmp;
+
+private:
+    QByteArray m_tmpAvant;
+};
+
+} // namespace
+
+// The journal of the chosen period is written to the temporary folder, an older export of any case
+// deleted, and opened; ticked, the returns whatever the period; an export that fails is shown and
+// nothing is opened.
+TEST_F(FrmVenteExportTest, ExportsTheJournalOrTheReturnsAndOpensThem) {
+    Global().OptionAvecRetour = true;
+    journal();
+    base->executer(QStringLiteral("INSERT INTO Retour (Designation, LaDateRetrait) VALUES ('Casque', NULL)"));
+    ServiceSessionScripte session;
+    ouvrir();
+    const QString chemin = QDir(tmp.path()).filePath(QStringLiteral("consoQuorel.csv"));
+    const QString ancien = QDir(tmp.path()).filePath(QStringLiteral("CONSOQUOREL.CSV"));
+    QFile(ancien).open(QIODevice::WriteOnly);
+
+    periode(session, QDate(2020, 1, 11), QDate(2020, 1, 21));
+    session.attendreOuvrirDocument(chemin);
+    QTest::mouseClick(f.Command2, Qt::LeftButton);
+    EXPECT_FALSE(QFile::exists(ancien));
+    const QList<QByteArray> lignes = lire(chemin).split('\n');
+    ASSERT_EQ(lignes.size(), 4);
+    EXPECT_TRUE(lignes[0].startsWith("NumVente;LaDate;"));
+    EXPECT_EQ(lignes[1], "1;11/01/2020 10:00:00;B001;MARTIN;L\xe9"
+                         "a;101;Article 1;1;;;;;1;1,5\r");
+    EXPECT_TRUE(lignes[2].startsWith("2;21/01/2020 10:00:00;B002;DURAND;"));
+
+    f.CheckRetour->setChecked(true);
+    periode(session, QDate(2030, 1, 1), QDate(2030, 1, 1));
+    session.attendreOuvrirDocument(chemin);
+    QTest::mouseClick(f.Command2, Qt::LeftButton);
+    EXPECT_TRUE(lire(chemin).endsWith(";Casque;;;;;;;;;;;;;\r\n")) << lire(chemin).toStdString();
+
+    // A folder in the way: the error, nothing opened.
+    QFile::remove(chemin);
+    ASSERT_TRUE(QDir().mkpath(chemin));
+    periode(session, QDate(2020, 1, 1), QDate(2020, 1, 31));
+    dialogues.attendreMessageContenant(QString::number(ErreurExecution::PathFileAccess) + u' ');
+    QTest::mouseClick(f.Command2, Qt::LeftButton);
+    EXPECT_EQ(session.documentsOuverts().size(), 2);
+}
+
+// In the multi-machine installation the address is checked before the calendar (the box turning yellow),
+// then the export is written to the program folder and mailed; a refused mail shows the error instead of
+// the end message.
+TEST_F(FrmVenteExportTest, MailsTheExportToTheTypedAddressAndShowsARefusal) {
+    Global().OptionVersionGSM = true;
+    ServeurSmtpDeTest serveur;
+    ServeurSmtpDeTest refus({QStringLiteral("--refuser"), QStringLiteral("554")});
+    for (const auto& [cle, valeur] : {std::pair{"SMTP", "127.0.0.1"}, {"MailFrom", "lise@exemple.fr"}})
+        dossier->ecrireIni("Email", cle, valeur);
+    dossier->ecrireIni("Email", "Port", QString::number(serveur.port()));
+    journal();
+    ServiceSessionScripte session;
+    ouvrir();
+    const QColor jaune(255, 255, 0);
+    EXPECT_NE(f.ComboAdressEmail->palette().color(QPalette::Base), jaune);
+
+    // No calendar is shown for a refused address.
+    session.surModal([](QObject*) { ADD_FAILURE() << "calendar shown"; });
+    f.ComboAdressEmail->setEditText(QString());
+    dialogues.attendreMessage(QStringLiteral("Veuillez renseigner votre Email"), Reponse::OK, std::nullopt,
+                              StyleMessage::Exclamation);
+    QTest::mouseClick(f.Command2, Qt::LeftButton);
+    EXPECT_EQ(f.ComboAdressEmail->palette().color(QPalette::Base), jaune);
+    f.ComboAdressEmail->setEditText(QStringLiteral("nom.prenom"));
+    dialogues.attendreMessage(QStringLiteral("Mauvais format d'adresse Email"), Reponse::OK, std::nullopt,
+                              StyleMessage::Exclamation);
+    QTest::mouseClick(f.Command2, Qt::LeftButton);
+
+    const QString chemin = dossier->fichier(QStringLiteral("consoQuorel.csv"));
+    f.ComboAdressEmail->setEditText(QStringLiteral("paul@exemple.fr"));
+    periode(session, QDate(2020, 1, 1), QDate(2020, 1, 31));
+    dialogues.attendreMessage(QStringLiteral("Opération terminée !"), Reponse::OK, std::nullopt,
+                              StyleMessage::OK);
+    QTest::mouseClick(f.Command2, Qt::LeftButton);
+    EXPECT_EQ(Global().AdresseEmail, QStringLiteral("paul@exemple.fr"));
+    ASSERT_EQ(serveur.nombre(), 1);
+    EXPECT_EQ(serveur.enveloppe(1).value("a").toArray().first().toString(),
+              QStringLiteral("paul@exemple.fr"));
+    EXPECT_TRUE(serveur.message(1).contains("Subject: Consommations distributeur automatique d'E.P.I. : "));
+    const QByteArray fichier = lire(chemin);
+    EXPECT_EQ(fichier.count("\r\n"), 4);
+    EXPECT_EQ(ServeurSmtpDeTest::piecesJointes(serveur.message(1)).value(QStringLiteral("consoQuorel.csv")),
+              fichier);
+    EXPECT_EQ(f.ComboAdressEmail->palette().color(QPalette::Base), jaune);
+
+    // The server refuses the recipient: its reply, never the end message.
+    dossier->ecrireIni("Email", "Port", QString::number(refus.port()));
+    periode(session, QDate(2020, 1, 1), QDate(2020, 1, 31));
+    dialogues.attendreMessageContenant(QString::number(ErreurExecution::EnvoiEmailEchec) + u' ');
+    QTest::mouseClick(f.Command2, Qt::LeftButton);
+    EXPECT_EQ(refus.nombre(), 0);
+    EXPECT_EQ(serveur.nombre(), 1);
+
+    // Leaving the box adds an address with "." and "@" once.
+    const int avant = f.ComboAdressEmail->count();
+    quitterAdresse(QStringLiteral("z@w"));
+    EXPECT_EQ(f.ComboAdressEmail->count(), avant);
+    quitterAdresse(QStringLiteral("z@w.fr"));
+    quitterAdresse(QStringLiteral("z@w.fr"));
+    EXPECT_EQ(f.ComboAdressEmail->count(), avant + 1);
+    EXPECT_EQ(f.ComboAdressEmail->itemText(avant), QStringLiteral("z@w.fr"));
 }
