@@ -92,6 +92,22 @@ inline void remettrePic() {
         f.write("5");
 }
 
+// The statements of a routine that fills work table `table` (its INSERT ... SELECT `insertion` with the
+// period `debut` and `fin` written in: our own constant dates, no typed text) for an engine's own shell,
+// after `entete`, as many runs as asked: BEGIN (the table locked on PostgreSQL), DELETE, the INSERT, COMMIT.
+inline QByteArray scriptTableTravail(const QString& table, QString insertion, const QString& debut,
+                                     const QString& fin, bool sqlite, const QString& entete, int runs) {
+    insertion.replace(insertion.indexOf(u'?'), 1, u'\'' + debut + u'\'');
+    insertion.replace(insertion.indexOf(u'?'), 1, u'\'' + fin + u'\'');
+    QString s = entete;
+    for (int i = 0; i < runs; ++i) {
+        s += sqlite ? QStringLiteral("BEGIN IMMEDIATE;\n")
+                    : QStringLiteral("BEGIN;\nLOCK TABLE %1 IN EXCLUSIVE MODE;\n").arg(table);
+        s += QStringLiteral("DELETE FROM %1;\n").arg(table) + insertion + QStringLiteral(";\nCOMMIT;\n");
+    }
+    return s.toUtf8();
+}
+
 // The median of measured times.
 inline double mediane(std::vector<double> v) {
     std::sort(v.begin(), v.end());

@@ -11,8 +11,22 @@
 #include "db/Connexion.h"
 
 #include <QApplication>
+#include <QFile>
 #include <QTemporaryDir>
 #include <cstdio>
+
+// Points the state (and, for the embedded database, DORVANE_HOME) at the benchmark's database, so that
+// forms opened afterwards connect to it as the program would.
+inline EtatGlobal& etatSurBaseBench(const ParametresConnexion& p) {
+    EtatGlobal& g = Global();
+    g.NomServeur = p.serveur;
+    g.NomBase = p.base;
+    g.UtilisateurSQL = p.utilisateur;
+    g.MotDePasseSQL = p.motDePasse;
+    if (p.serveur.isEmpty())
+        qputenv("DORVANE_HOME", QFile::encodeName(p.dossier));
+    return g;
+}
 
 // `mesurer(engine, parameters)` runs the measurements once per backend.
 template <typename F, typename M>

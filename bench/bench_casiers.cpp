@@ -213,13 +213,7 @@ void mesurerEnregistrement(const char* moteur, Connexion& c) {
 }
 
 void mesurer(const char* moteur, const ParametresConnexion& p) {
-    EtatGlobal& g = Global();
-    g.NomServeur = p.serveur;
-    g.NomBase = p.base;
-    g.UtilisateurSQL = p.utilisateur;
-    g.MotDePasseSQL = p.motDePasse;
-    if (p.serveur.isEmpty())
-        qputenv("DORVANE_HOME", QFile::encodeName(p.dossier));
+    etatSurBaseBench(p);
     Connexion c(p);
     mesurerDessin(moteur, c);
     mesurerEnregistrement(moteur, c);

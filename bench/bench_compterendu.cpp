@@ -87,13 +87,7 @@ int listeNue(const ParametresConnexion& p, QListWidget& liste) {
 }
 
 void mesurer(const char* moteur, const ParametresConnexion& p) {
-    EtatGlobal& g = Global();
-    g.NomServeur = p.serveur;
-    g.NomBase = p.base;
-    g.UtilisateurSQL = p.utilisateur;
-    g.MotDePasseSQL = p.motDePasse;
-    if (p.serveur.isEmpty())
-        qputenv("DORVANE_HOME", QFile::encodeName(p.dossier));
+    etatSurBaseBench(p);
 
     FenCompteRendu menu; // built, never loaded: only the routine runs
     QListWidget liste;

@@ -76,13 +76,7 @@ void taper(Banc& f, QLineEdit* boite, const QString& texte, std::vector<double>&
 }
 
 void mesurer(const char* moteur, const ParametresConnexion& p) {
-    EtatGlobal& g = Global();
-    g.NomServeur = p.serveur;
-    g.NomBase = p.base;
-    g.UtilisateurSQL = p.utilisateur;
-    g.MotDePasseSQL = p.motDePasse;
-    if (p.serveur.isEmpty())
-        qputenv("DORVANE_HOME", QFile::encodeName(p.dossier));
+    etatSurBaseBench(p);
 
     std::vector<double> nu, ouverture;
     size_t lignes = 0, lignesForme = 0;

@@ -36,19 +36,9 @@ constexpr int Fois = 7;
 const QDateTime Debut = Valeurs::debutPeriode(DonneesBench::premierJour());
 const QDateTime Fin = Valeurs::finPeriode(DonneesBench::dernierJour());
 
-// The routine's statements with the bounds written in, for the shells (our own constant dates, no typed
-// text), one a line, as many runs as asked.
 QByteArray script(bool sqlite, const QString& entete, int runs) {
-    QString insertion = Routines::sqlEtatCA();
-    insertion.replace(insertion.indexOf(u'?'), 1, u'\'' + Valeurs::texteDate(Debut) + u'\'');
-    insertion.replace(insertion.indexOf(u'?'), 1, u'\'' + Valeurs::texteDate(Fin) + u'\'');
-    QString s = entete;
-    for (int i = 0; i < runs; ++i) {
-        s += sqlite ? QStringLiteral("BEGIN IMMEDIATE;\n")
-                    : QStringLiteral("BEGIN;\nLOCK TABLE CA IN EXCLUSIVE MODE;\n");
-        s += QStringLiteral("DELETE FROM CA;\n") + insertion + QStringLiteral(";\nCOMMIT;\n");
-    }
-    return s.toUtf8();
+    return scriptTableTravail(QStringLiteral("CA"), Routines::sqlEtatCA(), Valeurs::texteDate(Debut),
+                              Valeurs::texteDate(Fin), sqlite, entete, runs);
 }
 
 double tempsRoutine(Connexion& c, qint64* lignes) {

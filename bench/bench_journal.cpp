@@ -94,13 +94,7 @@ void imprimer(const char* moteur, const char* quoi, const std::vector<double>& t
 }
 
 void mesurer(const char* moteur, const ParametresConnexion& p) {
-    EtatGlobal& g = Global();
-    g.NomServeur = p.serveur;
-    g.NomBase = p.base;
-    g.UtilisateurSQL = p.utilisateur;
-    g.MotDePasseSQL = p.motDePasse;
-    if (p.serveur.isEmpty())
-        qputenv("DORVANE_HOME", QFile::encodeName(p.dossier));
+    etatSurBaseBench(p);
 
     std::vector<double> nu, ouverture;
     size_t lignes = 0, lignesForme = 0;

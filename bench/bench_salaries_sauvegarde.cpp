@@ -45,13 +45,7 @@ public:
 };
 
 void mesurer(const char* moteur, const ParametresConnexion& p) {
-    EtatGlobal& g = Global();
-    g.NomServeur = p.serveur;
-    g.NomBase = p.base;
-    g.UtilisateurSQL = p.utilisateur;
-    g.MotDePasseSQL = p.motDePasse;
-    if (p.serveur.isEmpty())
-        qputenv("DORVANE_HOME", QFile::encodeName(p.dossier));
+    etatSurBaseBench(p);
 
     Banc f;
     f.Show();

@@ -1,4 +1,5 @@
 #include "BaseDeTest.h"
+#include "EtatMachineDeTest.h"
 
 #include "common/ErreurExecution.h"
 #include "common/EtatGlobal.h"
@@ -77,27 +78,8 @@ protected:
             t << QString::number(d.TableauRemplissage[size_t(i)][size_t(c)]);
         return t.join(u' ');
     }
-    // The rows of a query on machine `no`, blank-joined, "-" for Null.
-    QStringList rangs(const char* sql, int no) {
-        QSqlQuery q = cnx().executer(QLatin1String(sql), {no});
-        QStringList l;
-        while (q.next()) {
-            QStringList r;
-            for (int i = 0; i < q.record().count(); ++i)
-                r << (q.value(i).isNull() ? QStringLiteral("-") : q.value(i).toString());
-            l << r.join(u' ');
-        }
-        return l;
-    }
-    QStringList contenu(int no) {
-        return rangs("SELECT NoEmpl, Reference FROM EmplacementsMachine1 WHERE NoMachine = ? ORDER BY NoEmpl",
-                     no);
-    }
-    QStringList config(int no) {
-        return rangs("SELECT Etage, ReferenceArticle, CodeArticle, Designation FROM ConfigMachines WHERE "
-                     "NoMachine = ? ORDER BY Etage",
-                     no);
-    }
+    QStringList contenu(int no) { return EtatMachineDeTest::contenu(cnx(), no); }
+    QStringList config(int no) { return EtatMachineDeTest::config(cnx(), no); }
 
     QHash<int, int> m_numeros;
 };
