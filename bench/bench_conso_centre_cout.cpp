@@ -44,8 +44,8 @@ const QDateTime Debut = Valeurs::debutPeriode(DonneesBench::premierJour());
 const QDateTime Fin = Valeurs::finPeriode(DonneesBench::dernierJour());
 
 QByteArray script(bool sqlite, const QString& entete, int runs) {
-    return scriptTableTravail(QStringLiteral("ConsoParMachineSecteur"), Routines::sqlConsoParCentreCout(), Valeurs::texteDate(Debut),
-                              Valeurs::texteDate(Fin), sqlite, entete, runs);
+    return scriptTableTravail(QStringLiteral("ConsoParMachineSecteur"), Routines::sqlConsoParCentreCout(),
+                              Valeurs::texteDate(Debut), Valeurs::texteDate(Fin), sqlite, entete, runs);
 }
 
 double tempsRoutine(Connexion& c, qint64* lignes) {
