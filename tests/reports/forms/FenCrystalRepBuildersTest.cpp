@@ -8,13 +8,10 @@
 #include "support/FormeSurBase.h"
 #include "support/ServiceSessionScripte.h"
 
-#include <QDir>
 #include <QFile>
-#include <QImage>
 #include <QLineEdit>
 #include <QProcess>
 #include <QPushButton>
-#include <QTemporaryDir>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -100,56 +97,6 @@ TEST_F(FenCrystalRepBuildersTest, EtatCAStepFillsTheViewerOrTellsNothingOrItsFai
     EXPECT_FALSE(f.estCharge());
     EXPECT_EQ(nombre("SELECT COUNT(*) FROM CA"), 3);
     EXPECT_EQ(session.formsModales().size(), 1);
-}
-
-// The machine sheets' step in the viewer: the label sheet over the machine's rows, codes padded and
-// pictures prepared; a failing build shows its number and opens nothing, the rows before it kept.
-TEST_F(FenCrystalRepBuildersTest, MachineSheetStepFillsTheLabelSheetOrShowsItsFailure) {
-    QTemporaryDir images, temporaire;
-    const QByteArray tmpdir = qgetenv("TMPDIR");
-    qputenv("TMPDIR", temporaire.path().toUtf8());
-    Global().CheminImage = images.path();
-    Global().LongeurCodeArticle = 3;
-    QImage photo(480, 800, QImage::Format_RGB32);
-    photo.fill(Qt::darkGreen);
-    ASSERT_TRUE(photo.save(images.filePath("gant-nitrile.jpg"), "JPG"));
-    base->executer("INSERT INTO ArticleEnStock (Reference, Designation, CodeArticle, Image) VALUES "
-                   "(10, 'Gants nitrile', 7, 'gant-nitrile'), (11, 'Lunettes', 1234, NULL)");
-    base->executer(
-        "INSERT INTO TRemplissageMachine (Etage, Reference, NumMach) VALUES (1, 10, 2), (2, 11, 2)");
-
-    FenCrystalRep& f = Instance<FenCrystalRep>();
-    OptionsEtat options;
-    options.constructeur = f.CreerEtatRemplissageMach(2, 1, "RemplissageMachine");
-    QString fichier = "FicheImageProduit.RPT";
-    session.surModal([&](QObject*) {
-        const ReportTable& t = f.tables().value(0);
-        ASSERT_EQ(t.rowCount(), 2);
-        EXPECT_EQ(t.value(0, t.columnIndex("CodeArticle")).toString(), "007");
-        EXPECT_EQ(t.value(1, t.columnIndex("CodeArticle")).toString(), "1234");
-        EXPECT_EQ(QImage::fromData(t.value(0, t.columnIndex("Picture")).toByteArray()).size(),
-                  QSize(128, 65));
-        EXPECT_TRUE(t.value(1, t.columnIndex("Picture")).isNull());
-        f.grab().save(QStringLiteral("/tmp/dorvane-fiche-image-produit.png"));
-        f.close();
-    });
-    EXPECT_EQ(f.ImprimerEtat(fichier, "", "Etiquette - Avery L7161 - 63,5 x 46,6 mm",
-                             "ARemplissageMachine order by etage", nullptr, "", options),
-              ResultatEtat::Pret);
-
-    options.constructeur = f.CreerEtatRemplissageMach(2, 1, "Inconnue", [](Connexion& c) {
-        c.executer("DELETE  FROM TRemplissageMachine");
-        return true;
-    });
-    dialogues.attendreMessageContenant(QString::number(ErreurExecution::ErreurBase) + u' ');
-    EXPECT_EQ(
-        f.ImprimerEtat(fichier, "", "Etiquette", "ARemplissageMachine order by etage", nullptr, "", options),
-        ResultatEtat::Abandonne);
-    EXPECT_FALSE(f.estCharge());
-    EXPECT_EQ(nombre("SELECT COUNT(*) FROM TRemplissageMachine"), 2);
-    EXPECT_EQ(nombre("SELECT COUNT(*) FROM ARemplissageMachine"), 2);
-    EXPECT_EQ(session.formsModales().size(), 1);
-    qputenv("TMPDIR", tmpdir);
 }
 
 // The cost-centre report: French only, titled "ConsoParCentreCout", its groups and sums to the cent; an
