@@ -147,16 +147,14 @@ Temps parMachine(Connexion& c, const QString& fichier) {
     chrono.start();
     ReportDocument doc;
     {
+        const QString debut = DonneesBench::premierJour().toString(QStringLiteral("dd/MM/yyyy"));
+        const QString fin = DonneesBench::dernierJour().toString(QStringLiteral("dd/MM/yyyy"));
         ReportData::Request r;
         r.fileName = QStringLiteral("ConsParMachine.rpt");
         r.title = QStringLiteral("Consommations par Machines");
-        r.period =
-            ReportData::periodLine(DonneesBench::premierJour().toString(QStringLiteral("dd/MM/yyyy")),
-                                   DonneesBench::dernierJour().toString(QStringLiteral("dd/MM/yyyy")), true);
+        r.period = ReportData::periodLine(debut, fin, true);
         r.source = QStringLiteral("CA");
-        r.builder =
-            ReportBuilders::etatCA({true, DonneesBench::premierJour().toString(QStringLiteral("dd/MM/yyyy")),
-                                    DonneesBench::dernierJour().toString(QStringLiteral("dd/MM/yyyy"))});
+        r.builder = ReportBuilders::etatCA({true, debut, fin});
         const ReportData::Snapshot s = ReportData::read(c, r);
         t.lignesCA = s.tables.at(0).rowCount();
         t.lecture = chrono.nsecsElapsed() / 1e6;
