@@ -1,0 +1,287 @@
+#include "common/ErreurExecution.h"
+#include "common/EtatGlobal.h"
+#include "common/FnWendrox.h"
+#include "common/forms/Instance.h"
+#include "db/Valeurs.h"
+#include "reports/forms/FenCompteRendu.h"
+#include "reports/forms/FenCrystalRep.h"
+#include "support/FormeSurBase.h"
+#include "support/ServiceSessionScripte.h"
+
+#include <QFile>
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTest>
+#include <gtest/gtest.h>
+
+namespace {
+
+// A report that prints the profile of each line of CA.
+const QByteArray Definition = R"({"tables": ["CA", "InfoEtat", "InfoSociete"],
+  "detail": {"height": 5, "elements": [{"type": "text", "x": 0, "y": 0, "width": 60, "height": 5,
+                                        "field": "Profile"}]}})";
+
+// What the viewer was asked to show.
+struct Impression {
+    QString fichier; // the definition it opened
+    QString titre;
+    QObject* proprietaire = nullptr;
+    QStringList profils; // of CA's lines, sorted, "-" for none
+};
+
+class FenCompteRenduEtatsTest : public FormeSurBaseTest {
+protected:
+    void SetUp() override {
+        FormeSurBaseTest::SetUp();
+        if (HasFatalFailure())
+            return;
+        FnWendrox::definirHorloge([] { return QDateTime(QDate(2026, 6, 14), QTime(10, 0)); });
+        Global().CheminRapports = FnWendrox::AjouteBackslash(dossier->fichier("RPT SQL"));
+        Global().ClientOrmax = true;
+        for (const char* nom : {"Soudure", "Magasin l'Est", "Peinture"})
+            profil(QString::fromUtf8(nom));
+        for (const QVariant& p : {QVariant("Soudure"), QVariant("Magasin l'Est"), QVariant("Peinture"),
+                                  QVariant(), QVariant("Soudure")})
+            vente(QDateTime(QDate(2026, 5, 12), QTime(9, 0)), p);
+        session.surModal([this](QObject* o) {
+            FenCrystalRep& v = Instance<FenCrystalRep>();
+            EXPECT_EQ(o, &v);
+            Impression i{v.definition().fileName, v.windowTitle(), v.proprietaireModal(), {}};
+            const ReportTable& ca = v.tables().at(0);
+            for (int r = 0; r < ca.rowCount(); ++r) {
+                const QVariant p = ca.value(r, ca.columnIndex("Profile"));
+                i.profils << (p.isNull() ? QStringLiteral("-") : p.toString());
+            }
+            i.profils.sort();
+            imprimes << i;
+            v.close();
+        });
+    }
+    void TearDown() override {
+        DetruireInstance<FenCrystalRep>();
+        DetruireInstance<FenCompteRendu>();
+        FnWendrox::definirHorloge({});
+        session.verifierTout();
+        FormeSurBaseTest::TearDown();
+    }
+    qint64 profil(const QString& nom) {
+        return base->valeurUnique("INSERT INTO ProfileQuota (Profile) VALUES (?) RETURNING NoQuota", {nom})
+            .toLongLong();
+    }
+    // One withdrawal line of the named profile (a Null: none).
+    void vente(const QDateTime& date, const QVariant& nomProfil) {
+        const QVariant no =
+            nomProfil.isNull()
+                ? QVariant(QMetaType::fromType<qint64>())
+                : base->valeurUnique("SELECT NoQuota FROM ProfileQuota WHERE Profile = ?", {nomProfil});
+        const qint64 n = base->valeurUnique("INSERT INTO Ventes (LaDate, TypeMouvement, Nom) VALUES (?, 3, "
+                                            "'Abel') RETURNING NumVente",
+                                            {Valeurs::valeurDate(date)})
+                             .toLongLong();
+        base->executer("INSERT INTO DetailVente (NumVente, NoMachine, Reference, Designation, Quantite, "
+                       "PrixAchatUnit, Profile) VALUES (?, 2, 10, 'Gants', 1, 2.5, ?)",
+                       {n, no});
+    }
+    // Every definition the menu's consumption buttons open, in the test's report folder.
+    void definitions(const QStringList& fichiers) {
+        for (const QString& f : fichiers)
+            dossier->ecrireFichier("RPT SQL/" + f, Definition);
+    }
+    FenCompteRendu& montrer() {
+        FenCompteRendu& f = Instance<FenCompteRendu>();
+        f.Show();
+        f.activateWindow();
+        EXPECT_TRUE(QTest::qWaitForWindowActive(&f));
+        return f;
+    }
+    // The report a click shows; an empty one when none is shown.
+    Impression cliquer(QPushButton* bouton) {
+        const qsizetype avant = imprimes.size();
+        QTest::mouseClick(bouton, Qt::LeftButton);
+        return imprimes.size() > avant ? imprimes.last() : Impression{};
+    }
+    qint64 nombre(const QString& sql) { return base->valeurUnique(sql).toLongLong(); }
+
+    ServiceSessionScripte session;
+    QList<Impression> imprimes;
+};
+
+} // namespace
+
+// Each consumption button: its file, titled by its own caption, its sibling's (the pictures) or the
+// business units' fixed title, over the menu's period, modal over the menu; the option pair chooses the
+// articles' file; another language opens the English twin under the translated caption.
+TEST_F(FenCompteRenduEtatsTest, EachConsumptionButtonPrintsItsFileUnderItsTitleOverTheMenu) {
+    const QStringList fichiers = {"ConsParMachine.rpt",
+                                  "ConsParMachineGraf.rpt",
+                                  "ConsParMachine1-2.rpt",
+                                  "ConsParMachine3-4.rpt",
+                                  "ConsParMachine5-6-7-8.rpt",
+                                  "ConsParMachine9-10.rpt",
+                                  "ConsParSalarie.RPT",
+                                  "ConsParSalariegraf.RPT",
+                                  "ConsParSalariedetail.RPT",
+                                  "ConsParFamille.RPT",
+                                  "ConsParMois.RPT",
+                                  "ConsParMoisGrap.RPT",
+                                  "ConsParFournisseur.RPT",
+                                  "ConsParProfile.RPT",
+                                  "ConsParService.RPT",
+                                  "ConsParSite.RPT",
+                                  "ConsParProfileParSalarie.RPT",
+                                  "ConsParServiceParSalarie.RPT",
+                                  "ConsParRefGlobal.RPT",
+                                  "consParDesiGlobal.RPT",
+                                  "ConsParProfileParSalarieDetail.RPT"};
+    definitions(fichiers);
+    FenCompteRendu& f = montrer();
+    const QString machines = "Consommations par Machines",
+                  salaries = QString::fromUtf8("Consommations par Salariés"),
+                  mensuelles = "Consommations Mensuelles", unite = "Consommations par Business unit";
+    const QList<QPair<QPushButton*, QString>> boutons = {
+        {f.Command3, machines},
+        {f.CmdConsoMachineGraph, machines},
+        {f.Command4, unite},
+        {f.Command5, unite},
+        {f.Command6, unite},
+        {f.Command7, unite},
+        {f.CmdConsoParSalarie, salaries},
+        {f.Command9, salaries},
+        {f.CmdConsoParSalarieDetail, QString::fromUtf8("Consommations par Salariés détaillées")},
+        {f.CmdCAparFamille, "Consommations par Familles"},
+        {f.cmdConsoMensuel, mensuelles},
+        {f.CmdConsoMensuelGraph, mensuelles},
+        {f.CmdConsoParFournisseur, "Consommations par Fournisseurs"},
+        {f.CmdConsoParProfile, "Consommations par Profil"},
+        {f.CmdConsoParService, "Consommations par Services"},
+        {f.CmdConsoParSite, "Consommations par Sites"},
+        {f.Command1, QString::fromUtf8("Consommations par Profil par salariés")},
+        {f.Command2, QString::fromUtf8("Consommations Services par salariés")},
+        {f.CmdConsoGlobal, "Consommations par Articles"},
+    };
+    const QStringList tous = {"-", "Magasin l'Est", "Peinture", "Soudure", "Soudure"};
+    for (int i = 0; i < boutons.size(); ++i) {
+        const Impression imp = cliquer(boutons[i].first);
+        const std::string nom = boutons[i].first->objectName().toStdString();
+        EXPECT_EQ(imp.fichier, fichiers[i]) << nom;
+        EXPECT_EQ(imp.titre, boutons[i].second) << nom;
+        EXPECT_EQ(imp.proprietaire, &f) << nom;
+        EXPECT_EQ(imp.profils, tous) << nom;
+    }
+    f.SSOption1->setChecked(true);
+    EXPECT_EQ(cliquer(f.CmdConsoGlobal).fichier, QStringLiteral("consParDesiGlobal.RPT"));
+    const Impression detail = cliquer(f.Command10);
+    EXPECT_EQ(detail.fichier, QStringLiteral("ConsParProfileParSalarieDetail.RPT"));
+    EXPECT_EQ(detail.titre, QString::fromUtf8("Consommations par Profil par salariés"));
+    EXPECT_EQ(base->valeurUnique("SELECT Periode FROM InfoEtat").toString(),
+              QStringLiteral("Période du 01/05/2026 au 31/05/2026"));
+    EXPECT_TRUE(dialogues.appels().isEmpty());
+
+    // Dutch: the translated captions are the titles, the English twin is opened where there is one.
+    f.Unload();
+    // Back to another window, from which the menu opens again.
+    QWidget principale;
+    principale.show();
+    principale.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&principale));
+    dossier->ecrireFichier("RPT SQL/ConsParMachineEN.rpt", Definition);
+    Global().LangueCourante = "NL";
+    Global().FichierLangue = dossier->fichier("nederlands.lng");
+    montrer();
+    const Impression nl = cliquer(f.Command3);
+    EXPECT_EQ(nl.fichier, QStringLiteral("ConsParMachineEN.rpt"));
+    EXPECT_EQ(nl.titre, QStringLiteral("Verbruik per automaat"));
+    EXPECT_EQ(cliquer(f.CmdConsoMachineGraph).titre, QStringLiteral("Verbruik per automaat"));
+    EXPECT_EQ(cliquer(f.Command6).titre, unite);
+    EXPECT_EQ(cliquer(f.Command10).titre, QStringLiteral("Verbruik per profiel per werknemer"));
+}
+
+// The profile filter keeps the lines of the profiles selected, and those without a profile; none
+// selected: every line; a thousand selected, quotes and all: those profiles' lines.
+TEST_F(FenCompteRenduEtatsTest, ProfileFilterKeepsTheSelectedProfilesAndThoseWithout) {
+    definitions({"ConsParProfileParSalarieDetail.RPT"});
+    FenCompteRendu& f = montrer();
+    const auto selectionner = [&](const QStringList& noms) {
+        f.ListProfil->clearSelection();
+        for (const QString& nom : noms) {
+            const QList<QListWidgetItem*> entrees = f.ListProfil->findItems(nom, Qt::MatchExactly);
+            ASSERT_EQ(entrees.size(), 1) << nom.toStdString();
+            entrees.first()->setSelected(true);
+        }
+    };
+    selectionner({"Soudure", "Magasin l'Est"});
+    EXPECT_EQ(cliquer(f.Command10).profils, (QStringList{"-", "Magasin l'Est", "Soudure", "Soudure"}));
+    selectionner({});
+    EXPECT_EQ(cliquer(f.Command10).profils,
+              (QStringList{"-", "Magasin l'Est", "Peinture", "Soudure", "Soudure"}));
+    // A profile without lines: those without a profile still.
+    selectionner({"CHEF"});
+    EXPECT_EQ(cliquer(f.Command10).profils, QStringList{"-"});
+
+    f.Unload();
+    const QString long100(100, u'x');
+    QStringList noms = {"O'Brien \"l'ancien\"", "100%", "_", long100};
+    for (int i = noms.size(); i < 997; ++i)
+        noms << QStringLiteral("Profil %1").arg(i, 4, 10, QLatin1Char('0'));
+    for (const QString& n : noms)
+        profil(n);
+    for (const QString& n : {noms[0], noms[1], long100, noms[500]})
+        vente(QDateTime(QDate(2026, 5, 20), QTime(14, 0)), n);
+    f.Load();
+    ASSERT_EQ(f.NbProfils, 1003);
+    noms << "Soudure"
+         << "Magasin l'Est"
+         << "CHEF";
+    selectionner(noms);
+    ASSERT_EQ(f.ListProfil->selectedItems().size(), 1000);
+    EXPECT_EQ(cliquer(f.Command10).profils, (QStringList{"-", "100%", "Magasin l'Est", "O'Brien \"l'ancien\"",
+                                                         "Profil 0500", "Soudure", "Soudure", long100}));
+    EXPECT_TRUE(dossier->lignesJournal().isEmpty());
+}
+
+// A period that is no date stops every button before anything is built; an empty period is told, by the
+// articles' button and the cost-centre report too; a failure is told as such, never as an empty period.
+TEST_F(FenCompteRenduEtatsTest, BadOrEmptyPeriodsAndFailuresAreToldAndPrintNothing) {
+    definitions({"ConsParService.RPT", "ConsParRefGlobal.RPT", "ConsParMachine.rpt"});
+    FenCompteRendu& f = montrer();
+    base->executer("INSERT INTO CA (Nom) VALUES ('avant')");
+    // Typed elsewhere: no box is left on the way to the button.
+    f.ListProfil->setFocus();
+    const int exclamation = StyleMessage::OK | StyleMessage::Exclamation;
+    f.TextDebut->setText("12/13/2026");
+    dialogues.attendreMessage(QString::fromUtf8("La date de départ n'est pas valide"), Reponse::OK,
+                              QStringLiteral("Dorvane"), exclamation);
+    cliquer(f.CmdConsoParService);
+    f.TextDebut->setText("01/06/2026");
+    f.TextFin->setText("");
+    dialogues.attendreMessage("La date de fin n'est pas valide", Reponse::OK, QStringLiteral("Dorvane"),
+                              exclamation);
+    cliquer(f.Command11);
+    dialogues.verifierTout();
+    EXPECT_EQ(nombre("SELECT COUNT(*) FROM CA WHERE Nom = 'avant'"), 1);
+
+    // June: nothing withdrawn.
+    f.TextFin->setText("30/06/2026");
+    const QString vide = QString::fromUtf8("Il n'y a pas eu d'opérations sur cette période");
+    for (QPushButton* b : {f.CmdConsoParService, f.CmdConsoGlobal, f.Command11}) {
+        dialogues.attendreMessage(vide, Reponse::OK, QStringLiteral("Dorvane"), exclamation);
+        cliquer(b);
+    }
+    dialogues.verifierTout();
+
+    // Failures: the viewer shows its own (a missing definition), the cost-centre report's is told here.
+    f.TextDebut->setText("01/05/2026");
+    QFile::remove(dossier->fichier("RPT SQL/ConsParFournisseur.RPT"));
+    dialogues.attendreMessageContenant(QString::number(ErreurExecution::FileNotFound) + u' ');
+    cliquer(f.CmdConsoParFournisseur);
+    base->executer("DROP TABLE ConsoParMachineSecteur");
+    dialogues.attendreMessageContenant(QString::number(ErreurExecution::ErreurBase) + u' ', Reponse::OK);
+    cliquer(f.Command11);
+    dialogues.verifierTout();
+    EXPECT_EQ(dialogues.messages().count(vide), 3);
+    EXPECT_TRUE(imprimes.isEmpty());
+    EXPECT_EQ(cliquer(f.Command3).fichier, QStringLiteral("ConsParMachine.rpt"));
+}
