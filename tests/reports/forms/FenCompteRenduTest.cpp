@@ -6,6 +6,7 @@
 #include "common/forms/Calendrier.h"
 #include "common/forms/Instance.h"
 #include "reports/forms/FenCrystalRep.h"
+#include "support/CouvertureLangues.h"
 #include "support/FormeSurBase.h"
 #include "support/ServiceSessionScripte.h"
 
@@ -108,6 +109,8 @@ TEST_F(FenCompteRenduTest, OpensOnLastMonthByReferenceOnBlueWithTheConsumptionBu
                                nom.startsWith(QStringLiteral("CmdSalari"));
         EXPECT_EQ(b->isEnabled(), !pasEncore) << qPrintable(nom);
     }
+    // Every caption and tooltip, the pictures' included, in the five languages.
+    EXPECT_EQ(clesManquantes(&f), QStringList());
     EXPECT_EQ(f.Command4->parentWidget(), f.Frame3);
     EXPECT_EQ(f.Frame3->title(), QStringLiteral("Consommations par Business Unit "));
     EXPECT_TRUE(f.Frame2->title().isEmpty());
