@@ -191,6 +191,7 @@ TEST_F(FenCompteRenduEtatsTest, EachConsumptionButtonPrintsItsFileUnderItsTitleO
     Global().LangueCourante = "NL";
     Global().FichierLangue = dossier->fichier("nederlands.lng");
     montrer();
+    f.grab().save(QStringLiteral("/tmp/dorvane-compterendu-NL.png"));
     const Impression nl = cliquer(f.Command3);
     EXPECT_EQ(nl.fichier, QStringLiteral("ConsParMachineEN.rpt"));
     EXPECT_EQ(nl.titre, QStringLiteral("Verbruik per automaat"));
