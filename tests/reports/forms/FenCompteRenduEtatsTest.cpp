@@ -1,3 +1,4 @@
+#include "RetraitDeTest.h"
 #include "common/ErreurExecution.h"
 #include "common/EtatGlobal.h"
 #include "common/FnWendrox.h"
@@ -77,13 +78,9 @@ protected:
             nomProfil.isNull()
                 ? QVariant(QMetaType::fromType<qint64>())
                 : base->valeurUnique("SELECT NoQuota FROM ProfileQuota WHERE Profile = ?", {nomProfil});
-        const qint64 n = base->valeurUnique("INSERT INTO Ventes (LaDate, TypeMouvement, Nom) VALUES (?, 3, "
-                                            "'Abel') RETURNING NumVente",
-                                            {Valeurs::valeurDate(date)})
-                             .toLongLong();
-        base->executer("INSERT INTO DetailVente (NumVente, NoMachine, Reference, Designation, Quantite, "
-                       "PrixAchatUnit, Profile) VALUES (?, 2, 10, 'Gants', 1, 2.5, ?)",
-                       {n, no});
+        retraitDeTest(*base, date,
+                      {"NoMachine", "Reference", "Designation", "Quantite", "PrixAchatUnit", "Profile"},
+                      {2, 10, "Gants", 1, 2.5, no});
     }
     // Every definition the menu's consumption buttons open, in the test's report folder.
     void definitions(const QStringList& fichiers) {
