@@ -20,17 +20,13 @@
 
 namespace {
 
-// A report that prints the profile of each line of CA.
-const QByteArray Definition = R"({"tables": ["CA", "InfoEtat", "InfoSociete"],
-  "detail": {"height": 5, "elements": [{"type": "text", "x": 0, "y": 0, "width": 60, "height": 5,
-                                        "field": "Profile"}]}})";
-
 // What the viewer was asked to show.
 struct Impression {
     QString fichier; // the definition it opened
     QString titre;
     QObject* proprietaire = nullptr;
     QStringList profils; // of CA's lines, sorted, "-" for none
+    QStringList textes;  // of its first page
 };
 
 class FenCompteRenduEtatsTest : public FormeSurBaseTest {
@@ -50,13 +46,15 @@ protected:
         session.surModal([this](QObject* o) {
             FenCrystalRep& v = Instance<FenCrystalRep>();
             EXPECT_EQ(o, &v);
-            Impression i{v.definition().fileName, v.windowTitle(), v.proprietaireModal(), {}};
+            Impression i{v.definition().fileName, v.windowTitle(), v.proprietaireModal(), {}, {}};
             const ReportTable& ca = v.tables().at(0);
             for (int r = 0; r < ca.rowCount(); ++r) {
                 const QVariant p = ca.value(r, ca.columnIndex("Profile"));
                 i.profils << (p.isNull() ? QStringLiteral("-") : p.toString());
             }
             i.profils.sort();
+            for (const ReportItem& e : v.document().items(0))
+                i.textes << e.text;
             imprimes << i;
             v.close();
         });
@@ -82,11 +80,6 @@ protected:
                       {"NoMachine", "Reference", "Designation", "Quantite", "PrixAchatUnit", "Profile"},
                       {2, 10, "Gants", 1, 2.5, no});
     }
-    // Every definition the menu's consumption buttons open, in the test's report folder.
-    void definitions(const QStringList& fichiers) {
-        for (const QString& f : fichiers)
-            dossier->ecrireFichier("RPT SQL/" + f, Definition);
-    }
     FenCompteRendu& montrer() {
         FenCompteRendu& f = Instance<FenCompteRendu>();
         f.Show();
@@ -110,7 +103,8 @@ protected:
 
 // Each consumption button: its file, titled by its own caption, its sibling's (the pictures) or the
 // business units' fixed title, over the menu's period, modal over the menu; the option pair chooses the
-// articles' file; another language opens the English twin under the translated caption.
+// articles' file; another language opens the English twin, its captions English, under the translated
+// caption.
 TEST_F(FenCompteRenduEtatsTest, EachConsumptionButtonPrintsItsFileUnderItsTitleOverTheMenu) {
     const QStringList fichiers = {"ConsParMachine.rpt",
                                   "ConsParMachineGraf.rpt",
@@ -133,7 +127,6 @@ TEST_F(FenCompteRenduEtatsTest, EachConsumptionButtonPrintsItsFileUnderItsTitleO
                                   "ConsParRefGlobal.RPT",
                                   "consParDesiGlobal.RPT",
                                   "ConsParProfileParSalarieDetail.RPT"};
-    definitions(fichiers);
     FenCompteRendu& f = montrer();
     const QString machines = "Consommations par Machines",
                   salaries = QString::fromUtf8("Consommations par Salariés"),
@@ -184,7 +177,6 @@ TEST_F(FenCompteRenduEtatsTest, EachConsumptionButtonPrintsItsFileUnderItsTitleO
     principale.show();
     principale.activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&principale));
-    dossier->ecrireFichier("RPT SQL/ConsParMachineEN.rpt", Definition);
     Global().LangueCourante = "NL";
     Global().FichierLangue = dossier->fichier("nederlands.lng");
     montrer();
@@ -192,6 +184,9 @@ TEST_F(FenCompteRenduEtatsTest, EachConsumptionButtonPrintsItsFileUnderItsTitleO
     const Impression nl = cliquer(f.Command3);
     EXPECT_EQ(nl.fichier, QStringLiteral("ConsParMachineEN.rpt"));
     EXPECT_EQ(nl.titre, QStringLiteral("Verbruik per automaat"));
+    EXPECT_TRUE(nl.textes.contains("Description") && nl.textes.contains("Verbruik per automaat") &&
+                !nl.textes.contains(QString::fromUtf8("Désignation")))
+        << nl.textes.join(u'|').toStdString();
     EXPECT_EQ(cliquer(f.CmdConsoMachineGraph).titre, QStringLiteral("Verbruik per automaat"));
     EXPECT_EQ(cliquer(f.Command6).titre, unite);
     EXPECT_EQ(cliquer(f.Command10).titre, QStringLiteral("Verbruik per profiel per werknemer"));
@@ -200,7 +195,6 @@ TEST_F(FenCompteRenduEtatsTest, EachConsumptionButtonPrintsItsFileUnderItsTitleO
 // The profile filter keeps the lines of the profiles selected, and those without a profile; none
 // selected: every line; a thousand selected, quotes and all: those profiles' lines.
 TEST_F(FenCompteRenduEtatsTest, ProfileFilterKeepsTheSelectedProfilesAndThoseWithout) {
-    definitions({"ConsParProfileParSalarieDetail.RPT"});
     FenCompteRendu& f = montrer();
     const auto selectionner = [&](const QStringList& noms) {
         f.ListProfil->clearSelection();
@@ -243,7 +237,6 @@ TEST_F(FenCompteRenduEtatsTest, ProfileFilterKeepsTheSelectedProfilesAndThoseWit
 // A period that is no date stops every button before anything is built; an empty period is told, by the
 // articles' button and the cost-centre report too; a failure is told as such, never as an empty period.
 TEST_F(FenCompteRenduEtatsTest, BadOrEmptyPeriodsAndFailuresAreToldAndPrintNothing) {
-    definitions({"ConsParService.RPT", "ConsParRefGlobal.RPT", "ConsParMachine.rpt"});
     FenCompteRendu& f = montrer();
     base->executer("INSERT INTO CA (Nom) VALUES ('avant')");
     // Typed elsewhere: no box is left on the way to the button.
