@@ -64,17 +64,9 @@ void mesurer(const char* moteur, Connexion& c) {
 
         chrono.restart();
         Routines::EtatCA(c, debut, fin);
-        {
-            QSqlQuery q(c.db());
-            if (!q.prepare(filtre.sql))
-                throw ErreurExecution(ErreurExecution::ErreurBase, Connexion::texteErreur(q),
-                                      QStringLiteral("bench"));
-            for (const QVariant& v : filtre.valeurs)
-                q.addBindValue(v);
-            if (!q.exec())
-                throw ErreurExecution(ErreurExecution::ErreurBase, Connexion::texteErreur(q),
-                                      QStringLiteral("bench"));
-        }
+        // Prepared, bound and run as the layer runs it; a DELETE gives no row to read.
+        std::vector<QList<QVariant>> aucune;
+        lireNu(c, filtre.sql, filtre.valeurs, aucune);
         const double b = chrono.nsecsElapsed() / 1e6;
         lignesNues = c.valeurUnique(QStringLiteral("SELECT COUNT(*) FROM CA")).toLongLong();
         if (i > 0) {
