@@ -137,7 +137,7 @@ void mesurerDisposition(const char* moteur, Connexion& c, const MachineBench& m)
             : QStringLiteral(
                   "SELECT COUNT(Reference) AS CompteDeReference, Colonne FROM EmplacementsMachine1 "
                   "WHERE NoMachine = ? GROUP BY Colonne ORDER BY Colonne");
-    const DispositionMachine::Machine fiche{m.no, m.type, m.places, m.portes};
+    const DispositionMachine::Machine fiche{m.no, m.type, m.places, m.portes, {}};
     qsizetype lignes = 0;
     size_t lignesNues = 0;
     const auto [r, n] = alterner([&] { lignes = DispositionMachine::Lire(c, fiche, vue).lignes.size(); },

@@ -106,12 +106,25 @@ protected:
         c->executer(QStringLiteral("INSERT INTO InfoEtat (Titre, Periode) VALUES (?, ?)"),
                     {QStringLiteral("Consommations du Site Saint-Étienne"),
                      QStringLiteral("Période du 01/01/2024 au 31/12/2025")});
+        // The machine sheets' rows: every planned position of 48 machines, fractions and overloads among
+        // them.
+        DonneesBench::remplirMachines(*c, 48);
+        c->executer(QStringLiteral(
+            "INSERT INTO ARemplissageMachine (Etage, ReferenceArticle, Designation, RefFournisseur, "
+            "CodeArticle, "
+            "NbUnite, Aremplir, NoMachine, Location) SELECT C.Etage, C.ReferenceArticle, A.Designation, "
+            "A.RefFournisseur, CAST(A.CodeArticle AS TEXT), C.Etage % 7, 12.5 - C.Etage, C.NoMachine, "
+            "M.Location "
+            "FROM ConfigMachines C JOIN ArticleEnStock A ON A.Reference = C.ReferenceArticle JOIN Machines M "
+            "ON "
+            "M.NoMachine = C.NoMachine"));
         c->executer(QStringLiteral("UPDATE InfoSociete SET NOM = ?, Adresse = ?, CodePostal = ?, Ville = ?"),
                     {QStringLiteral("Société Élan Protection Individuelle"),
                      QStringLiteral("12 rue des Forges"), QStringLiteral("69002"), QStringLiteral("Lyon")});
         for (const char* t :
              {"CA", "InfoEtat", "InfoSociete", "Machines", "ArticleEnStock", "Familles", "Fournisseur",
-              "GrUtilisateur", "ARemplissageMachine order by etage", "ConsoParMachineSecteur"})
+              "GrUtilisateur", "ARemplissageMachine order by etage", "ARemplissageMachine",
+              "ARemplissageMachine  order by ReferenceArticle", "ConsoParMachineSecteur"})
             s_tables.insert(QLatin1String(t), ReportTable::read(*c, QLatin1String(t)));
     }
     static void TearDownTestSuite() { s_tables.clear(); }
@@ -132,6 +145,7 @@ protected:
 // run into each other, and every number, date, total and caption fits its box at its own size.
 TEST_F(ShippedReportsFitTest, OverTheBenchmarkDataKeepEveryTextInItsBox) {
     const QStringList ca = {"CA", "InfoEtat", "InfoSociete"};
+    const QStringList feuille = {"ARemplissageMachine", "InfoEtat", "InfoSociete"};
     const QList<QPair<QString, QStringList>> etats = {
         {"ArticleRupture.RPT", {"ArticleEnStock", "Familles", "Fournisseur", "InfoSociete", "InfoEtat"}},
         {"CodeBarSalarie.RPT", {"GrUtilisateur", "InfoSociete"}},
@@ -145,6 +159,13 @@ TEST_F(ShippedReportsFitTest, OverTheBenchmarkDataKeepEveryTextInItsBox) {
         {"ConsUnSalarie.rpt", ca},
         {"ConsUnSalarieEN.rpt", ca},
         {"FicheImageProduit.RPT", {"ARemplissageMachine order by etage", "InfoEtat", "InfoSociete"}},
+        {"FicheSelectProduit.RPT", feuille},
+        {"FicheSelectProduitxls.RPT", feuille},
+        {"RemplissageMachine.RPT", feuille},
+        {"RemplissageMachineGlobal.RPT",
+         {"ARemplissageMachine  order by ReferenceArticle", "InfoEtat", "InfoSociete"}},
+        {"RemplissageMachineGlobalTotalArt.RPT",
+         {"ARemplissageMachine  order by ReferenceArticle", "InfoEtat", "InfoSociete"}},
         {"consoparmachineServiceTalmer.rpt", {"ConsoParMachineSecteur", "InfoEtat", "InfoSociete"}},
     };
     ASSERT_EQ(s_tables.value("CA").rowCount(), DonneesBench::NbVentes);
