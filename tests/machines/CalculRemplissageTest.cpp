@@ -3,7 +3,7 @@
 
 #include "common/ErreurExecution.h"
 #include "machines/CalculRemplissage.h"
-#include "reports/ReportData.h"
+#include "reports/ReportBuilders.h"
 #include "support/DossierProgrammeTemp.h"
 
 #include <QMutex>
@@ -46,20 +46,7 @@ protected:
         }
         return l;
     }
-    // "NumMach Etage Reference CodeArticle NbUnite Aremplir" of every line.
-    QStringList lignes() {
-        QStringList l;
-        QSqlQuery q = cnx().executer(QStringLiteral("SELECT NumMach, Etage, Reference, CodeArticle, NbUnite, "
-                                                    "Aremplir FROM TRemplissageMachine ORDER BY "
-                                                    "NumMach, Etage, Reference"));
-        while (q.next()) {
-            QStringList r;
-            for (int i = 0; i < 6; ++i)
-                r << (q.value(i).isNull() ? QStringLiteral("-") : q.value(i).toString());
-            l << r.join(u' ');
-        }
-        return l;
-    }
+    QStringList lignes() { return lignesRemplissage(cnx()); }
     template <typename F> auto enTransaction(F&& calcul) {
         TransactionEcriture t(cnx());
         auto r = calcul();
@@ -222,8 +209,9 @@ TEST_P(CalculRemplissageTest, ParPositionSurSaLigneDeLayoutEtEtagesOccupes) {
     EXPECT_EQ(CalculRemplissage::LireStockMachine(cnx(), 2, double(C)), 5);
 }
 
-// Workstations computing at once in the transaction that holds the work table each read their own lines.
-TEST_P(CalculRemplissageTest, DeuxPostesEnMemeTempsLisentChacunLeursLignes) {
+// Sheets built at once on several workstations, each computation in its sheet's transaction: each sheet
+// reads its own lines, as computed from its grid, its list or its positions.
+TEST_P(CalculRemplissageTest, FichesEnMemeTempsSurPlusieursPostesLisentChacuneLeursLignes) {
     for (int no = 1; no <= 4; ++no) {
         machine(no, 3, QStringLiteral("ETAGE"), 180, 5, {{1, A}, {2, B}, {3, C}});
         emplacements(no, no, 1, 1, A);
@@ -232,30 +220,28 @@ TEST_P(CalculRemplissageTest, DeuxPostesEnMemeTempsLisentChacunLeursLignes) {
     QMutex verrou;
     QStringList erreurs;
     auto poste = [&](int no) {
+        DispositionMachine::Tableau grille{};
+        for (size_t e = 1; e <= 3; ++e)
+            grille[e] = {0, double(e), double(A), 1, 0, 36, double(no)};
+        const std::function<void(Connexion&)> calculs[] = {
+            [&](Connexion& cx) { CalculRemplissage::RemplisageMachine(cx, grille); },
+            [&](Connexion& cx) { CalculRemplissage::RemplissageMachineGlobal(cx, {machines.at(no - 1)}); },
+            [&](Connexion& cx) { CalculRemplissage::RemplissageMachineParEtage(cx, {machines.at(no - 1)}); }};
         try {
             auto c = base().ouvrir();
-            for (int tour = 0; tour < 25; ++tour) {
-                const ReportData::Builder b =
-                    ReportData::inTransaction(QStringLiteral("TRemplissageMachine"), [&](Connexion& cx) {
-                        if (no % 2)
-                            CalculRemplissage::RemplissageMachineGlobal(cx, {machines.at(no - 1)});
-                        else
-                            CalculRemplissage::RemplissageMachineParEtage(cx, {machines.at(no - 1)});
+            for (int tour = 0; tour < 24; ++tour) {
+                const ReportData::Builder b = ReportBuilders::CreerEtatRemplissageMach(
+                    no, 1, QStringLiteral("RemplissageMachine"), [&](Connexion& cx) {
+                        calculs[(tour + no) % 3](cx);
                         return true;
                     });
                 b(*c, [&] {
                     QThread::msleep(1);
-                    const QVariant lu =
-                        c->valeurUnique(QStringLiteral("SELECT COUNT(*) * 100 + SUM(NumMach) FROM "
-                                                       "TRemplissageMachine WHERE NumMach = ?"),
-                                        {no});
-                    const QVariant tous =
-                        c->valeurUnique(QStringLiteral("SELECT COUNT(*) FROM TRemplissageMachine"));
-                    if (Valeurs::lireEntier(lu) != 300 + 3 * no || Valeurs::lireEntier(tous) != 3) {
+                    const QVariant lu = c->valeurUnique(
+                        QStringLiteral("SELECT COUNT(*) * 100 + SUM(NoMachine) FROM ARemplissageMachine"));
+                    if (Valeurs::lireEntier(lu) != 300 + 3 * no) {
                         const QMutexLocker l(&verrou);
-                        erreurs << QStringLiteral("poste %1 : %2 / %3")
-                                       .arg(no)
-                                       .arg(lu.toString(), tous.toString());
+                        erreurs << QStringLiteral("poste %1 : %2").arg(no).arg(lu.toString());
                     }
                 });
             }

@@ -12,9 +12,9 @@
 // What a machine's tables hold, as the machine tests compare it.
 namespace EtatMachineDeTest {
 
-// The rows of a query on machine `no`, blank-joined, "-" for Null.
-inline QStringList rangs(Connexion& c, const char* sql, int no) {
-    QSqlQuery q = c.executer(QLatin1String(sql), {no});
+// The rows of a query, blank-joined, "-" for Null.
+inline QStringList rangs(Connexion& c, const char* sql, const QVariantList& valeurs = {}) {
+    QSqlQuery q = c.executer(QLatin1String(sql), valeurs);
     QStringList l;
     while (q.next()) {
         QStringList r;
@@ -28,7 +28,7 @@ inline QStringList rangs(Connexion& c, const char* sql, int no) {
 // The slots of machine `no`: "NoEmpl Reference".
 inline QStringList contenu(Connexion& c, int no) {
     return rangs(c, "SELECT NoEmpl, Reference FROM EmplacementsMachine1 WHERE NoMachine = ? ORDER BY NoEmpl",
-                 no);
+                 {no});
 }
 
 // The plan of machine `no`: "Etage ReferenceArticle CodeArticle Designation".
@@ -36,7 +36,14 @@ inline QStringList config(Connexion& c, int no) {
     return rangs(c,
                  "SELECT Etage, ReferenceArticle, CodeArticle, Designation FROM ConfigMachines WHERE "
                  "NoMachine = ? ORDER BY Etage",
-                 no);
+                 {no});
+}
+
+// The refill lines: "NumMach Etage Reference CodeArticle NbUnite Aremplir", by machine and Etage.
+inline QStringList lignesRemplissage(Connexion& c) {
+    return rangs(c,
+                 "SELECT NumMach, Etage, Reference, CodeArticle, NbUnite, Aremplir FROM TRemplissageMachine "
+                 "ORDER BY NumMach, Etage, Reference");
 }
 
 // Articles 5001 to 5004 and 5009 of the machine tests (code: reference - 5000, "Article <code>").
