@@ -102,6 +102,28 @@ bool sansPortes(const Machine& m, const QString& routine) {
     return true;
 }
 
+// A computation over the machine list, in the caller's transaction: `lire` reads what the list needs,
+// every statement gone before the next runs (PostgreSQL streams one result at a time on a connection, and a
+// prepared statement that goes deallocates itself on it), and answers what adds one machine's lines; a
+// floor machine without doors is left out. The table is emptied, then written.
+template <typename F>
+QList<qint32> surLaListe(Connexion& c, const QString& routine, const QList<Machine>& machines, F&& lire) {
+    exigerTransaction(c, routine);
+    QList<LigneTravail> lignes;
+    QList<qint32> ignorees;
+    if (!machines.isEmpty()) {
+        const auto ajouter = lire(lister(machines));
+        for (const Machine& m : machines) {
+            if (sansPortes(m, routine))
+                ignorees << m.noMachine;
+            else
+                ajouter(m, lignes);
+        }
+    }
+    ecrire(c, lignes);
+    return ignorees;
+}
+
 } // namespace
 
 void RemplisageMachine(Connexion& c, const DispositionMachine::Tableau& tableau) {
@@ -155,144 +177,121 @@ std::optional<qint16> Capacite(const Machine& m) {
 }
 
 QList<qint32> RemplissageMachineGlobal(Connexion& c, const QList<Machine>& machines) {
-    const QString routine = QStringLiteral("RemplissageMachineGlobal");
-    exigerTransaction(c, routine);
-    QList<LigneTravail> lignes;
-    QList<qint32> ignorees;
-    if (!machines.isEmpty()) {
-        const ListeBornee liste = lister(machines);
-        // The articles planned in each machine, by reference, with their planned positions.
-        QHash<qint32, QList<std::pair<qint64, qint64>>> plans;
-        // Each statement goes before the next runs: PostgreSQL streams one result at a time on a
-        // connection, and a prepared statement that goes deallocates itself on it.
-        {
-            QSqlQuery q = c.executer(
-                QStringLiteral(
-                    "SELECT NoMachine, ReferenceArticle, COUNT(ReferenceArticle) FROM ConfigMachines "
-                    "WHERE ReferenceArticle IS NOT NULL AND NoMachine IN (") +
-                    liste.marques +
-                    QStringLiteral(") GROUP BY NoMachine, ReferenceArticle ORDER BY NoMachine, "
-                                   "ReferenceArticle"),
-                liste.numeros);
-            while (q.next())
-                plans[static_cast<qint32>(Valeurs::lireEntier(q.value(0)))].append(
-                    {Valeurs::lireEntier(q.value(1)), Valeurs::lireEntier(q.value(2))});
-        }
-        // The slots of each machine loaded with each article.
-        QHash<Cle, qint64> charges;
-        {
-            QSqlQuery q = c.executer(
-                QStringLiteral("SELECT NoMachine, Reference, COUNT(Reference) FROM EmplacementsMachine1 "
-                               "WHERE Reference IS NOT NULL AND NoMachine IN (") +
-                    liste.marques + QStringLiteral(") GROUP BY NoMachine, Reference"),
-                liste.numeros);
-            while (q.next())
-                charges.insert(
-                    {static_cast<qint32>(Valeurs::lireEntier(q.value(0))), Valeurs::lireEntier(q.value(1))},
-                    Valeurs::lireEntier(q.value(2)));
-        }
-
-        for (const Machine& m : machines) {
-            if (sansPortes(m, routine)) {
-                ignorees << m.noMachine;
-                continue;
+    return surLaListe(
+        c, QStringLiteral("RemplissageMachineGlobal"), machines, [&c](const ListeBornee& liste) {
+            // The articles planned in each machine, by reference, with their planned positions.
+            QHash<qint32, QList<std::pair<qint64, qint64>>> plans;
+            {
+                QSqlQuery q = c.executer(
+                    QStringLiteral(
+                        "SELECT NoMachine, ReferenceArticle, COUNT(ReferenceArticle) FROM ConfigMachines "
+                        "WHERE ReferenceArticle IS NOT NULL AND NoMachine IN (") +
+                        liste.marques +
+                        QStringLiteral(") GROUP BY NoMachine, ReferenceArticle ORDER BY NoMachine, "
+                                       "ReferenceArticle"),
+                    liste.numeros);
+                while (q.next())
+                    plans[static_cast<qint32>(Valeurs::lireEntier(q.value(0)))].append(
+                        {Valeurs::lireEntier(q.value(1)), Valeurs::lireEntier(q.value(2))});
             }
-            const double capacite = *Capacite(m);
-            for (const auto& [reference, positions] : plans.value(m.noMachine)) {
-                const double presents = static_cast<double>(charges.value({m.noMachine, reference}));
-                lignes << LigneTravail{EntierNul,
-                                       reference,
-                                       EntierNul,
-                                       presents,
-                                       static_cast<double>(positions) * capacite - presents,
-                                       m.noMachine};
+            // The slots of each machine loaded with each article.
+            QHash<Cle, qint64> charges;
+            {
+                QSqlQuery q = c.executer(
+                    QStringLiteral("SELECT NoMachine, Reference, COUNT(Reference) FROM EmplacementsMachine1 "
+                                   "WHERE Reference IS NOT NULL AND NoMachine IN (") +
+                        liste.marques + QStringLiteral(") GROUP BY NoMachine, Reference"),
+                    liste.numeros);
+                while (q.next())
+                    charges.insert({static_cast<qint32>(Valeurs::lireEntier(q.value(0))),
+                                    Valeurs::lireEntier(q.value(1))},
+                                   Valeurs::lireEntier(q.value(2)));
             }
-        }
-    }
-    ecrire(c, lignes);
-    return ignorees;
+            return [plans, charges](const Machine& m, QList<LigneTravail>& lignes) {
+                const double capacite = *Capacite(m);
+                for (const auto& [reference, positions] : plans.value(m.noMachine)) {
+                    const double presents = static_cast<double>(charges.value({m.noMachine, reference}));
+                    lignes << LigneTravail{EntierNul,
+                                           reference,
+                                           EntierNul,
+                                           presents,
+                                           static_cast<double>(positions) * capacite - presents,
+                                           m.noMachine};
+                }
+            };
+        });
 }
 
 QList<qint32> RemplissageMachineParEtage(Connexion& c, const QList<Machine>& machines) {
-    const QString routine = QStringLiteral("RemplissageMachineParEtage");
-    exigerTransaction(c, routine);
-    QList<LigneTravail> lignes;
-    QList<qint32> ignorees;
-    if (!machines.isEmpty()) {
-        const ListeBornee liste = lister(machines);
-        QHash<qint32, const Machine*> parNumero;
-        for (const Machine& m : machines)
-            if (!parNumero.contains(m.noMachine))
-                parNumero.insert(m.noMachine, &m);
+    return surLaListe(
+        c, QStringLiteral("RemplissageMachineParEtage"), machines, [&](const ListeBornee& liste) {
+            QHash<qint32, const Machine*> parNumero;
+            for (const Machine& m : machines)
+                if (!parNumero.contains(m.noMachine))
+                    parNumero.insert(m.noMachine, &m);
 
-        // The loaded slots of each layout row.
-        QHash<Cle, qint64> charges;
-        {
-            QSqlQuery q = c.executer(
-                QStringLiteral(
-                    "SELECT NoMachine, Etage, Colonne, NoEmpl, COUNT(Reference) FROM EmplacementsMachine1 "
-                    "WHERE NoMachine IN (") +
-                    liste.marques + QStringLiteral(") GROUP BY NoMachine, Etage, Colonne, NoEmpl"),
-                liste.numeros);
-            while (q.next()) {
-                const Machine& m = *parNumero.value(static_cast<qint32>(Valeurs::lireEntier(q.value(0))));
-                const std::optional<qint64> ligne = ModeleMachine::LigneDeLayout(
-                    ModeleMachine::DispositionDe(Valeurs::lireTexte(m.chargement)), m.type, q.value(1),
-                    q.value(2), q.value(3));
-                if (ligne)
-                    charges[{m.noMachine, *ligne}] += Valeurs::lireEntier(q.value(4));
+            // The loaded slots of each layout row.
+            QHash<Cle, qint64> charges;
+            {
+                QSqlQuery q = c.executer(QStringLiteral("SELECT NoMachine, Etage, Colonne, NoEmpl, "
+                                                        "COUNT(Reference) FROM EmplacementsMachine1 "
+                                                        "WHERE NoMachine IN (") +
+                                             liste.marques +
+                                             QStringLiteral(") GROUP BY NoMachine, Etage, Colonne, NoEmpl"),
+                                         liste.numeros);
+                while (q.next()) {
+                    const Machine& m = *parNumero.value(static_cast<qint32>(Valeurs::lireEntier(q.value(0))));
+                    const std::optional<qint64> ligne = ModeleMachine::LigneDeLayout(
+                        ModeleMachine::DispositionDe(Valeurs::lireTexte(m.chargement)), m.type, q.value(1),
+                        q.value(2), q.value(3));
+                    if (ligne)
+                        charges[{m.noMachine, *ligne}] += Valeurs::lireEntier(q.value(4));
+                }
             }
-        }
 
-        // The configured positions with their article's code.
-        struct Position {
-            QVariant etage, reference, codeArticle;
-        };
-        QHash<qint32, QList<Position>> positions;
-        {
-            QSqlQuery q = c.executer(
-                QStringLiteral("SELECT C.NoMachine, C.Etage, C.ReferenceArticle, A.CodeArticle FROM "
-                               "ConfigMachines C LEFT JOIN ArticleEnStock A ON A.Reference = "
-                               "C.ReferenceArticle WHERE C.NoMachine IN (") +
-                    liste.marques + QStringLiteral(") ORDER BY C.NoMachine, C.Etage"),
-                liste.numeros);
-            while (q.next())
-                positions[static_cast<qint32>(Valeurs::lireEntier(q.value(0)))].append(
-                    {q.value(1), q.value(2), q.value(3)});
-        }
+            // The configured positions with their article's code.
+            struct Position {
+                QVariant etage, reference, codeArticle;
+            };
+            QHash<qint32, QList<Position>> positions;
+            {
+                QSqlQuery q = c.executer(
+                    QStringLiteral("SELECT C.NoMachine, C.Etage, C.ReferenceArticle, A.CodeArticle FROM "
+                                   "ConfigMachines C LEFT JOIN ArticleEnStock A ON A.Reference = "
+                                   "C.ReferenceArticle WHERE C.NoMachine IN (") +
+                        liste.marques + QStringLiteral(") ORDER BY C.NoMachine, C.Etage"),
+                    liste.numeros);
+                while (q.next())
+                    positions[static_cast<qint32>(Valeurs::lireEntier(q.value(0)))].append(
+                        {q.value(1), q.value(2), q.value(3)});
+            }
 
-        for (const Machine& m : machines) {
-            if (sansPortes(m, routine)) {
-                ignorees << m.noMachine;
-                continue;
-            }
-            const Disposition d = ModeleMachine::DispositionDe(Valeurs::lireTexte(m.chargement));
-            // What a position holds; Null where a count the division needs is Null.
-            std::optional<double> plein;
-            if (d == Disposition::Etages && !nul(m.nbEmplacement))
-                plein = static_cast<double>(Valeurs::lireEntier(m.nbEmplacement)) /
-                        static_cast<double>(Valeurs::lireEntier(m.nbPorte));
-            else if (d == Disposition::Colonnes && !nul(m.nbPorte))
-                plein = static_cast<double>(Valeurs::lireEntier(m.nbPorte));
-            qint64 rang = 0;
-            for (const Position& p : positions.value(m.noMachine)) {
-                const qint64 n =
-                    nul(p.etage) ? 0 : charges.value({m.noMachine, Valeurs::lireEntier(p.etage)});
-                QVariant aRemplir = d == Disposition::Casiers ? QVariant(1.0)
-                                    : plein                   ? QVariant(*plein - static_cast<double>(n))
-                                                              : DoubleNul;
-                lignes << LigneTravail{
-                    ++rang,
-                    nul(p.reference) ? EntierNul : QVariant(Valeurs::lireEntier(p.reference)),
-                    nul(p.codeArticle) ? EntierNul : QVariant(Valeurs::lireEntier(p.codeArticle)),
-                    static_cast<double>(n),
-                    aRemplir,
-                    m.noMachine};
-            }
-        }
-    }
-    ecrire(c, lignes);
-    return ignorees;
+            return [charges, positions](const Machine& m, QList<LigneTravail>& lignes) {
+                const Disposition d = ModeleMachine::DispositionDe(Valeurs::lireTexte(m.chargement));
+                // What a position holds; Null where a count the division needs is Null.
+                std::optional<double> plein;
+                if (d == Disposition::Etages && !nul(m.nbEmplacement))
+                    plein = static_cast<double>(Valeurs::lireEntier(m.nbEmplacement)) /
+                            static_cast<double>(Valeurs::lireEntier(m.nbPorte));
+                else if (d == Disposition::Colonnes && !nul(m.nbPorte))
+                    plein = static_cast<double>(Valeurs::lireEntier(m.nbPorte));
+                qint64 rang = 0;
+                for (const Position& p : positions.value(m.noMachine)) {
+                    const qint64 n =
+                        nul(p.etage) ? 0 : charges.value({m.noMachine, Valeurs::lireEntier(p.etage)});
+                    QVariant aRemplir = d == Disposition::Casiers ? QVariant(1.0)
+                                        : plein                   ? QVariant(*plein - static_cast<double>(n))
+                                                                  : DoubleNul;
+                    lignes << LigneTravail{
+                        ++rang,
+                        nul(p.reference) ? EntierNul : QVariant(Valeurs::lireEntier(p.reference)),
+                        nul(p.codeArticle) ? EntierNul : QVariant(Valeurs::lireEntier(p.codeArticle)),
+                        static_cast<double>(n),
+                        aRemplir,
+                        m.noMachine};
+                }
+            };
+        });
 }
 
 bool VerifierMachineVide(Connexion& c, const Machine& m, Disposition vue,
