@@ -22,6 +22,8 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <functional>
+#include <utility>
 #include <vector>
 
 // With "--help" or "-h" among the arguments: prints `usage` and gives true (the benchmark then ends).
@@ -157,6 +159,67 @@ template <typename F> double medianeMs(int fois, F&& f) {
         t.push_back(chrono.nsecsElapsed() / 1e6);
     }
     return mediane(std::move(t));
+}
+
+// A bare statement on the connection's QSqlDatabase, prepared and bound when given values, as the layer
+// runs it but without it.
+inline void sqlNu(Connexion& c, const QString& sql, const QVariantList& valeurs = {}) {
+    QSqlQuery q(c.db());
+    q.setForwardOnly(true);
+    bool ok = valeurs.isEmpty() ? q.exec(sql) : q.prepare(sql);
+    if (ok && !valeurs.isEmpty()) {
+        for (const QVariant& v : valeurs)
+            q.addBindValue(v);
+        ok = q.exec();
+    }
+    if (!ok)
+        throw ErreurExecution(ErreurExecution::ErreurBase, Connexion::texteErreur(q),
+                              QStringLiteral("bench"));
+}
+
+// The bare write transaction of the layer: BEGIN IMMEDIATE on SQLite, the driver's on PostgreSQL.
+inline void debutNu(Connexion& c) {
+    if (c.estSQLite())
+        sqlNu(c, QStringLiteral("BEGIN IMMEDIATE"));
+    else if (!c.db().transaction())
+        throw ErreurExecution(ErreurExecution::ErreurBase, QStringLiteral("BEGIN"), QStringLiteral("bench"));
+}
+
+inline void finNue(Connexion& c) {
+    if (c.estSQLite())
+        sqlNu(c, QStringLiteral("COMMIT"));
+    else if (!c.db().commit())
+        throw ErreurExecution(ErreurExecution::ErreurBase, QStringLiteral("COMMIT"), QStringLiteral("bench"));
+}
+
+// Like against like: `routine` and `nue` run alternately, each first every other run, `avant` (untimed)
+// before each; one warm-up, then `fois` timed runs each. The medians, in milliseconds.
+template <typename F, typename G>
+std::pair<double, double> alterner(F&& routine, G&& nue, int fois, const std::function<void()>& avant = {}) {
+    std::vector<double> a, b;
+    auto chrono = [&](auto&& f) {
+        if (avant)
+            avant();
+        QElapsedTimer t;
+        t.start();
+        f();
+        return t.nsecsElapsed() / 1e6;
+    };
+    for (int i = 0; i <= fois; ++i) {
+        double x = 0, y = 0;
+        if (i % 2 == 0) {
+            x = chrono(routine);
+            y = chrono(nue);
+        } else {
+            y = chrono(nue);
+            x = chrono(routine);
+        }
+        if (i > 0) {
+            a.push_back(x);
+            b.push_back(y);
+        }
+    }
+    return {mediane(a), mediane(b)};
 }
 
 // The PostgreSQL server of DORVANE_TEST_PG ("host=... port=... user=... dbname=...") as connection

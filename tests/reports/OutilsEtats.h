@@ -42,6 +42,13 @@ inline QString sourceEtat(const QString& francais) {
         {QStringLiteral("ArticleRupture.RPT"), QString()},
         {QStringLiteral("CodeBarSalarie.RPT"), QStringLiteral("GrUtilisateur")},
         {QStringLiteral("FicheImageProduit.RPT"), QStringLiteral("ARemplissageMachine order by Etage")},
+        {QStringLiteral("FicheSelectProduit.RPT"), QStringLiteral("ARemplissageMachine")},
+        {QStringLiteral("FicheSelectProduitxls.RPT"), QStringLiteral("ARemplissageMachine")},
+        {QStringLiteral("RemplissageMachine.RPT"), QStringLiteral("ARemplissageMachine")},
+        {QStringLiteral("RemplissageMachineGlobal.RPT"),
+         QStringLiteral("ARemplissageMachine  order by ReferenceArticle")},
+        {QStringLiteral("RemplissageMachineGlobalTotalArt.RPT"),
+         QStringLiteral("ARemplissageMachine order by ReferenceArticle")},
         {QStringLiteral("consoparmachineServiceTalmer.rpt"), QStringLiteral("ConsoParMachineSecteur")}};
     if (sources.contains(francais))
         return sources.value(francais);
