@@ -31,7 +31,7 @@
 //               "detail", "reportFooter" (the report totals), "pageFooter"; a band is
 //               {"height": mm, "elements": [...]}
 //   elements:   {"type": "text", "x", "y", "width", "height", "text" | "field", "aggregate": "sum|count",
-//               "format": "text|integer|decimal|money|date", "decimals", "align": "left|right|center",
+//               "format": "text|integer|decimal|money|date|datetime", "decimals", "align": "left|right|center",
 //               "font"}; {"type": "line" | "box", "x", "y", "width", "height", "thickness"};
 //               {"type": "picture", "x", "y", "width", "height", "field" | "file"}: the picture of a
 //               column of bytes (JPEG, PNG, ...) or of a file (a relative name from the definition's
@@ -59,7 +59,7 @@ struct ReportFont {
     bool italic = false;
 };
 
-enum class ReportFormat { Text, Integer, Decimal, Money, Date };
+enum class ReportFormat { Text, Integer, Decimal, Money, Date, DateTime };
 enum class ReportAlign { Left, Right, Center };
 
 struct ReportElement {
