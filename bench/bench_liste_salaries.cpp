@@ -123,8 +123,7 @@ void remplir(Connexion& c) {
 int main(int argc, char** argv) {
     if (aideDemandee(argc, argv, Usage))
         return 0;
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    sansEcranParDefaut();
     QGuiApplication app(argc, argv);
     reinitialiserEtatGlobal();
     QTemporaryDir sorties;
