@@ -196,6 +196,10 @@ TEST_P(CatalogueEtatsTest, EmployeeListsInTheirOrdersAndGroupsWithoutPeriod) {
                {"Zoé", "Taille :", "39", "Dupont", "Taille :", "40", "Martin", "Taille :", "XL", "dupont"});
     dansLOrdre(textes["SalarieTailleMa.RPT"],
                {"Dupont", "Taille :", "8", "Zoé", "Taille :", "XL", "dupont", "Martin", "Total", "2"});
+    // The English twin: its own heading and captions over the same order.
+    dansLOrdre(texte("SalarieTailleChEN.rpt", "GrUtilisateur"),
+               {"Employees by shoe size", "Name", "First name", "Shoe size", "Zoé", "Size:", "39", "Dupont",
+                "Size:", "40", "Size:", "XL", "Grand total", "4", "employee(s)", "Printed on"});
     dansLOrdre(textes["SalarieParMachine.RPT"], {"dupont", "Machines :", "Zoé", "Machines :", "1,,3",
                                                  "Dupont", "Machines :", "1,2,5", "Martin"});
 }
