@@ -166,6 +166,7 @@ TEST_F(FenCompteRenduListesTest, ReturnsListAndStatusOverTheMenuPeriod) {
 
     QTest::mouseClick(f.CmdRetourRetrait, Qt::LeftButton);
     ASSERT_TRUE(f.List1->isVisible());
+    f.grab().save(QStringLiteral("/tmp/dorvane-compterendu-retours-FR.png"));
     QStringList entrees;
     for (int n = 0; n < f.List1->count(); ++n)
         entrees << f.List1->item(n)->text();
@@ -199,7 +200,11 @@ TEST_F(FenCompteRenduListesTest, ReturnsListAndStatusOverTheMenuPeriod) {
 
     // In Dutch the entries follow the message table.
     Global().Msg = MODTranslate::TextesMessages(QStringLiteral("NL"));
+    dossier->ecrireIni(QStringLiteral("Machine"), QStringLiteral("Langue"), QStringLiteral("NL"));
+    Global().FichierLangue = dossier->fichier(QStringLiteral("nederlands.lng"));
+    QTest::keyClick(f.TextDebut, Qt::Key_F12);
     QTest::mouseClick(f.CmdRetourRetrait, Qt::LeftButton);
+    f.grab().save(QStringLiteral("/tmp/dorvane-compterendu-retours-NL.png"));
     EXPECT_EQ(f.List1->item(0)->text(), "Datum van Return");
     EXPECT_EQ(f.List1->item(1)->text(), "Datum van intrekking");
     EXPECT_EQ(f.List1->item(6)->text(), "Aantal Machine");
