@@ -1,3 +1,4 @@
+#include "MenuEtatsDeTest.h"
 #include "common/EtatGlobal.h"
 #include "common/FnWendrox.h"
 #include "common/MODTranslate.h"
@@ -5,8 +6,6 @@
 #include "db/Valeurs.h"
 #include "reports/forms/FenCompteRendu.h"
 #include "reports/forms/FenCrystalRep.h"
-#include "support/FormeSurBase.h"
-#include "support/ServiceSessionScripte.h"
 
 #include <QDir>
 #include <QLineEdit>
@@ -28,49 +27,26 @@ struct Impression {
 };
 
 // The stock and employee lists and the returns reports of the menu, over the shipped definitions.
-class FenCompteRenduListesTest : public FormeSurBaseTest {
+class FenCompteRenduListesTest : public MenuEtatsDeTest<Impression> {
 protected:
     void SetUp() override {
-        FormeSurBaseTest::SetUp();
+        MenuEtatsDeTest::SetUp();
         if (HasFatalFailure())
             return;
         FnWendrox::definirHorloge([] { return QDateTime(QDate(2026, 12, 3), QTime(10, 0)); });
         Global().CheminRapports =
             FnWendrox::AjouteBackslash(QDir(QStringLiteral(DORVANE_RESOURCES_DIR)).filePath("RPT SQL"));
-        session.surModal([this](QObject* o) {
-            FenCrystalRep& v = Instance<FenCrystalRep>();
-            EXPECT_EQ(o, &v);
-            Impression i{v.definition().fileName,
-                         v.windowTitle(),
-                         v.proprietaireModal(),
-                         static_cast<int>(v.tables().size()),
-                         {}};
-            const ReportTable& t = v.tables().at(0);
-            for (int r = 0; r < t.rowCount(); ++r)
-                i.lignes << Valeurs::lireTexte(t.value(r, t.columnIndex(colonne)));
-            imprimes << i;
-            v.close();
-        });
     }
-    void TearDown() override {
-        DetruireInstance<FenCrystalRep>();
-        DetruireInstance<FenCompteRendu>();
-        FnWendrox::definirHorloge({});
-        session.verifierTout();
-        FormeSurBaseTest::TearDown();
-    }
-    FenCompteRendu& montrer() {
-        FenCompteRendu& f = Instance<FenCompteRendu>();
-        f.Show();
-        f.activateWindow();
-        EXPECT_TRUE(QTest::qWaitForWindowActive(&f));
-        return f;
-    }
-    // The report a click shows; an empty one when none is shown.
-    Impression cliquer(QWidget* w, const QPoint& ou = QPoint()) {
-        const qsizetype avant = imprimes.size();
-        QTest::mouseClick(w, Qt::LeftButton, {}, ou);
-        return imprimes.size() > avant ? imprimes.last() : Impression{};
+    Impression lire(FenCrystalRep& v) override {
+        Impression i{v.definition().fileName,
+                     v.windowTitle(),
+                     v.proprietaireModal(),
+                     static_cast<int>(v.tables().size()),
+                     {}};
+        const ReportTable& t = v.tables().at(0);
+        for (int r = 0; r < t.rowCount(); ++r)
+            i.lignes << Valeurs::lireTexte(t.value(r, t.columnIndex(colonne)));
+        return i;
     }
     Impression choisir(FenCompteRendu& f, int ordre) {
         return cliquer(f.List1->viewport(), f.List1->visualItemRect(f.List1->item(ordre)).center());
@@ -80,8 +56,6 @@ protected:
         f.TextFin->setText(QString::fromLatin1(fin));
     }
 
-    ServiceSessionScripte session;
-    QList<Impression> imprimes;
     QString colonne = QStringLiteral("Designation");
 };
 
