@@ -161,6 +161,20 @@ TEST_F(FenCompteRenduListesTest, ReturnsListAndStatusOverTheMenuPeriod) {
     EXPECT_EQ(i.titre, "Status des articles avec retour");
     EXPECT_EQ(i.lignes, (QStringList{"Dupont", "Martin", "Abel"}));
 
+    // A text that is no date, a quote in it or not: told first, nothing printed, the list hidden.
+    const int exclamation = StyleMessage::OK | StyleMessage::Exclamation;
+    periode(f, "01/11/2026') OR (1=1", "30/11/2026");
+    dialogues.attendreMessage(QStringLiteral("La date de départ n'est pas valide"), Reponse::OK,
+                              QStringLiteral("Dorvane"), exclamation);
+    EXPECT_TRUE(cliquer(f.Command8).fichier.isEmpty());
+    periode(f, "01/11/2026", "31/11/2026");
+    QTest::mouseClick(f.CmdRetourRetrait, Qt::LeftButton);
+    dialogues.attendreMessage(QStringLiteral("La date de fin n'est pas valide"), Reponse::OK,
+                              QStringLiteral("Dorvane"), exclamation);
+    EXPECT_TRUE(choisir(f, 2).fichier.isEmpty());
+    dialogues.verifierTout();
+    EXPECT_FALSE(f.List1->isVisible());
+
     // A period without withdrawal: the message, no window, the list hidden.
     periode(f, "02/12/2026", "31/12/2026");
     dialogues.attendreMessage(QStringLiteral("Il n'y a pas eu d'opérations sur cette période"));
