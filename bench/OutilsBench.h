@@ -37,6 +37,12 @@ inline bool aideDemandee(int argc, char** argv, const char* usage) {
     return false;
 }
 
+// The benchmarks that paint run without a display unless the environment names a platform.
+inline void sansEcranParDefaut() {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+}
+
 // Every value of every row of an executed query.
 inline void lireRangs(QSqlQuery& q, std::vector<QList<QVariant>>& rangs) {
     const int n = q.record().count();

@@ -3,6 +3,7 @@
 // the shipped report per machine end to end, CA built included, beside the same build and the same.
 #include "DonneesBench.h"
 #include "OutilsBench.h"
+#include "PdfNu.h"
 #include "common/ErreurExecution.h"
 #include "db/Connexion.h"
 #include "db/Routines.h"
@@ -16,11 +17,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
-#include <QPageLayout>
-#include <QPageSize>
-#include <QPainter>
-#include <QPdfWriter>
-#include <QSet>
 #include <QSqlQuery>
 #include <QTemporaryDir>
 #include <cstdio>
@@ -103,17 +99,12 @@ struct Temps {
     qint64 lignesCA = 0;
 };
 
-// The pages, items and text lines (distinct baselines of a page) of a laid-out report.
+// The pages, items and text lines of a laid-out report.
 void compter(const ReportDocument& doc, Temps& t) {
     t.pages = doc.pageCount();
-    for (int p = 0; p < doc.pageCount(); ++p) {
+    for (int p = 0; p < doc.pageCount(); ++p)
         t.elements += doc.items(p).size();
-        QSet<float> lignes;
-        for (const ReportItem& it : doc.items(p))
-            if (it.kind == ReportItem::Kind::Text)
-                lignes.insert(it.y);
-        t.lignes += lignes.size();
-    }
+    t.lignes = lignesImprimees(doc);
 }
 
 Temps moteur(Connexion& c, const ReportDefinition& d, const QString& fichier) {
@@ -184,27 +175,11 @@ void reference(Connexion& c, const QString& fichier, qint64 lignes) {
         rangs.push_back(texte.left(120));
     }
 
-    QPdfWriter writer(fichier);
-    writer.setResolution(1440);
-    writer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(0, 0, 0, 0)));
-    QPainter painter(&writer);
-    QFont police(QStringLiteral("Arial"));
-    police.setPixelSize(180);
-    painter.setFont(police);
-    int ligne = 0;
-    auto dessiner = [&](const QString& texte) {
-        if (ligne == 50) {
-            writer.newPage();
-            ligne = 0;
-        }
-        painter.drawText(QPointF(850, 1700 + ligne * 283), texte);
-        ++ligne;
-        --lignes;
-    };
-    for (size_t i = 0; i < rangs.size() && lignes > 0; ++i)
-        dessiner(rangs[i]);
-    while (lignes > 0)
-        dessiner(QStringLiteral("Total %1").arg(lignes));
+    PdfNu sortie(fichier);
+    for (size_t i = 0; i < rangs.size() && lignes > 0; ++i, --lignes)
+        sortie.ligne(rangs[i]);
+    for (; lignes > 0; --lignes)
+        sortie.ligne(QStringLiteral("Total %1").arg(lignes));
 }
 
 void mesurer(const char* nomMoteur, Connexion& c, const QString& dossier, const ReportDefinition& d) {
@@ -263,8 +238,7 @@ void mesurerParMachine(const char* nomMoteur, Connexion& c, const QString& dossi
 int main(int argc, char** argv) {
     if (aideDemandee(argc, argv, Usage))
         return 0;
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    sansEcranParDefaut();
     QGuiApplication app(argc, argv);
     try {
         const ReportDefinition d = ReportDefinition::parse(Definition, QStringLiteral("bench"));

@@ -209,9 +209,11 @@ public:
             e.rowOrder = choice(o, QStringLiteral("order"), where, {"key", "rows"}, 0) == 1;
             e.keyCaption = this->text(o, QStringLiteral("keyCaption"), where);
             e.valueCaption = this->text(o, QStringLiteral("valueCaption"), where);
-            e.format = static_cast<ReportFormat>(choice(o, QStringLiteral("format"), where,
-                                                        {"text", "integer", "decimal", "money", "date"}, 1));
-            if (e.format == ReportFormat::Text || e.format == ReportFormat::Date)
+            e.format = static_cast<ReportFormat>(
+                choice(o, QStringLiteral("format"), where,
+                       {"text", "integer", "decimal", "money", "date", "datetime"}, 1));
+            if (e.format == ReportFormat::Text || e.format == ReportFormat::Date ||
+                e.format == ReportFormat::DateTime)
                 fail(path(where, QStringLiteral("format")),
                      QStringLiteral("une somme se montre en « integer », « decimal » ou « money »"));
             e.decimals = decimals(o, where);
@@ -230,8 +232,9 @@ public:
         if (!o.contains(QStringLiteral("text")) && e.field.trimmed().isEmpty() &&
             e.aggregate != ReportElement::Aggregate::Count)
             fail(where, QStringLiteral("« text » ou « field » est attendu"));
-        e.format = static_cast<ReportFormat>(
-            choice(o, QStringLiteral("format"), where, {"text", "integer", "decimal", "money", "date"}, 0));
+        e.format =
+            static_cast<ReportFormat>(choice(o, QStringLiteral("format"), where,
+                                             {"text", "integer", "decimal", "money", "date", "datetime"}, 0));
         e.decimals = decimals(o, where);
         e.align = static_cast<ReportAlign>(
             choice(o, QStringLiteral("align"), where, {"left", "right", "center"}, 0));

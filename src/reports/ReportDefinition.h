@@ -35,7 +35,7 @@
 //               listed by designation. A group whose detail band is empty and whose footer shows the
 //               group's sums prints one line per key.
 //   elements:   {"type": "text", "x", "y", "width", "height", "text" | "field", "aggregate": "sum|count",
-//               "format": "text|integer|decimal|money|date", "decimals", "align": "left|right|center",
+//               "format": "text|integer|decimal|money|date|datetime", "decimals", "align": "left|right|center",
 //               "font"}; {"type": "line" | "box", "x", "y", "width", "height", "thickness"};
 //               {"type": "picture", "x", "y", "width", "height", "field" | "file"}: the picture of a
 //               column of bytes (JPEG, PNG, ...) or of a file (a relative name from the definition's
@@ -76,7 +76,7 @@ struct ReportFont {
     bool italic = false;
 };
 
-enum class ReportFormat { Text, Integer, Decimal, Money, Date };
+enum class ReportFormat { Text, Integer, Decimal, Money, Date, DateTime };
 enum class ReportAlign { Left, Right, Center };
 
 struct ReportElement {

@@ -652,7 +652,8 @@ void Engine::placeText(const Element& e, QString text, float top) {
     // Words that do not fit are cut with an ellipsis; numbers never are, a cut number would lie: they
     // are drawn smaller, so that they never run into the next box either.
     if (width > e.w + 0.5f) {
-        if ((s.format == ReportFormat::Text || s.format == ReportFormat::Date) &&
+        if ((s.format == ReportFormat::Text || s.format == ReportFormat::Date ||
+             s.format == ReportFormat::DateTime) &&
             s.aggregate == ReportElement::Aggregate::None) {
             text = m_fonts[style].metrics.elidedText(text, Qt::ElideRight, e.w);
         } else {
@@ -1119,6 +1120,10 @@ QString formatValue(const QVariant& value, ReportFormat format, int decimals) {
     case ReportFormat::Date: {
         const QDateTime d = Valeurs::lireDate(value);
         return d.isValid() ? d.toString(QStringLiteral("dd/MM/yyyy")) : QString();
+    }
+    case ReportFormat::DateTime: {
+        const QDateTime d = Valeurs::lireDate(value);
+        return d.isValid() ? d.toString(QStringLiteral("dd/MM/yyyy HH:mm:ss")) : QString();
     }
     }
     return QString();

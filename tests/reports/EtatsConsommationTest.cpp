@@ -54,6 +54,10 @@ protected:
         ligne(le(2027, 1, 15), leo, ecran, 3, 1, 6.5);
         ligne(le(2026, 12, 10), zoe, bottes, 4, 1, 42.5);
         ligne(le(2027, 1, 20), zoe, gants, 4, 2, 2.5);
+        // The returns reports print the period's withdrawals of table Retour.
+        cnx().executer("INSERT INTO Retour (ReferenceArticle, Designation, NomFamille, NomUser, PrenomUser, "
+                       "LaDateRetrait, LaDateRetour, NoMachine) VALUES (1, 'Gants', 'GANTS', 'Dupré', 'Zoé', "
+                       "'2026-05-05 10:30:00', '2026-05-06 08:00:00', 1)");
     }
     void ligne(const QDateTime& date, const QVariantList& s, const QVariantList& a, const QVariant& machine,
                int quantite, const QVariant& valeur) {

@@ -54,6 +54,12 @@ inline QString sourceEtat(const QString& francais) {
         return sources.value(francais);
     if (francais.startsWith(QLatin1String("Cons"), Qt::CaseInsensitive))
         return QStringLiteral("CA");
+    if (francais.startsWith(QLatin1String("Stock")) || francais.startsWith(QLatin1String("ValeurStock")))
+        return QStringLiteral("StockGlobal");
+    if (francais.startsWith(QLatin1String("Salarie")))
+        return QStringLiteral("GrUtilisateur");
+    if (francais.contains(QLatin1String("RetraitRetour")))
+        return QStringLiteral("Retour");
     ADD_FAILURE() << "no record source known for " << francais.toStdString();
     return {};
 }

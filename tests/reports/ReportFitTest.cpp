@@ -103,6 +103,12 @@ protected:
                          Valeurs::finPeriode(DonneesBench::dernierJour()));
         Routines::ConsoParCentreCout(*c, Valeurs::debutPeriode(DonneesBench::premierJour()),
                                      Valeurs::finPeriode(DonneesBench::dernierJour()));
+        // Returns of some of the withdrawals, with the generator's names, articles and families.
+        c->executer(QStringLiteral("INSERT INTO Retour (ReferenceArticle, Designation, NomFamille, NomUser, "
+                                   "PrenomUser, LaDateRetrait, "
+                                   "LaDateRetour, NoMachine) SELECT Reference, Designation, NomFamille, Nom, "
+                                   "Prenom, LaDate, LaDate, "
+                                   "NoMachine FROM CA LIMIT 3000"));
         c->executer(QStringLiteral("INSERT INTO InfoEtat (Titre, Periode) VALUES (?, ?)"),
                     {QStringLiteral("Consommations du Site Saint-Étienne"),
                      QStringLiteral("Période du 01/01/2024 au 31/12/2025")});
@@ -124,7 +130,8 @@ protected:
         for (const char* t : {"CA", "InfoEtat", "InfoSociete", "Machines", "ArticleEnStock", "Familles",
                               "Fournisseur", "GrUtilisateur", "ARemplissageMachine order by Etage",
                               "ARemplissageMachine", "ARemplissageMachine  order by ReferenceArticle",
-                              "ARemplissageMachine order by ReferenceArticle", "ConsoParMachineSecteur"})
+                              "ARemplissageMachine order by ReferenceArticle", "ConsoParMachineSecteur",
+                              "StockGlobal", "Retour"})
             s_tables.insert(QLatin1String(t), ReportTable::read(*c, QLatin1String(t)));
     }
     static void TearDownTestSuite() { s_tables.clear(); }

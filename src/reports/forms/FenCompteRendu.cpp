@@ -175,10 +175,8 @@ FenCompteRendu::FenCompteRendu(QWidget* parent)
     cmdClose = creerBouton(QStringLiteral("cmdClose"), QStringLiteral("&Fermer"));
     setBoutonAnnuler(cmdClose);
 
-    // The report buttons stay off until their reports are wired; the period's own buttons work.
-    for (QPushButton* b : findChildren<QPushButton*>())
-        b->setEnabled(b->parentWidget() == Frame1 || b == cmdClose);
     brancherConsommations();
+    brancherListes();
 
     // Three columns: the period and its filters; the consumption reports; the employee lists and the
     // stock reports. The close button below them.

@@ -3,6 +3,7 @@
 #include "common/forms/FormBase.h"
 #include "reports/CompteRendu.h"
 
+#include <QVariantList>
 #include <array>
 #include <functional>
 
@@ -126,4 +127,14 @@ private:
     void CmdConsoGlobal_Click();
     void Command10_Click();
     void Command11_Click();
+
+    // The stock and employee lists and the returns reports (FenCompteRenduListes.cpp).
+    void brancherListes();
+    // `fichier` titled `titre` over `source` (its "?" bound to `valeurs`), modal over the menu.
+    void imprimerListe(const QString& fichier, const QString& titre, const QString& source,
+                       const QVariantList& valeurs = {});
+    void CmdRetourRetrait_Click();
+    // The order picked in List1: the period's withdrawals and returns in that order; the list hidden.
+    void List1_Click();
+    void Command8_Click();
 };

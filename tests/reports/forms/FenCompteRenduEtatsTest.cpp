@@ -1,3 +1,4 @@
+#include "MenuEtatsDeTest.h"
 #include "RetraitDeTest.h"
 #include "common/ErreurExecution.h"
 #include "common/EtatGlobal.h"
@@ -28,10 +29,10 @@ struct Impression {
     QStringList textes;  // of its first page
 };
 
-class FenCompteRenduEtatsTest : public FormeSurBaseTest {
+class FenCompteRenduEtatsTest : public MenuEtatsDeTest<Impression> {
 protected:
     void SetUp() override {
-        FormeSurBaseTest::SetUp();
+        MenuEtatsDeTest::SetUp();
         if (HasFatalFailure())
             return;
         FnWendrox::definirHorloge([] { return QDateTime(QDate(2026, 6, 14), QTime(10, 0)); });
@@ -42,28 +43,18 @@ protected:
         for (const QVariant& p : {QVariant("Soudure"), QVariant("Magasin l'Est"), QVariant("Peinture"),
                                   QVariant(), QVariant("Soudure")})
             vente(QDateTime(QDate(2026, 5, 12), QTime(9, 0)), p);
-        session.surModal([this](QObject* o) {
-            FenCrystalRep& v = Instance<FenCrystalRep>();
-            EXPECT_EQ(o, &v);
-            Impression i{v.definition().fileName, v.windowTitle(), v.proprietaireModal(), {}, {}};
-            const ReportTable& ca = v.tables().at(0);
-            for (int r = 0; r < ca.rowCount(); ++r) {
-                const QVariant p = ca.value(r, ca.columnIndex("Profile"));
-                i.profils << (p.isNull() ? QStringLiteral("-") : p.toString());
-            }
-            i.profils.sort();
-            for (const ReportItem& e : v.document().items(0))
-                i.textes << e.text;
-            imprimes << i;
-            v.close();
-        });
     }
-    void TearDown() override {
-        DetruireInstance<FenCrystalRep>();
-        DetruireInstance<FenCompteRendu>();
-        FnWendrox::definirHorloge({});
-        session.verifierTout();
-        FormeSurBaseTest::TearDown();
+    Impression lire(FenCrystalRep& v) override {
+        Impression i{v.definition().fileName, v.windowTitle(), v.proprietaireModal(), {}, {}};
+        const ReportTable& ca = v.tables().at(0);
+        for (int r = 0; r < ca.rowCount(); ++r) {
+            const QVariant p = ca.value(r, ca.columnIndex("Profile"));
+            i.profils << (p.isNull() ? QStringLiteral("-") : p.toString());
+        }
+        i.profils.sort();
+        for (const ReportItem& e : v.document().items(0))
+            i.textes << e.text;
+        return i;
     }
     // One withdrawal line of the named profile (a Null: none).
     void vente(const QDateTime& date, const QVariant& nomProfil) {
@@ -75,22 +66,6 @@ protected:
                       {"NoMachine", "Reference", "Designation", "Quantite", "PrixAchatUnit", "Profile"},
                       {2, 10, "Gants", 1, 2.5, no});
     }
-    FenCompteRendu& montrer() {
-        FenCompteRendu& f = Instance<FenCompteRendu>();
-        f.Show();
-        f.activateWindow();
-        EXPECT_TRUE(QTest::qWaitForWindowActive(&f));
-        return f;
-    }
-    // The report a click shows; an empty one when none is shown.
-    Impression cliquer(QPushButton* bouton) {
-        const qsizetype avant = imprimes.size();
-        QTest::mouseClick(bouton, Qt::LeftButton);
-        return imprimes.size() > avant ? imprimes.last() : Impression{};
-    }
-
-    ServiceSessionScripte session;
-    QList<Impression> imprimes;
 };
 
 } // namespace
