@@ -22,6 +22,8 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <functional>
+#include <utility>
 #include <vector>
 
 // With "--help" or "-h" among the arguments: prints `usage` and gives true (the benchmark then ends).
@@ -157,6 +159,37 @@ template <typename F> double medianeMs(int fois, F&& f) {
         t.push_back(chrono.nsecsElapsed() / 1e6);
     }
     return mediane(std::move(t));
+}
+
+// Medians of `fois` timed runs of two sides of a comparison, in milliseconds, after one untimed warm-up
+// each: the sides alternate, each going first every other run; `avant`, when given, runs untimed
+// before each side.
+template <typename F, typename G>
+std::pair<double, double> alterner(F&& routine, G&& nue, int fois, const std::function<void()>& avant = {}) {
+    std::vector<double> a, b;
+    auto chrono = [&](auto&& f) {
+        if (avant)
+            avant();
+        QElapsedTimer t;
+        t.start();
+        f();
+        return t.nsecsElapsed() / 1e6;
+    };
+    for (int i = 0; i <= fois; ++i) {
+        double x = 0, y = 0;
+        if (i % 2 == 0) {
+            x = chrono(routine);
+            y = chrono(nue);
+        } else {
+            y = chrono(nue);
+            x = chrono(routine);
+        }
+        if (i > 0) {
+            a.push_back(x);
+            b.push_back(y);
+        }
+    }
+    return {mediane(a), mediane(b)};
 }
 
 // The PostgreSQL server of DORVANE_TEST_PG ("host=... port=... user=... dbname=...") as connection

@@ -74,34 +74,6 @@ qint64 entier(Connexion& c, const QString& sql, const QVariantList& valeurs) {
     return Valeurs::lireEntier(c.valeurUnique(sql, valeurs));
 }
 
-template <typename F, typename G>
-std::pair<double, double> alterner(F&& routine, G&& nue, int fois, const std::function<void()>& avant = {}) {
-    std::vector<double> a, b;
-    auto chrono = [&](auto&& f) {
-        if (avant)
-            avant();
-        QElapsedTimer t;
-        t.start();
-        f();
-        return t.nsecsElapsed() / 1e6;
-    };
-    for (int i = 0; i <= fois; ++i) {
-        double x = 0, y = 0;
-        if (i % 2 == 0) {
-            x = chrono(routine);
-            y = chrono(nue);
-        } else {
-            y = chrono(nue);
-            x = chrono(routine);
-        }
-        if (i > 0) {
-            a.push_back(x);
-            b.push_back(y);
-        }
-    }
-    return {mediane(a), mediane(b)};
-}
-
 struct MachineBench {
     qint32 no = 0;
     int type = 0;

@@ -569,10 +569,15 @@ std::vector<int> Engine::orderedRows() {
         if (!m_hasFilter || accepts(m_filter, r))
             rows.push_back(r);
 
-    // Groups always come together; the definition's own order applies when the source gives none.
+    // Groups always come together; the definition's own order applies when the source gives none, and
+    // breaks the ties of the source's columns when it gives them.
     std::vector<FieldRef> fields = m_groupKeys;
     std::vector<bool> descending(m_groupKeys.size(), false);
-    if (!m_t.at(0).ordered()) {
+    for (const auto& [column, down] : m_t.at(0).order()) {
+        fields.push_back(resolve(column, QStringLiteral("source"), 0));
+        descending.push_back(down);
+    }
+    if (!m_t.at(0).ordered() || !m_t.at(0).order().isEmpty()) {
         fields.insert(fields.end(), m_sortKeys.begin(), m_sortKeys.end());
         descending.insert(descending.end(), m_sortDescending.begin(), m_sortDescending.end());
     }

@@ -145,6 +145,9 @@ TEST_F(ShippedReportsFitTest, OverTheBenchmarkDataKeepEveryTextInItsBox) {
         {"ConsUnSalarie.rpt", ca},
         {"ConsUnSalarieEN.rpt", ca},
         {"FicheImageProduit.RPT", {"ARemplissageMachine order by etage", "InfoEtat", "InfoSociete"}},
+        {"RemplissageMachineCasier.RPT", {"ARemplissageMachine order by etage", "InfoEtat", "InfoSociete"}},
+        {"RemplissageMachineCasierQteMulti.RPT",
+         {"ARemplissageMachine order by etage", "InfoEtat", "InfoSociete"}},
         {"consoparmachineServiceTalmer.rpt", {"ConsoParMachineSecteur", "InfoEtat", "InfoSociete"}},
     };
     ASSERT_EQ(s_tables.value("CA").rowCount(), DonneesBench::NbVentes);

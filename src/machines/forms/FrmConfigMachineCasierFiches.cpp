@@ -1,0 +1,121 @@
+#include "machines/forms/FrmConfigMachineCasier.h"
+
+#include "common/ErreurExecution.h"
+#include "common/EtatGlobal.h"
+#include "common/FnWendrox.h"
+#include "common/ServiceDialogue.h"
+#include "common/ServiceSession.h"
+#include "common/forms/BoutonMultiligne.h"
+#include "common/forms/Instance.h"
+#include "db/Valeurs.h"
+#include "machines/CalculRemplissageCasiers.h"
+#include "reports/forms/FenCrystalRep.h"
+
+#include <QDir>
+#include <QPushButton>
+#include <QTableWidget>
+
+// The locker window's sheets, label sheet and configuration file: each sheet fills its work table in the
+// viewer's transaction and opens modal over the window, which then draws its grid again.
+
+using namespace CalculRemplissageCasiers;
+
+void FrmConfigMachineCasier::brancherFiches() {
+    connect(CmdRmplir, &QPushButton::clicked, this, [this] { CmdRmplir_Click(); });
+    connect(Command1, &QPushButton::clicked, this, [this] { Command1_Click(); });
+    connect(Command2, &QPushButton::clicked, this, [this] { Command2_Click(); });
+    connect(Command3, &QPushButton::clicked, this, [this] { Command3_Click(); });
+    connect(Command4, &QPushButton::clicked, this, [this] { Command4_Click(); });
+    connect(Command6, &QPushButton::clicked, this, [this] { Command6_Click(); });
+}
+
+qint32 FrmConfigMachineCasier::machineDeLaListe() const {
+    return surUneMachine() ? static_cast<qint32>(Valeurs::lireEntier(champ(QStringLiteral("NoMachine")))) : 0;
+}
+
+QList<MachineListe> FrmConfigMachineCasier::machinesDeLaListe() const {
+    QList<MachineListe> machines;
+    const Recordset& l = Adodc1;
+    const int no = l.FieldIndex(QStringLiteral("NoMachine")), type = l.FieldIndex(QStringLiteral("Type")),
+              chargement = l.FieldIndex(QStringLiteral("Chargement")),
+              emplacements = l.FieldIndex(QStringLiteral("NbEmplacement")),
+              portes = l.FieldIndex(QStringLiteral("NbPorte"));
+    machines.reserve(l.RecordCount());
+    for (int i = 0; i < l.RecordCount(); ++i)
+        machines.append({static_cast<qint32>(Valeurs::lireEntier(l.ValueAt(i, no))),
+                         static_cast<int>(Valeurs::lireEntier(l.ValueAt(i, type))),
+                         Valeurs::lireTexte(l.ValueAt(i, chargement)), l.ValueAt(i, emplacements),
+                         l.ValueAt(i, portes)});
+    return machines;
+}
+
+void FrmConfigMachineCasier::imprimerFiche(const QString& fichier, const QString& titre,
+                                           const QString& source, const ReportData::Builder& constructeur) {
+    QString nom = fichier;
+    OptionsEtat options;
+    options.constructeur = constructeur;
+    Instance<FenCrystalRep>().ImprimerEtat(nom, QString(), titre, source, this, QString(), options);
+    if (dispositionAffichee())
+        LireConfigMachineColonne();
+}
+
+void FrmConfigMachineCasier::CmdRmplir_Click() {
+    const qint32 machine = NoMachineCourante;
+    const int type = static_cast<int>(Valeurs::lireEntier(champ(QStringLiteral("Type"))));
+    if (Global().OptionQuantiteMultiple) {
+        imprimerFiche(QStringLiteral("RemplissageMachineCasierQteMulti.RPT"), CmdRmplir->text(),
+                      QStringLiteral("ARemplissageMachine order by Etage"),
+                      ReportData::inTransaction(QStringLiteral("ARemplissageMachine"), [=](Connexion& c) {
+                          RemplisageMachineFicheReapproQteMultiple(c, machine, type, true);
+                          return true;
+                      }));
+        return;
+    }
+}
+
+void FrmConfigMachineCasier::Command1_Click() {}
+
+void FrmConfigMachineCasier::Command2_Click() {
+    ImprimerPlancheEtiquettes();
+}
+
+void FrmConfigMachineCasier::Command3_Click() {}
+
+void FrmConfigMachineCasier::Command4_Click() {}
+
+void FrmConfigMachineCasier::ImprimerPlancheEtiquettes() {}
+
+void FrmConfigMachineCasier::Command6_Click() {
+    ExportCsv();
+}
+
+void FrmConfigMachineCasier::ExportCsv() {
+    const QString chemin = QDir(FnWendrox::CheminApplication())
+                               .filePath(QStringLiteral("ConfigMachine%1.csv").arg(NoMachineCourante));
+    try {
+        // The grid as displayed, its caption row and column included.
+        QList<QStringList> cellules;
+        cellules.reserve(MSFlexGrid1->rowCount());
+        for (int r = 0; r < MSFlexGrid1->rowCount(); ++r) {
+            QStringList ligne;
+            ligne.reserve(MSFlexGrid1->columnCount());
+            for (int c = 0; c < MSFlexGrid1->columnCount(); ++c) {
+                const QTableWidgetItem* item = MSFlexGrid1->item(r, c);
+                ligne.append(item ? item->text() : QString());
+            }
+            cellules.append(std::move(ligne));
+        }
+        ExporterConfigurationCsv(chemin, cellules);
+        if (!Global().OptionVersionGSM) {
+            Session().ouvrirDocument(chemin);
+            return;
+        }
+        const ResultatEnvoi envoi = Instance<FenCrystalRep>().EnvoyerEmail(
+            QStringLiteral("Configuration distributeur automatique d'E.P.I. : "), QString(), chemin);
+        if (!envoi.envoye())
+            throw *envoi.erreur;
+        MsgBox(QStringLiteral("Opération terminée !"));
+    } catch (const ErreurExecution& e) {
+        MsgBox(QString::number(e.numero()) + u' ' + e.description());
+    }
+}
