@@ -14,6 +14,7 @@
 #include <QDir>
 #include <QFile>
 #include <QHash>
+#include <QSaveFile>
 #include <QSqlQuery>
 #include <QStringEncoder>
 #include <QTemporaryDir>
@@ -30,7 +31,9 @@ const char* const Usage =
     "    TRemplissageMachine, beside a bare QSqlQuery beginning the same transaction, running the same\n"
     "    grouped statements and one prepared INSERT per line, and committing;\n"
     "  - the configuration file of that grid (63 rows of 15 cells, captions included):\n"
-    "    ExporterConfigurationCsv beside a bare QFile loop writing the same texts, a line at a time.\n"
+    "    ExporterConfigurationCsv beside a bare QFile loop writing the same texts, a line at a time;\n"
+    "    then the same bytes through a bare QSaveFile beside a bare QFile, which shows what replacing the\n"
+    "    file whole (written beside, flushed to the disk, renamed) costs here.\n"
     "Both sides run alternately, each first every other run, one warm-up then 101 timed runs each;\n"
     "medians shown with the ratio (target: under 1.5 for both); results are checked.\n"
     "SQLite always (a temporary folder); PostgreSQL as well when DORVANE_TEST_PG holds a libpq connection\n"
@@ -156,6 +159,26 @@ void mesurerCsv(const char* moteur, Connexion& c) {
                                      f.close();
                                  },
                                  Fois);
+    // The same bytes through a bare QSaveFile: what its flush to the disk and rename cost on this machine.
+    const QString d = QDir(dossier.path()).filePath(QStringLiteral("sauve.csv"));
+    QFile lu(b);
+    lu.open(QIODevice::ReadOnly);
+    const QByteArray octets = lu.readAll();
+    const auto [s, n2] = alterner(
+        [&] {
+            QSaveFile f(d);
+            if (!f.open(QIODevice::WriteOnly) || f.write(octets) != octets.size() || !f.commit())
+                throw ErreurExecution(ErreurExecution::PathFileAccess, d);
+        },
+        [&] {
+            QFile f(b);
+            if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate))
+                throw ErreurExecution(ErreurExecution::PathFileAccess, b);
+            f.write(octets);
+        },
+        Fois);
+    std::printf("%-10s | the same bytes written whole | QSaveFile %7.3f ms | QFile %7.3f ms | ratio %.2f\n",
+                moteur, s, n2, n2 > 0 ? s / n2 : 0.0);
     QFile fa(a), fb(b);
     const bool juste = fa.open(QIODevice::ReadOnly) && fb.open(QIODevice::ReadOnly) &&
                        fa.readAll() == fb.readAll() && fa.size() > 63 * 16;
