@@ -1,7 +1,6 @@
 #include "BaseDeTest.h"
 #include "EtatMachineDeTest.h"
 
-#include "app/InstallationDossier.h"
 #include "common/ErreurExecution.h"
 #include "common/EtatGlobal.h"
 #include "machines/CalculRemplissageCasiers.h"
@@ -29,8 +28,7 @@ protected:
         TestAvecBase::SetUp();
         if (IsSkipped() || HasFatalFailure())
             return;
-        m_journal.fichier = QDir(base().dossier()).filePath(QStringLiteral("MAINTEN.MDB"));
-        ASSERT_TRUE(creerJournalErreurs(m_journal.fichier));
+        ASSERT_TRUE(m_journal.creer(base().dossier()));
         for (qint64 r : {A, B, C})
             cnx().executer(
                 QStringLiteral("INSERT INTO ArticleEnStock (Reference, CodeArticle, Designation, "
@@ -71,11 +69,9 @@ protected:
                 .constData());
     }
     QStringList journal() {
-        QStringList r;
-        Connexion c(m_journal);
-        QSqlQuery q = c.executer(QStringLiteral("SELECT Contexte FROM Erreurs ORDER BY Id"));
-        while (q.next())
-            r << q.value(0).toString();
+        QStringList r = m_journal.lignes();
+        for (QString& l : r)
+            l = l.section(u'|', 0, 0);
         return r;
     }
     // Runs a computation as a sheet does: in one write transaction holding the work tables.
@@ -87,7 +83,7 @@ protected:
         t.valider();
     }
 
-    ParametresConnexion m_journal;
+    JournalDeTest m_journal;
 };
 
 // Rows the way the sheets read them: numbers as whole texts.

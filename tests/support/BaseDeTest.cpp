@@ -1,5 +1,6 @@
 #include "BaseDeTest.h"
 
+#include "app/InstallationDossier.h"
 #include "common/ErreurExecution.h"
 #include "common/EtatGlobal.h"
 #include "db/Schema.h"
@@ -7,6 +8,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QHash>
+#include <QSqlQuery>
 
 namespace {
 
@@ -42,6 +44,20 @@ bool serveurPostgreSQLDeTest(ParametresConnexion* p) {
     p->motDePasse = valeurs.value(QStringLiteral("password"));
     p->base = valeurs.value(QStringLiteral("dbname"), QStringLiteral("postgres"));
     return true;
+}
+
+bool JournalDeTest::creer(const QString& dossier) {
+    m_parametres.fichier = QDir(dossier).filePath(QStringLiteral("MAINTEN.MDB"));
+    return creerJournalErreurs(m_parametres.fichier);
+}
+
+QStringList JournalDeTest::lignes() {
+    QStringList r;
+    Connexion c(m_parametres);
+    QSqlQuery q = c.executer(QStringLiteral("SELECT Contexte, Erreur FROM Erreurs ORDER BY Id"));
+    while (q.next())
+        r << q.value(0).toString() + u'|' + q.value(1).toString();
+    return r;
 }
 
 void refuserInsertions(Connexion& c, const QString& table, const QString& message) {

@@ -3,6 +3,7 @@
 #include "db/Connexion.h"
 
 #include <QString>
+#include <QStringList>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 #include <memory>
@@ -18,6 +19,18 @@ bool serveurPostgreSQLDeTest(ParametresConnexion* parametres);
 // Makes the database refuse every row inserted into `table` with `message`, as a trigger of the
 // installation's database would (table names are ours, never typed text).
 void refuserInsertions(Connexion& connexion, const QString& table, const QString& message);
+
+// The error log "MAINTEN.MDB" beside a test database, created empty: its rows read back in order, as
+// "Contexte|Erreur".
+class JournalDeTest {
+public:
+    // False when the log cannot be created in `dossier`.
+    bool creer(const QString& dossier);
+    QStringList lignes();
+
+private:
+    ParametresConnexion m_parametres;
+};
 
 // A fresh main database with the schema and seed, and an empty rights database, under names unique to
 // the process; dropped at destruction. While it lives, DORVANE_HOME and the state's connection fields
