@@ -1,11 +1,14 @@
 // A consumption report over the 100,000 lines of CA, grouped per employee with sums, to PDF, beside the
-// same SELECT and the same number of text lines drawn by a bare QPdfWriter; then the resident memory.
+// same SELECT and the same number of text lines drawn by a bare QPdfWriter; then the resident memory. Then
+// the shipped report per machine end to end, CA built included, beside the same build and the same.
 #include "DonneesBench.h"
 #include "OutilsBench.h"
 #include "common/ErreurExecution.h"
 #include "db/Connexion.h"
 #include "db/Routines.h"
 #include "db/Valeurs.h"
+#include "reports/ReportBuilders.h"
+#include "reports/ReportData.h"
 #include "reports/ReportEngine.h"
 
 #include <QDir>
@@ -35,8 +38,12 @@ const char* const Usage =
     "through a bare QSqlQuery, every row's values made into a line, and a QPdfWriter at the same\n"
     "resolution drawing as many text lines as the report prints (one drawText each, 50 a page). Medians\n"
     "of 3 runs. The peak resident memory is that of one report alone, measured first (Linux\n"
-    "/proc/self/status, the peak reset through clear_refs), and after all runs. SQLite, and PostgreSQL\n"
-    "when DORVANE_TEST_PG holds a libpq connection string.\n";
+    "/proc/self/status, the peak reset through clear_refs), and after all runs.\n"
+    "Then the shipped \"ConsParMachine.rpt\" (a group per machine with its place from Machines, a line per\n"
+    "article) as the viewer prints it: EtatCA and the read of its four tables in one transaction, the\n"
+    "definition read, laid out, written as PDF; beside it, EtatCA, the bare SELECT * FROM CA and a\n"
+    "QPdfWriter drawing as many text lines as the report prints. The two sides alternate, 5 runs each,\n"
+    "medians. SQLite, and PostgreSQL when DORVANE_TEST_PG holds a libpq connection string.\n";
 
 // Grouped per employee, sums of quantity and amount per group and in all, page numbers.
 const char* const Definition = R"({
@@ -96,6 +103,19 @@ struct Temps {
     qint64 lignesCA = 0;
 };
 
+// The pages, items and text lines (distinct baselines of a page) of a laid-out report.
+void compter(const ReportDocument& doc, Temps& t) {
+    t.pages = doc.pageCount();
+    for (int p = 0; p < doc.pageCount(); ++p) {
+        t.elements += doc.items(p).size();
+        QSet<float> lignes;
+        for (const ReportItem& it : doc.items(p))
+            if (it.kind == ReportItem::Kind::Text)
+                lignes.insert(it.y);
+        t.lignes += lignes.size();
+    }
+}
+
 Temps moteur(Connexion& c, const ReportDefinition& d, const QString& fichier) {
     Temps t;
     QElapsedTimer chrono;
@@ -115,21 +135,55 @@ Temps moteur(Connexion& c, const ReportDefinition& d, const QString& fichier) {
     chrono.restart();
     doc.writePdf(fichier, QStringLiteral("Consommations par Salariés"));
     t.pdf = chrono.nsecsElapsed() / 1e6;
-    t.pages = doc.pageCount();
-    for (int p = 0; p < doc.pageCount(); ++p) {
-        t.elements += doc.items(p).size();
-        QSet<float> lignes;
-        for (const ReportItem& it : doc.items(p))
-            if (it.kind == ReportItem::Kind::Text)
-                lignes.insert(it.y);
-        t.lignes += lignes.size();
+    compter(doc, t);
+    return t;
+}
+
+// The report per machine as the viewer prints it over the generator's whole period: EtatCA and the tables
+// read in its transaction (`lecture`), the shipped definition read and laid out, the PDF.
+Temps parMachine(Connexion& c, const QString& fichier) {
+    Temps t;
+    QElapsedTimer chrono;
+    chrono.start();
+    ReportDocument doc;
+    {
+        const QString debut = DonneesBench::premierJour().toString(QStringLiteral("dd/MM/yyyy"));
+        const QString fin = DonneesBench::dernierJour().toString(QStringLiteral("dd/MM/yyyy"));
+        ReportData::Request r;
+        r.fileName = QStringLiteral("ConsParMachine.rpt");
+        r.title = QStringLiteral("Consommations par Machines");
+        r.period = ReportData::periodLine(debut, fin, true);
+        r.source = QStringLiteral("CA");
+        r.builder = ReportBuilders::etatCA({true, debut, fin});
+        const ReportData::Snapshot s = ReportData::read(c, r);
+        t.lignesCA = s.tables.at(0).rowCount();
+        t.lecture = chrono.nsecsElapsed() / 1e6;
+        chrono.restart();
+        doc = ReportEngine::layout(
+            ReportDefinition::load(
+                QDir(QStringLiteral(DORVANE_RESOURCES_DIR)).filePath(QStringLiteral("RPT SQL")), r.fileName),
+            s.tables);
+        t.miseEnPage = chrono.nsecsElapsed() / 1e6;
     }
+    chrono.restart();
+    doc.writePdf(fichier, QStringLiteral("Consommations par Machines"));
+    t.pdf = chrono.nsecsElapsed() / 1e6;
+    compter(doc, t);
     return t;
 }
 
 // The reference: the same SELECT, one line per row of its values, and as many lines in all as the
-// report prints (the rest short ones, as totals are), 50 a page, at the same resolution.
+// report prints (rows first, then short ones, as totals are), 50 a page, at the same resolution.
 void reference(Connexion& c, const QString& fichier, qint64 lignes) {
+    std::vector<QString> rangs;
+    QSqlQuery q = c.executer(QStringLiteral("SELECT * FROM CA"));
+    while (q.next()) {
+        QString texte;
+        for (int i = 0; i < 20; ++i)
+            texte += q.value(i).toString() + u' ';
+        rangs.push_back(texte.left(120));
+    }
+
     QPdfWriter writer(fichier);
     writer.setResolution(1440);
     writer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(0, 0, 0, 0)));
@@ -147,13 +201,8 @@ void reference(Connexion& c, const QString& fichier, qint64 lignes) {
         ++ligne;
         --lignes;
     };
-    QSqlQuery q = c.executer(QStringLiteral("SELECT * FROM CA"));
-    while (q.next()) {
-        QString texte;
-        for (int i = 0; i < 20; ++i)
-            texte += q.value(i).toString() + u' ';
-        dessiner(texte.left(120));
-    }
+    for (size_t i = 0; i < rangs.size() && lignes > 0; ++i)
+        dessiner(rangs[i]);
     while (lignes > 0)
         dessiner(QStringLiteral("Total %1").arg(lignes));
 }
@@ -179,6 +228,36 @@ void mesurer(const char* nomMoteur, Connexion& c, const QString& dossier, const 
         QFileInfo(ref).size() / 1048576.0);
 }
 
+// The report per machine and its reference, alternately, the reference building CA as EtatCA does.
+void mesurerParMachine(const char* nomMoteur, Connexion& c, const QString& dossier) {
+    const QString etat = QDir(dossier).filePath(QStringLiteral("machines.pdf"));
+    const QString ref = QDir(dossier).filePath(QStringLiteral("machines-reference.pdf"));
+    Temps t = parMachine(c, etat);
+    std::vector<double> nous, eux, lecture, miseEnPage, pdf;
+    for (int i = 0; i < 10; ++i) {
+        QElapsedTimer chrono;
+        chrono.start();
+        if ((i % 2 == 0) == (i / 2 % 2 == 0)) {
+            t = parMachine(c, etat);
+            nous.push_back(chrono.nsecsElapsed() / 1e6);
+            lecture.push_back(t.lecture);
+            miseEnPage.push_back(t.miseEnPage);
+            pdf.push_back(t.pdf);
+        } else {
+            Routines::EtatCA(c, Valeurs::debutPeriode(DonneesBench::premierJour()),
+                             Valeurs::finPeriode(DonneesBench::dernierJour()));
+            reference(c, ref, t.lignes);
+            eux.push_back(chrono.nsecsElapsed() / 1e6);
+        }
+    }
+    std::printf(
+        "%-10s ConsParMachine.rpt, CA %lld rows: %d pages, %lld text lines | end to end %.0f ms (EtatCA "
+        "and read %.0f, layout %.0f, PDF %.0f) | EtatCA + QSqlQuery + QPdfWriter %.0f ms | ratio %.2f\n",
+        nomMoteur, static_cast<long long>(t.lignesCA), t.pages, static_cast<long long>(t.lignes),
+        mediane(nous), mediane(lecture), mediane(miseEnPage), mediane(pdf), mediane(eux),
+        mediane(nous) / mediane(eux));
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -194,9 +273,12 @@ int main(int argc, char** argv) {
             ParametresConnexion p = creerBaseBench(dossier.path(), remplir);
             Connexion c(p);
             mesurer("SQLite", c, dossier.path(), d);
+            mesurerParMachine("SQLite", c, dossier.path());
         }
-        surServeurBench(QStringLiteral("bench_reports"), remplir,
-                        [&](Connexion& c, const QString&) { mesurer("PostgreSQL", c, dossier.path(), d); });
+        surServeurBench(QStringLiteral("bench_reports"), remplir, [&](Connexion& c, const QString&) {
+            mesurer("PostgreSQL", c, dossier.path(), d);
+            mesurerParMachine("PostgreSQL", c, dossier.path());
+        });
     } catch (const ErreurExecution& e) {
         std::fprintf(stderr, "Échec : %s\n", qPrintable(e.description()));
         return 1;

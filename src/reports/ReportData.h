@@ -45,6 +45,9 @@ enum class Table {
 Rule rule(const QString& fileName, const QString& source);
 // The tables of a rule, position 1 first.
 QList<Table> tables(Rule rule);
+// The name a table is read under ("CA" whole, "InfoEtat", ...); "" for the record source, which the
+// caller names.
+QString tableName(Table table);
 
 // A builder fills the report's work table on the connection inside a transaction of its own that holds
 // that table, and calls `read` inside that same transaction once the table is filled: the header is then

@@ -62,7 +62,9 @@ protected:
         Global().CheminRapports = FnWendrox::AjouteBackslash(dossier->fichier("RPT SQL"));
         base->executer("UPDATE InfoSociete SET NOM = ?", {QStringLiteral("Société Élan")});
         base->executer("INSERT INTO CA (Nom) VALUES ('O''Neil'), ('Dupont')");
+        // The test's own report in place of the shipped one, whose twin translates the shipped layout.
         dossier->ecrireFichier("RPT SQL/ConsParSite.RPT", definition("Édition française"));
+        QFile::remove(dossier->fichier("RPT SQL/ConsParSiteEN.rpt"));
         FenCompteRendu::periode().TextDebut->setText("01/03/2026");
         FenCompteRendu::periode().TextFin->setText("31/03/2026");
     }
@@ -94,7 +96,6 @@ protected:
 
 TEST_F(FenCrystalRepTest, EnglishTwinOpenedAndNamedToTheCallerElseTheFrenchFile) {
     // The twin is the test's own, in another case than the shipped one.
-    QFile::remove(dossier->fichier("RPT SQL/ConsParSiteEN.rpt"));
     dossier->ecrireFichier("RPT SQL/consparsiteEN.RPT", definition("English edition"));
     Global().LangueCourante = "NL";
     FenCrystalRep& f = Instance<FenCrystalRep>();
