@@ -42,6 +42,10 @@ inline QString sourceEtat(const QString& francais) {
         {QStringLiteral("ArticleRupture.RPT"), QString()},
         {QStringLiteral("CodeBarSalarie.RPT"), QStringLiteral("GrUtilisateur")},
         {QStringLiteral("FicheImageProduit.RPT"), QStringLiteral("ARemplissageMachine order by Etage")},
+        {QStringLiteral("RemplissageMachineCasier.RPT"),
+         QStringLiteral("ARemplissageMachine order by Etage")},
+        {QStringLiteral("RemplissageMachineCasierQteMulti.RPT"),
+         QStringLiteral("ARemplissageMachine order by Etage")},
         {QStringLiteral("consoparmachineServiceTalmer.rpt"), QStringLiteral("ConsoParMachineSecteur")}};
     if (sources.contains(francais))
         return sources.value(francais);
