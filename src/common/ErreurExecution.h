@@ -16,6 +16,7 @@ public:
     static constexpr qint32 FileNotFound = 53;
     static constexpr qint32 InvalidUseOfNull = 94; // a Null where a number or a flag must be
     static constexpr qint32 PathFileAccess = 75;
+    static constexpr qint32 InvalidPicture = 481; // bytes that are no picture
     static constexpr qint32 JpegEchec = 26001;
     static constexpr qint32 PortSerieFerme = 8018; // the serial port is not open (badge reader)
     // A mail the SMTP server did not take: its last reply, the socket's error, or its silence.

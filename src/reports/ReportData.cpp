@@ -102,10 +102,11 @@ QString tableName(Table table) {
     return QString();
 }
 
-Builder inTransaction(const QString& workTable, std::function<bool(Connexion&)> fill) {
-    return [workTable, fill = std::move(fill)](Connexion& c, const std::function<void()>& read) {
+Builder inTransaction(const QStringList& workTables, std::function<bool(Connexion&)> fill) {
+    return [workTables, fill = std::move(fill)](Connexion& c, const std::function<void()>& read) {
         TransactionEcriture t(c);
-        c.verrouillerTable(workTable);
+        for (const QString& table : workTables)
+            c.verrouillerTable(table);
         const bool something = fill(c);
         if (something)
             read();

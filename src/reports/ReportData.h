@@ -4,6 +4,7 @@
 
 #include <QList>
 #include <QString>
+#include <QStringList>
 #include <QVariantList>
 #include <functional>
 
@@ -57,9 +58,9 @@ QString tableName(Table table);
 // `read` as its reading hook.
 using Builder = std::function<bool(Connexion& connexion, const std::function<void()>& read)>;
 
-// A builder for work that has no transaction of its own: a write transaction that holds `workTable`,
-// `fill` (false: nothing to print), then `read`.
-Builder inTransaction(const QString& workTable, std::function<bool(Connexion&)> fill);
+// A builder for work that has no transaction of its own: a write transaction that holds `workTables`, in
+// that order, `fill` (false: nothing to print, its work committed), then `read`.
+Builder inTransaction(const QStringList& workTables, std::function<bool(Connexion&)> fill);
 
 // The rule of every builder step: a failure of the builder's own work (its routine, its statements, its
 // count) is logged under `procedure` and goes on to the viewer, which shows its number and description

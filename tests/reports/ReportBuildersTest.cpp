@@ -64,17 +64,7 @@ protected:
         return ReportData::read(cnx(), r);
     }
     // The rows of a query as "a|b|c" texts, Nulls empty.
-    QStringList rangs(const QString& sql) {
-        QSqlQuery q = cnx().executer(sql);
-        QStringList r;
-        while (q.next()) {
-            QStringList valeurs;
-            for (int i = 0; i < q.record().count(); ++i)
-                valeurs << (q.value(i).isNull() ? QString() : q.value(i).toString());
-            r << valeurs.join(u'|');
-        }
-        return r;
-    }
+    QStringList rangs(const QString& sql) { return lignesTexte(cnx(), sql); }
 };
 
 } // namespace

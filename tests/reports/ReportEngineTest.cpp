@@ -1,6 +1,6 @@
 #include "BaseDeTest.h"
-#include "OutilsProcessus.h"
 #include "OutilsEtats.h"
+#include "OutilsProcessus.h"
 
 #include "common/ErreurExecution.h"
 #include "common/EtatGlobal.h"

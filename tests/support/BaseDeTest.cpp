@@ -9,6 +9,7 @@
 #include <QDir>
 #include <QHash>
 #include <QSqlQuery>
+#include <QSqlRecord>
 
 namespace {
 
@@ -46,18 +47,26 @@ bool serveurPostgreSQLDeTest(ParametresConnexion* p) {
     return true;
 }
 
+QStringList lignesTexte(Connexion& c, const QString& sql, const QVariantList& valeurs) {
+    QSqlQuery q = c.executer(sql, valeurs);
+    QStringList r;
+    while (q.next()) {
+        QStringList champs;
+        for (int i = 0; i < q.record().count(); ++i)
+            champs << (q.value(i).isNull() ? QString() : q.value(i).toString());
+        r << champs.join(u'|');
+    }
+    return r;
+}
+
 bool JournalDeTest::creer(const QString& dossier) {
     m_parametres.fichier = QDir(dossier).filePath(QStringLiteral("MAINTEN.MDB"));
     return creerJournalErreurs(m_parametres.fichier);
 }
 
 QStringList JournalDeTest::lignes() {
-    QStringList r;
     Connexion c(m_parametres);
-    QSqlQuery q = c.executer(QStringLiteral("SELECT Contexte, Erreur FROM Erreurs ORDER BY Id"));
-    while (q.next())
-        r << q.value(0).toString() + u'|' + q.value(1).toString();
-    return r;
+    return lignesTexte(c, QStringLiteral("SELECT Contexte, Erreur FROM Erreurs ORDER BY Id"));
 }
 
 void refuserInsertions(Connexion& c, const QString& table, const QString& message) {

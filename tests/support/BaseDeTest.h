@@ -20,6 +20,9 @@ bool serveurPostgreSQLDeTest(ParametresConnexion* parametres);
 // installation's database would (table names are ours, never typed text).
 void refuserInsertions(Connexion& connexion, const QString& table, const QString& message);
 
+// The rows of a query as "a|b|c" texts, Nulls empty.
+QStringList lignesTexte(Connexion& connexion, const QString& sql, const QVariantList& valeurs = {});
+
 // The error log "MAINTEN.MDB" beside a test database, created empty: its rows read back in order, as
 // "Contexte|Erreur".
 class JournalDeTest {
