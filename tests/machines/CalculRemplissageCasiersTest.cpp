@@ -4,6 +4,7 @@
 #include "common/ErreurExecution.h"
 #include "common/EtatGlobal.h"
 #include "machines/CalculRemplissageCasiers.h"
+#include "reports/ReportBuilders.h"
 #include "reports/ReportData.h"
 #include "reports/ReportDefinition.h"
 #include "reports/ReportEngine.h"
@@ -237,7 +238,7 @@ TEST_P(CalculRemplissageCasiersTest, EtiquettesDUneGrille) {
     EXPECT_TRUE(tRemplissage().isEmpty());
 }
 
-// Sheets of two machines built at once by several workstations: each reads its own lines.
+// Per-locker sheets of two machines built at once by several workstations: each prints its own lines.
 TEST_P(CalculRemplissageCasiersTest, FeuillesSimultaneesDeDeuxMachines) {
     for (int no : {1, 2}) {
         machine(no, 10, "CASIER", 868, 14);
@@ -253,12 +254,13 @@ TEST_P(CalculRemplissageCasiersTest, FeuillesSimultaneesDeDeuxMachines) {
                 auto c = base().ouvrir();
                 for (int fois = 0; fois < 4; ++fois) {
                     QStringList lues;
-                    ReportData::inTransaction(QStringLiteral("TRemplissageMachine"), [&](Connexion& cx) {
-                        RemplisageMachineFicheReappro(cx, no, 10, false);
-                        return true;
-                    })(*c, [&] {
-                        QSqlQuery q =
-                            c->executer(QStringLiteral("SELECT NumMach, Reference FROM TRemplissageMachine"));
+                    ReportBuilders::CreerEtatRemplissageMach(
+                        no, 1, QStringLiteral("RemplissageMachine"), [&](Connexion& cx) {
+                            RemplisageMachineFicheReappro(cx, no, 10, false);
+                            return true;
+                        })(*c, [&] {
+                        QSqlQuery q = c->executer(
+                            QStringLiteral("SELECT NoMachine, ReferenceArticle FROM ARemplissageMachine"));
                         while (q.next())
                             lues << q.value(0).toString() + u' ' + q.value(1).toString();
                     });

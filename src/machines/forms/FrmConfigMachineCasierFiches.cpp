@@ -65,25 +65,74 @@ void FrmConfigMachineCasier::CmdRmplir_Click() {
     if (Global().OptionQuantiteMultiple) {
         imprimerFiche(QStringLiteral("RemplissageMachineCasierQteMulti.RPT"), CmdRmplir->text(),
                       QStringLiteral("ARemplissageMachine order by Etage"),
-                      ReportData::inTransaction(QStringLiteral("ARemplissageMachine"), [=](Connexion& c) {
+                      ReportData::inTransaction({QStringLiteral("ARemplissageMachine")}, [=](Connexion& c) {
                           RemplisageMachineFicheReapproQteMultiple(c, machine, type, true);
                           return true;
                       }));
         return;
     }
+    imprimerFiche(QStringLiteral("RemplissageMachineCasier.RPT"), CmdRmplir->text(),
+                  QStringLiteral("ARemplissageMachine"),
+                  Instance<FenCrystalRep>().CreerEtatRemplissageMach(
+                      machineDeLaListe(), 1, QStringLiteral("RemplissageMachine"), [=](Connexion& c) {
+                          RemplisageMachineFicheReappro(c, machine, type, false);
+                          return true;
+                      }));
 }
 
-void FrmConfigMachineCasier::Command1_Click() {}
+void FrmConfigMachineCasier::Command1_Click() {
+    imprimerFiche(QStringLiteral("FicheSelectProduit.RPT"), Command1->text(),
+                  QStringLiteral("ARemplissageMachine"),
+                  Instance<FenCrystalRep>().CreerEtatRemplissageMach(machineDeLaListe(), 1,
+                                                                     QStringLiteral("PresentationArticle")));
+}
 
 void FrmConfigMachineCasier::Command2_Click() {
     ImprimerPlancheEtiquettes();
 }
 
-void FrmConfigMachineCasier::Command3_Click() {}
+void FrmConfigMachineCasier::Command3_Click() {
+    // Every machine of the list; the builder is handed the last one and the count, the list stays where
+    // it stands.
+    const QList<MachineListe> machines = machinesDeLaListe();
+    const qint32 derniere = machines.isEmpty() ? machineDeLaListe() : machines.last().NoMachine;
+    imprimerFiche(QStringLiteral("RemplissageMachineGlobal.RPT"),
+                  QStringLiteral("Fiche global de réapprovisionnement"),
+                  QStringLiteral("ARemplissageMachine"),
+                  Instance<FenCrystalRep>().CreerEtatRemplissageMach(
+                      derniere, static_cast<int>(machines.size()), QStringLiteral("RemplissageMachine"),
+                      [machines](Connexion& c) {
+                          RemplissageMachineGlobal(c, machines);
+                          return true;
+                      }));
+}
 
-void FrmConfigMachineCasier::Command4_Click() {}
+void FrmConfigMachineCasier::Command4_Click() {
+    const qint32 machine = NoMachineCourante;
+    const bool quantiteMultiple = Global().OptionQuantiteMultiple;
+    imprimerFiche(QStringLiteral("RemplissageMachineGlobalTotalArt.RPT"), Command4->text(),
+                  QStringLiteral("ARemplissageMachine"),
+                  Instance<FenCrystalRep>().CreerEtatRemplissageMach(
+                      machineDeLaListe(), Adodc1.RecordCount(), QStringLiteral("RemplissageMachine"),
+                      [=](Connexion& c) {
+                          RemplisageMachine(c, machine, quantiteMultiple);
+                          return true;
+                      }));
+}
 
-void FrmConfigMachineCasier::ImprimerPlancheEtiquettes() {}
+void FrmConfigMachineCasier::ImprimerPlancheEtiquettes() {
+    // The cells as the grid holds them now; no label: no sheet and no message.
+    const GrilleCasiers::Table<qint64> references = Grille.tables.ReferenceCase;
+    const qint32 machine = NoMachineCourante;
+    const int lignes = MSFlexGrid1->rowCount(), colonnes = MSFlexGrid1->columnCount();
+    imprimerFiche(QStringLiteral("FicheImageProduit.RPT"),
+                  QStringLiteral("Etiquette - Avery L7161 - 63,5 x 46,6 mm"),
+                  QStringLiteral("ARemplissageMachine order by etage"),
+                  Instance<FenCrystalRep>().CreerEtatRemplissageMach(
+                      machineDeLaListe(), 1, QStringLiteral("RemplissageMachine"), [=](Connexion& c) {
+                          return PlancheEtiquettes(c, machine, references, lignes, colonnes);
+                      }));
+}
 
 void FrmConfigMachineCasier::Command6_Click() {
     ExportCsv();
