@@ -161,9 +161,39 @@ template <typename F> double medianeMs(int fois, F&& f) {
     return mediane(std::move(t));
 }
 
-// Medians of `fois` timed runs of two sides of a comparison, in milliseconds, after one untimed warm-up
-// each: the sides alternate, each going first every other run; `avant`, when given, runs untimed
-// before each side.
+// A bare statement on the connection's QSqlDatabase, prepared and bound when given values, as the layer
+// runs it but without it.
+inline void sqlNu(Connexion& c, const QString& sql, const QVariantList& valeurs = {}) {
+    QSqlQuery q(c.db());
+    q.setForwardOnly(true);
+    bool ok = valeurs.isEmpty() ? q.exec(sql) : q.prepare(sql);
+    if (ok && !valeurs.isEmpty()) {
+        for (const QVariant& v : valeurs)
+            q.addBindValue(v);
+        ok = q.exec();
+    }
+    if (!ok)
+        throw ErreurExecution(ErreurExecution::ErreurBase, Connexion::texteErreur(q),
+                              QStringLiteral("bench"));
+}
+
+// The bare write transaction of the layer: BEGIN IMMEDIATE on SQLite, the driver's on PostgreSQL.
+inline void debutNu(Connexion& c) {
+    if (c.estSQLite())
+        sqlNu(c, QStringLiteral("BEGIN IMMEDIATE"));
+    else if (!c.db().transaction())
+        throw ErreurExecution(ErreurExecution::ErreurBase, QStringLiteral("BEGIN"), QStringLiteral("bench"));
+}
+
+inline void finNue(Connexion& c) {
+    if (c.estSQLite())
+        sqlNu(c, QStringLiteral("COMMIT"));
+    else if (!c.db().commit())
+        throw ErreurExecution(ErreurExecution::ErreurBase, QStringLiteral("COMMIT"), QStringLiteral("bench"));
+}
+
+// Like against like: `routine` and `nue` run alternately, each first every other run, `avant` (untimed)
+// before each; one warm-up, then `fois` timed runs each. The medians, in milliseconds.
 template <typename F, typename G>
 std::pair<double, double> alterner(F&& routine, G&& nue, int fois, const std::function<void()>& avant = {}) {
     std::vector<double> a, b;

@@ -49,20 +49,6 @@ const QString SqlListe = QStringLiteral(
     "LEFT OUTER JOIN ArticleEnStock ON ArticleEnStock.Reference = ConfigMachines.ReferenceArticle WHERE "
     "(ConfigMachines.NoMachine = ?)");
 
-void sqlNu(Connexion& c, const QString& sql, const QVariantList& valeurs = {}) {
-    QSqlQuery q(c.db());
-    q.setForwardOnly(true);
-    bool ok = valeurs.isEmpty() ? q.exec(sql) : q.prepare(sql);
-    if (ok && !valeurs.isEmpty()) {
-        for (const QVariant& v : valeurs)
-            q.addBindValue(v);
-        ok = q.exec();
-    }
-    if (!ok)
-        throw ErreurExecution(ErreurExecution::ErreurBase, Connexion::texteErreur(q),
-                              QStringLiteral("bench"));
-}
-
 void mesurerDessin(const char* moteur, Connexion& c) {
     FrmConfigMachineCasier& f = Instance<FrmConfigMachineCasier>();
     f.Show();

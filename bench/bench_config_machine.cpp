@@ -42,34 +42,6 @@ const char* const Usage =
 
 constexpr int Fois = 201;
 
-void sqlNu(Connexion& c, const QString& sql, const QVariantList& valeurs = {}) {
-    QSqlQuery q(c.db());
-    q.setForwardOnly(true);
-    bool ok = valeurs.isEmpty() ? q.exec(sql) : q.prepare(sql);
-    if (ok && !valeurs.isEmpty()) {
-        for (const QVariant& v : valeurs)
-            q.addBindValue(v);
-        ok = q.exec();
-    }
-    if (!ok)
-        throw ErreurExecution(ErreurExecution::ErreurBase, Connexion::texteErreur(q),
-                              QStringLiteral("bench"));
-}
-
-void debutNu(Connexion& c) {
-    if (c.estSQLite())
-        sqlNu(c, QStringLiteral("BEGIN IMMEDIATE"));
-    else if (!c.db().transaction())
-        throw ErreurExecution(ErreurExecution::ErreurBase, QStringLiteral("BEGIN"), QStringLiteral("bench"));
-}
-
-void finNue(Connexion& c) {
-    if (c.estSQLite())
-        sqlNu(c, QStringLiteral("COMMIT"));
-    else if (!c.db().commit())
-        throw ErreurExecution(ErreurExecution::ErreurBase, QStringLiteral("COMMIT"), QStringLiteral("bench"));
-}
-
 qint64 entier(Connexion& c, const QString& sql, const QVariantList& valeurs) {
     return Valeurs::lireEntier(c.valeurUnique(sql, valeurs));
 }
@@ -109,7 +81,7 @@ void mesurerDisposition(const char* moteur, Connexion& c, const MachineBench& m)
             : QStringLiteral(
                   "SELECT COUNT(Reference) AS CompteDeReference, Colonne FROM EmplacementsMachine1 "
                   "WHERE NoMachine = ? GROUP BY Colonne ORDER BY Colonne");
-    const DispositionMachine::Machine fiche{m.no, m.type, m.places, m.portes};
+    const DispositionMachine::Machine fiche{m.no, m.type, m.places, m.portes, {}};
     qsizetype lignes = 0;
     size_t lignesNues = 0;
     const auto [r, n] = alterner([&] { lignes = DispositionMachine::Lire(c, fiche, vue).lignes.size(); },

@@ -46,6 +46,13 @@ inline QString sourceEtat(const QString& francais) {
          QStringLiteral("ARemplissageMachine order by Etage")},
         {QStringLiteral("RemplissageMachineCasierQteMulti.RPT"),
          QStringLiteral("ARemplissageMachine order by Etage")},
+        {QStringLiteral("FicheSelectProduit.RPT"), QStringLiteral("ARemplissageMachine")},
+        {QStringLiteral("FicheSelectProduitxls.RPT"), QStringLiteral("ARemplissageMachine")},
+        {QStringLiteral("RemplissageMachine.RPT"), QStringLiteral("ARemplissageMachine")},
+        {QStringLiteral("RemplissageMachineGlobal.RPT"),
+         QStringLiteral("ARemplissageMachine  order by ReferenceArticle")},
+        {QStringLiteral("RemplissageMachineGlobalTotalArt.RPT"),
+         QStringLiteral("ARemplissageMachine order by ReferenceArticle")},
         {QStringLiteral("consoparmachineServiceTalmer.rpt"), QStringLiteral("ConsoParMachineSecteur")}};
     if (sources.contains(francais))
         return sources.value(francais);

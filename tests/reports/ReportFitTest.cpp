@@ -106,12 +106,25 @@ protected:
         c->executer(QStringLiteral("INSERT INTO InfoEtat (Titre, Periode) VALUES (?, ?)"),
                     {QStringLiteral("Consommations du Site Saint-Étienne"),
                      QStringLiteral("Période du 01/01/2024 au 31/12/2025")});
+        // The machine sheets' rows: every planned position of 48 machines, fractions and overloads among
+        // them.
+        DonneesBench::remplirMachines(*c, 48);
+        c->executer(QStringLiteral(
+            "INSERT INTO ARemplissageMachine (Etage, ReferenceArticle, Designation, RefFournisseur, "
+            "CodeArticle, "
+            "NbUnite, Aremplir, NoMachine, Location) SELECT C.Etage, C.ReferenceArticle, A.Designation, "
+            "A.RefFournisseur, CAST(A.CodeArticle AS TEXT), C.Etage % 7, 12.5 - C.Etage, C.NoMachine, "
+            "M.Location "
+            "FROM ConfigMachines C JOIN ArticleEnStock A ON A.Reference = C.ReferenceArticle JOIN Machines M "
+            "ON "
+            "M.NoMachine = C.NoMachine"));
         c->executer(QStringLiteral("UPDATE InfoSociete SET NOM = ?, Adresse = ?, CodePostal = ?, Ville = ?"),
                     {QStringLiteral("Société Élan Protection Individuelle"),
                      QStringLiteral("12 rue des Forges"), QStringLiteral("69002"), QStringLiteral("Lyon")});
-        for (const char* t :
-             {"CA", "InfoEtat", "InfoSociete", "Machines", "ArticleEnStock", "Familles", "Fournisseur",
-              "GrUtilisateur", "ARemplissageMachine order by Etage", "ConsoParMachineSecteur"})
+        for (const char* t : {"CA", "InfoEtat", "InfoSociete", "Machines", "ArticleEnStock", "Familles",
+                              "Fournisseur", "GrUtilisateur", "ARemplissageMachine order by Etage",
+                              "ARemplissageMachine", "ARemplissageMachine  order by ReferenceArticle",
+                              "ARemplissageMachine order by ReferenceArticle", "ConsoParMachineSecteur"})
             s_tables.insert(QLatin1String(t), ReportTable::read(*c, QLatin1String(t)));
     }
     static void TearDownTestSuite() { s_tables.clear(); }
