@@ -19,8 +19,6 @@ namespace CalculRemplissageCasiers {
 
 namespace {
 
-constexpr qint32 DivisionParZero = 11;
-
 const QVariant NulEntier = QVariant(QMetaType::fromType<qint64>());
 const QVariant NulReel = QVariant(QMetaType::fromType<double>());
 
@@ -173,78 +171,11 @@ void RemplisageMachineFicheReapproQteMultiple(Connexion& c, qint32 machine, int 
     });
 }
 
-void RemplissageMachineGlobal(Connexion& c, const QList<MachineListe>& machines) {
-    sousLeNom("RemplissageMachineGlobal", [&] {
-        c.executer(QStringLiteral("DELETE FROM TRemplissageMachine"));
-        QHash<qint32, const MachineListe*> parNumero;
-        for (const MachineListe& m : machines)
-            parNumero.insert(m.NoMachine, &m);
-
-        // The slots holding an article, counted per machine and layout row.
-        QHash<QPair<qint32, qint64>, qint64> comptes;
-        {
-            QSqlQuery q = c.executer(QStringLiteral("SELECT NoMachine, Etage, Colonne, NoEmpl FROM "
-                                                    "EmplacementsMachine1 WHERE Reference IS NOT NULL"));
-            while (q.next()) {
-                const qint32 no = static_cast<qint32>(Valeurs::lireEntier(q.value(0)));
-                const MachineListe* m = parNumero.value(no);
-                if (!m)
-                    continue;
-                if (const std::optional<qint64> ligne =
-                        ModeleMachine::LigneDeLayout(ModeleMachine::DispositionDe(m->Chargement), m->Type,
-                                                     q.value(1), q.value(2), q.value(3)))
-                    ++comptes[{no, *ligne}];
-            }
-        }
-
-        // Every plan row of the listed machines, by machine and row.
-        struct Ligne {
-            qint64 etage;
-            QVariant reference, code;
-        };
-        QHash<qint32, QList<Ligne>> plans;
-        {
-            QSqlQuery q = c.executer(QStringLiteral(
-                "SELECT ConfigMachines.NoMachine, ConfigMachines.Etage, ConfigMachines.ReferenceArticle, "
-                "ArticleEnStock.CodeArticle FROM ConfigMachines LEFT OUTER JOIN ArticleEnStock ON "
-                "ArticleEnStock.Reference = ConfigMachines.ReferenceArticle ORDER BY "
-                "ConfigMachines.NoMachine, ConfigMachines.Etage"));
-            while (q.next()) {
-                const qint32 no = static_cast<qint32>(Valeurs::lireEntier(q.value(0)));
-                if (parNumero.contains(no))
-                    plans[no].append({referenceOuZero(q.value(1)), q.value(2), q.value(3)});
-            }
-        }
-
-        Insertion ajout(c, InsertionLigne);
-        for (const MachineListe& m : machines) {
-            const bool etages =
-                ModeleMachine::DispositionDe(m.Chargement) == ModeleMachine::Disposition::Etages;
-            // The room of one floor group (floors) or of one column (others); Null when unknown.
-            QVariant capacite = NulReel;
-            if (!m.NbPorte.isNull() && (!etages || !m.NbEmplacement.isNull())) {
-                const double portes = double(Valeurs::lireEntier(m.NbPorte));
-                if (etages) {
-                    if (portes == 0)
-                        throw ErreurExecution(
-                            DivisionParZero,
-                            QStringLiteral("Division par zéro (machine %1 sans porte)").arg(m.NoMachine),
-                            QStringLiteral("RemplissageMachineGlobal"));
-                    capacite = double(Valeurs::lireEntier(m.NbEmplacement)) / portes;
-                } else {
-                    capacite = portes;
-                }
-            }
-            qint64 j = 0;
-            for (const Ligne& l : plans.value(m.NoMachine)) {
-                ++j;
-                const qint64 unites = comptes.value({m.NoMachine, l.etage});
-                ajout.executer({j, l.reference, l.code, double(unites),
-                                capacite.isNull() ? NulReel : QVariant(capacite.toDouble() - double(unites)),
-                                m.NoMachine});
-            }
-        }
-    });
+QList<qint32> RemplissageMachineGlobal(Connexion& c, const QList<CalculRemplissage::Machine>& machines) {
+    QList<qint32> laissees;
+    sousLeNom("RemplissageMachineGlobal",
+              [&] { laissees = CalculRemplissage::RemplissageMachineParEtage(c, machines, true); });
+    return laissees;
 }
 
 bool PlancheEtiquettes(Connexion& c, qint32 machine, const GrilleCasiers::Table<qint64>& references,

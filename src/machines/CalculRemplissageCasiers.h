@@ -1,11 +1,11 @@
 #pragma once
 
+#include "machines/CalculRemplissage.h"
 #include "machines/GrilleCasiers.h"
 
 #include <QList>
 #include <QString>
 #include <QStringList>
-#include <QVariant>
 
 class Connexion;
 
@@ -39,21 +39,14 @@ void RemplisageMachineFicheReappro(Connexion& connexion, qint32 machine, int typ
 void RemplisageMachineFicheReapproQteMultiple(Connexion& connexion, qint32 machine, int type,
                                               bool quantiteMultiple);
 
-// A machine of the window's list, as the global computation reads it.
-struct MachineListe {
-    qint32 NoMachine = 0;
-    int Type = 0;
-    QString Chargement;
-    QVariant NbEmplacement;
-    QVariant NbPorte;
-};
-
-// Global refill lines of every machine of the list, in two statements for the whole list: per configured
-// row (plan order), Etage its rank j in the machine's plan, Reference, CodeArticle (the article's),
-// NbUnite the slots holding an article in that layout row (each row counted by its own number through
-// LigneDeLayout, 0 when none), Aremplir one floor's capacity NbEmplacement / NbPorte (floors) or NbPorte
-// (others) minus NbUnite, Null when either is Null, NumMach. A floor machine with no door is error 11.
-void RemplissageMachineGlobal(Connexion& connexion, const QList<MachineListe>& machines);
+// Global refill lines of every machine of the list (CalculRemplissage::RemplissageMachineParEtage's, a
+// locker machine's position holding NbPorte): per configured row, Etage its rank in the machine's plan,
+// Reference, CodeArticle (the article's), NbUnite the slots holding an article in that layout row (each
+// row counted by its own number through LigneDeLayout, 0 when none), Aremplir one floor's capacity
+// NbEmplacement / NbPorte (floors) or NbPorte (others) minus NbUnite, Null when either is Null, NumMach.
+// A floor machine without doors is left out and logged; the machines left out are returned.
+QList<qint32> RemplissageMachineGlobal(Connexion& connexion,
+                                       const QList<CalculRemplissage::Machine>& machines);
 
 // The label rows of a locker grid of `lignes` rows and `colonnes` columns (captions included, cut to the
 // tables' size): for grid rows 1 to lignes - 1, a TRemplissageMachine row per non-zero reference of the

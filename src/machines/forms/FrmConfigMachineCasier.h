@@ -4,6 +4,7 @@
 #include "machines/GrilleCasiers.h"
 #include "machines/forms/FormeMachine.h"
 #include "reports/ReportData.h"
+#include "reports/forms/FenCrystalRep.h"
 
 #include <array>
 
@@ -88,12 +89,9 @@ private:
 
     void preparerGrille();
     void brancherFiches();
-    // NoMachine of the list's current row (0 without one), and every machine of the list.
-    qint32 machineDeLaListe() const;
-    QList<CalculRemplissageCasiers::MachineListe> machinesDeLaListe() const;
     // Opens a sheet modal over the window with its builder, then draws the grid again.
-    void imprimerFiche(const QString& fichier, const QString& titre, const QString& source,
-                       const ReportData::Builder& constructeur);
+    ResultatEtat imprimerFiche(const QString& fichier, const QString& titre, const QString& source,
+                               const ReportData::Builder& constructeur);
     GrilleCasiers::Option optionChoisie() const;
     // Writes an article (code not 0) or nothing into a cell and its tables.
     void affecterCellule(int r, int c, bool article);

@@ -29,34 +29,17 @@ void FrmConfigMachineCasier::brancherFiches() {
     connect(Command6, &QPushButton::clicked, this, [this] { Command6_Click(); });
 }
 
-qint32 FrmConfigMachineCasier::machineDeLaListe() const {
-    return surUneMachine() ? static_cast<qint32>(Valeurs::lireEntier(champ(QStringLiteral("NoMachine")))) : 0;
-}
-
-QList<MachineListe> FrmConfigMachineCasier::machinesDeLaListe() const {
-    QList<MachineListe> machines;
-    const Recordset& l = Adodc1;
-    const int no = l.FieldIndex(QStringLiteral("NoMachine")), type = l.FieldIndex(QStringLiteral("Type")),
-              chargement = l.FieldIndex(QStringLiteral("Chargement")),
-              emplacements = l.FieldIndex(QStringLiteral("NbEmplacement")),
-              portes = l.FieldIndex(QStringLiteral("NbPorte"));
-    machines.reserve(l.RecordCount());
-    for (int i = 0; i < l.RecordCount(); ++i)
-        machines.append({static_cast<qint32>(Valeurs::lireEntier(l.ValueAt(i, no))),
-                         static_cast<int>(Valeurs::lireEntier(l.ValueAt(i, type))),
-                         Valeurs::lireTexte(l.ValueAt(i, chargement)), l.ValueAt(i, emplacements),
-                         l.ValueAt(i, portes)});
-    return machines;
-}
-
-void FrmConfigMachineCasier::imprimerFiche(const QString& fichier, const QString& titre,
-                                           const QString& source, const ReportData::Builder& constructeur) {
+ResultatEtat FrmConfigMachineCasier::imprimerFiche(const QString& fichier, const QString& titre,
+                                                   const QString& source,
+                                                   const ReportData::Builder& constructeur) {
     QString nom = fichier;
     OptionsEtat options;
     options.constructeur = constructeur;
-    Instance<FenCrystalRep>().ImprimerEtat(nom, QString(), titre, source, this, QString(), options);
+    const ResultatEtat r =
+        Instance<FenCrystalRep>().ImprimerEtat(nom, QString(), titre, source, this, QString(), options);
     if (dispositionAffichee())
         LireConfigMachineColonne();
+    return r;
 }
 
 void FrmConfigMachineCasier::CmdRmplir_Click() {
@@ -94,17 +77,20 @@ void FrmConfigMachineCasier::Command2_Click() {
 void FrmConfigMachineCasier::Command3_Click() {
     // Every machine of the list; the builder is handed the last one and the count, the list stays where
     // it stands.
-    const QList<MachineListe> machines = machinesDeLaListe();
-    const qint32 derniere = machines.isEmpty() ? machineDeLaListe() : machines.last().NoMachine;
-    imprimerFiche(QStringLiteral("RemplissageMachineGlobal.RPT"),
-                  QStringLiteral("Fiche global de réapprovisionnement"),
-                  QStringLiteral("ARemplissageMachine"),
-                  Instance<FenCrystalRep>().CreerEtatRemplissageMach(
-                      derniere, static_cast<int>(machines.size()), QStringLiteral("RemplissageMachine"),
-                      [machines](Connexion& c) {
-                          RemplissageMachineGlobal(c, machines);
-                          return true;
-                      }));
+    const QList<CalculRemplissage::Machine> machines = machinesDeLaListe();
+    const int derniere = machines.isEmpty() ? machineDeLaListe() : machines.last().noMachine;
+    QList<qint32> laissees;
+    const ResultatEtat r = imprimerFiche(
+        QStringLiteral("RemplissageMachineGlobal.RPT"), QStringLiteral("Fiche global de réapprovisionnement"),
+        QStringLiteral("ARemplissageMachine"),
+        Instance<FenCrystalRep>().CreerEtatRemplissageMach(
+            derniere, static_cast<int>(machines.size()), QStringLiteral("RemplissageMachine"),
+            [machines, &laissees](Connexion& c) {
+                laissees = RemplissageMachineGlobal(c, machines);
+                return true;
+            }));
+    if (r == ResultatEtat::Pret)
+        signalerMachinesLaissees(laissees);
 }
 
 void FrmConfigMachineCasier::Command4_Click() {
