@@ -42,19 +42,6 @@ const char* const Usage =
 constexpr int Fois = 101;
 constexpr qint32 Machine = 16;
 
-void nu(QSqlQuery& q, const QString& sql, const QVariantList& valeurs = {}) {
-    const bool ok = valeurs.isEmpty() ? q.exec(sql) : [&] {
-        if (!q.prepare(sql))
-            return false;
-        for (const QVariant& v : valeurs)
-            q.addBindValue(v);
-        return q.exec();
-    }();
-    if (!ok)
-        throw ErreurExecution(ErreurExecution::ErreurBase, Connexion::texteErreur(q),
-                              QStringLiteral("bench"));
-}
-
 // The sum and count of the lines, to check both sides wrote the same.
 QString bilan(Connexion& c) {
     QSqlQuery q = c.executer(QStringLiteral("SELECT COUNT(*), SUM(Etage), SUM(Aremplir), SUM(NbUnite), "
@@ -76,25 +63,23 @@ void mesurerLignes(const char* moteur, Connexion& c) {
         t.valider();
     };
     const auto nue = [&] {
-        QSqlQuery q(c.db());
-        q.setForwardOnly(true);
-        nu(q, c.estSQLite() ? QStringLiteral("BEGIN IMMEDIATE") : QStringLiteral("BEGIN"));
+        debutNu(c);
         if (!c.estSQLite())
-            nu(q, QStringLiteral("LOCK TABLE TRemplissageMachine IN EXCLUSIVE MODE"));
-        nu(q, QStringLiteral("DELETE FROM TRemplissageMachine"));
+            sqlNu(c, QStringLiteral("LOCK TABLE TRemplissageMachine IN EXCLUSIVE MODE"));
+        sqlNu(c, QStringLiteral("DELETE FROM TRemplissageMachine"));
+        std::vector<QList<QVariant>> tenus, lignes;
+        lireNu(c,
+               QStringLiteral("SELECT Reference, COUNT(*) FROM EmplacementsMachine1 WHERE NoMachine = ? AND "
+                              "Reference IS NOT NULL GROUP BY Reference"),
+               {Machine}, tenus);
         QHash<qint64, qint64> stock;
-        nu(q,
-           QStringLiteral("SELECT Reference, COUNT(*) FROM EmplacementsMachine1 WHERE NoMachine = ? AND "
-                          "Reference IS NOT NULL GROUP BY Reference"),
-           {Machine});
-        while (q.next())
-            stock.insert(q.value(0).toLongLong(), q.value(1).toLongLong());
-        nu(q,
-           QStringLiteral("SELECT Etage, ReferenceArticle, CodeArticle FROM ConfigMachines WHERE NoMachine = "
-                          "? AND CodeArticle IS NOT NULL ORDER BY Etage"),
-           {Machine});
-        std::vector<QList<QVariant>> lignes;
-        lireRangs(q, lignes);
+        for (const QList<QVariant>& t : tenus)
+            stock.insert(t.at(0).toLongLong(), t.at(1).toLongLong());
+        lireNu(c,
+               QStringLiteral(
+                   "SELECT Etage, ReferenceArticle, CodeArticle FROM ConfigMachines WHERE NoMachine = "
+                   "? AND CodeArticle IS NOT NULL ORDER BY Etage"),
+               {Machine}, lignes);
         QSqlQuery ajout(c.db());
         ajout.prepare(QStringLiteral("INSERT INTO TRemplissageMachine (Etage, Reference, CodeArticle, "
                                      "NbUnite, Aremplir, NumMach) VALUES (?, ?, ?, ?, ?, ?)"));
@@ -111,7 +96,7 @@ void mesurerLignes(const char* moteur, Connexion& c) {
                 throw ErreurExecution(ErreurExecution::ErreurBase, Connexion::texteErreur(ajout),
                                       QStringLiteral("bench"));
         }
-        nu(q, QStringLiteral("COMMIT"));
+        finNue(c);
     };
     const auto [r, n] = alterner(routine, nue, Fois);
     // One more of each, untimed, for the check.
