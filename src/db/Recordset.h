@@ -146,6 +146,13 @@ public:
     void Sort(const QString& champ, Ordre ordre = Ordre::Croissant);
     QString SortField() const { return m_tri.isEmpty() ? QString() : m_tri.first().champ; }
     Ordre SortOrder() const { return m_tri.isEmpty() ? Ordre::Croissant : m_tri.first().ordre; }
+    // Every field of the order, each with true when descending.
+    QList<std::pair<QString, bool>> SortFields() const {
+        QList<std::pair<QString, bool>> champs;
+        for (const CleTri& c : m_tri)
+            champs.append({c.champ, c.ordre == Ordre::Decroissant});
+        return champs;
+    }
     // Keeps the rows the predicate accepts (an empty predicate shows every row) and moves to the first.
     void Filter(Predicat predicat);
 

@@ -222,9 +222,11 @@ QList<qint32> RemplissageMachineGlobal(Connexion& c, const QList<Machine>& machi
         });
 }
 
-QList<qint32> RemplissageMachineParEtage(Connexion& c, const QList<Machine>& machines) {
+QList<qint32> RemplissageMachineParEtage(Connexion& c, const QList<Machine>& machines, bool casiers) {
     return surLaListe(
-        c, QStringLiteral("RemplissageMachineParEtage"), machines, [&](const ListeBornee& liste) {
+        c,
+        casiers ? QStringLiteral("RemplissageMachineGlobal") : QStringLiteral("RemplissageMachineParEtage"),
+        machines, [&](const ListeBornee& liste) {
             QHash<qint32, const Machine*> parNumero;
             for (const Machine& m : machines)
                 if (!parNumero.contains(m.noMachine))
@@ -266,8 +268,10 @@ QList<qint32> RemplissageMachineParEtage(Connexion& c, const QList<Machine>& mac
                         {q.value(1), q.value(2), q.value(3)});
             }
 
-            return [charges, positions](const Machine& m, QList<LigneTravail>& lignes) {
-                const Disposition d = ModeleMachine::DispositionDe(Valeurs::lireTexte(m.chargement));
+            return [charges, positions, casiers](const Machine& m, QList<LigneTravail>& lignes) {
+                Disposition d = ModeleMachine::DispositionDe(Valeurs::lireTexte(m.chargement));
+                if (casiers && d == Disposition::Casiers)
+                    d = Disposition::Colonnes;
                 // What a position holds; Null where a count the division needs is Null.
                 std::optional<double> plein;
                 if (d == Disposition::Etages && !nul(m.nbEmplacement))

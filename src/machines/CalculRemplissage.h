@@ -46,7 +46,10 @@ QList<qint32> RemplissageMachineGlobal(Connexion& connexion, const QList<Machine
 // ModeleMachine::LigneDeLayout; 0 when the position has none), Aremplir NbEmplacement / NbPorte - NbUnite
 // (with its fraction) for "ETAGE", 1 for "CASIER", NbPorte - NbUnite otherwise, NumMach the machine.
 // Floor machines without doors are left out and logged under "RemplissageMachineParEtage", as above.
-QList<qint32> RemplissageMachineParEtage(Connexion& connexion, const QList<Machine>& machines);
+// The locker window's global lines (`casiers` true) are the same, but a locker machine's position holds
+// NbPorte, as a column machine's, and the machines left out are logged under "RemplissageMachineGlobal".
+QList<qint32> RemplissageMachineParEtage(Connexion& connexion, const QList<Machine>& machines,
+                                         bool casiers = false);
 
 // The floors (vue Etages) or columns (Colonnes) of a machine holding at least one loaded slot, by layout
 // row 1 to 37. Only on success are the flags written (true where loaded, false where the row's slots are

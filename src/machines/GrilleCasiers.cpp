@@ -112,6 +112,21 @@ void GrilleCasiers::Lire(Connexion& c, qint32 machine, int type, qint64 nbPorte)
     }
 }
 
+namespace {
+
+// Units held as LireStockMachine counts them: Null 0, beyond 32 bits an overflow.
+qint32 unitesTenues(const QVariant& v) {
+    if (v.isNull())
+        return 0;
+    const qint64 n = Valeurs::lireEntier(v);
+    if (n > std::numeric_limits<qint32>::max() || n < std::numeric_limits<qint32>::min())
+        throw ErreurExecution(ErreurExecution::Overflow, QStringLiteral("Dépassement de capacité"),
+                              QStringLiteral("LireStockMachine"));
+    return static_cast<qint32>(n);
+}
+
+} // namespace
+
 qint32 LireStockMachine(Connexion& c, qint32 machine, double reference, bool quantiteMultiple) {
     if (machine == 0)
         return 0;
@@ -120,26 +135,32 @@ qint32 LireStockMachine(Connexion& c, qint32 machine, double reference, bool qua
         if (reference != std::floor(reference) || !std::isfinite(reference))
             return 0;
         const QVariant ref = static_cast<qint64>(reference);
-        const QVariant v = c.valeurUnique(
+        return unitesTenues(c.valeurUnique(
             quantiteMultiple
                 ? QStringLiteral(
                       "SELECT SUM(Qte) FROM EmplacementsMachine1 WHERE NoMachine = ? AND Reference = ?")
                 : QStringLiteral(
                       "SELECT COUNT(*) FROM EmplacementsMachine1 WHERE NoMachine = ? AND Reference = ?"),
-            {machine, ref});
-        if (v.isNull())
-            return 0;
-        const qint64 n = Valeurs::lireEntier(v);
-        if (n > std::numeric_limits<qint32>::max() || n < std::numeric_limits<qint32>::min())
-            throw ErreurExecution(ErreurExecution::Overflow, QStringLiteral("Dépassement de capacité"),
-                                  QStringLiteral("LireStockMachine"));
-        return static_cast<qint32>(n);
+            {machine, ref}));
     } catch (const ErreurExecution& e) {
         MajBase::SignalerErreur(QStringLiteral("LireStockMachine"), e);
     } catch (const std::exception& e) {
         MajBase::SignalerErreur(QStringLiteral("LireStockMachine"), e);
     }
     return 0;
+}
+
+QHash<qint64, qint32> StockMachineParArticle(Connexion& c, qint32 machine, bool quantiteMultiple) {
+    QHash<qint64, qint32> stock;
+    QSqlQuery q = c.executer(
+        quantiteMultiple ? QStringLiteral("SELECT Reference, SUM(Qte) FROM EmplacementsMachine1 WHERE "
+                                          "NoMachine = ? AND Reference IS NOT NULL GROUP BY Reference")
+                         : QStringLiteral("SELECT Reference, COUNT(*) FROM EmplacementsMachine1 WHERE "
+                                          "NoMachine = ? AND Reference IS NOT NULL GROUP BY Reference"),
+        {machine});
+    while (q.next())
+        stock.insert(Valeurs::lireEntier(q.value(0)), unitesTenues(q.value(1)));
+    return stock;
 }
 
 bool VerifierMachineVide(Connexion& c, qint32 machine, GrilleCasiers::Table<bool>& occupation) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QHash>
 #include <QList>
 #include <QString>
 #include <QVariant>
@@ -77,6 +78,9 @@ public:
 // it, else the number of those slots; Null counts 0, rounded half to even. 0 for machine 0, and on a
 // database failure, which is logged under "LireStockMachine".
 qint32 LireStockMachine(Connexion& connexion, qint32 machine, double reference, bool quantiteMultiple);
+// The same units for every article the machine holds, in one grouped statement: Reference to units (an
+// article held nowhere is absent). A database failure or a sum beyond 32 bits is thrown, not logged.
+QHash<qint64, qint32> StockMachineParArticle(Connexion& connexion, qint32 machine, bool quantiteMultiple);
 
 // Marks in `occupation` (indexed by Colonne, then Etage) the slots of the machine holding an article;
 // false, logged under "VerifierMachineVide", when the machine has no slot, a slot lies outside the table

@@ -21,7 +21,7 @@ ReportTable callerRows(Connexion& c, const QString& source, const QVariantList& 
     Recordset rs;
     rs.Open(c, source, values);
     ReportTable t = ReportTable::fromRecordset(rs);
-    t.setOrdered(!rs.SortField().isEmpty());
+    t.setOrder(rs.SortFields());
     rs.Close();
     return t;
 }

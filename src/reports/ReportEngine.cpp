@@ -569,7 +569,8 @@ std::vector<int> Engine::orderedRows() {
         if (!m_hasFilter || accepts(m_filter, r))
             rows.push_back(r);
 
-    // Groups always come together; the definition's own order applies when the source gives none.
+    // Groups always come together; the definition's own order applies when the source gives none, and
+    // breaks the ties of the source's columns when it gives them.
     auto keysOf = [&](const FieldRef& f) {
         std::vector<QVariant> values;
         values.reserve(rows.size());
@@ -583,10 +584,14 @@ std::vector<int> Engine::orderedRows() {
         groups.push_back(keysOf(f));
     std::vector<std::vector<ReportSort::Key>> sortKeys;
     std::vector<bool> descending;
-    if (!m_t.at(0).ordered()) {
+    for (const auto& [column, columnDown] : m_t.at(0).order()) {
+        sortKeys.push_back(keysOf(resolve(column, QStringLiteral("source"), 0)));
+        descending.push_back(columnDown);
+    }
+    if (!m_t.at(0).ordered() || !m_t.at(0).order().isEmpty()) {
         for (const FieldRef& f : m_sortKeys)
             sortKeys.push_back(keysOf(f));
-        descending = m_sortDescending;
+        descending.insert(descending.end(), m_sortDescending.begin(), m_sortDescending.end());
     }
     std::vector<bool> down(levels, false);
     keys = groups;

@@ -85,6 +85,7 @@ void ReportTable::sortBy(const QString& columns) {
                                          QRegularExpression::CaseInsensitiveOption);
     std::vector<std::vector<ReportSort::Key>> keys;
     std::vector<bool> descending;
+    QList<std::pair<QString, bool>> terms;
     for (const QString& t : columns.split(u',')) {
         const QRegularExpressionMatch m = term.match(t.trimmed());
         const int column = m.hasMatch() ? columnIndex(m.captured(1)) : -1;
@@ -96,7 +97,9 @@ void ReportTable::sortBy(const QString& columns) {
             values.push_back(value(r, column));
         keys.push_back(ReportSort::keys(values));
         descending.push_back(m.captured(2).compare(QLatin1String("desc"), Qt::CaseInsensitive) == 0);
+        terms.append({m.captured(1), descending.back()});
     }
+    m_order = terms;
     const std::vector<int> order = ReportSort::order(keys, descending);
     const qsizetype n = m_columns.size();
     QList<QVariant> sorted;

@@ -38,9 +38,16 @@ public:
     }
 
     // True when the record source already gives the row order ("... order by ..."): a definition's
-    // own sort then leaves the rows as they came.
+    // own sort then only breaks the ties of the source's columns, when they are known (a table name
+    // followed by columns), and leaves the rows as they came otherwise.
     bool ordered() const { return m_ordered; }
     void setOrdered(bool ordered) { m_ordered = ordered; }
+    // The source's order columns, each with true when descending; empty when unknown.
+    const QList<std::pair<QString, bool>>& order() const { return m_order; }
+    void setOrder(const QList<std::pair<QString, bool>>& order) {
+        m_order = order;
+        m_ordered = m_ordered || !order.isEmpty();
+    }
 
     // For tables built in code (tests, builders).
     void setColumns(const QStringList& columns);
@@ -53,4 +60,5 @@ private:
     QList<QVariant> m_values; // row after row
     int m_rows = 0;
     bool m_ordered = false;
+    QList<std::pair<QString, bool>> m_order;
 };

@@ -1,6 +1,5 @@
 #include "BaseDeTest.h"
 
-#include "app/InstallationDossier.h"
 #include "common/ErreurExecution.h"
 #include "common/EtatGlobal.h"
 #include "counter/ExportJournal.h"
@@ -37,8 +36,7 @@ protected:
         TestAvecBase::SetUp();
         if (IsSkipped() || HasFatalFailure())
             return;
-        m_journal.fichier = QDir(base().dossier()).filePath(QStringLiteral("MAINTEN.MDB"));
-        ASSERT_TRUE(creerJournalErreurs(m_journal.fichier));
+        ASSERT_TRUE(m_journal.creer(base().dossier()));
         fichier = QDir(base().dossier()).filePath(QStringLiteral("consoQuorel.csv"));
     }
     void TearDown() override {
@@ -66,19 +64,12 @@ protected:
         QFile f(fichier);
         return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<absent>");
     }
-    QStringList journal() {
-        QStringList r;
-        Connexion c(m_journal);
-        QSqlQuery q = c.executer(QStringLiteral("SELECT Contexte, Erreur FROM Erreurs ORDER BY Id"));
-        while (q.next())
-            r << q.value(0).toString() + u'|' + q.value(1).toString();
-        return r;
-    }
+    QStringList journal() { return m_journal.lignes(); }
 
     QString fichier;
 
 private:
-    ParametresConnexion m_journal;
+    JournalDeTest m_journal;
     qint32 m_version = Global().VersionBase;
     bool m_gsm = Global().OptionVersionGSM;
     QString m_separateur = Global().SeparateurDecimal;

@@ -1,5 +1,6 @@
 #include "BaseDeTest.h"
 
+#include "app/InstallationDossier.h"
 #include "common/ErreurExecution.h"
 #include "common/EtatGlobal.h"
 #include "db/Schema.h"
@@ -56,6 +57,16 @@ QStringList lignesTexte(Connexion& c, const QString& sql, const QVariantList& va
         r << champs.join(u'|');
     }
     return r;
+}
+
+bool JournalDeTest::creer(const QString& dossier) {
+    m_parametres.fichier = QDir(dossier).filePath(QStringLiteral("MAINTEN.MDB"));
+    return creerJournalErreurs(m_parametres.fichier);
+}
+
+QStringList JournalDeTest::lignes() {
+    Connexion c(m_parametres);
+    return lignesTexte(c, QStringLiteral("SELECT Contexte, Erreur FROM Erreurs ORDER BY Id"));
 }
 
 void refuserInsertions(Connexion& c, const QString& table, const QString& message) {

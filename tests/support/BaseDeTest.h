@@ -23,6 +23,18 @@ void refuserInsertions(Connexion& connexion, const QString& table, const QString
 // The rows of a query as "a|b|c" texts, Nulls empty.
 QStringList lignesTexte(Connexion& connexion, const QString& sql, const QVariantList& valeurs = {});
 
+// The error log "MAINTEN.MDB" beside a test database, created empty: its rows read back in order, as
+// "Contexte|Erreur".
+class JournalDeTest {
+public:
+    // False when the log cannot be created in `dossier`.
+    bool creer(const QString& dossier);
+    QStringList lignes();
+
+private:
+    ParametresConnexion m_parametres;
+};
+
 // A fresh main database with the schema and seed, and an empty rights database, under names unique to
 // the process; dropped at destruction. While it lives, DORVANE_HOME and the state's connection fields
 // point at it, so that code opening "the" database opens this one.

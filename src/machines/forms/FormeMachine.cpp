@@ -4,6 +4,7 @@
 #include "common/ErreurExecution.h"
 #include "common/EtatGlobal.h"
 #include "common/FnWendrox.h"
+#include "common/MODTranslate.h"
 #include "common/MajBase.h"
 #include "common/ServiceDialogue.h"
 #include "common/forms/BoutonMultiligne.h"
@@ -263,4 +264,40 @@ void FormeMachine::cmdClose_Click() {
     if (FrmStock* stock = InstanceExistante<FrmStock>())
         stock->DBGridStockVisible();
     legendeFermer();
+}
+
+int FormeMachine::machineDeLaListe() const {
+    return surUneMachine() ? static_cast<int>(Valeurs::lireEntier(champ(QStringLiteral("NoMachine")))) : 0;
+}
+
+QList<CalculRemplissage::Machine> FormeMachine::machinesDeLaListe() const {
+    QList<CalculRemplissage::Machine> machines;
+    if (!Adodc1.IsOpen())
+        return machines;
+    const int no = Adodc1.FieldIndex(QStringLiteral("NoMachine"));
+    const int type = Adodc1.FieldIndex(QStringLiteral("Type"));
+    const int places = Adodc1.FieldIndex(QStringLiteral("NbEmplacement"));
+    const int portes = Adodc1.FieldIndex(QStringLiteral("NbPorte"));
+    const int chargement = Adodc1.FieldIndex(QStringLiteral("Chargement"));
+    for (int i = 0; i < Adodc1.RecordCount(); ++i)
+        machines.append({static_cast<qint32>(Valeurs::lireEntier(Adodc1.ValueAt(i, no))),
+                         static_cast<int>(Valeurs::lireEntier(Adodc1.ValueAt(i, type))),
+                         Adodc1.ValueAt(i, places), Adodc1.ValueAt(i, portes),
+                         Adodc1.ValueAt(i, chargement)});
+    return machines;
+}
+
+void FormeMachine::signalerMachinesLaissees(const QList<qint32>& laissees) {
+    if (laissees.isEmpty())
+        return;
+    QStringList numeros;
+    for (qint32 no : laissees)
+        numeros << QString::number(no);
+    // The machine window's text serves both windows (the language files name FrmConfigMachine).
+    MsgBox(
+        MODTranslate::TexteLangue(QStringLiteral("FrmConfigMachine"), QStringLiteral("MsgMachinesSansPortes"),
+                                  QStringLiteral("Machines laissées hors de la fiche, leur nombre de portes "
+                                                 "étant nul ou absent :")) +
+            u' ' + numeros.join(QStringLiteral(", ")),
+        StyleMessage::OK | StyleMessage::Exclamation);
 }

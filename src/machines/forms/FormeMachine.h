@@ -4,6 +4,7 @@
 
 #include "common/forms/FormBase.h"
 #include "db/Recordset.h"
+#include "machines/CalculRemplissage.h"
 
 class BoutonMultiligne;
 class QLabel;
@@ -52,6 +53,8 @@ public:
     // Moves the list to machine `no`, searching from the first row; false when the list lacks it (the
     // list then stays where it was).
     bool allerALaMachine(qint32 no);
+    // The machines of the list as it shows them, in its order, as the refill computations read them.
+    QList<CalculRemplissage::Machine> machinesDeLaListe() const;
 
 protected:
     explicit FormeMachine(const QString& nomForm, QWidget* parent = nullptr);
@@ -70,6 +73,12 @@ protected:
     // Msg(4) followed by the current machine's Location; Msg(4) alone without one. Throws when the list
     // has no Location field.
     QString titreMachine() const;
+    // The list machine the sheets hand the report builder: NoMachine of the list's current row, 0 without
+    // one.
+    int machineDeLaListe() const;
+    // After a global sheet, the machines it left out (a floor machine without doors), named in a message
+    // when there are any.
+    void signalerMachinesLaissees(const QList<qint32>& laissees);
 
     // The list state: the list in front, the layout and its buttons hidden, "Fermer".
     void passerEnListe();

@@ -57,8 +57,6 @@ public:
     };
     // The last sheet asked for, kept until the next one.
     const std::optional<Fiche>& derniereFiche() const { return m_derniereFiche; }
-    // The machines of the list as it shows them, in its order.
-    QList<CalculRemplissage::Machine> machinesDeLaListe() const;
 
     // The batch of presentation sheets, machines 1 to 42 each sent as a workbook, then the end of the
     // program; its button is never shown.
@@ -91,8 +89,6 @@ private:
     void Command2_Click();
     void Command3_Click();
     void Command4_Click();
-    // The list machine: NoMachine of the list's current row, 0 without one.
-    int machineDeLaListe() const;
     // The sheet through the viewer, modal over this window: `travail` (the sheet's computation) in the
     // builder's transaction.
     ResultatEtat imprimerFiche(const Fiche& fiche, std::function<bool(Connexion&)> travail = {});

@@ -96,6 +96,7 @@ FrmConfigMachineCasier::FrmConfigMachineCasier(QWidget* parent)
     placer(cmdClose, g, 9990, l, 495);
 
     preparerGrille();
+    brancherFiches();
 
     resize(Conversions::twipsEnPixels(LargeurTwips), Conversions::twipsEnPixels(HauteurTwips));
     setFixedSize(size());

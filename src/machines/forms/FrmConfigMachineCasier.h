@@ -1,7 +1,10 @@
 #pragma once
 
+#include "machines/CalculRemplissageCasiers.h"
 #include "machines/GrilleCasiers.h"
 #include "machines/forms/FormeMachine.h"
+#include "reports/ReportData.h"
+#include "reports/forms/FenCrystalRep.h"
 
 #include <array>
 
@@ -13,7 +16,8 @@ class QRadioButton;
 // machine window. Opened by the machine window, modal over the main window.
 //
 // The class is split by concern: FrmConfigMachineCasier.cpp (controls, load, activation, the list and
-// its double click), FrmConfigMachineCasierGrille.cpp (the locker grid).
+// its double click), FrmConfigMachineCasierGrille.cpp (the locker grid), FrmConfigMachineCasierFiches.cpp
+// (the sheets, the label sheet and the configuration file).
 class FrmConfigMachineCasier : public FormeMachine {
     Q_OBJECT
 public:
@@ -72,9 +76,22 @@ private:
     void OptionRefFour_Click();
     void OptionReference_Click();
     void OptionCodeArticle_Click();
+    // The sheet buttons (FrmConfigMachineCasierFiches.cpp).
+    void CmdRmplir_Click();
+    void Command1_Click();
+    void Command2_Click();
+    void Command3_Click();
+    void Command4_Click();
+    void Command6_Click();
+    void ImprimerPlancheEtiquettes();
+    void ExportCsv();
     bool eventFilter(QObject* objet, QEvent* evenement) override;
 
     void preparerGrille();
+    void brancherFiches();
+    // Opens a sheet modal over the window with its builder, then draws the grid again.
+    ResultatEtat imprimerFiche(const QString& fichier, const QString& titre, const QString& source,
+                               const ReportData::Builder& constructeur);
     GrilleCasiers::Option optionChoisie() const;
     // Writes an article (code not 0) or nothing into a cell and its tables.
     void affecterCellule(int r, int c, bool article);

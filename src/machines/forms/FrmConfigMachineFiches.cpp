@@ -54,27 +54,6 @@ void FrmConfigMachine::brancherFiches() {
     connect(Command5, &QPushButton::clicked, this, [this] { Command5_Click(); });
 }
 
-int FrmConfigMachine::machineDeLaListe() const {
-    return surUneMachine() ? static_cast<int>(Valeurs::lireEntier(champ(QStringLiteral("NoMachine")))) : 0;
-}
-
-QList<CalculRemplissage::Machine> FrmConfigMachine::machinesDeLaListe() const {
-    QList<CalculRemplissage::Machine> machines;
-    if (!Adodc1.IsOpen())
-        return machines;
-    const int no = Adodc1.FieldIndex(QStringLiteral("NoMachine"));
-    const int type = Adodc1.FieldIndex(QStringLiteral("Type"));
-    const int places = Adodc1.FieldIndex(QStringLiteral("NbEmplacement"));
-    const int portes = Adodc1.FieldIndex(QStringLiteral("NbPorte"));
-    const int chargement = Adodc1.FieldIndex(QStringLiteral("Chargement"));
-    for (int i = 0; i < Adodc1.RecordCount(); ++i)
-        machines.append({static_cast<qint32>(Valeurs::lireEntier(Adodc1.ValueAt(i, no))),
-                         static_cast<int>(Valeurs::lireEntier(Adodc1.ValueAt(i, type))),
-                         Adodc1.ValueAt(i, places), Adodc1.ValueAt(i, portes),
-                         Adodc1.ValueAt(i, chargement)});
-    return machines;
-}
-
 ResultatEtat FrmConfigMachine::imprimerFiche(const Fiche& fiche, std::function<bool(Connexion&)> travail) {
     m_derniereFiche = fiche;
     FenCrystalRep& viewer = Instance<FenCrystalRep>();
@@ -116,17 +95,8 @@ void FrmConfigMachine::Command3_Click() {
                       calcul(QStringLiteral("RemplissageMachineGlobal"), [machines, &laissees](Connexion& c) {
                           laissees = CalculRemplissage::RemplissageMachineGlobal(c, machines);
                       }));
-    if (r != ResultatEtat::Pret || laissees.isEmpty())
-        return;
-    QStringList numeros;
-    for (qint32 no : laissees)
-        numeros << QString::number(no);
-    MsgBox(
-        MODTranslate::TexteLangue(objectName(), QStringLiteral("MsgMachinesSansPortes"),
-                                  QStringLiteral("Machines laissées hors de la fiche, leur nombre de portes "
-                                                 "étant nul ou absent :")) +
-            u' ' + numeros.join(QStringLiteral(", ")),
-        StyleMessage::OK | StyleMessage::Exclamation);
+    if (r == ResultatEtat::Pret)
+        signalerMachinesLaissees(laissees);
 }
 
 void FrmConfigMachine::Command4_Click() {

@@ -2,11 +2,15 @@
 
 #include "common/Conversions.h"
 #include "common/EtatGlobal.h"
+#include "common/FnWendrox.h"
+#include "common/forms/BoutonMultiligne.h"
 #include "common/forms/Instance.h"
 #include "db/Recordset.h"
 #include "machines/GrilleCasiers.h"
+#include "reports/forms/FenCrystalRep.h"
 #include "stock/forms/FrmStock.h"
 #include "support/FormeSurBase.h"
+#include "support/ServeurSmtpDeTest.h"
 #include "support/ServiceSessionScripte.h"
 
 #include <QApplication>
@@ -29,6 +33,7 @@ class FrmConfigMachineCasierTest : public FormeSurBaseTest {
 protected:
     void SetUp() override {
         FormeSurBaseTest::SetUp();
+        Global().CheminRapports = FnWendrox::AjouteBackslash(dossier->fichier(QStringLiteral("RPT SQL")));
         // Complete cards, which the article form lets the picker leave; articles 5001 to 5004, the last
         // without supplier reference.
         for (const char* sql :
@@ -57,6 +62,7 @@ protected:
     void TearDown() override {
         DetruireInstance<FrmConfigMachineCasier>();
         DetruireInstance<FrmStock>();
+        DetruireInstance<FenCrystalRep>();
         FormeSurBaseTest::TearDown();
     }
     // A locker machine of n lockers with its slots (NoEmpl k, its cell by the model's G); `plan` gives
@@ -155,6 +161,30 @@ protected:
             QStringLiteral("SELECT Reference FROM EmplacementsMachine1 WHERE NoMachine = ? AND NoEmpl = ?"),
             {no, k});
         return v.isNull() ? QStringLiteral("-") : v.toString();
+    }
+
+    // Every sheet the next clicks show, as "title: rows" (the viewer's first table: Etage, reference,
+    // NbUnite, Aremplir, NbArticle, "-" for Null), the viewer closed each time; `pendant` runs while one
+    // is shown.
+    void fiches(QStringList& vues, const std::function<void()>& pendant = {}) {
+        session.surModal([&vues, pendant](QObject* o) {
+            FenCrystalRep& v = Instance<FenCrystalRep>();
+            ASSERT_EQ(o, &v);
+            const ReportTable& t = v.tables().at(0);
+            QStringList lignes;
+            for (int r = 0; r < t.rowCount(); ++r) {
+                QStringList l;
+                for (const char* c : {"Etage", "ReferenceArticle", "NbUnite", "Aremplir", "NbArticle"}) {
+                    const QVariant x = t.value(r, t.columnIndex(QLatin1String(c)));
+                    l << (x.isNull() ? QStringLiteral("-") : x.toString());
+                }
+                lignes << l.join(u' ');
+            }
+            vues << v.titre() + QStringLiteral(": ") + lignes.join(QStringLiteral(", "));
+            if (pendant)
+                pendant();
+            v.close();
+        });
     }
 
     ServiceSessionScripte session;
@@ -333,4 +363,100 @@ TEST_F(FrmConfigMachineCasierTest, ImpressionDeLaGrille) {
     EXPECT_GT(hauteur, f.MSFlexGrid1->viewport()->height());
     EXPECT_EQ(image.pixelColor(centre(f, 2, 1).x(), f.MSFlexGrid1->rowHeight(0) * 2 + 3).rgb() & 0xFFFFFF,
               0xED3225u);
+}
+
+// The four sheets of machine 21 in Dutch, modal over the window, each with its own lines; the grid is
+// drawn again after each (a plan changed meanwhile shows).
+TEST_F(FrmConfigMachineCasierTest, FichesDeReapprovisionnementPresentationEtTotal) {
+    Global().LangueCourante = QStringLiteral("NL");
+    Global().FichierLangue = dossier->fichier(QStringLiteral("nederlands.lng"));
+    FrmConfigMachineCasier& f = ouvrir(21);
+    QStringList vues;
+    fiches(vues, [this] {
+        base->executer(QStringLiteral("UPDATE ConfigMachines SET ReferenceArticle = 5002, CodeArticle = 2 "
+                                      "WHERE NoMachine = 21 AND Etage = 23"));
+    });
+    f.CmdRmplir->click();
+    EXPECT_EQ(texte(f, 5, 2), QStringLiteral("RF2"));
+    base->executer(QStringLiteral("UPDATE ConfigMachines SET ReferenceArticle = 5003, CodeArticle = 3 WHERE "
+                                  "NoMachine = 21 AND Etage = 23"));
+    fiches(vues);
+    f.Command4->click();
+    f.Command1->click();
+    Global().OptionQuantiteMultiple = true;
+    f.CmdRmplir->click();
+    f.Command3->click();
+    EXPECT_TRUE(f.Command3->isHidden());
+    ASSERT_EQ(vues.size(), 5);
+    const QString global = vues.takeLast();
+    EXPECT_EQ(
+        vues,
+        QStringList(
+            {"Bevoorradingsblad: 2 5001 2 -1 -, 4 5001 2 -1 -, 5 5003 0 1 -, 7 5002 1 0 -",
+             "Totaal aan te vullen artikelen: - 5001 2 0 -, - 5002 1 0 -, - 5003 0 1 -",
+             "Presentatieblad van de artikelen: 20 5001 - - -, 22 5001 - - -, 23 5003 - - -, 25 5002 - - -",
+             "Bevoorradingsblad: 2 5001 - - 5, 4 5001 - - 5, 5 5003 - - 0, 7 5002 - - 2"}))
+        << vues.join(u'\n').toStdString();
+    // The hidden global sheet: every plan row of the five machines listed, locker 20 of machine 21 with
+    // its one slot loaded out of 3 doors.
+    EXPECT_EQ(global.count(u','), 54 + 144 + 124 + 72 + 135 - 1);
+    EXPECT_TRUE(global.startsWith(QStringLiteral("Fiche global de réapprovisionnement: ")) &&
+                global.contains(QStringLiteral(", 20 5001 1 2 -,")));
+    EXPECT_TRUE(f.dispositionAffichee());
+}
+
+// One label per article of a grid row, in a row's order; a grid without article opens nothing.
+TEST_F(FrmConfigMachineCasierTest, PlancheDEtiquettes) {
+    Global().LangueCourante = QStringLiteral("NL");
+    Global().FichierLangue = dossier->fichier(QStringLiteral("nederlands.lng"));
+    FrmConfigMachineCasier& f = ouvrir(21);
+    QStringList vues;
+    fiches(vues);
+    f.Command2->click();
+    EXPECT_EQ(vues,
+              QStringList({"Etiquette - Avery L7161 - 63,5 x 46,6 mm: 2 5001 2 - -, 4 5001 2 - -, 5 5003 2 - "
+                           "-, 7 5002 2 - -"}));
+    ouvrir(22);
+    session.surModal([](QObject*) { ADD_FAILURE() << "sheet shown"; });
+    f.Command2->click();
+}
+
+// The grid as displayed in "ConfigMachine21.csv", opened; a folder in its way: the error. In the GSM
+// installation it is mailed, then "Opération terminée !"; a refused mail shows the refusal instead.
+TEST_F(FrmConfigMachineCasierTest, ExportDeLaGrilleOuvertOuEnvoye) {
+    FrmConfigMachineCasier& f = ouvrir(21);
+    const QString chemin = dossier->fichier(QStringLiteral("ConfigMachine21.csv"));
+    session.attendreOuvrirDocument(QString());
+    f.Command6->click();
+    ASSERT_EQ(session.documentsOuverts().size(), 1);
+    EXPECT_EQ(QFileInfo(session.documentsOuverts().first()).canonicalFilePath(),
+              QFileInfo(chemin).canonicalFilePath());
+    QFile fichier(chemin);
+    ASSERT_TRUE(fichier.open(QIODevice::ReadOnly));
+    const QList<QByteArray> lignes = fichier.readAll().split('\n');
+    fichier.close();
+    ASSERT_EQ(lignes.size(), 20);
+    EXPECT_EQ(lignes[0], QByteArray(";Etage 1;Etage 2;Etage 3\r"));
+    EXPECT_EQ(lignes[2], QByteArray("Colonne 2;;RF1;\r"));
+
+    ASSERT_TRUE(QFile::remove(chemin) && QDir().mkpath(chemin));
+    dialogues.attendreMessageContenant(QString::number(ErreurExecution::PathFileAccess) + u' ');
+    f.Command6->click();
+    ASSERT_TRUE(QDir().rmdir(chemin));
+
+    ServeurSmtpDeTest serveur;
+    ServeurSmtpDeTest refus({QStringLiteral("--refuser"), QStringLiteral("554")});
+    for (const auto& [cle, valeur] : {std::pair{"SMTP", "127.0.0.1"}, {"MailFrom", "lise@exemple.fr"}})
+        dossier->ecrireIni("Email", cle, valeur);
+    dossier->ecrireIni("Email", "Port", QString::number(serveur.port()));
+    Global().OptionVersionGSM = true;
+    Global().AdresseEmail = QStringLiteral("paul@exemple.fr");
+    dialogues.attendreMessage(QStringLiteral("Opération terminée !"));
+    f.Command6->click();
+    ASSERT_EQ(serveur.nombre(), 1);
+    EXPECT_TRUE(serveur.message(1).contains("Subject: Configuration distributeur automatique d'E.P.I. : "));
+    dossier->ecrireIni("Email", "Port", QString::number(refus.port()));
+    dialogues.attendreMessageContenant(QString::number(ErreurExecution::EnvoiEmailEchec) + u' ');
+    f.Command6->click();
+    EXPECT_EQ(session.documentsOuverts().size(), 1);
 }
