@@ -414,19 +414,37 @@ QString echapperLike(const QString& texte) {
 }
 
 QString plierCasse(const QString& texte) {
-    // Field names and most keys are ASCII: folded without going through code points.
-    bool ascii = true;
-    for (const QChar c : texte)
-        ascii = ascii && c.unicode() < 0x80;
-    if (ascii)
-        return texte.toLower();
-    const QList<uint> points = texte.toUcs4();
+    // One pass, code point by code point as Qt's case-blind comparisons fold (a lone surrogate stays as
+    // it is). A text that folds to itself (keys, digits, lower-case names) comes back shared, not copied.
+    const QChar* const debut = texte.constData();
+    const qsizetype n = texte.size();
     QString r;
-    r.reserve(texte.size());
-    for (const uint p : points) {
-        const char32_t f = QChar::toCaseFolded(static_cast<char32_t>(p));
-        r.append(QString::fromUcs4(&f, 1));
+    qsizetype copie = 0; // characters of `texte` already in `r`
+    for (qsizetype i = 0; i < n; ++i) {
+        const char16_t c = debut[i].unicode();
+        if (c < 0x80) {
+            if (c < u'A' || c > u'Z')
+                continue;
+        }
+        char32_t point = c;
+        qsizetype longueur = 1;
+        if (QChar::isHighSurrogate(c) && i + 1 < n && debut[i + 1].isLowSurrogate()) {
+            point = QChar::surrogateToUcs4(c, debut[i + 1].unicode());
+            longueur = 2;
+        }
+        const char32_t plie = QChar::toCaseFolded(point);
+        if (plie != point) {
+            if (r.isNull())
+                r.reserve(n);
+            r.append(QStringView(debut + copie, i - copie));
+            r.append(QStringView(QChar::fromUcs4(plie)));
+            copie = i + longueur;
+        }
+        i += longueur - 1;
     }
+    if (copie == 0)
+        return texte;
+    r.append(QStringView(debut + copie, n - copie));
     return r;
 }
 
