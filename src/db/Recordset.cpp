@@ -129,7 +129,7 @@ struct ComparaisonTexte {
     QString texte;
     std::shared_ptr<Valeurs::MotifLike> motif;
 
-    bool operator()(const QString& plie) const {
+    bool operator()(QStringView plie) const {
         switch (sorte) {
         case Debut:
             return plie.startsWith(texte);
@@ -511,10 +511,7 @@ QList<int> Recordset::filtrer(const QList<int>* ordre) const {
         // The kept folded texts against the folded text: no value read, nothing folded per row.
         const TextesPlies& t = textesPlies(contient->colonne);
         const QString partie = Valeurs::plierCasse(contient->texte);
-        parcourir([&](int r) {
-            const auto i = static_cast<size_t>(r);
-            return !t.nuls[i] && t.textes[i].contains(partie);
-        });
+        parcourir([&](int r) { return !t.nul(r) && t.texte(r).contains(partie); });
     } else {
         parcourir([this](int r) { return m_filtre(LigneRecordset(*this, r)); });
     }
@@ -534,24 +531,28 @@ QList<int> Recordset::vueFiltreeTriee() const {
     return filtrer(&m_ordreTrie);
 }
 
+void Recordset::TextesPlies::ajouter(const QVariant& v) {
+    debuts.push_back(static_cast<qsizetype>(textes.size()));
+    nuls.push_back(v.isNull() ? 1 : 0);
+    if (v.isNull())
+        return;
+    if (v.metaType().id() == QMetaType::QString)
+        Valeurs::ajouterPlie(*static_cast<const QString*>(v.constData()), textes);
+    else
+        Valeurs::ajouterPlie(v.toString(), textes);
+}
+
 const Recordset::TextesPlies& Recordset::textesPlies(int colonne) const {
     auto it = m_textesPlies.find(colonne);
     if (it != m_textesPlies.end())
         return *it;
+    // Every row at once, in the order the rows are held (a search in the sort's order would reach them
+    // scattered). A sort by the column has usually made them already.
     TextesPlies t;
-    const size_t n = static_cast<size_t>(m_rangs.size());
-    t.textes.reserve(n);
-    t.nuls.reserve(n);
-    for (const Rang& r : std::as_const(m_rangs)) {
-        const QVariant& v = r.valeurs.at(colonne);
-        t.nuls.push_back(v.isNull() ? 1 : 0);
-        if (v.isNull())
-            t.textes.emplace_back();
-        else if (v.metaType().id() == QMetaType::QString)
-            t.textes.push_back(Valeurs::plierCasse(*static_cast<const QString*>(v.constData())));
-        else
-            t.textes.push_back(Valeurs::plierCasse(v.toString()));
-    }
+    t.reserver(m_rangs.size());
+    for (const Rang& r : std::as_const(m_rangs))
+        t.ajouter(r.valeurs.at(colonne));
+    t.debuts.push_back(static_cast<qsizetype>(t.textes.size()));
     return *m_textesPlies.insert(colonne, std::move(t));
 }
 
@@ -583,11 +584,21 @@ void Recordset::trier(QList<int>& vue) const {
     std::vector<Cle> cles;
     cles.reserve(n * static_cast<size_t>(colonnes.size()));
     std::vector<QCollatorSortKey> textes;
+    // A sort of every row (they come in the order they are held) also folds the text it sorts by, while
+    // each value is at hand, for the filters and searches that follow (a search by the sort's field).
+    QHash<int, TextesPlies> plies;
+    if (vue.size() == m_rangs.size())
+        for (const Colonne& c : colonnes)
+            if (m_types.at(c.colonne) == TypeColonne::Texte && !m_textesPlies.contains(c.colonne))
+                plies[c.colonne].reserver(m_rangs.size());
     for (const int r : vue) {
         for (const Colonne& c : colonnes) {
             const QVariant& v = m_rangs.at(r).valeurs.at(c.colonne);
             const TypeColonne type = m_types.at(c.colonne);
             double date = 0;
+            if (!plies.isEmpty())
+                if (auto it = plies.find(c.colonne); it != plies.end() && it->nuls.size() == size_t(r))
+                    it->ajouter(v);
             if (v.isNull()) {
                 cles.push_back({0, 0, -1});
             } else if (v.metaType().id() == QMetaType::QDateTime || type == TypeColonne::DateHeure) {
@@ -602,6 +613,12 @@ void Recordset::trier(QList<int>& vue) const {
                 cles.push_back({2, 0, static_cast<int>(textes.size() - 1)});
             }
         }
+    }
+    for (auto it = plies.begin(); it != plies.end(); ++it) {
+        if (it->nuls.size() != static_cast<size_t>(m_rangs.size()))
+            continue; // the rows came in another order
+        it->debuts.push_back(static_cast<qsizetype>(it->textes.size()));
+        m_textesPlies.insert(it.key(), std::move(*it));
     }
     const size_t k = static_cast<size_t>(colonnes.size());
     std::vector<int> ordre(n);
@@ -937,12 +954,9 @@ bool Recordset::Find(const QString& champ, Comparaison comparaison, const QVaria
     const std::optional<ComparaisonTexte> texte =
         m_types.at(c) == TypeColonne::Texte ? comparaisonTexte(comparaison, valeur) : std::nullopt;
     if (texte) {
-        // A text column: its kept folded texts, nothing read or folded per row.
+        // A text column: its kept folded texts, no value read, nothing folded per row.
         const TextesPlies& t = textesPlies(c);
-        ok = trouve([&](int r) {
-            const auto i = static_cast<size_t>(r);
-            return !t.nuls[i] && (*texte)(t.textes[i]);
-        });
+        ok = trouve([&](int r) { return !t.nul(r) && (*texte)(t.texte(r)); });
     } else {
         bool brut = false;
         const auto satisfait = comparateur(comparaison, valeur, m_types.at(c), &brut);

@@ -200,11 +200,24 @@ private:
         QList<Rang> rangs;
     };
 
-    // A text column's values folded once (every letter to one case, accents kept), by row, Null
-    // marked apart.
+    // A text column's values folded (every letter to one case, accents kept), row after row in one
+    // buffer, Null marked apart.
     struct TextesPlies {
-        std::vector<QString> textes;
+        std::vector<char16_t> textes;
+        std::vector<qsizetype> debuts; // row r: from debuts[r] to debuts[r + 1]
         std::vector<char> nuls;
+        void reserver(qsizetype rangs) {
+            debuts.reserve(static_cast<size_t>(rangs) + 1);
+            nuls.reserve(static_cast<size_t>(rangs));
+            textes.reserve(static_cast<size_t>(rangs) * 16);
+        }
+        // Appends the next row's value; the last row's end is appended once every row is in.
+        void ajouter(const QVariant& valeur);
+        bool nul(int rang) const { return nuls[static_cast<size_t>(rang)] != 0; }
+        QStringView texte(int rang) const {
+            const auto r = static_cast<size_t>(rang);
+            return QStringView(textes.data() + debuts[r], debuts[r + 1] - debuts[r]);
+        }
     };
 
     Lecture lire();
@@ -264,7 +277,8 @@ private:
     mutable QList<int> m_ordreTrie;
     mutable bool m_ordreTrieAJour = false;
     // By column: the folded texts the text filters and searches compare, in place of each value; made
-    // on first use, dropped when the rows change.
+    // by a sort of every row by the column or by the first filter or search, dropped when the rows
+    // change.
     mutable QHash<int, TextesPlies> m_textesPlies;
 
     Edition m_edition = Edition::Aucune;

@@ -413,39 +413,32 @@ QString echapperLike(const QString& texte) {
     return r;
 }
 
-QString plierCasse(const QString& texte) {
-    // One pass, code point by code point as Qt's case-blind comparisons fold (a lone surrogate stays as
-    // it is). A text that folds to itself (keys, digits, lower-case names) comes back shared, not copied.
-    const QChar* const debut = texte.constData();
+void ajouterPlie(QStringView texte, std::vector<char16_t>& sortie) {
+    // Code point by code point, as Qt's case-blind comparisons fold (a lone surrogate stays as it is).
     const qsizetype n = texte.size();
-    QString r;
-    qsizetype copie = 0; // characters of `texte` already in `r`
+    const char16_t* s = texte.utf16();
     for (qsizetype i = 0; i < n; ++i) {
-        const char16_t c = debut[i].unicode();
+        const char16_t c = s[i];
         if (c < 0x80) {
-            if (c < u'A' || c > u'Z')
-                continue;
+            sortie.push_back(c >= u'A' && c <= u'Z' ? static_cast<char16_t>(c + (u'a' - u'A')) : c);
+            continue;
         }
         char32_t point = c;
-        qsizetype longueur = 1;
-        if (QChar::isHighSurrogate(c) && i + 1 < n && debut[i + 1].isLowSurrogate()) {
-            point = QChar::surrogateToUcs4(c, debut[i + 1].unicode());
-            longueur = 2;
-        }
-        const char32_t plie = QChar::toCaseFolded(point);
-        if (plie != point) {
-            if (r.isNull())
-                r.reserve(n);
-            r.append(QStringView(debut + copie, i - copie));
-            r.append(QStringView(QChar::fromUcs4(plie)));
-            copie = i + longueur;
-        }
-        i += longueur - 1;
+        if (QChar::isHighSurrogate(c) && i + 1 < n && QChar::isLowSurrogate(s[i + 1]))
+            point = QChar::surrogateToUcs4(c, s[++i]);
+        const auto plie = QChar::fromUcs4(QChar::toCaseFolded(point));
+        sortie.insert(sortie.end(), plie.begin(), plie.end());
     }
-    if (copie == 0)
-        return texte;
-    r.append(QStringView(debut + copie, n - copie));
-    return r;
+}
+
+QString plierCasse(const QString& texte) {
+    // Through one buffer kept between calls; a text that folds to itself (keys, digits, lower-case
+    // names) comes back shared, not copied.
+    thread_local std::vector<char16_t> plie;
+    plie.clear();
+    ajouterPlie(texte, plie);
+    const QStringView resultat(plie.data(), static_cast<qsizetype>(plie.size()));
+    return resultat == QStringView(texte) ? texte : resultat.toString();
 }
 
 bool egalSansCasse(const QString& a, const QString& b) {
@@ -470,7 +463,7 @@ MotifLike::MotifLike(const QString& motif, QChar multiple, QChar unique, QChar e
     }
 }
 
-bool MotifLike::correspond(const QString& texte) const {
+bool MotifLike::correspond(QStringView texte) const {
     // Searches run this over every row: the folded code points go into one buffer kept between calls.
     thread_local std::vector<char32_t> t;
     t.clear();

@@ -563,6 +563,9 @@ TEST_P(RecordsetBase, TextFiltersAndSearchesAnswerAsCaseBlindComparisonsThroughW
     EXPECT_EQ(rs.ValueAt(0, nom).toString(), QStringLiteral("Aaron"));
     EXPECT_EQ(rs.Field(QStringLiteral("Nom")).toString(), QStringLiteral("Zoé"));
     EXPECT_GT(rs.ValueAt(0, 0).toLongLong(), rs.ValueAt(1, 0).toLongLong());
+    verifier("sorted by number");
+    ASSERT_TRUE(
+        rs.Find(QStringLiteral("Nom"), C::EgalTexte, QStringLiteral("Zoé"), Recordset::Depart::Premier));
     rs.Requery(QStringLiteral("Nom"));
     Recordset trie;
     trie.Open(cnx(), QStringLiteral("Utilisateurs"));
