@@ -413,21 +413,32 @@ QString echapperLike(const QString& texte) {
     return r;
 }
 
-QString plierCasse(const QString& texte) {
-    // Field names and most keys are ASCII: folded without going through code points.
-    bool ascii = true;
-    for (const QChar c : texte)
-        ascii = ascii && c.unicode() < 0x80;
-    if (ascii)
-        return texte.toLower();
-    const QList<uint> points = texte.toUcs4();
-    QString r;
-    r.reserve(texte.size());
-    for (const uint p : points) {
-        const char32_t f = QChar::toCaseFolded(static_cast<char32_t>(p));
-        r.append(QString::fromUcs4(&f, 1));
+void ajouterPlie(QStringView texte, std::vector<char16_t>& sortie) {
+    // Code point by code point, as Qt's case-blind comparisons fold (a lone surrogate stays as it is).
+    const qsizetype n = texte.size();
+    const char16_t* s = texte.utf16();
+    for (qsizetype i = 0; i < n; ++i) {
+        const char16_t c = s[i];
+        if (c < 0x80) {
+            sortie.push_back(c >= u'A' && c <= u'Z' ? static_cast<char16_t>(c + (u'a' - u'A')) : c);
+            continue;
+        }
+        char32_t point = c;
+        if (QChar::isHighSurrogate(c) && i + 1 < n && QChar::isLowSurrogate(s[i + 1]))
+            point = QChar::surrogateToUcs4(c, s[++i]);
+        const auto plie = QChar::fromUcs4(QChar::toCaseFolded(point));
+        sortie.insert(sortie.end(), plie.begin(), plie.end());
     }
-    return r;
+}
+
+QString plierCasse(const QString& texte) {
+    // Through one buffer kept between calls; a text that folds to itself (keys, digits, lower-case
+    // names) comes back shared, not copied.
+    thread_local std::vector<char16_t> plie;
+    plie.clear();
+    ajouterPlie(texte, plie);
+    const QStringView resultat(plie.data(), static_cast<qsizetype>(plie.size()));
+    return resultat == QStringView(texte) ? texte : resultat.toString();
 }
 
 bool egalSansCasse(const QString& a, const QString& b) {
@@ -452,7 +463,7 @@ MotifLike::MotifLike(const QString& motif, QChar multiple, QChar unique, QChar e
     }
 }
 
-bool MotifLike::correspond(const QString& texte) const {
+bool MotifLike::correspond(QStringView texte) const {
     // Searches run this over every row: the folded code points go into one buffer kept between calls.
     thread_local std::vector<char32_t> t;
     t.clear();

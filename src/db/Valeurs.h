@@ -5,6 +5,7 @@
 #include <QString>
 #include <QVariant>
 #include <optional>
+#include <vector>
 
 // Values crossing the database layer. Dates travel as the text "yyyy-MM-dd HH:mm:ss" on both backends
 // (a bound QDateTime is written with a "T" and milliseconds on SQLite and shifted by the time zone on
@@ -62,8 +63,12 @@ QVariant valeurColonne(const QVariant& valeur, TypeColonne type);
 // A LIKE pattern matching `texte` literally, for "LIKE ? ESCAPE '\'".
 QString echapperLike(const QString& texte);
 
-// Text comparison of the layer: every letter folded to one case, accents kept.
+// Text comparison of the layer: every letter folded to one case, accents kept (code point by code
+// point, as Qt's case-blind comparisons fold: a folded text compares as the text compares without
+// regard to case).
 QString plierCasse(const QString& texte);
+// The same, appended to `sortie` (many texts into one buffer).
+void ajouterPlie(QStringView texte, std::vector<char16_t>& sortie);
 bool egalSansCasse(const QString& a, const QString& b);
 // SQL LIKE: `multiple` matches any run of characters, `unique` one character, `echappement` makes
 // the next pattern character literal (QChar() for none). Letters compared as plierCasse does.
@@ -75,7 +80,7 @@ class MotifLike {
 public:
     explicit MotifLike(const QString& motif, QChar multiple = u'%', QChar unique = u'_',
                        QChar echappement = QChar());
-    bool correspond(const QString& texte) const;
+    bool correspond(QStringView texte) const;
 
 private:
     struct Jeton {
