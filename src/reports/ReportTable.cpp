@@ -5,7 +5,7 @@
 #include "db/Valeurs.h"
 #include "reports/ReportSort.h"
 
-#include <QHash>
+#include <QHashFunctions>
 #include <QRegularExpression>
 #include <QSqlDriver>
 #include <QSqlField>
@@ -84,8 +84,7 @@ void ReportTable::sortBy(const QString& columns) {
     }
     const std::vector<int> order = ReportSort::order(keys, descending);
     const qsizetype n = m_columns.size();
-    QList<QVariant> sorted;
-    sorted.reserve(m_values.size());
+    Values sorted;
     for (const int r : order)
         for (qsizetype i = 0; i < n; ++i)
             sorted.append(std::move(m_values[r * n + i]));
@@ -99,33 +98,31 @@ ReportTable ReportTable::fromQuery(QSqlQuery& query) {
     for (int i = 0; i < n; ++i)
         table.m_columns << record.fieldName(i);
     const QList<TypeColonne> kinds = columnKinds(query, record);
-    if (query.size() > 0)
-        table.m_values.reserve(static_cast<qsizetype>(query.size()) * n);
     // Work tables repeat texts in many rows (month, site, family, article, names): those rows share one
-    // copy. A column stops sharing once its texts are mostly distinct (badges, dates as text).
-    constexpr int MinShared = 8192;
-    std::vector<QHash<QString, QVariant>> shared(n);
-    std::vector<bool> sharing(n, true);
+    // copy. Each column keeps the last text met in each slot of a small table indexed by the text's hash:
+    // a repeated text is found with one comparison, nothing grows or rehashes, and a column of mostly
+    // distinct texts (badges) costs no more than that.
+    constexpr size_t Slots = 2048;
+    std::vector<std::vector<QString>> recent(n);
     while (query.next()) {
         for (int i = 0; i < n; ++i) {
             QVariant v = Valeurs::normaliser(query.value(i), kinds.at(i));
-            if (sharing[i] && v.metaType().id() == QMetaType::QString && !v.isNull()) {
+            if (v.metaType().id() == QMetaType::QString && !v.isNull()) {
                 const QString& t = *static_cast<const QString*>(v.constData());
-                const auto it = shared[i].constFind(t);
-                if (it != shared[i].constEnd()) {
-                    v = *it;
-                } else if (shared[i].size() < MinShared || shared[i].size() < table.m_rows / 2) {
-                    shared[i].insert(t, v);
-                } else {
-                    sharing[i] = false;
-                    shared[i].clear();
+                std::vector<QString>& textes = recent[i];
+                if (textes.empty())
+                    textes.resize(Slots);
+                QString& deja = textes[qHash(t) & (Slots - 1)];
+                if (!deja.isNull() && deja == t) {
+                    table.m_values.append(QVariant(deja));
+                    continue;
                 }
+                deja = t;
             }
             table.m_values.append(std::move(v));
         }
         ++table.m_rows;
     }
-    table.m_values.squeeze();
     return table;
 }
 
@@ -134,7 +131,6 @@ ReportTable ReportTable::fromRecordset(const Recordset& recordset) {
     table.m_columns = recordset.FieldNames();
     const int n = recordset.FieldCount();
     table.m_rows = recordset.RecordCount();
-    table.m_values.reserve(static_cast<qsizetype>(table.m_rows) * n);
     for (int r = 0; r < table.m_rows; ++r)
         for (int i = 0; i < n; ++i)
             table.m_values.append(recordset.ValueAt(r, i));
@@ -156,6 +152,6 @@ void ReportTable::setColumns(const QStringList& columns) {
 
 void ReportTable::appendRow(const QVariantList& values) {
     for (int i = 0; i < m_columns.size(); ++i)
-        m_values.append(i < values.size() ? values.at(i) : QVariant());
+        m_values.append(i < values.size() ? QVariant(values.at(i)) : QVariant());
     ++m_rows;
 }
