@@ -8,7 +8,7 @@
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QStyle>
+#include <QPixmap>
 #include <QVBoxLayout>
 
 FenLoading::FenLoading(QWidget* parent) : FormBase(QStringLiteral("FenLoading"), parent, Qt::Window) {
@@ -25,7 +25,9 @@ FenLoading::FenLoading(QWidget* parent) : FormBase(QStringLiteral("FenLoading"),
 
     picIcon = new QLabel(SSPanel1);
     picIcon->setObjectName(QStringLiteral("picIcon"));
-    picIcon->setPixmap(style()->standardIcon(QStyle::SP_ComputerIcon).pixmap(48, 48));
+    // Our own picture: the style's icon is looked up through the desktop's icon theme, which costs the
+    // start several milliseconds.
+    picIcon->setPixmap(QPixmap(QStringLiteral(":/images/ordinateur.png")));
     picIcon->setAlignment(Qt::AlignTop | Qt::AlignHCenter);
 
     lblTitle = new QLabel(SSPanel1);
