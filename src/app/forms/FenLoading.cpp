@@ -7,6 +7,7 @@
 #include <QApplication>
 #include <QFrame>
 #include <QHBoxLayout>
+#include <QImageReader>
 #include <QLabel>
 #include <QPixmap>
 #include <QVBoxLayout>
@@ -25,9 +26,11 @@ FenLoading::FenLoading(QWidget* parent) : FormBase(QStringLiteral("FenLoading"),
 
     picIcon = new QLabel(SSPanel1);
     picIcon->setObjectName(QStringLiteral("picIcon"));
-    // Our own picture: the style's icon is looked up through the desktop's icon theme, which costs the
-    // start several milliseconds.
-    picIcon->setPixmap(QPixmap(QStringLiteral(":/images/ordinateur.png")));
+    // Our own picture, read as the PNG it is: the style's icon is looked up through the desktop's icon
+    // theme, and a reader left to guess the format first loads every image plugin to ask it.
+    QImageReader lecteur(QStringLiteral(":/images/ordinateur.png"), "png");
+    lecteur.setAutoDetectImageFormat(false);
+    picIcon->setPixmap(QPixmap::fromImage(lecteur.read()));
     picIcon->setAlignment(Qt::AlignTop | Qt::AlignHCenter);
 
     lblTitle = new QLabel(SSPanel1);
