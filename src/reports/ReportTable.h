@@ -5,6 +5,7 @@
 #include <QStringList>
 #include <QVariant>
 #include <QVariantList>
+#include <vector>
 
 class Connexion;
 class QSqlQuery;
@@ -52,7 +53,7 @@ private:
     // a table share the blocks.
     class Values {
     public:
-        const QVariant& at(qsizetype i) const { return m_blocks.at(i >> BlockBits).at(i & (BlockSize - 1)); }
+        const QVariant& at(qsizetype i) const { return m_blocks.at(i >> BlockBits)[i & (BlockSize - 1)]; }
         QVariant& operator[](qsizetype i) { return m_blocks[i >> BlockBits][i & (BlockSize - 1)]; }
         qsizetype size() const { return m_size; }
         void append(QVariant&& value) {
@@ -63,7 +64,7 @@ private:
                 if (m_blocks.size() > 1)
                     m_blocks.last().reserve(BlockSize);
             }
-            m_blocks.last().append(std::move(value));
+            m_blocks.last().push_back(std::move(value));
             ++m_size;
         }
         void clear() {
@@ -74,7 +75,7 @@ private:
     private:
         static constexpr int BlockBits = 14;
         static constexpr qsizetype BlockSize = qsizetype(1) << BlockBits;
-        QList<QList<QVariant>> m_blocks;
+        QList<std::vector<QVariant>> m_blocks;
         qsizetype m_size = 0;
     };
 
