@@ -1,6 +1,5 @@
 #include "app/ReglagesProcessus.h"
 
-#include <QtGlobal>
 #include <cstdlib>
 #include <ctime>
 #ifdef __GLIBC__
