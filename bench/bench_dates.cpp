@@ -65,7 +65,7 @@ void mesurer(const char* moteur, Connexion& c, const std::vector<Reglage>& regla
              Recordset rs;
              rs.Open(cx, QStringLiteral("SELECT LaDate FROM Ventes"));
          }},
-        {"Recordset LaDate, all",
+        {"Recordset dates read",
          [](Connexion& cx) {
              Recordset rs;
              rs.Open(cx, QStringLiteral("SELECT LaDate FROM Ventes"));
