@@ -2,6 +2,7 @@
 // same SELECT and the same number of text lines drawn by a bare QPdfWriter; then the resident memory.
 #include "DonneesBench.h"
 #include "OutilsBench.h"
+#include "app/ReglagesProcessus.h"
 #include "common/ErreurExecution.h"
 #include "db/Connexion.h"
 #include "db/Routines.h"
@@ -22,6 +23,8 @@
 #include <QTemporaryDir>
 #include <cstdio>
 #include <cstring>
+#include <memory>
+#include <vector>
 
 namespace {
 
@@ -35,8 +38,12 @@ const char* const Usage =
     "through a bare QSqlQuery, every row's values made into a line, and a QPdfWriter at the same\n"
     "resolution drawing as many text lines as the report prints (one drawText each, 50 a page). Medians\n"
     "of 3 runs. The peak resident memory is that of one report alone, measured first (Linux\n"
-    "/proc/self/status, the peak reset through clear_refs), and after all runs. SQLite, and PostgreSQL\n"
-    "when DORVANE_TEST_PG holds a libpq connection string.\n";
+    "/proc/self/status, the peak reset through clear_refs), and after all runs.\n"
+    "Then the reading of CA alone: ReportTable::read against the same SELECT * FROM CA through a bare\n"
+    "forward-only QSqlQuery keeping every value of every row in a list per row, in alternating order,\n"
+    "one warm-up then the median of 7 runs each, the rows freed outside the timer.\n"
+    "The process starts with the program's own settings (ReglagesProcessus::appliquer: time zone, freed\n"
+    "memory). SQLite, and PostgreSQL when DORVANE_TEST_PG holds a libpq connection string.\n";
 
 // Grouped per employee, sums of quantity and amount per group and in all, page numbers.
 const char* const Definition = R"({
@@ -158,6 +165,42 @@ void reference(Connexion& c, const QString& fichier, qint64 lignes) {
         dessiner(QStringLiteral("Total %1").arg(lignes));
 }
 
+// The table reading alone: ReportTable::read of CA against the bare reading of the same rows.
+void lecture(const char* nomMoteur, Connexion& c) {
+    std::vector<double> nous, eux;
+    qsizetype lignes = 0;
+    const auto lireNous = [&](bool garder) {
+        auto table = std::make_unique<ReportTable>();
+        QElapsedTimer chrono;
+        chrono.start();
+        *table = ReportTable::read(c, QStringLiteral("CA"));
+        if (garder)
+            nous.push_back(chrono.nsecsElapsed() / 1e6);
+        lignes = table->rowCount();
+    };
+    const auto lireEux = [&](bool garder) {
+        std::vector<QList<QVariant>> rangs;
+        QElapsedTimer chrono;
+        chrono.start();
+        lireNu(c, QStringLiteral("SELECT * FROM CA"), rangs);
+        if (garder)
+            eux.push_back(chrono.nsecsElapsed() / 1e6);
+    };
+    for (int essai = 0; essai <= 7; ++essai) {
+        if (essai % 2 == 0) {
+            lireEux(essai > 0);
+            lireNous(essai > 0);
+        } else {
+            lireNous(true);
+            lireEux(true);
+        }
+    }
+    std::printf("%-10s table reading, CA %lld rows: ReportTable::read %.0f ms | bare QSqlQuery %.0f ms | "
+                "ratio %.2f\n",
+                nomMoteur, static_cast<long long>(lignes), mediane(nous), mediane(eux),
+                mediane(nous) / mediane(eux));
+}
+
 void mesurer(const char* nomMoteur, Connexion& c, const QString& dossier, const ReportDefinition& d) {
     const QString etat = QDir(dossier).filePath(QStringLiteral("etat.pdf"));
     const QString ref = QDir(dossier).filePath(QStringLiteral("reference.pdf"));
@@ -177,6 +220,7 @@ void mesurer(const char* nomMoteur, Connexion& c, const QString& dossier, const 
         "runs); PDF %.1f MB (reference %.1f MB)\n",
         nomMoteur, avant, crete, memoire("VmHWM:"), QFileInfo(etat).size() / 1048576.0,
         QFileInfo(ref).size() / 1048576.0);
+    lecture(nomMoteur, c);
 }
 
 } // namespace
@@ -184,6 +228,7 @@ void mesurer(const char* nomMoteur, Connexion& c, const QString& dossier, const 
 int main(int argc, char** argv) {
     if (aideDemandee(argc, argv, Usage))
         return 0;
+    ReglagesProcessus::appliquer();
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);

@@ -99,8 +99,7 @@ void ReportTable::sortBy(const QString& columns) {
     }
     const std::vector<int> order = ReportSort::order(keys, descending);
     const qsizetype n = m_columns.size();
-    QList<QVariant> sorted;
-    sorted.reserve(m_values.size());
+    Values sorted;
     for (const int r : order)
         for (qsizetype i = 0; i < n; ++i)
             sorted.append(std::move(m_values[r * n + i]));
@@ -114,8 +113,6 @@ ReportTable ReportTable::fromQuery(QSqlQuery& query) {
     for (int i = 0; i < n; ++i)
         table.m_columns << record.fieldName(i);
     const QList<TypeColonne> kinds = columnKinds(query, record);
-    if (query.size() > 0)
-        table.m_values.reserve(static_cast<qsizetype>(query.size()) * n);
     // Work tables repeat texts in many rows (month, site, family, article, names): those rows share one
     // copy. A column stops sharing once its texts are mostly distinct (badges, dates as text).
     constexpr int MinShared = 8192;
@@ -143,8 +140,6 @@ ReportTable ReportTable::fromQuery(QSqlQuery& query) {
         }
         ++table.m_rows;
     }
-    // No squeeze: the list grew by reallocation, and the pages past its end were never touched, so they
-    // take no memory; squeezing would copy every value into a new block, doubling the peak.
     return table;
 }
 
@@ -153,7 +148,6 @@ ReportTable ReportTable::fromRecordset(const Recordset& recordset) {
     table.m_columns = recordset.FieldNames();
     const int n = recordset.FieldCount();
     table.m_rows = recordset.RecordCount();
-    table.m_values.reserve(static_cast<qsizetype>(table.m_rows) * n);
     for (int r = 0; r < table.m_rows; ++r)
         for (int i = 0; i < n; ++i)
             table.m_values.append(recordset.ValueAt(r, i));
@@ -175,6 +169,6 @@ void ReportTable::setColumns(const QStringList& columns) {
 
 void ReportTable::appendRow(const QVariantList& values) {
     for (int i = 0; i < m_columns.size(); ++i)
-        m_values.append(i < values.size() ? values.at(i) : QVariant());
+        m_values.append(i < values.size() ? QVariant(values.at(i)) : QVariant());
     ++m_rows;
 }

@@ -7,8 +7,9 @@
 #include <QApplication>
 #include <QFrame>
 #include <QHBoxLayout>
+#include <QImageReader>
 #include <QLabel>
-#include <QStyle>
+#include <QPixmap>
 #include <QVBoxLayout>
 
 FenLoading::FenLoading(QWidget* parent) : FormBase(QStringLiteral("FenLoading"), parent, Qt::Window) {
@@ -25,7 +26,11 @@ FenLoading::FenLoading(QWidget* parent) : FormBase(QStringLiteral("FenLoading"),
 
     picIcon = new QLabel(SSPanel1);
     picIcon->setObjectName(QStringLiteral("picIcon"));
-    picIcon->setPixmap(style()->standardIcon(QStyle::SP_ComputerIcon).pixmap(48, 48));
+    // Our own picture, read as the PNG it is: the style's icon is looked up through the desktop's icon
+    // theme, and a reader left to guess the format first loads every image plugin to ask it.
+    QImageReader lecteur(QStringLiteral(":/images/ordinateur.png"), "png");
+    lecteur.setAutoDetectImageFormat(false);
+    picIcon->setPixmap(QPixmap::fromImage(lecteur.read()));
     picIcon->setAlignment(Qt::AlignTop | Qt::AlignHCenter);
 
     lblTitle = new QLabel(SSPanel1);
