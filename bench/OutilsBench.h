@@ -22,6 +22,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <utility>
 #include <vector>
 
 // With "--help" or "-h" among the arguments: prints `usage` and gives true (the benchmark then ends).
@@ -157,6 +158,23 @@ template <typename F> double medianeMs(int fois, F&& f) {
         t.push_back(chrono.nsecsElapsed() / 1e6);
     }
     return mediane(std::move(t));
+}
+
+// Two sides measured in turn: one warm-up of each, then `fois` runs of each, which side goes first
+// alternating from run to run, so that a machine busy for a while weighs on both. Each side returns its own
+// time in milliseconds (what it leaves out of the timer is its choice); the medians of each.
+template <typename A, typename B> std::pair<double, double> medianesAlternees(int fois, A&& a, B&& b) {
+    std::vector<double> ta, tb;
+    for (int essai = 0; essai <= fois; ++essai) {
+        const bool aDabord = essai % 2 == 0;
+        const double premier = aDabord ? a() : b();
+        const double second = aDabord ? b() : a();
+        if (essai == 0)
+            continue;
+        ta.push_back(aDabord ? premier : second);
+        tb.push_back(aDabord ? second : premier);
+    }
+    return {mediane(std::move(ta)), mediane(std::move(tb))};
 }
 
 // The PostgreSQL server of DORVANE_TEST_PG ("host=... port=... user=... dbname=...") as connection

@@ -23,27 +23,33 @@
 #include <QTemporaryDir>
 #include <cstdio>
 #include <cstring>
+#include <malloc.h>
 #include <memory>
 #include <vector>
 
 namespace {
 
 const char* const Usage =
-    "Usage: bench_reports [--help]\n"
+    "Usage: bench_reports [--help] [--lecture]\n"
     "\n"
     "Fills CA with EtatCA over the whole period of the generated data (bench/DonneesBench.h: 100,000\n"
     "withdrawal lines) and times the report engine on a consumption report grouped per employee (badge),\n"
     "with sums of quantity and amount per employee and in all, page numbers: CA, InfoEtat and InfoSociete\n"
     "read into memory, laid out, written as PDF. Beside it, in the same run: the same SELECT * FROM CA\n"
     "through a bare QSqlQuery, every row's values made into a line, and a QPdfWriter at the same\n"
-    "resolution drawing as many text lines as the report prints (one drawText each, 50 a page). Medians\n"
-    "of 3 runs. The peak resident memory is that of one report alone, measured first (Linux\n"
-    "/proc/self/status, the peak reset through clear_refs), and after all runs.\n"
+    "resolution drawing as many text lines as the report prints (one drawText each, 50 a page). One\n"
+    "warm-up, then the medians of 5 runs each, the sides alternating (line \"whole report\"). The peak\n"
+    "resident memory is that of one report alone, measured first (Linux /proc/self/status, the peak\n"
+    "reset through clear_refs), and after all runs.\n"
     "Then the reading of CA alone: ReportTable::read against the same SELECT * FROM CA through a bare\n"
     "forward-only QSqlQuery keeping every value of every row in a list per row, in alternating order,\n"
-    "one warm-up then the median of 7 runs each, the rows freed outside the timer.\n"
+    "one warm-up then the median of 9 runs each, the rows freed outside the timer (line \"table\n"
+    "reading\"); with --lecture, this alone.\n"
     "The process starts with the program's own settings (ReglagesProcessus::appliquer: time zone, freed\n"
     "memory). SQLite, and PostgreSQL when DORVANE_TEST_PG holds a libpq connection string.\n";
+
+constexpr int FoisEtat = 5;
+constexpr int FoisLecture = 9;
 
 // Grouped per employee, sums of quantity and amount per group and in all, page numbers.
 const char* const Definition = R"({
@@ -165,43 +171,48 @@ void reference(Connexion& c, const QString& fichier, qint64 lignes) {
         dessiner(QStringLiteral("Total %1").arg(lignes));
 }
 
-// The table reading alone: ReportTable::read of CA against the bare reading of the same rows.
-void lecture(const char* nomMoteur, Connexion& c) {
-    std::vector<double> nous, eux;
-    qsizetype lignes = 0;
-    const auto lireNous = [&](bool garder) {
-        auto table = std::make_unique<ReportTable>();
-        QElapsedTimer chrono;
-        chrono.start();
-        *table = ReportTable::read(c, QStringLiteral("CA"));
-        if (garder)
-            nous.push_back(chrono.nsecsElapsed() / 1e6);
-        lignes = table->rowCount();
-    };
-    const auto lireEux = [&](bool garder) {
-        std::vector<QList<QVariant>> rangs;
-        QElapsedTimer chrono;
-        chrono.start();
-        lireNu(c, QStringLiteral("SELECT * FROM CA"), rangs);
-        if (garder)
-            eux.push_back(chrono.nsecsElapsed() / 1e6);
-    };
-    for (int essai = 0; essai <= 7; ++essai) {
-        if (essai % 2 == 0) {
-            lireEux(essai > 0);
-            lireNous(essai > 0);
-        } else {
-            lireNous(true);
-            lireEux(true);
-        }
+// The table reading alone: ReportTable::read of CA against the bare reading of the same rows, the rows
+// freed outside the timer.
+void lecture(const char* nomMoteur, Connexion& c, int fois) {
+    // One reading alone first: what the table holds once read, and the peak while reading it.
+    double tenu = 0, crete = 0;
+    {
+        remettrePic();
+        const double avant = memoire("VmRSS:");
+        const size_t alloue = mallinfo2().uordblks;
+        const ReportTable table = ReportTable::read(c, QStringLiteral("CA"));
+        tenu = (mallinfo2().uordblks - alloue) / 1048576.0;
+        crete = memoire("VmHWM:") - avant;
     }
+    qsizetype lignes = 0;
+    const auto [nous, eux] = medianesAlternees(
+        fois,
+        [&] {
+            auto table = std::make_unique<ReportTable>();
+            QElapsedTimer chrono;
+            chrono.start();
+            *table = ReportTable::read(c, QStringLiteral("CA"));
+            const double ms = chrono.nsecsElapsed() / 1e6;
+            lignes = table->rowCount();
+            return ms;
+        },
+        [&] {
+            std::vector<QList<QVariant>> rangs;
+            QElapsedTimer chrono;
+            chrono.start();
+            lireNu(c, QStringLiteral("SELECT * FROM CA"), rangs);
+            return chrono.nsecsElapsed() / 1e6;
+        });
     std::printf("%-10s table reading, CA %lld rows: ReportTable::read %.0f ms | bare QSqlQuery %.0f ms | "
-                "ratio %.2f\n",
-                nomMoteur, static_cast<long long>(lignes), mediane(nous), mediane(eux),
-                mediane(nous) / mediane(eux));
+                "ratio %.2f | the table holds %.0f MB, resident peak +%.0f MB while read\n",
+                nomMoteur, static_cast<long long>(lignes), nous, eux, nous / eux, tenu, crete);
+    std::fflush(stdout);
 }
 
-void mesurer(const char* nomMoteur, Connexion& c, const QString& dossier, const ReportDefinition& d) {
+void mesurer(const char* nomMoteur, Connexion& c, const QString& dossier, const ReportDefinition& d,
+             bool lectureSeule) {
+    if (lectureSeule)
+        return lecture(nomMoteur, c, FoisLecture);
     const QString etat = QDir(dossier).filePath(QStringLiteral("etat.pdf"));
     const QString ref = QDir(dossier).filePath(QStringLiteral("reference.pdf"));
     // One report first, alone, for its memory; then the timed runs.
@@ -209,18 +220,33 @@ void mesurer(const char* nomMoteur, Connexion& c, const QString& dossier, const 
     const double avant = memoire("VmRSS:");
     Temps t = moteur(c, d, etat);
     const double crete = memoire("VmHWM:");
-    const double nous = medianeMs(3, [&] { t = moteur(c, d, etat); });
-    const double eux = medianeMs(3, [&] { reference(c, ref, t.lignes); });
-    std::printf("%-10s CA %lld rows: %d pages, %lld text lines, %lld items | engine %.0f ms (read %.0f, "
-                "layout %.0f, PDF %.0f) | QSqlQuery + QPdfWriter %.0f ms | ratio %.2f\n",
-                nomMoteur, static_cast<long long>(t.lignesCA), t.pages, static_cast<long long>(t.lignes),
-                static_cast<long long>(t.elements), nous, t.lecture, t.miseEnPage, t.pdf, eux, nous / eux);
+    const qint64 lignes = t.lignes;
+    const auto [nous, eux] = medianesAlternees(
+        FoisEtat,
+        [&] {
+            QElapsedTimer chrono;
+            chrono.start();
+            t = moteur(c, d, etat);
+            return chrono.nsecsElapsed() / 1e6;
+        },
+        [&] {
+            QElapsedTimer chrono;
+            chrono.start();
+            reference(c, ref, lignes);
+            return chrono.nsecsElapsed() / 1e6;
+        });
+    std::printf(
+        "%-10s whole report, CA %lld rows: %d pages, %lld text lines, %lld items | engine %.0f ms "
+        "(last run: read %.0f, layout %.0f, PDF %.0f) | QSqlQuery + QPdfWriter %.0f ms | ratio %.2f\n",
+        nomMoteur, static_cast<long long>(t.lignesCA), t.pages, static_cast<long long>(t.lignes),
+        static_cast<long long>(t.elements), nous, t.lecture, t.miseEnPage, t.pdf, eux, nous / eux);
     std::printf(
         "%-10s resident: %.0f MB before the report, peak %.0f MB while building it (%.0f MB after all "
         "runs); PDF %.1f MB (reference %.1f MB)\n",
         nomMoteur, avant, crete, memoire("VmHWM:"), QFileInfo(etat).size() / 1048576.0,
         QFileInfo(ref).size() / 1048576.0);
-    lecture(nomMoteur, c);
+    std::fflush(stdout);
+    lecture(nomMoteur, c, FoisLecture);
 }
 
 } // namespace
@@ -228,6 +254,7 @@ void mesurer(const char* nomMoteur, Connexion& c, const QString& dossier, const 
 int main(int argc, char** argv) {
     if (aideDemandee(argc, argv, Usage))
         return 0;
+    const bool lectureSeule = argc > 1 && std::strcmp(argv[argc - 1], "--lecture") == 0;
     ReglagesProcessus::appliquer();
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
@@ -238,10 +265,11 @@ int main(int argc, char** argv) {
         {
             ParametresConnexion p = creerBaseBench(dossier.path(), remplir);
             Connexion c(p);
-            mesurer("SQLite", c, dossier.path(), d);
+            mesurer("SQLite", c, dossier.path(), d, lectureSeule);
         }
-        surServeurBench(QStringLiteral("bench_reports"), remplir,
-                        [&](Connexion& c, const QString&) { mesurer("PostgreSQL", c, dossier.path(), d); });
+        surServeurBench(QStringLiteral("bench_reports"), remplir, [&](Connexion& c, const QString&) {
+            mesurer("PostgreSQL", c, dossier.path(), d, lectureSeule);
+        });
     } catch (const ErreurExecution& e) {
         std::fprintf(stderr, "Échec : %s\n", qPrintable(e.description()));
         return 1;

@@ -342,58 +342,13 @@ Recordset::Lecture Recordset::lire() {
     for (int i = 0; i < n; ++i)
         l.champs << enregistrement.fieldName(i);
     l.types = m_connexion->typesColonnes(q);
-    // Every value of every row passes here. A value the driver gives in the type the column is held in
-    // is kept as it comes, checked by its type interface (no call); SQLite's dates stay text until first
-    // read (cellule()); whole numbers the driver gives as int (PostgreSQL's int4) are widened directly;
-    // the rest goes through normaliser().
-    struct Colonne {
-        TypeColonne type;
-        const QtPrivate::QMetaTypeInterface* tel;
-    };
-    std::vector<Colonne> colonnes;
-    for (const TypeColonne t : l.types) {
-        QMetaType tel;
-        switch (t) {
-        case TypeColonne::Texte:
-            tel = QMetaType::fromType<QString>();
-            break;
-        case TypeColonne::Entier:
-            tel = QMetaType::fromType<qlonglong>();
-            break;
-        case TypeColonne::Monnaie:
-        case TypeColonne::Reel:
-            tel = QMetaType::fromType<double>();
-            break;
-        case TypeColonne::Booleen:
-            tel = QMetaType::fromType<bool>();
-            break;
-        case TypeColonne::Binaire:
-            tel = QMetaType::fromType<QByteArray>();
-            break;
-        case TypeColonne::DateHeure:
-            if (m_connexion->estSQLite())
-                tel = QMetaType::fromType<QString>();
-            break;
-        case TypeColonne::Inconnu:
-            break;
-        }
-        colonnes.push_back({t, tel.iface()});
-    }
-    const QtPrivate::QMetaTypeInterface* entier = QMetaType::fromType<int>().iface();
+    // Every value of every row passes here; SQLite's dates stay text until first read (cellule()).
+    const Valeurs::NormaliseurLecture normaliser(l.types, m_connexion->estSQLite());
     while (q.next()) {
         Rang r;
         r.valeurs.reserve(n);
-        for (int i = 0; i < n; ++i) {
-            QVariant v = q.value(i);
-            const Colonne& c = colonnes[static_cast<size_t>(i)];
-            const QVariant::Private& d = v.data_ptr();
-            if (!d.is_null && d.typeInterface() == c.tel && c.tel)
-                r.valeurs.append(std::move(v));
-            else if (!d.is_null && c.type == TypeColonne::Entier && d.typeInterface() == entier)
-                r.valeurs.append(QVariant(static_cast<qlonglong>(*static_cast<const int*>(d.storage()))));
-            else
-                r.valeurs.append(Valeurs::normaliser(std::move(v), c.type));
-        }
+        for (int i = 0; i < n; ++i)
+            r.valeurs.append(normaliser(q.value(i), i));
         r.id = m_prochainId++;
         l.rangs.append(std::move(r));
     }

@@ -312,6 +312,39 @@ QVariant normaliser(QVariant&& valeur, TypeColonne type) {
     return normaliser(std::as_const(valeur), type);
 }
 
+NormaliseurLecture::NormaliseurLecture(const QList<TypeColonne>& types, bool datesEnTexte)
+    : m_int(QMetaType::fromType<int>().iface()) {
+    m_colonnes.reserve(static_cast<size_t>(types.size()));
+    for (const TypeColonne t : types) {
+        QMetaType tel;
+        switch (t) {
+        case TypeColonne::Texte:
+            tel = QMetaType::fromType<QString>();
+            break;
+        case TypeColonne::Entier:
+            tel = QMetaType::fromType<qlonglong>();
+            break;
+        case TypeColonne::Monnaie:
+        case TypeColonne::Reel:
+            tel = QMetaType::fromType<double>();
+            break;
+        case TypeColonne::Booleen:
+            tel = QMetaType::fromType<bool>();
+            break;
+        case TypeColonne::Binaire:
+            tel = QMetaType::fromType<QByteArray>();
+            break;
+        case TypeColonne::DateHeure:
+            if (datesEnTexte)
+                tel = QMetaType::fromType<QString>();
+            break;
+        case TypeColonne::Inconnu:
+            break;
+        }
+        m_colonnes.push_back({t, tel.iface()});
+    }
+}
+
 TypeColonne typeDepuisDeclaration(const QString& declaration) {
     const QString d = declaration.trimmed().toUpper();
     if (d.isEmpty())
