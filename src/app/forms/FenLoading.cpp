@@ -3,11 +3,11 @@
 #include "Version.h"
 #include "common/EtatGlobal.h"
 #include "common/forms/Centrage.h"
+#include "common/forms/IconeStandard.h"
 
 #include <QApplication>
 #include <QFrame>
 #include <QHBoxLayout>
-#include <QImageReader>
 #include <QLabel>
 #include <QPixmap>
 #include <QVBoxLayout>
@@ -26,11 +26,8 @@ FenLoading::FenLoading(QWidget* parent) : FormBase(QStringLiteral("FenLoading"),
 
     picIcon = new QLabel(SSPanel1);
     picIcon->setObjectName(QStringLiteral("picIcon"));
-    // Our own picture, read as the PNG it is: the style's icon is looked up through the desktop's icon
-    // theme, and a reader left to guess the format first loads every image plugin to ask it.
-    QImageReader lecteur(QStringLiteral(":/images/ordinateur.png"), "png");
-    lecteur.setAutoDetectImageFormat(false);
-    picIcon->setPixmap(QPixmap::fromImage(lecteur.read()));
+    // Our own picture: the style's icon is looked up through the desktop's icon theme.
+    picIcon->setPixmap(lirePng(QStringLiteral(":/images/ordinateur.png")));
     picIcon->setAlignment(Qt::AlignTop | Qt::AlignHCenter);
 
     lblTitle = new QLabel(SSPanel1);

@@ -6,6 +6,7 @@
 #include "common/FnWendrox.h"
 #include "common/MajBase.h"
 #include "common/ServiceDialogue.h"
+#include "common/forms/IconeStandard.h"
 #include "common/forms/Instance.h"
 #include "common/mCommonDialog.h"
 #include "db/Recordset.h"
@@ -268,11 +269,11 @@ void FrmStock::construireCarte(QWidget* zone) {
     // --- navigation, under the card ---
     Command5 = new QPushButton(f);
     Command5->setObjectName(QStringLiteral("Command5"));
-    Command5->setIcon(style()->standardIcon(QStyle::SP_MediaSkipBackward));
+    Command5->setIcon(iconeStandard(this, QStyle::SP_MediaSkipBackward));
     Command5->setToolTip(QStringLiteral("Premier article"));
     Command6 = new QPushButton(f);
     Command6->setObjectName(QStringLiteral("Command6"));
-    Command6->setIcon(style()->standardIcon(QStyle::SP_MediaSkipForward));
+    Command6->setIcon(iconeStandard(this, QStyle::SP_MediaSkipForward));
     Command6->setToolTip(QStringLiteral("Dernier article"));
     SpinButton1 = new QWidget(f);
     SpinButton1->setObjectName(QStringLiteral("SpinButton1"));
