@@ -16,6 +16,7 @@
 #include "common/forms/ServiceSessionWidgets.h"
 #include "db/Connexion.h"
 #include "db/Schema.h"
+#include "nu/FinDemarrage.h"
 #include "staff/ACR120U.h"
 #include "staff/PiloteACR120PCSC.h"
 
@@ -53,26 +54,6 @@ const char* const Usage =
 
 constexpr int Fois = 9;
 
-qint64 maintenantNs() {
-    timespec t{};
-    clock_gettime(CLOCK_MONOTONIC, &t);
-    return qint64(t.tv_sec) * 1000000000 + t.tv_nsec;
-}
-
-// The shared libraries mapped in this process.
-int bibliotheques() {
-    QFile f(QStringLiteral("/proc/self/maps"));
-    if (!f.open(QIODevice::ReadOnly))
-        return -1;
-    QSet<QByteArray> noms;
-    for (const QByteArray& l : f.readAll().split('\n')) {
-        const qsizetype i = l.indexOf('/');
-        if (i >= 0 && l.contains(".so"))
-            noms.insert(l.mid(i));
-    }
-    return static_cast<int>(noms.size());
-}
-
 // The program's side, in the child process: as src/app/main.cpp, up to the main window shown.
 int programme(int argc, char** argv) {
     ReglagesProcessus::appliquer();
@@ -99,9 +80,7 @@ int programme(int argc, char** argv) {
         return 1;
     }
     QCoreApplication::processEvents();
-    const qint64 t = maintenantNs() - qEnvironmentVariable("BENCH_T0").toLongLong();
-    std::printf("%lld %d\n", static_cast<long long>(t), bibliotheques());
-    std::fflush(stdout);
+    signalerFenetreMontree();
     instanceProgramme().liberer();
     std::_Exit(0);
 }

@@ -1,6 +1,8 @@
 // The bare side of bench_demarrage: Qt Widgets and Sql alone, doing the start's data work the plain way.
 // Usage: bench_demarrage_nu <program folder>; prints the nanoseconds since BENCH_T0 (CLOCK_MONOTONIC)
 // when the main window is shown and painted once, and the shared libraries mapped then.
+#include "FinDemarrage.h"
+
 #include <QApplication>
 #include <QDir>
 #include <QFile>
@@ -22,25 +24,6 @@
 #include <vector>
 
 namespace {
-
-qint64 maintenantNs() {
-    timespec t{};
-    clock_gettime(CLOCK_MONOTONIC, &t);
-    return qint64(t.tv_sec) * 1000000000 + t.tv_nsec;
-}
-
-int bibliotheques() {
-    QFile f(QStringLiteral("/proc/self/maps"));
-    if (!f.open(QIODevice::ReadOnly))
-        return -1;
-    QSet<QByteArray> noms;
-    for (const QByteArray& l : f.readAll().split('\n')) {
-        const qsizetype i = l.indexOf('/');
-        if (i >= 0 && l.contains(".so"))
-            noms.insert(l.mid(i));
-    }
-    return static_cast<int>(noms.size());
-}
 
 // "key=value" of the settings file, any section.
 QString reglage(const QByteArray& ini, const char* cle) {
@@ -140,8 +123,6 @@ int main(int argc, char** argv) {
     principale.show();
     chargement.hide();
     QCoreApplication::processEvents();
-    const qint64 t = maintenantNs() - qEnvironmentVariable("BENCH_T0").toLongLong();
-    std::printf("%lld %d\n", static_cast<long long>(t), bibliotheques());
-    std::fflush(stdout);
+    signalerFenetreMontree();
     std::_Exit(0);
 }

@@ -276,35 +276,43 @@ QVariant normaliser(const QVariant& valeur, TypeColonne type) {
     }
 }
 
+namespace {
+
+// The C++ type a column kind is held in; none for dates (a local-time QDateTime, checked apart) and for
+// columns of no declared kind.
+QMetaType typeTenu(TypeColonne type) {
+    switch (type) {
+    case TypeColonne::Texte:
+        return QMetaType::fromType<QString>();
+    case TypeColonne::Entier:
+        return QMetaType::fromType<qlonglong>();
+    case TypeColonne::Monnaie:
+    case TypeColonne::Reel:
+        return QMetaType::fromType<double>();
+    case TypeColonne::Booleen:
+        return QMetaType::fromType<bool>();
+    case TypeColonne::Binaire:
+        return QMetaType::fromType<QByteArray>();
+    case TypeColonne::DateHeure:
+    case TypeColonne::Inconnu:
+        break;
+    }
+    return QMetaType();
+}
+
+} // namespace
+
 QVariant normaliser(QVariant&& valeur, TypeColonne type) {
     if (!valeur.isNull()) {
-        const int id = valeur.metaType().id();
         bool tel = false;
-        switch (type) {
-        case TypeColonne::Texte:
-            tel = id == QMetaType::QString;
-            break;
-        case TypeColonne::Entier:
-            tel = id == QMetaType::LongLong;
-            break;
-        case TypeColonne::Monnaie:
-        case TypeColonne::Reel:
-            tel = id == QMetaType::Double;
-            break;
-        case TypeColonne::Booleen:
-            tel = id == QMetaType::Bool;
-            break;
-        case TypeColonne::DateHeure:
-            if (id == QMetaType::QDateTime) {
+        if (type == TypeColonne::DateHeure) {
+            if (valeur.metaType().id() == QMetaType::QDateTime) {
                 const auto* d = static_cast<const QDateTime*>(valeur.constData());
                 tel = d->timeSpec() == Qt::LocalTime && d->isValid();
             }
-            break;
-        case TypeColonne::Binaire:
-            tel = id == QMetaType::QByteArray;
-            break;
-        case TypeColonne::Inconnu:
-            break;
+        } else {
+            const QMetaType t = typeTenu(type);
+            tel = t.isValid() && valeur.metaType() == t;
         }
         if (tel)
             return std::move(valeur);
@@ -316,31 +324,8 @@ NormaliseurLecture::NormaliseurLecture(const QList<TypeColonne>& types, bool dat
     : m_int(QMetaType::fromType<int>().iface()) {
     m_colonnes.reserve(static_cast<size_t>(types.size()));
     for (const TypeColonne t : types) {
-        QMetaType tel;
-        switch (t) {
-        case TypeColonne::Texte:
-            tel = QMetaType::fromType<QString>();
-            break;
-        case TypeColonne::Entier:
-            tel = QMetaType::fromType<qlonglong>();
-            break;
-        case TypeColonne::Monnaie:
-        case TypeColonne::Reel:
-            tel = QMetaType::fromType<double>();
-            break;
-        case TypeColonne::Booleen:
-            tel = QMetaType::fromType<bool>();
-            break;
-        case TypeColonne::Binaire:
-            tel = QMetaType::fromType<QByteArray>();
-            break;
-        case TypeColonne::DateHeure:
-            if (datesEnTexte)
-                tel = QMetaType::fromType<QString>();
-            break;
-        case TypeColonne::Inconnu:
-            break;
-        }
+        const QMetaType tel =
+            t == TypeColonne::DateHeure && datesEnTexte ? QMetaType::fromType<QString>() : typeTenu(t);
         m_colonnes.push_back({t, tel.iface()});
     }
 }

@@ -3,9 +3,9 @@
 #include "db/Connexion.h"
 #include "db/Recordset.h"
 #include "db/Valeurs.h"
+#include "reports/HashTexte.h"
 #include "reports/ReportSort.h"
 
-#include <QHashFunctions>
 #include <QRegularExpression>
 #include <QSqlDriver>
 #include <QSqlField>
@@ -100,9 +100,9 @@ ReportTable ReportTable::fromQuery(QSqlQuery& query) {
     const QList<TypeColonne> kinds = columnKinds(query, record);
     // Work tables repeat texts in many rows (month, site, family, article, supplier): those rows share one
     // copy, which halves what a long table holds. Each column keeps the last text met in each slot of a
-    // small table indexed by the text's hash: a repeated text is found with one comparison, and nothing
-    // grows, rehashes or allocates while the rows are read. A column whose texts mostly differ (badges,
-    // names) stops looking once it has missed Essai texts and found fewer.
+    // small table indexed by the text's hash (HashTexte): a repeated text is found with one comparison, and
+    // nothing grows, rehashes or allocates while the rows are read. A column whose texts mostly differ
+    // (badges, names) stops looking once it has missed Essai texts and found fewer.
     constexpr size_t Slots = 4096;
     constexpr int Essai = 8192;
     struct Partage {
@@ -120,7 +120,7 @@ ReportTable ReportTable::fromQuery(QSqlQuery& query) {
                 const QString& t = *static_cast<const QString*>(v.constData());
                 if (p.textes.empty())
                     p.textes.resize(Slots);
-                QString& deja = p.textes[qHash(t) & (Slots - 1)];
+                QString& deja = p.textes[HashTexte()(t) & (Slots - 1)];
                 if (deja == t && !deja.isNull()) {
                     ++p.trouves;
                     v = QVariant(deja);
