@@ -22,6 +22,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <functional>
 #include <utility>
 #include <vector>
 
@@ -34,6 +35,12 @@ inline bool aideDemandee(int argc, char** argv, const char* usage) {
         }
     }
     return false;
+}
+
+// The benchmarks that paint run without a display unless the environment names a platform.
+inline void sansEcranParDefaut() {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
 }
 
 // Every value of every row of an executed query.
@@ -160,21 +167,65 @@ template <typename F> double medianeMs(int fois, F&& f) {
     return mediane(std::move(t));
 }
 
-// Two sides measured in turn: one warm-up of each, then `fois` runs of each, which side goes first
-// alternating from run to run, so that a machine busy for a while weighs on both. Each side returns its own
-// time in milliseconds (what it leaves out of the timer is its choice); the medians of each.
-template <typename A, typename B> std::pair<double, double> medianesAlternees(int fois, A&& a, B&& b) {
-    std::vector<double> ta, tb;
-    for (int essai = 0; essai <= fois; ++essai) {
-        const bool aDabord = essai % 2 == 0;
-        const double premier = aDabord ? a() : b();
-        const double second = aDabord ? b() : a();
-        if (essai == 0)
-            continue;
-        ta.push_back(aDabord ? premier : second);
-        tb.push_back(aDabord ? second : premier);
+// A bare statement on the connection's QSqlDatabase, prepared and bound when given values, as the layer
+// runs it but without it.
+inline void sqlNu(Connexion& c, const QString& sql, const QVariantList& valeurs = {}) {
+    QSqlQuery q(c.db());
+    q.setForwardOnly(true);
+    bool ok = valeurs.isEmpty() ? q.exec(sql) : q.prepare(sql);
+    if (ok && !valeurs.isEmpty()) {
+        for (const QVariant& v : valeurs)
+            q.addBindValue(v);
+        ok = q.exec();
     }
-    return {mediane(std::move(ta)), mediane(std::move(tb))};
+    if (!ok)
+        throw ErreurExecution(ErreurExecution::ErreurBase, Connexion::texteErreur(q),
+                              QStringLiteral("bench"));
+}
+
+// The bare write transaction of the layer: BEGIN IMMEDIATE on SQLite, the driver's on PostgreSQL.
+inline void debutNu(Connexion& c) {
+    if (c.estSQLite())
+        sqlNu(c, QStringLiteral("BEGIN IMMEDIATE"));
+    else if (!c.db().transaction())
+        throw ErreurExecution(ErreurExecution::ErreurBase, QStringLiteral("BEGIN"), QStringLiteral("bench"));
+}
+
+inline void finNue(Connexion& c) {
+    if (c.estSQLite())
+        sqlNu(c, QStringLiteral("COMMIT"));
+    else if (!c.db().commit())
+        throw ErreurExecution(ErreurExecution::ErreurBase, QStringLiteral("COMMIT"), QStringLiteral("bench"));
+}
+
+// Like against like: `routine` and `nue` run alternately, each first every other run, `avant` (untimed)
+// before each; one warm-up, then `fois` timed runs each. The medians, in milliseconds.
+template <typename F, typename G>
+std::pair<double, double> alterner(F&& routine, G&& nue, int fois, const std::function<void()>& avant = {}) {
+    std::vector<double> a, b;
+    auto chrono = [&](auto&& f) {
+        if (avant)
+            avant();
+        QElapsedTimer t;
+        t.start();
+        f();
+        return t.nsecsElapsed() / 1e6;
+    };
+    for (int i = 0; i <= fois; ++i) {
+        double x = 0, y = 0;
+        if (i % 2 == 0) {
+            x = chrono(routine);
+            y = chrono(nue);
+        } else {
+            y = chrono(nue);
+            x = chrono(routine);
+        }
+        if (i > 0) {
+            a.push_back(x);
+            b.push_back(y);
+        }
+    }
+    return {mediane(a), mediane(b)};
 }
 
 // The PostgreSQL server of DORVANE_TEST_PG ("host=... port=... user=... dbname=...") as connection

@@ -106,8 +106,7 @@ int executerBenchForme(int argc, char** argv, const char* usage, const QString& 
                        M&& mesurer) {
     if (aideDemandee(argc, argv, usage))
         return 0;
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    sansEcranParDefaut();
     QApplication app(argc, argv);
     try {
         Global().Msg = MODTranslate::TextesMessages(QStringLiteral("FR"));

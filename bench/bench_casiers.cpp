@@ -49,48 +49,6 @@ const QString SqlListe = QStringLiteral(
     "LEFT OUTER JOIN ArticleEnStock ON ArticleEnStock.Reference = ConfigMachines.ReferenceArticle WHERE "
     "(ConfigMachines.NoMachine = ?)");
 
-void sqlNu(Connexion& c, const QString& sql, const QVariantList& valeurs = {}) {
-    QSqlQuery q(c.db());
-    q.setForwardOnly(true);
-    bool ok = valeurs.isEmpty() ? q.exec(sql) : q.prepare(sql);
-    if (ok && !valeurs.isEmpty()) {
-        for (const QVariant& v : valeurs)
-            q.addBindValue(v);
-        ok = q.exec();
-    }
-    if (!ok)
-        throw ErreurExecution(ErreurExecution::ErreurBase, Connexion::texteErreur(q),
-                              QStringLiteral("bench"));
-}
-
-std::pair<double, double> alterner(const std::function<void()>& routine, const std::function<void()>& nue,
-                                   const std::function<void()>& avant = {}) {
-    std::vector<double> a, b;
-    auto chrono = [&](const std::function<void()>& f) {
-        if (avant)
-            avant();
-        QElapsedTimer t;
-        t.start();
-        f();
-        return t.nsecsElapsed() / 1e6;
-    };
-    for (int i = 0; i <= Fois; ++i) {
-        double x = 0, y = 0;
-        if (i % 2 == 0) {
-            x = chrono(routine);
-            y = chrono(nue);
-        } else {
-            y = chrono(nue);
-            x = chrono(routine);
-        }
-        if (i > 0) {
-            a.push_back(x);
-            b.push_back(y);
-        }
-    }
-    return {mediane(a), mediane(b)};
-}
-
 void mesurerDessin(const char* moteur, Connexion& c) {
     FrmConfigMachineCasier& f = Instance<FrmConfigMachineCasier>();
     f.Show();
@@ -119,7 +77,8 @@ void mesurerDessin(const char* moteur, Connexion& c) {
                          nu.setItem(int(x), int(y), new QTableWidgetItem(q.value(5).toString()));
                          ++casiers;
                      }
-                 });
+                 },
+                 Fois);
     const bool juste = casiers == 868 && f.Grille.casiers.size() == 868 && f.MSFlexGrid1->rowCount() == 63 &&
                        f.MSFlexGrid1->columnCount() == 15;
     std::printf(
@@ -194,8 +153,8 @@ void mesurerEnregistrement(const char* moteur, Connexion& c) {
             c.db().commit();
     };
     BilanConfigMachine bilan;
-    const auto [r, n] =
-        alterner([&] { bilan = EnregistrerConfigCasiers(c, Machine, g.parColonne, vide); }, nue, charger);
+    const auto [r, n] = alterner([&] { bilan = EnregistrerConfigCasiers(c, Machine, g.parColonne, vide); },
+                                 nue, Fois, charger);
     const bool juste =
         bilan.lignesPlan == 868 && bilan.emplacements == 868 &&
         Valeurs::lireEntier(c.valeurUnique(

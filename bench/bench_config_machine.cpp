@@ -42,64 +42,8 @@ const char* const Usage =
 
 constexpr int Fois = 201;
 
-void sqlNu(Connexion& c, const QString& sql, const QVariantList& valeurs = {}) {
-    QSqlQuery q(c.db());
-    q.setForwardOnly(true);
-    bool ok = valeurs.isEmpty() ? q.exec(sql) : q.prepare(sql);
-    if (ok && !valeurs.isEmpty()) {
-        for (const QVariant& v : valeurs)
-            q.addBindValue(v);
-        ok = q.exec();
-    }
-    if (!ok)
-        throw ErreurExecution(ErreurExecution::ErreurBase, Connexion::texteErreur(q),
-                              QStringLiteral("bench"));
-}
-
-void debutNu(Connexion& c) {
-    if (c.estSQLite())
-        sqlNu(c, QStringLiteral("BEGIN IMMEDIATE"));
-    else if (!c.db().transaction())
-        throw ErreurExecution(ErreurExecution::ErreurBase, QStringLiteral("BEGIN"), QStringLiteral("bench"));
-}
-
-void finNue(Connexion& c) {
-    if (c.estSQLite())
-        sqlNu(c, QStringLiteral("COMMIT"));
-    else if (!c.db().commit())
-        throw ErreurExecution(ErreurExecution::ErreurBase, QStringLiteral("COMMIT"), QStringLiteral("bench"));
-}
-
 qint64 entier(Connexion& c, const QString& sql, const QVariantList& valeurs) {
     return Valeurs::lireEntier(c.valeurUnique(sql, valeurs));
-}
-
-template <typename F, typename G>
-std::pair<double, double> alterner(F&& routine, G&& nue, int fois, const std::function<void()>& avant = {}) {
-    std::vector<double> a, b;
-    auto chrono = [&](auto&& f) {
-        if (avant)
-            avant();
-        QElapsedTimer t;
-        t.start();
-        f();
-        return t.nsecsElapsed() / 1e6;
-    };
-    for (int i = 0; i <= fois; ++i) {
-        double x = 0, y = 0;
-        if (i % 2 == 0) {
-            x = chrono(routine);
-            y = chrono(nue);
-        } else {
-            y = chrono(nue);
-            x = chrono(routine);
-        }
-        if (i > 0) {
-            a.push_back(x);
-            b.push_back(y);
-        }
-    }
-    return {mediane(a), mediane(b)};
 }
 
 struct MachineBench {
@@ -137,7 +81,7 @@ void mesurerDisposition(const char* moteur, Connexion& c, const MachineBench& m)
             : QStringLiteral(
                   "SELECT COUNT(Reference) AS CompteDeReference, Colonne FROM EmplacementsMachine1 "
                   "WHERE NoMachine = ? GROUP BY Colonne ORDER BY Colonne");
-    const DispositionMachine::Machine fiche{m.no, m.type, m.places, m.portes};
+    const DispositionMachine::Machine fiche{m.no, m.type, m.places, m.portes, {}};
     qsizetype lignes = 0;
     size_t lignesNues = 0;
     const auto [r, n] = alterner([&] { lignes = DispositionMachine::Lire(c, fiche, vue).lignes.size(); },

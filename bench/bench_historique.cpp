@@ -237,8 +237,7 @@ void mesurer(const char* moteur, Connexion& c) {
 int main(int argc, char** argv) {
     if (aideDemandee(argc, argv, Usage))
         return 0;
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    sansEcranParDefaut();
     QGuiApplication app(argc, argv);
     return surLesDeuxBases(QStringLiteral("bench_historique"), remplir,
                            [](const char* moteur, Connexion& c) { mesurer(moteur, c); });

@@ -1,12 +1,16 @@
 // A consumption report over the 100,000 lines of CA, grouped per employee with sums, to PDF, beside the
-// same SELECT and the same number of text lines drawn by a bare QPdfWriter; then the resident memory.
+// same SELECT and the same number of text lines drawn by a bare QPdfWriter; then the resident memory. Then
+// the shipped report per machine end to end, CA built included, beside the same build and the same.
 #include "DonneesBench.h"
 #include "OutilsBench.h"
+#include "PdfNu.h"
 #include "app/ReglagesProcessus.h"
 #include "common/ErreurExecution.h"
 #include "db/Connexion.h"
 #include "db/Routines.h"
 #include "db/Valeurs.h"
+#include "reports/ReportBuilders.h"
+#include "reports/ReportData.h"
 #include "reports/ReportEngine.h"
 
 #include <QDir>
@@ -14,17 +18,13 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
-#include <QPageLayout>
-#include <QPageSize>
-#include <QPainter>
-#include <QPdfWriter>
-#include <QSet>
 #include <QSqlQuery>
 #include <QTemporaryDir>
 #include <cstdio>
 #include <cstring>
 #include <malloc.h>
 #include <memory>
+#include <optional>
 #include <vector>
 
 namespace {
@@ -45,6 +45,11 @@ const char* const Usage =
     "forward-only QSqlQuery keeping every value of every row in a list per row, in alternating order,\n"
     "one warm-up then the median of 9 runs each, the rows freed outside the timer (line \"table\n"
     "reading\"); with --lecture, this alone.\n"
+    "Then the shipped \"ConsParMachine.rpt\" (a group per machine with its place from Machines, a line per\n"
+    "article) as the viewer prints it: EtatCA and the read of its four tables in one transaction, the\n"
+    "definition read, laid out, written as PDF; beside it, EtatCA, the bare SELECT * FROM CA and a\n"
+    "QPdfWriter drawing as many text lines as the report prints. The two sides alternate, 5 runs each,\n"
+    "medians.\n"
     "The process starts with the program's own settings (ReglagesProcessus::appliquer: time zone, freed\n"
     "memory). SQLite, and PostgreSQL when DORVANE_TEST_PG holds a libpq connection string.\n";
 
@@ -109,6 +114,14 @@ struct Temps {
     qint64 lignesCA = 0;
 };
 
+// The pages, items and text lines of a laid-out report.
+void compter(const ReportDocument& doc, Temps& t) {
+    t.pages = doc.pageCount();
+    for (int p = 0; p < doc.pageCount(); ++p)
+        t.elements += doc.items(p).size();
+    t.lignes = lignesImprimees(doc);
+}
+
 Temps moteur(Connexion& c, const ReportDefinition& d, const QString& fichier) {
     Temps t;
     QElapsedTimer chrono;
@@ -128,47 +141,60 @@ Temps moteur(Connexion& c, const ReportDefinition& d, const QString& fichier) {
     chrono.restart();
     doc.writePdf(fichier, QStringLiteral("Consommations par Salariés"));
     t.pdf = chrono.nsecsElapsed() / 1e6;
-    t.pages = doc.pageCount();
-    for (int p = 0; p < doc.pageCount(); ++p) {
-        t.elements += doc.items(p).size();
-        QSet<float> lignes;
-        for (const ReportItem& it : doc.items(p))
-            if (it.kind == ReportItem::Kind::Text)
-                lignes.insert(it.y);
-        t.lignes += lignes.size();
+    compter(doc, t);
+    return t;
+}
+
+// The report per machine as the viewer prints it over the generator's whole period: EtatCA and the tables
+// read in its transaction (`lecture`), the shipped definition read and laid out, the PDF.
+Temps parMachine(Connexion& c, const QString& fichier) {
+    Temps t;
+    QElapsedTimer chrono;
+    chrono.start();
+    ReportDocument doc;
+    {
+        const QString debut = DonneesBench::premierJour().toString(QStringLiteral("dd/MM/yyyy"));
+        const QString fin = DonneesBench::dernierJour().toString(QStringLiteral("dd/MM/yyyy"));
+        ReportData::Request r;
+        r.fileName = QStringLiteral("ConsParMachine.rpt");
+        r.title = QStringLiteral("Consommations par Machines");
+        r.period = ReportData::periodLine(debut, fin, true);
+        r.source = QStringLiteral("CA");
+        r.builder = ReportBuilders::etatCA({true, debut, fin});
+        const ReportData::Snapshot s = ReportData::read(c, r);
+        t.lignesCA = s.tables.at(0).rowCount();
+        t.lecture = chrono.nsecsElapsed() / 1e6;
+        chrono.restart();
+        doc = ReportEngine::layout(
+            ReportDefinition::load(
+                QDir(QStringLiteral(DORVANE_RESOURCES_DIR)).filePath(QStringLiteral("RPT SQL")), r.fileName),
+            s.tables);
+        t.miseEnPage = chrono.nsecsElapsed() / 1e6;
     }
+    chrono.restart();
+    doc.writePdf(fichier, QStringLiteral("Consommations par Machines"));
+    t.pdf = chrono.nsecsElapsed() / 1e6;
+    compter(doc, t);
     return t;
 }
 
 // The reference: the same SELECT, one line per row of its values, and as many lines in all as the
-// report prints (the rest short ones, as totals are), 50 a page, at the same resolution.
+// report prints (rows first, then short ones, as totals are), 50 a page, at the same resolution.
 void reference(Connexion& c, const QString& fichier, qint64 lignes) {
-    QPdfWriter writer(fichier);
-    writer.setResolution(1440);
-    writer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(0, 0, 0, 0)));
-    QPainter painter(&writer);
-    QFont police(QStringLiteral("Arial"));
-    police.setPixelSize(180);
-    painter.setFont(police);
-    int ligne = 0;
-    auto dessiner = [&](const QString& texte) {
-        if (ligne == 50) {
-            writer.newPage();
-            ligne = 0;
-        }
-        painter.drawText(QPointF(850, 1700 + ligne * 283), texte);
-        ++ligne;
-        --lignes;
-    };
+    std::vector<QString> rangs;
     QSqlQuery q = c.executer(QStringLiteral("SELECT * FROM CA"));
     while (q.next()) {
         QString texte;
         for (int i = 0; i < 20; ++i)
             texte += q.value(i).toString() + u' ';
-        dessiner(texte.left(120));
+        rangs.push_back(texte.left(120));
     }
-    while (lignes > 0)
-        dessiner(QStringLiteral("Total %1").arg(lignes));
+
+    PdfNu sortie(fichier);
+    for (size_t i = 0; i < rangs.size() && lignes > 0; ++i, --lignes)
+        sortie.ligne(rangs[i]);
+    for (; lignes > 0; --lignes)
+        sortie.ligne(QStringLiteral("Total %1").arg(lignes));
 }
 
 // The table reading alone: ReportTable::read of CA against the bare reading of the same rows, the rows
@@ -183,23 +209,17 @@ void lecture(const char* nomMoteur, Connexion& c, int fois) {
         tenu = (static_cast<double>(mallinfo2().uordblks) - static_cast<double>(alloue)) / 1048576.0;
     }
     qsizetype lignes = 0;
-    const auto [nous, eux] = medianesAlternees(
-        fois,
+    std::optional<ReportTable> table;
+    std::vector<QList<QVariant>> rangs;
+    const auto [nous, eux] = alterner(
         [&] {
-            auto table = std::make_unique<ReportTable>();
-            QElapsedTimer chrono;
-            chrono.start();
-            *table = ReportTable::read(c, QStringLiteral("CA"));
-            const double ms = chrono.nsecsElapsed() / 1e6;
+            table = ReportTable::read(c, QStringLiteral("CA"));
             lignes = table->rowCount();
-            return ms;
         },
+        [&] { lireNu(c, QStringLiteral("SELECT * FROM CA"), rangs); }, fois,
         [&] {
-            std::vector<QList<QVariant>> rangs;
-            QElapsedTimer chrono;
-            chrono.start();
-            lireNu(c, QStringLiteral("SELECT * FROM CA"), rangs);
-            return chrono.nsecsElapsed() / 1e6;
+            table.reset();
+            rangs.clear();
         });
     std::printf("%-10s table reading, CA %lld rows: ReportTable::read %.0f ms | bare QSqlQuery %.0f ms | "
                 "ratio %.2f | the table holds %.0f MB\n",
@@ -219,20 +239,8 @@ void mesurer(const char* nomMoteur, Connexion& c, const QString& dossier, const 
     Temps t = moteur(c, d, etat);
     const double crete = memoire("VmHWM:");
     const qint64 lignes = t.lignes;
-    const auto [nous, eux] = medianesAlternees(
-        FoisEtat,
-        [&] {
-            QElapsedTimer chrono;
-            chrono.start();
-            t = moteur(c, d, etat);
-            return chrono.nsecsElapsed() / 1e6;
-        },
-        [&] {
-            QElapsedTimer chrono;
-            chrono.start();
-            reference(c, ref, lignes);
-            return chrono.nsecsElapsed() / 1e6;
-        });
+    const auto [nous, eux] =
+        alterner([&] { t = moteur(c, d, etat); }, [&] { reference(c, ref, lignes); }, FoisEtat);
     std::printf(
         "%-10s whole report, CA %lld rows: %d pages, %lld text lines, %lld items | engine %.0f ms "
         "(last run: read %.0f, layout %.0f, PDF %.0f) | QSqlQuery + QPdfWriter %.0f ms | ratio %.2f\n",
@@ -247,6 +255,36 @@ void mesurer(const char* nomMoteur, Connexion& c, const QString& dossier, const 
     lecture(nomMoteur, c, FoisLecture);
 }
 
+// The report per machine and its reference, alternately, the reference building CA as EtatCA does.
+void mesurerParMachine(const char* nomMoteur, Connexion& c, const QString& dossier) {
+    const QString etat = QDir(dossier).filePath(QStringLiteral("machines.pdf"));
+    const QString ref = QDir(dossier).filePath(QStringLiteral("machines-reference.pdf"));
+    Temps t = parMachine(c, etat);
+    std::vector<double> nous, eux, lecture, miseEnPage, pdf;
+    for (int i = 0; i < 10; ++i) {
+        QElapsedTimer chrono;
+        chrono.start();
+        if ((i % 2 == 0) == (i / 2 % 2 == 0)) {
+            t = parMachine(c, etat);
+            nous.push_back(chrono.nsecsElapsed() / 1e6);
+            lecture.push_back(t.lecture);
+            miseEnPage.push_back(t.miseEnPage);
+            pdf.push_back(t.pdf);
+        } else {
+            Routines::EtatCA(c, Valeurs::debutPeriode(DonneesBench::premierJour()),
+                             Valeurs::finPeriode(DonneesBench::dernierJour()));
+            reference(c, ref, t.lignes);
+            eux.push_back(chrono.nsecsElapsed() / 1e6);
+        }
+    }
+    std::printf(
+        "%-10s ConsParMachine.rpt, CA %lld rows: %d pages, %lld text lines | end to end %.0f ms (EtatCA "
+        "and read %.0f, layout %.0f, PDF %.0f) | EtatCA + QSqlQuery + QPdfWriter %.0f ms | ratio %.2f\n",
+        nomMoteur, static_cast<long long>(t.lignesCA), t.pages, static_cast<long long>(t.lignes),
+        mediane(nous), mediane(lecture), mediane(miseEnPage), mediane(pdf), mediane(eux),
+        mediane(nous) / mediane(eux));
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -254,8 +292,7 @@ int main(int argc, char** argv) {
         return 0;
     const bool lectureSeule = argc > 1 && std::strcmp(argv[argc - 1], "--lecture") == 0;
     ReglagesProcessus::appliquer();
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    sansEcranParDefaut();
     QGuiApplication app(argc, argv);
     try {
         const ReportDefinition d = ReportDefinition::parse(Definition, QStringLiteral("bench"));
@@ -264,9 +301,13 @@ int main(int argc, char** argv) {
             ParametresConnexion p = creerBaseBench(dossier.path(), remplir);
             Connexion c(p);
             mesurer("SQLite", c, dossier.path(), d, lectureSeule);
+            if (!lectureSeule)
+                mesurerParMachine("SQLite", c, dossier.path());
         }
         surServeurBench(QStringLiteral("bench_reports"), remplir, [&](Connexion& c, const QString&) {
             mesurer("PostgreSQL", c, dossier.path(), d, lectureSeule);
+            if (!lectureSeule)
+                mesurerParMachine("PostgreSQL", c, dossier.path());
         });
     } catch (const ErreurExecution& e) {
         std::fprintf(stderr, "Échec : %s\n", qPrintable(e.description()));

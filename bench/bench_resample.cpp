@@ -113,8 +113,7 @@ void mesurer(qint32 sw, qint32 sh, qint32 dw, qint32 dh, int fois) {
 int main(int argc, char** argv) {
     if (aideDemandee(argc, argv, Usage))
         return 0;
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    sansEcranParDefaut();
     QGuiApplication app(argc, argv);
     std::printf("threads available: %d\n", QThread::idealThreadCount());
     mesurer(4000, 3000, 190, 142, 21);

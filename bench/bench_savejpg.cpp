@@ -28,8 +28,7 @@ const char* const Usage =
 int main(int argc, char** argv) {
     if (aideDemandee(argc, argv, Usage))
         return 0;
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    sansEcranParDefaut();
     QGuiApplication app(argc, argv);
     // The folder may be given, to measure on a real disk rather than the temporary folder's.
     QTemporaryDir dossier(argc > 1 ? QDir(QString::fromLocal8Bit(argv[1])).filePath("bench-XXXXXX")

@@ -12,10 +12,13 @@ public:
     // values, as the original's error numbers: &H80004005 is -2147467259.
     static constexpr qint32 InvalidProcedureCall = 5; // an argument the routine cannot take
     static constexpr qint32 Overflow = 6;
+    static constexpr qint32 SubscriptOutOfRange = 9;
+    static constexpr qint32 DivisionByZero = 11;
     static constexpr qint32 TypeMismatch = 13;
     static constexpr qint32 FileNotFound = 53;
     static constexpr qint32 InvalidUseOfNull = 94; // a Null where a number or a flag must be
     static constexpr qint32 PathFileAccess = 75;
+    static constexpr qint32 InvalidPicture = 481; // bytes that are no picture
     static constexpr qint32 JpegEchec = 26001;
     static constexpr qint32 PortSerieFerme = 8018; // the serial port is not open (badge reader)
     // A mail the SMTP server did not take: its last reply, the socket's error, or its silence.

@@ -4,7 +4,7 @@
 #include "common/FonctionUtilitaires.h"
 #include "db/Recordset.h"
 #include "db/Valeurs.h"
-#include "stock/ImagesArticle.h"
+#include "imaging/ImageProduit.h"
 
 #include <algorithm>
 

@@ -27,10 +27,27 @@ QDateTime borneEtatCA(const QVariant& valeur) {
     return Valeurs::lireDate(valeur);
 }
 
+// The one parameter of the machine sheets' routines: the machine's number.
+qint64 numeroMachine(const QString& nom, const QVariantList& p) {
+    if (p.size() != 1)
+        throw ErreurExecution(ErreurExecution::ErreurBase, QStringLiteral("%1 attend un paramètre").arg(nom),
+                              nom);
+    return Valeurs::lireEntier(p.at(0));
+}
+
 struct Registre {
     QMutex verrou;
     QHash<QString, Routine> routines;
+    QHash<QString, RoutineResultat> resultats;
     Registre() {
+        resultats.insert(QStringLiteral("RemplissageMachine"),
+                         [](Connexion& c, const QVariantList& p, Recordset& r) {
+                             RemplissageMachine(c, numeroMachine(QStringLiteral("RemplissageMachine"), p), r);
+                         });
+        resultats.insert(
+            QStringLiteral("PresentationArticle"), [](Connexion& c, const QVariantList& p, Recordset& r) {
+                PresentationArticle(c, numeroMachine(QStringLiteral("PresentationArticle"), p), r);
+            });
         routines.insert(QStringLiteral("EtatCA"), [](Connexion& c, const QVariantList& p) {
             if (p.size() != 2)
                 throw ErreurExecution(ErreurExecution::ErreurBase,
@@ -69,37 +86,79 @@ Registre& registre() {
 
 } // namespace
 
+// A name is one routine's: registering it under one kind drops it from the other.
 void enregistrer(const QString& nom, Routine routine) {
     Registre& r = registre();
     QMutexLocker l(&r.verrou);
+    r.resultats.remove(nom);
     r.routines.insert(nom, std::move(routine));
+}
+
+void enregistrer(const QString& nom, RoutineResultat routine) {
+    Registre& r = registre();
+    QMutexLocker l(&r.verrou);
+    r.routines.remove(nom);
+    r.resultats.insert(nom, std::move(routine));
 }
 
 bool existe(const QString& nom) {
     Registre& r = registre();
     QMutexLocker l(&r.verrou);
-    return r.routines.contains(nom);
+    return r.routines.contains(nom) || r.resultats.contains(nom);
 }
 
 QStringList noms() {
     Registre& r = registre();
     QMutexLocker l(&r.verrou);
-    QStringList n = r.routines.keys();
+    QStringList n = r.routines.keys() + r.resultats.keys();
     n.sort();
     return n;
 }
 
+namespace {
+
+ErreurExecution inconnue(const QString& nom) {
+    return ErreurExecution(ErreurExecution::ErreurBase,
+                           QStringLiteral("Procédure stockée inconnue : %1").arg(nom), nom);
+}
+
+} // namespace
+
 void executer(const QString& nom, Connexion& connexion, const QVariantList& parametres) {
     Routine routine;
+    RoutineResultat avecResultat;
     {
         Registre& r = registre();
         QMutexLocker l(&r.verrou);
         routine = r.routines.value(nom);
+        avecResultat = r.resultats.value(nom);
     }
-    if (!routine)
+    if (routine) {
+        routine(connexion, parametres);
+        return;
+    }
+    if (!avecResultat)
+        throw inconnue(nom);
+    Recordset resultat;
+    avecResultat(connexion, parametres, resultat);
+}
+
+void ouvrir(const QString& nom, Connexion& connexion, const QVariantList& parametres, Recordset& resultat) {
+    RoutineResultat routine;
+    bool sansResultat = false;
+    {
+        Registre& r = registre();
+        QMutexLocker l(&r.verrou);
+        routine = r.resultats.value(nom);
+        sansResultat = r.routines.contains(nom);
+    }
+    if (sansResultat)
         throw ErreurExecution(ErreurExecution::ErreurBase,
-                              QStringLiteral("Procédure stockée inconnue : %1").arg(nom), nom);
-    routine(connexion, parametres);
+                              QStringLiteral("La procédure stockée %1 ne renvoie pas de lignes").arg(nom),
+                              nom);
+    if (!routine)
+        throw inconnue(nom);
+    routine(connexion, parametres, resultat);
 }
 
 namespace {
@@ -260,6 +319,47 @@ void BadgeIndentifie(Connexion& c, const QString& badge, Recordset& resultat) {
     QVariantList valeurs;
     const QString condition = conditionNoBadge(c, QStringLiteral("NoBadge"), badge, valeurs);
     resultat.Open(c, QStringLiteral("SELECT * FROM GrUtilisateur WHERE ") + condition, valeurs);
+}
+
+namespace {
+
+// The columns of both sheets' rows, the article and the machine joined when they exist; %1 is the line's
+// table (alias L), %2 its reference column, %3 its machine column, %4 its two quantities.
+const char* const SqlLignesFiche =
+    "SELECT L.Etage, L.%2 AS ReferenceArticle, A.Designation, A.RefFournisseur, "
+    "CASE WHEN L.CodeArticle IS NULL OR L.CodeArticle = 0 THEN A.CodeArticle ELSE L.CodeArticle END "
+    "AS CodeArticle, %4, L.%3 AS NoMachine, M.Location, A.Image "
+    "FROM %1 L LEFT OUTER JOIN ArticleEnStock A ON A.Reference = L.%2 "
+    "LEFT OUTER JOIN Machines M ON M.NoMachine = L.%3 ";
+
+QString sqlLignesFiche(const char* table, const char* reference, const char* machine, const char* quantites) {
+    return QString::fromUtf8(SqlLignesFiche)
+        .arg(QString::fromUtf8(table), QString::fromUtf8(reference), QString::fromUtf8(machine),
+             QString::fromUtf8(quantites));
+}
+
+} // namespace
+
+QString sqlRemplissageMachine() {
+    // Null floors (the global sheet's) first on both backends.
+    return sqlLignesFiche("TRemplissageMachine", "Reference", "NumMach", "L.NbUnite, L.Aremplir") +
+           QStringLiteral("ORDER BY CASE WHEN L.Etage IS NULL THEN 0 ELSE 1 END, L.Etage, L.Reference, "
+                          "L.NumMach");
+}
+
+void RemplissageMachine(Connexion& c, qint64 machine, Recordset& resultat) {
+    Q_UNUSED(machine);
+    resultat.Open(c, sqlRemplissageMachine());
+}
+
+void PresentationArticle(Connexion& c, qint64 machine, Recordset& resultat) {
+    static const QString sql =
+        sqlLignesFiche(
+            "ConfigMachines", "ReferenceArticle", "NoMachine",
+            "CAST(NULL AS DOUBLE PRECISION) AS NbUnite, CAST(NULL AS DOUBLE PRECISION) AS Aremplir") +
+        QStringLiteral("WHERE L.NoMachine = ? AND L.ReferenceArticle IS NOT NULL AND L.ReferenceArticle <> 0 "
+                       "ORDER BY L.Etage");
+    resultat.Open(c, sql, {machine});
 }
 
 QString sqlSelectionQuotaArticleStock() {

@@ -16,13 +16,20 @@ namespace Routines {
 // A routine: the connection and the procedure's parameters in order.
 using Routine = std::function<void(Connexion&, const QVariantList&)>;
 
+// A routine with a result: it opens its rows in `resultat`.
+using RoutineResultat = std::function<void(Connexion&, const QVariantList&, Recordset& resultat)>;
+
 // Adds (or replaces) a routine. The program's own routines are present from the start.
 void enregistrer(const QString& nom, Routine routine);
-// True when a routine of exactly that name exists (case counts).
+void enregistrer(const QString& nom, RoutineResultat routine);
+// True when a routine of exactly that name exists (case counts), with a result or without.
 bool existe(const QString& nom);
 QStringList noms();
-// Runs a routine; an unknown name is an ErreurExecution.
+// Runs a routine; an unknown name is an ErreurExecution. A routine with a result runs, its rows unread.
 void executer(const QString& nom, Connexion& connexion, const QVariantList& parametres);
+// Runs a routine with a result and opens its rows in `resultat`; an unknown name, or one of a routine
+// without a result, is an ErreurExecution.
+void ouvrir(const QString& nom, Connexion& connexion, const QVariantList& parametres, Recordset& resultat);
 
 // The INSERT ... SELECT that fills CA, with its two bound bounds (start, end), the same text on both
 // backends and in the sqlite3 shell.
@@ -72,6 +79,18 @@ QString conditionNoBadge(const Connexion& connexion, const QString& colonne, con
 // character as typed), opened read-only in `resultat`; the surname reads as NOM as well as Nom. Throws
 // ErreurExecution when the database refuses.
 void BadgeIndentifie(Connexion& connexion, const QString& badge, Recordset& resultat);
+
+// The rows of the machine sheets, each a query in the caller's transaction, opened read-only in
+// `resultat`: Etage, ReferenceArticle, Designation, RefFournisseur, CodeArticle (the line's unless Null or
+// 0, else the article's), NbUnite, Aremplir, NoMachine, Location and Image (the article's picture name).
+// RemplissageMachine: every line of TRemplissageMachine (the global sheets hold every machine there and
+// pass the last one: `machine` filters nothing), with its article and machine when they exist, by Etage
+// (Null first), then reference and machine.
+void RemplissageMachine(Connexion& connexion, qint64 machine, Recordset& resultat);
+// PresentationArticle: the ConfigMachines rows of `machine` planned with an article, by Etage; NbUnite and
+// Aremplir Null.
+void PresentationArticle(Connexion& connexion, qint64 machine, Recordset& resultat);
+QString sqlRemplissageMachine();
 
 // The statement of SelectionQuotaArticleStock; its one value is the profile's number.
 QString sqlSelectionQuotaArticleStock();

@@ -22,6 +22,9 @@ public:
         int type = 0;
         QVariant nbEmplacement;
         QVariant nbPorte;
+        // Machines.Chargement, read by the refill computations over the machine list (a layout is drawn
+        // by the view it is given).
+        QVariant chargement;
     };
 
     // TableauRemplissage: rows 0 to 37 by columns 0 to 6. Row i mirrors layout row i (i up to 37): 1 the

@@ -65,4 +65,19 @@ void lireProfils(Connexion& connexion, const std::function<void(const QString&)>
                               QStringLiteral("lireProfils"));
 }
 
+Instruction filtreProfils(const QStringList& profils) {
+    if (profils.isEmpty())
+        return {};
+    // One list rather than a chain of "Profile <> ?": SQLite refuses an expression a thousand terms
+    // deep, and a Null profile is in no list either way.
+    QStringList marques;
+    marques.fill(QStringLiteral("?"), profils.size());
+    Instruction i;
+    i.sql = QStringLiteral("DELETE FROM CA WHERE Profile NOT IN (") + marques.join(QStringLiteral(", ")) +
+            QLatin1Char(')');
+    for (const QString& p : profils)
+        i.valeurs << p;
+    return i;
+}
+
 } // namespace CompteRendu

@@ -2,12 +2,15 @@
 
 #include <QDate>
 #include <QString>
+#include <QStringList>
+#include <QVariantList>
 #include <functional>
 
 class Connexion;
 
 // What the reports menu computes without its window: the periods of its four shortcuts, the date
-// selection formula of the report engine, and the profile names of its profile filter.
+// selection formula of the report engine, the profile names of its profile filter and the statement that
+// filter hands the consumption builder.
 namespace CompteRendu {
 
 struct Periode {
@@ -35,5 +38,16 @@ QString ConstruireFormuleSelection(const QString& champ, const QDate& debut, con
 // Hands `ajouter` the name of every profile (ProfileQuota.Profile), in the table's order; a Null name is
 // "". A failure is an ErreurExecution; the names handed before it stay handed.
 void lireProfils(Connexion& connexion, const std::function<void(const QString&)>& ajouter);
+
+// A statement for the consumption builder, with its values to bind.
+struct Instruction {
+    QString sql;
+    QVariantList valeurs;
+};
+
+// The profile filter: the statement that keeps in CA only the lines of the profiles named, each name
+// bound ("DELETE FROM CA WHERE Profile NOT IN (?, ...)"). Names compare as the column compares (case
+// folded); lines without a profile stay. No name: no statement, every line stays.
+Instruction filtreProfils(const QStringList& profils);
 
 } // namespace CompteRendu

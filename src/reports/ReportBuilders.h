@@ -5,6 +5,7 @@
 #include <QDateTime>
 #include <QString>
 #include <QVariantList>
+#include <functional>
 #include <optional>
 
 class Connexion;
@@ -48,5 +49,30 @@ ReportData::Builder consoParCentreCout(const Periode& periode);
 // name ("CreerEtatSuiviParHeure", "CreerEtatCAparArticle") and gives false.
 bool CreerEtatSuiviParHeure(Connexion& connexion, const Periode& periode);
 bool CreerEtatCAparArticle(Connexion& connexion, const Periode& periode);
+
+// The folder of the prepared pictures: the temporary folder, or, when it is missing or takes no file, the
+// picture folder CheminImage (logged under "CreerImageRPT").
+QString dossierImagesRPT();
+
+// Prepares the picture `reference` (an article's Image) for the picture sheets: "RPT<reference>.jpg" in
+// `dossier`, landscape (a portrait picture turned a quarter), 128 x 65, JPEG quality 100. A picture
+// already there (its name compared without regard to case) is kept as it is. The source is the row of
+// ImageProduit of that name (compared literally, without regard to case) when pictures live in the
+// database, else "<reference>.jpg" of CheminImage. A missing source makes no file; so does a name that
+// would leave the folder ("/", "\", "." or "..") or a source that is no picture, which are logged under
+// "CreerImageRPT", as every failure here; nothing is thrown.
+void CreerImageRPT(Connexion& connexion, const QString& dossier, const QString& reference);
+
+// The machine sheets' step (a ReportData::Builder): one transaction holding TRemplissageMachine, then
+// ARemplissageMachine: `travail` first when given (the sheet's computation; false: nothing to print),
+// ARemplissageMachine emptied, the routine `procedure` ("RemplissageMachine" or "PresentationArticle") for
+// `machine`, and one row of ARemplissageMachine per row of its result: each column into the column of
+// that name (a column the table lacks is a failure), CodeArticle as text of LongeurCodeArticle digits
+// (zeros in front; a longer code kept whole; Null kept), Picture the bytes of the prepared picture of
+// Image (CreerImageRPT in dossierImagesRPT()) when there is one; then the viewer's read. The sheet opens
+// even with no row. `nombre` (1, or the number of machines of a global sheet) changes nothing. A failure
+// rolls everything back, is logged under "CreerEtatRemplissageMach" and goes on to the viewer.
+ReportData::Builder CreerEtatRemplissageMach(int machine, int nombre, QString procedure,
+                                             std::function<bool(Connexion&)> travail = {});
 
 } // namespace ReportBuilders

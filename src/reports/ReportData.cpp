@@ -27,29 +27,11 @@ ReportTable callerRows(Connexion& c, const QString& source, const QVariantList& 
 }
 
 ReportTable snapshot(Connexion& c, Table table, const Request& r) {
-    switch (table) {
-    case Table::Source:
+    if (table == Table::Source)
         return callerRows(c, r.source, r.values);
-    case Table::CA:
-        if (r.filter.isEmpty())
-            return ReportTable::read(c, QStringLiteral("CA"));
+    if (table == Table::CA && !r.filter.isEmpty())
         return callerRows(c, QStringLiteral("select * from CA ") + r.filter, r.filterValues);
-    case Table::InfoEtat:
-        return ReportTable::read(c, QStringLiteral("InfoEtat"));
-    case Table::InfoSociete:
-        return ReportTable::read(c, QStringLiteral("InfoSociete"));
-    case Table::Machines:
-        return ReportTable::read(c, QStringLiteral("Machines"));
-    case Table::ArticleEnStock:
-        return ReportTable::read(c, QStringLiteral("ArticleEnStock"));
-    case Table::Familles:
-        return ReportTable::read(c, QStringLiteral("Familles"));
-    case Table::Fournisseur:
-        return ReportTable::read(c, QStringLiteral("Fournisseur"));
-    case Table::GrUtilisateur:
-        return ReportTable::read(c, QStringLiteral("GrUtilisateur"));
-    }
-    return {};
+    return ReportTable::read(c, tableName(table));
 }
 
 QString shortDate(const QString& text) {
@@ -96,10 +78,35 @@ QList<Table> tables(Rule rule) {
     return {};
 }
 
-Builder inTransaction(const QString& workTable, std::function<bool(Connexion&)> fill) {
-    return [workTable, fill = std::move(fill)](Connexion& c, const std::function<void()>& read) {
+QString tableName(Table table) {
+    switch (table) {
+    case Table::Source:
+        return QString();
+    case Table::CA:
+        return QStringLiteral("CA");
+    case Table::InfoEtat:
+        return QStringLiteral("InfoEtat");
+    case Table::InfoSociete:
+        return QStringLiteral("InfoSociete");
+    case Table::Machines:
+        return QStringLiteral("Machines");
+    case Table::ArticleEnStock:
+        return QStringLiteral("ArticleEnStock");
+    case Table::Familles:
+        return QStringLiteral("Familles");
+    case Table::Fournisseur:
+        return QStringLiteral("Fournisseur");
+    case Table::GrUtilisateur:
+        return QStringLiteral("GrUtilisateur");
+    }
+    return QString();
+}
+
+Builder inTransaction(const QStringList& workTables, std::function<bool(Connexion&)> fill) {
+    return [workTables, fill = std::move(fill)](Connexion& c, const std::function<void()>& read) {
         TransactionEcriture t(c);
-        c.verrouillerTable(workTable);
+        for (const QString& table : workTables)
+            c.verrouillerTable(table);
         const bool something = fill(c);
         if (something)
             read();

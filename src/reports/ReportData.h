@@ -4,6 +4,7 @@
 
 #include <QList>
 #include <QString>
+#include <QStringList>
 #include <QVariantList>
 #include <functional>
 
@@ -45,6 +46,9 @@ enum class Table {
 Rule rule(const QString& fileName, const QString& source);
 // The tables of a rule, position 1 first.
 QList<Table> tables(Rule rule);
+// The name a table is read under ("CA" whole, "InfoEtat", ...); "" for the record source, which the
+// caller names.
+QString tableName(Table table);
 
 // A builder fills the report's work table on the connection inside a transaction of its own that holds
 // that table, and calls `read` inside that same transaction once the table is filled: the header is then
@@ -54,9 +58,9 @@ QList<Table> tables(Rule rule);
 // `read` as its reading hook.
 using Builder = std::function<bool(Connexion& connexion, const std::function<void()>& read)>;
 
-// A builder for work that has no transaction of its own: a write transaction that holds `workTable`,
-// `fill` (false: nothing to print), then `read`.
-Builder inTransaction(const QString& workTable, std::function<bool(Connexion&)> fill);
+// A builder for work that has no transaction of its own: a write transaction that holds `workTables`, in
+// that order, `fill` (false: nothing to print, its work committed), then `read`.
+Builder inTransaction(const QStringList& workTables, std::function<bool(Connexion&)> fill);
 
 // The rule of every builder step: a failure of the builder's own work (its routine, its statements, its
 // count) is logged under `procedure` and goes on to the viewer, which shows its number and description

@@ -5,6 +5,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -208,9 +209,11 @@ public:
             e.rowOrder = choice(o, QStringLiteral("order"), where, {"key", "rows"}, 0) == 1;
             e.keyCaption = this->text(o, QStringLiteral("keyCaption"), where);
             e.valueCaption = this->text(o, QStringLiteral("valueCaption"), where);
-            e.format = static_cast<ReportFormat>(choice(o, QStringLiteral("format"), where,
-                                                        {"text", "integer", "decimal", "money", "date"}, 1));
-            if (e.format == ReportFormat::Text || e.format == ReportFormat::Date)
+            e.format = static_cast<ReportFormat>(
+                choice(o, QStringLiteral("format"), where,
+                       {"text", "integer", "decimal", "money", "date", "datetime"}, 1));
+            if (e.format == ReportFormat::Text || e.format == ReportFormat::Date ||
+                e.format == ReportFormat::DateTime)
                 fail(path(where, QStringLiteral("format")),
                      QStringLiteral("une somme se montre en « integer », « decimal » ou « money »"));
             e.decimals = decimals(o, where);
@@ -229,8 +232,9 @@ public:
         if (!o.contains(QStringLiteral("text")) && e.field.trimmed().isEmpty() &&
             e.aggregate != ReportElement::Aggregate::Count)
             fail(where, QStringLiteral("« text » ou « field » est attendu"));
-        e.format = static_cast<ReportFormat>(
-            choice(o, QStringLiteral("format"), where, {"text", "integer", "decimal", "money", "date"}, 0));
+        e.format =
+            static_cast<ReportFormat>(choice(o, QStringLiteral("format"), where,
+                                             {"text", "integer", "decimal", "money", "date", "datetime"}, 0));
         e.decimals = decimals(o, where);
         e.align = static_cast<ReportAlign>(
             choice(o, QStringLiteral("align"), where, {"left", "right", "center"}, 0));
@@ -299,6 +303,90 @@ public:
             f.value = x.toVariant();
         }
         return f;
+    }
+
+    QList<ReportSortKey> sort(const QJsonObject& root) const {
+        QList<ReportSortKey> r;
+        const QJsonArray sort = array(root, QStringLiteral("sort"), QString());
+        for (int i = 0; i < sort.size(); ++i) {
+            const QString w = item(QStringLiteral("sort"), i);
+            const QJsonObject o = object(sort.at(i), w);
+            onlyKeys(o, {"field", "descending"}, w);
+            r << ReportSortKey{text(o, QStringLiteral("field"), w, true),
+                               flag(o, QStringLiteral("descending"), w, false), w};
+        }
+        return r;
+    }
+
+    // The root object of a file's bytes.
+    QJsonObject root(const QByteArray& json) const {
+        QJsonParseError error;
+        const QJsonDocument doc = QJsonDocument::fromJson(json, &error);
+        if (error.error != QJsonParseError::NoError) {
+            // The place as a person finds it in an editor: line and column of the offending byte.
+            const QByteArray before = json.left(error.offset);
+            const qsizetype line = before.count('\n') + 1;
+            const qsizetype column = error.offset - (before.lastIndexOf('\n') + 1) + 1;
+            fail(QStringLiteral("ligne %1, colonne %2").arg(line).arg(column), error.errorString());
+        }
+        if (!doc.isObject())
+            fail(QStringLiteral("racine"), QStringLiteral("un objet est attendu"));
+        return doc.object();
+    }
+
+    // A definition of the base form: `base` (read from the same folder) with the texts, filter and sort
+    // that `root` gives in place of its own.
+    ReportDefinition derived(const QJsonObject& root, ReportDefinition base) const {
+        onlyKeys(root, {"base", "texts", "filter", "sort"}, QStringLiteral("racine"));
+        base.fileName = m_file;
+        if (root.contains(QStringLiteral("filter"))) {
+            base.hasFilter = true;
+            base.filter = filter(root.value(QStringLiteral("filter")), QStringLiteral("filter"));
+        }
+        if (root.contains(QStringLiteral("sort")))
+            base.sort = sort(root);
+        if (!root.contains(QStringLiteral("texts")))
+            return base;
+        const QString w = QStringLiteral("texts");
+        const QJsonObject texts = object(root.value(w), w);
+        QHash<QString, QString> by;
+        for (auto it = texts.begin(); it != texts.end(); ++it) {
+            if (!it.value().isString())
+                fail(path(w, it.key()), QStringLiteral("un texte est attendu"));
+            by.insert(it.key(), it.value().toString());
+        }
+        // Fixed texts and chart captions equal to a key, whole: never a field, nor part of a text.
+        QSet<QString> used;
+        auto replace = [&](QString& t) {
+            const auto it = by.constFind(t);
+            if (t.isEmpty() || it == by.constEnd())
+                return;
+            used.insert(t);
+            t = *it;
+        };
+        auto band = [&](ReportBand& b) {
+            for (ReportElement& e : b.elements) {
+                if (e.type == ReportElement::Type::Text && e.field.isEmpty() &&
+                    e.aggregate == ReportElement::Aggregate::None)
+                    replace(e.text);
+                if (e.type == ReportElement::Type::Chart) {
+                    replace(e.keyCaption);
+                    replace(e.valueCaption);
+                }
+            }
+        };
+        for (ReportBand* b :
+             {&base.reportHeader, &base.pageHeader, &base.detail, &base.reportFooter, &base.pageFooter})
+            band(*b);
+        for (ReportGroup& g : base.groups) {
+            band(g.header);
+            band(g.footer);
+        }
+        for (auto it = texts.begin(); it != texts.end(); ++it)
+            if (!used.contains(it.key()))
+                fail(path(w, it.key()),
+                     QStringLiteral("aucun texte de la base ne vaut « %1 »").arg(it.key()));
+        return base;
     }
 
     ReportDefinition definition(const QJsonObject& root) const {
@@ -375,14 +463,7 @@ public:
             d.filter = filter(root.value(QStringLiteral("filter")), QStringLiteral("filter"));
         }
 
-        const QJsonArray sort = array(root, QStringLiteral("sort"), QString());
-        for (int i = 0; i < sort.size(); ++i) {
-            const QString w = item(QStringLiteral("sort"), i);
-            const QJsonObject o = object(sort.at(i), w);
-            onlyKeys(o, {"field", "descending"}, w);
-            d.sort << ReportSortKey{text(o, QStringLiteral("field"), w, true),
-                                    flag(o, QStringLiteral("descending"), w, false), w};
-        }
+        d.sort = sort(root);
 
         if (root.contains(QStringLiteral("page"))) {
             const QString w = QStringLiteral("page");
@@ -415,10 +496,11 @@ public:
         for (int i = 0; i < groups.size(); ++i) {
             const QString w = item(QStringLiteral("groups"), i);
             const QJsonObject o = object(groups.at(i), w);
-            onlyKeys(o, {"key", "header", "footer"}, w);
+            onlyKeys(o, {"key", "order", "header", "footer"}, w);
             ReportGroup g;
             g.where = w;
             g.key = text(o, QStringLiteral("key"), w, true);
+            g.sortOrder = choice(o, QStringLiteral("order"), w, {"key", "sort"}, 0) == 1;
             g.header = band(o, QStringLiteral("header"), w, font);
             g.footer = band(o, QStringLiteral("footer"), w, font);
             d.groups << g;
@@ -513,6 +595,48 @@ private:
 
 } // namespace
 
+namespace {
+
+// Files of the base form in one chain, the file itself included: twins of variants, and a margin.
+constexpr int PlusLongueChaine = 4;
+
+// Reads `path`; `chain` holds the files of the base form that led to it, outermost first.
+ReportDefinition read(const QString& path, QStringList& chain) {
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        throw ErreurExecution(ErreurExecution::PathFileAccess,
+                              QStringLiteral("Lecture impossible : %1").arg(path),
+                              QStringLiteral("ReportDefinition"));
+    const QString name = FnWendrox::NomFichier(path);
+    const Reader reader(name);
+    const QJsonObject root = reader.root(f.readAll());
+    if (!root.contains(QStringLiteral("base"))) {
+        ReportDefinition d = reader.definition(root);
+        d.folder = QFileInfo(path).absolutePath();
+        return d;
+    }
+    const QString w = QStringLiteral("base");
+    const QString baseName = reader.text(root, w, QString(), true);
+    const QString folder = QFileInfo(path).absolutePath();
+    const QString basePath = FnWendrox::FichierExistant(folder, baseName.trimmed());
+    if (basePath.isEmpty())
+        reader.fail(w,
+                    QStringLiteral("la définition « %1 » est introuvable dans « %2 »").arg(baseName, folder));
+    chain << name;
+    for (const QString& c : chain)
+        if (c.compare(FnWendrox::NomFichier(basePath), Qt::CaseInsensitive) == 0)
+            reader.fail(w, QStringLiteral("« %1 » mène en cercle (%2)")
+                               .arg(baseName, (chain + QStringList{c}).join(QStringLiteral(" → "))));
+    if (chain.size() > PlusLongueChaine)
+        reader.fail(
+            w, QStringLiteral("plus de %1 définitions en chaîne (%2)")
+                   .arg(PlusLongueChaine)
+                   .arg((chain + QStringList{FnWendrox::NomFichier(basePath)}).join(QStringLiteral(" → "))));
+    return reader.derived(root, read(basePath, chain));
+}
+
+} // namespace
+
 ReportDefinition ReportDefinition::load(const QString& folder, const QString& fileName) {
     const QString path = FnWendrox::FichierExistant(folder, fileName);
     if (path.isEmpty())
@@ -520,28 +644,17 @@ ReportDefinition ReportDefinition::load(const QString& folder, const QString& fi
                               QStringLiteral("Fichier d'état introuvable : %1")
                                   .arg(FnWendrox::AjouteBackslash(folder) + fileName),
                               QStringLiteral("ReportDefinition"));
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
-        throw ErreurExecution(ErreurExecution::PathFileAccess,
-                              QStringLiteral("Lecture impossible : %1").arg(path),
-                              QStringLiteral("ReportDefinition"));
-    ReportDefinition d = parse(f.readAll(), FnWendrox::NomFichier(path));
-    d.folder = QFileInfo(path).absolutePath();
-    return d;
+    QStringList chain;
+    return read(path, chain);
 }
 
 ReportDefinition ReportDefinition::parse(const QByteArray& json, const QString& fileName) {
     const Reader reader(fileName);
-    QJsonParseError error;
-    const QJsonDocument doc = QJsonDocument::fromJson(json, &error);
-    if (error.error != QJsonParseError::NoError) {
-        // The place as a person finds it in an editor: line and column of the offending byte.
-        const QByteArray before = json.left(error.offset);
-        const qsizetype line = before.count('\n') + 1;
-        const qsizetype column = error.offset - (before.lastIndexOf('\n') + 1) + 1;
-        reader.fail(QStringLiteral("ligne %1, colonne %2").arg(line).arg(column), error.errorString());
-    }
-    if (!doc.isObject())
-        reader.fail(QStringLiteral("racine"), QStringLiteral("un objet est attendu"));
-    return reader.definition(doc.object());
+    const QJsonObject root = reader.root(json);
+    // A base is a file of the same folder: bytes have none.
+    if (root.contains(QStringLiteral("base")))
+        reader.fail(
+            QStringLiteral("base"),
+            QStringLiteral("une définition sur une base ne se lit que de son fichier, dans son dossier"));
+    return reader.definition(root);
 }

@@ -27,11 +27,15 @@
 //   "page":     {"size": "A4", "orientation": "portrait|landscape", "margins": {"top", "bottom", "left",
 //               "right"}}
 //   "font":     the default font {"family", "size", "bold", "italic"}
-//   bands:      "reportHeader", "pageHeader", "groups": [{"key": f, "header": band, "footer": band}],
-//               "detail", "reportFooter" (the report totals), "pageFooter"; a band is
-//               {"height": mm, "elements": [...]}
+//   bands:      "reportHeader", "pageHeader", "groups": [{"key": f, "order": "key|sort", "header": band,
+//               "footer": band}], "detail", "reportFooter" (the report totals), "pageFooter"; a band is
+//               {"height": mm, "elements": [...]}. The rows of a group always come together; the groups
+//               of a level come in the order of their key, or with "order": "sort" in the order of their
+//               first row by "sort" (or the source's own order): a group per article (key "Reference")
+//               listed by designation. A group whose detail band is empty and whose footer shows the
+//               group's sums prints one line per key.
 //   elements:   {"type": "text", "x", "y", "width", "height", "text" | "field", "aggregate": "sum|count",
-//               "format": "text|integer|decimal|money|date", "decimals", "align": "left|right|center",
+//               "format": "text|integer|decimal|money|date|datetime", "decimals", "align": "left|right|center",
 //               "font"}; {"type": "line" | "box", "x", "y", "width", "height", "thickness"};
 //               {"type": "picture", "x", "y", "width", "height", "field" | "file"}: the picture of a
 //               column of bytes (JPEG, PNG, ...) or of a file (a relative name from the definition's
@@ -52,6 +56,19 @@
 // A field is "Table.Column" or, for table 1 and computed fields, the bare name. A text may hold "{page}",
 // "{pages}" and "{date}" (the print date). Every object's "type" names its kind, so that other kinds of
 // element can join the format.
+//
+// The base form: a file that holds only
+//   {"base": "ConsParMachine.rpt", "texts": {"Désignation": "Description", ...}, "filter": {...},
+//    "sort": [...]}
+// is the definition "base" of the same folder (its name compared without regard to case; itself
+// possibly of the base form, 4 files of this form in a chain at most), with every fixed text of an
+// element and every chart caption equal to a key of "texts" replaced whole by its value (a field's
+// value never; "Total" does not touch "Total général"), and its filter and sort replaced by these when
+// given. English twins ("...EN.rpt") and variants of one layout (the same report over some machines,
+// in another order) take this form, so that a layout is written once. A missing base, a chain that
+// leads back to one of its files or runs longer, a key that no text equals and any other key are
+// errors ErrorNumber naming the file. The definition keeps the name of the file read (messages) and
+// its folder.
 struct ReportFont {
     QString family = QStringLiteral("Arial");
     double size = 9; // points
@@ -59,7 +76,7 @@ struct ReportFont {
     bool italic = false;
 };
 
-enum class ReportFormat { Text, Integer, Decimal, Money, Date };
+enum class ReportFormat { Text, Integer, Decimal, Money, Date, DateTime };
 enum class ReportAlign { Left, Right, Center };
 
 struct ReportElement {
@@ -92,6 +109,7 @@ struct ReportBand {
 
 struct ReportGroup {
     QString key;
+    bool sortOrder = false; // the groups follow the rows' order by their first row, not their key's
     ReportBand header;
     ReportBand footer;
     QString where;
@@ -151,7 +169,8 @@ struct ReportDefinition {
     // ErreurExecution FileNotFound; a file that does not parse or does not follow the format is
     // ErrorNumber with a text naming the file and the place.
     static ReportDefinition load(const QString& folder, const QString& fileName);
-    // The same from the bytes of a file; `fileName` names it in messages.
+    // The same from the bytes of a file; `fileName` names it in messages. A file of the base form has a
+    // folder: its bytes alone are refused.
     static ReportDefinition parse(const QByteArray& json, const QString& fileName);
 
     QString fileName;

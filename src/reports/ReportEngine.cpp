@@ -572,26 +572,64 @@ std::vector<int> Engine::orderedRows() {
             rows.push_back(r);
 
     // Groups always come together; the definition's own order applies when the source gives none.
-    std::vector<FieldRef> fields = m_groupKeys;
-    std::vector<bool> descending(m_groupKeys.size(), false);
-    if (!m_t.at(0).ordered()) {
-        fields.insert(fields.end(), m_sortKeys.begin(), m_sortKeys.end());
-        descending.insert(descending.end(), m_sortDescending.begin(), m_sortDescending.end());
-    }
-    std::vector<std::vector<ReportSort::Key>> keys;
-    for (const FieldRef& f : fields) {
+    auto keysOf = [&](const FieldRef& f) {
         std::vector<QVariant> values;
         values.reserve(rows.size());
         for (const int r : rows)
             values.push_back(value(f, r));
-        keys.push_back(ReportSort::keys(values));
+        return ReportSort::keys(values);
+    };
+    const int levels = static_cast<int>(m_groupKeys.size());
+    std::vector<std::vector<ReportSort::Key>> groups, keys;
+    for (const FieldRef& f : m_groupKeys)
+        groups.push_back(keysOf(f));
+    std::vector<std::vector<ReportSort::Key>> sortKeys;
+    std::vector<bool> descending;
+    if (!m_t.at(0).ordered()) {
+        for (const FieldRef& f : m_sortKeys)
+            sortKeys.push_back(keysOf(f));
+        descending = m_sortDescending;
     }
-    const std::vector<int> index = fields.empty() ? std::vector<int>() : ReportSort::order(keys, descending);
+    std::vector<bool> down(levels, false);
+    keys = groups;
+    // Groups in the rows' order: each ranked by the place of its first row in that order, within its
+    // enclosing group.
+    bool bySort = false;
+    for (int g = 0; g < levels; ++g)
+        bySort = bySort || m_d.groups.at(g).sortOrder;
+    if (bySort) {
+        const size_t count = rows.size();
+        std::vector<int> rowOrder;
+        if (sortKeys.empty())
+            for (size_t i = 0; i < count; ++i)
+                rowOrder.push_back(static_cast<int>(i));
+        else
+            rowOrder = ReportSort::order(sortKeys, descending);
+        std::vector<int> prefix(count, 0), next(count, 0);
+        for (int g = 0; g < levels; ++g) {
+            std::map<std::pair<int, ReportSort::Key>, int> ids;
+            std::vector<double> first;
+            for (size_t p = 0; p < count; ++p) {
+                const int r = rowOrder[p];
+                const auto [it, added] =
+                    ids.try_emplace({prefix[r], groups[g][r]}, static_cast<int>(first.size()));
+                if (added)
+                    first.push_back(static_cast<double>(p));
+                next[r] = it->second;
+            }
+            prefix.swap(next);
+            if (m_d.groups.at(g).sortOrder)
+                for (size_t r = 0; r < count; ++r)
+                    keys[g][r] = ReportSort::Key{1, first[prefix[r]]};
+        }
+    }
+    keys.insert(keys.end(), sortKeys.begin(), sortKeys.end());
+    down.insert(down.end(), descending.begin(), descending.end());
+    const std::vector<int> index = keys.empty() ? std::vector<int>() : ReportSort::order(keys, down);
     std::vector<int> sorted(rows.size());
     for (size_t i = 0; i < rows.size(); ++i)
         sorted[i] = index.empty() ? rows[i] : rows[index[i]];
     // A group breaks where its key changes, by the same keys: "Dupont" and "DUPONT" stay one group.
-    const int levels = static_cast<int>(m_groupKeys.size());
     m_groupBreaks.assign(rows.size(), levels);
     for (size_t i = 0; i < rows.size(); ++i) {
         if (i == 0) {
@@ -599,7 +637,7 @@ std::vector<int> Engine::orderedRows() {
             continue;
         }
         for (int g = 0; g < levels; ++g)
-            if (!(keys[g][index[i]] == keys[g][index[i - 1]])) {
+            if (!(groups[g][index[i]] == groups[g][index[i - 1]])) {
                 m_groupBreaks[i] = g;
                 break;
             }
@@ -616,7 +654,8 @@ void Engine::placeText(const Element& e, QString text, float top) {
     // Words that do not fit are cut with an ellipsis; numbers never are, a cut number would lie: they
     // are drawn smaller, so that they never run into the next box either.
     if (width > e.w + 0.5f) {
-        if ((s.format == ReportFormat::Text || s.format == ReportFormat::Date) &&
+        if ((s.format == ReportFormat::Text || s.format == ReportFormat::Date ||
+             s.format == ReportFormat::DateTime) &&
             s.aggregate == ReportElement::Aggregate::None) {
             text = m_fonts[style].metrics.elidedText(text, Qt::ElideRight, e.w);
         } else {
@@ -944,6 +983,10 @@ void Engine::placeChart(const Element& e, float top) {
 
 void Engine::runList(const std::vector<int>& rows) {
     const int levels = static_cast<int>(m_groupKeys.size());
+    // What follows a group header: the detail band, or when it prints nothing (a line per group), the
+    // innermost group's footer.
+    const float first =
+        m_detail.height > 0 || levels == 0 ? m_detail.height : m_groupFooters[levels - 1].height;
     startPage();
     auto closeGroups = [&](int from, int row) {
         for (int g = levels - 1; g >= from; --g) {
@@ -961,7 +1004,7 @@ void Engine::runList(const std::vector<int>& rows) {
         m_context = row;
         for (int g = level; g < levels; ++g) {
             // A group header never stays alone at the foot of a page.
-            ensure(m_groupHeaders[g].height + m_detail.height);
+            ensure(m_groupHeaders[g].height + first);
             place(m_groupHeaders[g], row, true, static_cast<int>(ReportRow::Kind::GroupHeader), g);
         }
         for (int l = 0; l <= levels; ++l) {
@@ -1079,6 +1122,10 @@ QString formatValue(const QVariant& value, ReportFormat format, int decimals) {
     case ReportFormat::Date: {
         const QDateTime d = Valeurs::lireDate(value);
         return d.isValid() ? d.toString(QStringLiteral("dd/MM/yyyy")) : QString();
+    }
+    case ReportFormat::DateTime: {
+        const QDateTime d = Valeurs::lireDate(value);
+        return d.isValid() ? d.toString(QStringLiteral("dd/MM/yyyy HH:mm:ss")) : QString();
     }
     }
     return QString();

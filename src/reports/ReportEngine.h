@@ -45,7 +45,7 @@ QList<ReportRow> tabulate(const ReportDefinition& definition, const QList<Report
 
 // A value as a report shows it: "" for Null; integers rounded to the nearest (a half to the even one);
 // decimals with the state's decimal separator; money through the program's money text; dates
-// dd/MM/yyyy.
+// dd/MM/yyyy, dates with their time dd/MM/yyyy HH:mm:ss.
 QString formatValue(const QVariant& value, ReportFormat format, int decimals = 2);
 
 } // namespace ReportEngine

@@ -50,7 +50,8 @@ Value valueOf(const ReportCell& c) {
         return v;
     const int id = x.metaType().id();
     if (id == QMetaType::QDateTime || id == QMetaType::QDate ||
-        (c.format == ReportFormat::Date && id == QMetaType::QString)) {
+        ((c.format == ReportFormat::Date || c.format == ReportFormat::DateTime) &&
+         id == QMetaType::QString)) {
         v.date = Valeurs::lireDate(x);
         // Excel counts days from 1900: an earlier date is kept as its text.
         if (v.date.isValid() && v.date.date().year() >= 1900) {
@@ -146,7 +147,8 @@ private:
     lxw_format* format(const ReportCell& c, bool date, bool headerLine) {
         QString number;
         if (date) {
-            number = QStringLiteral("dd/mm/yyyy");
+            number = c.format == ReportFormat::DateTime ? QStringLiteral("dd/mm/yyyy hh:mm:ss")
+                                                        : QStringLiteral("dd/mm/yyyy");
         } else {
             switch (c.format) {
             case ReportFormat::Integer:
@@ -161,6 +163,7 @@ private:
                 break;
             case ReportFormat::Text:
             case ReportFormat::Date:
+            case ReportFormat::DateTime:
                 break;
             }
         }

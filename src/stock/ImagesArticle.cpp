@@ -40,18 +40,10 @@ QImage decoder(const QByteArray& octets) {
     return lecteur.read();
 }
 
-// The name of the first row that name finds (without regard to case), or Null.
-QVariant ligneDuNom(Connexion& c, const QString& nom) {
-    return c.valeurUnique(
-        QStringLiteral(
-            "SELECT RefImage FROM ImageProduit WHERE RefImage LIKE ? ESCAPE '\\' ORDER BY RefImage"),
-        {Valeurs::echapperLike(nom)});
-}
-
 // The row of that name gets these bytes: replaced when it exists (its name takes the new spelling), added
 // otherwise. Inside the caller's transaction.
 void ecrireLigne(Connexion& c, const QString& nom, const QByteArray& octets) {
-    const QVariant existante = ligneDuNom(c, nom);
+    const QVariant existante = ligneImage(c, nom);
     if (existante.isNull())
         c.executer(QStringLiteral("INSERT INTO ImageProduit (RefImage, Picture) VALUES (?, ?)"),
                    {nom, octets});
@@ -65,10 +57,6 @@ void ecrireNom(Connexion& c, qint64 reference, const QString& nom) {
 }
 
 } // namespace
-
-QString fichierImage(const QString& cheminImage, const QString& nom) {
-    return FnWendrox::AjouteBackslash(cheminImage) + nom.trimmed() + QStringLiteral(".jpg");
-}
 
 QString nomDepuisFichier(const QString& chemin) {
     const QString nom = FnWendrox::NomFichier(chemin);
@@ -104,14 +92,6 @@ void enregistrerScan(Connexion& c, qint64 reference, const QString& fichier, boo
     if (imagesEnBase)
         ecrireLigne(c, nom, octets);
     t.valider();
-}
-
-std::optional<QByteArray> lireImage(Connexion& c, const QString& nom) {
-    const QVariant ligne = ligneDuNom(c, nom);
-    if (ligne.isNull())
-        return std::nullopt;
-    return c.valeurUnique(QStringLiteral("SELECT Picture FROM ImageProduit WHERE RefImage = ?"), {ligne})
-        .toByteArray();
 }
 
 Affichage imageArticle(Connexion& c, const QVariant& image, const QString& cheminImage, bool imagesEnBase) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "imaging/ImageProduit.h"
+
 #include <QByteArray>
 #include <QImage>
 #include <QSize>
@@ -18,8 +20,6 @@ namespace ImagesArticle {
 constexpr qint64 TailleMaximale = 520000;
 inline const QString NomVierge = QStringLiteral("aavierge");
 
-// The picture file of a name: the picture folder, the trimmed name and ".jpg".
-QString fichierImage(const QString& cheminImage, const QString& nom);
 // The picture name of a chosen file: its file name less its last four characters ("a.jpeg" gives "a.").
 QString nomDepuisFichier(const QString& chemin);
 
@@ -37,9 +37,6 @@ IssueChoix choisirFichier(Connexion& c, qint64 reference, const QString& chemin,
 // After a scan saved `fichier`: the article's Image becomes its reference and, with pictures in the
 // database, the row of that name is added or its bytes replaced, in one transaction.
 void enregistrerScan(Connexion& c, qint64 reference, const QString& fichier, bool imagesEnBase);
-
-// The bytes of the row of that name (found without regard to case); nullopt when there is none.
-std::optional<QByteArray> lireImage(Connexion& c, const QString& nom);
 
 // What the card shows for an article's Image value.
 struct Affichage {

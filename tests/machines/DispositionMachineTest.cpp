@@ -22,7 +22,11 @@ using namespace ModeleMachine;
 namespace {
 
 const QVariant Nul = QVariant(QMetaType::fromType<qint64>());
-constexpr qint64 A = 5001, B = 5002, C = 5003, D = 5004, X = 5009;
+using EtatMachineDeTest::A;
+using EtatMachineDeTest::B;
+using EtatMachineDeTest::C;
+using EtatMachineDeTest::D;
+using EtatMachineDeTest::X;
 
 class DispositionMachineTest : public TestAvecBase {
 protected:
@@ -31,38 +35,24 @@ protected:
         if (IsSkipped() || HasFatalFailure())
             return;
         Global().Msg = MODTranslate::TextesMessages(QStringLiteral("FR"));
-        for (qint64 r : {A, B, C, D, X})
-            cnx().executer(QStringLiteral("INSERT INTO ArticleEnStock (Reference, CodeArticle, Designation) "
-                                          "VALUES (?, ?, ?)"),
-                           {r, r - 5000, QStringLiteral("Article %1").arg(r - 5000)});
+        EtatMachineDeTest::articles(cnx());
     }
-    // A machine and its configured rows, each planned with an article (or Null), designation "ancienne".
     void machine(int no, int type, const char* chargement, const QVariant& places, const QVariant& portes,
                  const QList<std::pair<int, QVariant>>& lignes) {
-        cnx().executer(QStringLiteral("INSERT INTO Machines (NoMachine, Type, Chargement, NbEmplacement, "
-                                      "NbPorte) VALUES (?, ?, ?, ?, ?)"),
-                       {no, type, QString::fromLatin1(chargement), places, portes});
-        plan(no, lignes);
+        EtatMachineDeTest::machine(cnx(), no, type, QString::fromLatin1(chargement), places, portes, lignes);
     }
     void plan(int no, const QList<std::pair<int, QVariant>>& lignes) {
-        for (const auto& [etage, ref] : lignes)
-            cnx().executer(QStringLiteral("INSERT INTO ConfigMachines (NoMachine, Etage, ReferenceArticle, "
-                                          "CodeArticle, Designation) VALUES (?, ?, ?, ?, 'ancienne')"),
-                           {no, etage, ref, ref.isNull() ? Nul : QVariant(ref.toLongLong() - 5000)});
+        EtatMachineDeTest::plan(cnx(), no, lignes);
     }
-    // `n` slots on (etage, colonne) holding `ref`, numbered on from the machine's last.
     void emplacements(int no, int n, const QVariant& etage, const QVariant& colonne, const QVariant& ref) {
-        for (int i = 0; i < n; ++i)
-            cnx().executer(QStringLiteral("INSERT INTO EmplacementsMachine1 (NoMachine, NoEmpl, Etage, "
-                                          "Colonne, Reference) VALUES (?, ?, ?, ?, ?)"),
-                           {no, ++m_numeros[no], etage, colonne, ref});
+        EtatMachineDeTest::emplacements(cnx(), m_numeros, no, n, etage, colonne, ref);
     }
     DispositionMachine lire(int no, Disposition vue) {
         QSqlQuery q = cnx().executer(
             QStringLiteral("SELECT Type, NbEmplacement, NbPorte FROM Machines WHERE NoMachine = ?"), {no});
         EXPECT_TRUE(q.next());
         return DispositionMachine::Lire(
-            cnx(), {no, int(Valeurs::lireEntier(q.value(0))), q.value(1), q.value(2)}, vue);
+            cnx(), {no, int(Valeurs::lireEntier(q.value(0))), q.value(1), q.value(2), {}}, vue);
     }
     // A row's six cells and its bar; a row of the refill array.
     static QString ligne(const DispositionMachine& d, int i) {

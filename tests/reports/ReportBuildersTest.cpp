@@ -4,6 +4,7 @@
 #include "common/ErreurExecution.h"
 #include "db/Routines.h"
 #include "db/Valeurs.h"
+#include "reports/CompteRendu.h"
 #include "reports/ReportBuilders.h"
 
 #include <QSqlRecord>
@@ -64,16 +65,37 @@ protected:
         return ReportData::read(cnx(), r);
     }
     // The rows of a query as "a|b|c" texts, Nulls empty.
-    QStringList rangs(const QString& sql) {
-        QSqlQuery q = cnx().executer(sql);
-        QStringList r;
-        while (q.next()) {
-            QStringList valeurs;
-            for (int i = 0; i < q.record().count(); ++i)
-                valeurs << (q.value(i).isNull() ? QString() : q.value(i).toString());
-            r << valeurs.join(u'|');
+    QStringList rangs(const QString& sql) { return lignesTexte(cnx(), sql); }
+    // One withdrawal line of the named profile (none for a Null) on that day of September.
+    void venteProfil(int jour, const QVariant& profil) {
+        const QVariant no =
+            profil.isNull()
+                ? QVariant(QMetaType::fromType<qint64>())
+                : cnx().valeurUnique("SELECT NoQuota FROM ProfileQuota WHERE Profile = ?", {profil});
+        vente(septembre(jour, 10, 0), {{2, "Nord", "Atelier", 10, "Gants", 1, 1.25}});
+        cnx().executer("UPDATE DetailVente SET Profile = ? WHERE Id = (SELECT MAX(Id) FROM DetailVente)",
+                       {no});
+    }
+    // The profiles of CA's lines that the profile filter of `choisis` leaves, sorted, "-" for none;
+    // "rien" when nothing is left to print.
+    QStringList profilsRestants(Connexion& c, const QStringList& choisis, const QString& debut = "01/09/2026",
+                                const QString& fin = "30/09/2026") {
+        const CompteRendu::Instruction filtre = CompteRendu::filtreProfils(choisis);
+        ReportData::Request r;
+        r.fileName = "ConsParProfileParSalarieDetail.RPT";
+        r.source = "CA";
+        r.builder = ReportBuilders::etatCA(periode(debut, fin), filtre.sql, filtre.valeurs);
+        const Snapshot s = ReportData::read(c, r);
+        if (s.outcome != Snapshot::Outcome::Ready)
+            return {"rien"};
+        QStringList profils;
+        const ReportTable& ca = s.tables.at(0);
+        for (int l = 0; l < ca.rowCount(); ++l) {
+            const QVariant p = ca.value(l, ca.columnIndex("Profile"));
+            profils << (p.isNull() ? QStringLiteral("-") : p.toString());
         }
-        return r;
+        profils.sort();
+        return profils;
     }
 };
 
@@ -304,6 +326,52 @@ TEST_P(ReportBuildersBase, TwoCostCentreReportsAtOnceEachPrintTheirOwnRows) {
     septembre.join();
     octobre.join();
     EXPECT_EQ(lectures, 10);
+    EXPECT_EQ(ecarts, 0);
+}
+
+// The profile filter: the lines of the profiles named and those without a profile stay; names compare as
+// the column compares them (case folded), every other character as it is (quotes, "%", "_"); a thousand
+// names are one list; two workstations filtering at once each print their own profiles.
+TEST_P(ReportBuildersBase, ProfileFilterKeepsTheNamedProfilesAndTheLinesWithoutOne) {
+    const QString long100(100, u'x');
+    QStringList noms = {"Soudure", "Magasin l'Est", "Peinture", "100%", "100x", "_", "a", long100};
+    for (const QString& n : noms)
+        cnx().executer("INSERT INTO ProfileQuota (Profile) VALUES (?)", {n});
+    for (const QString& n : noms)
+        venteProfil(2, n);
+    venteProfil(3, QVariant());
+
+    EXPECT_EQ(profilsRestants(cnx(), {"Soudure", "Magasin l'Est"}),
+              (QStringList{"-", "Magasin l'Est", "Soudure"}));
+    EXPECT_EQ(profilsRestants(cnx(), {}),
+              (QStringList{"-", "100%", "100x", "Magasin l'Est", "Peinture", "Soudure", "_", "a", long100}));
+    EXPECT_EQ(profilsRestants(cnx(), {"SOUDURE", "100%", "_", "A"}),
+              (QStringList{"-", "100%", "Soudure", "_", "a"}));
+    EXPECT_EQ(profilsRestants(cnx(), {"Absent", "x' OR '1'='1"}), QStringList{"-"});
+    EXPECT_EQ(profilsRestants(cnx(), {"Soudure"}, "01/10/2026", "31/10/2026"), QStringList{"rien"});
+
+    QStringList mille = {"Peinture", long100, "Magasin l'Est"};
+    for (int i = 0; mille.size() < 1000; ++i)
+        mille << QStringLiteral("Profil %1").arg(i);
+    EXPECT_EQ(profilsRestants(cnx(), mille), (QStringList{"-", "Magasin l'Est", "Peinture", long100}));
+
+    // Two workstations at once, each its own selection, on connections of their own.
+    const ParametresConnexion parametres = base().parametres();
+    std::atomic<int> ecarts{0};
+    const auto poste = [&](const QString& profil) {
+        try {
+            Connexion c(parametres);
+            for (int i = 0; i < 5; ++i)
+                if (profilsRestants(c, {profil}) != (QStringList{"-", profil}))
+                    ++ecarts;
+        } catch (const ErreurExecution& e) {
+            ADD_FAILURE() << e.description().toStdString();
+        }
+    };
+    std::thread soudure(poste, QStringLiteral("Soudure"));
+    std::thread peinture(poste, QStringLiteral("Peinture"));
+    soudure.join();
+    peinture.join();
     EXPECT_EQ(ecarts, 0);
 }
 

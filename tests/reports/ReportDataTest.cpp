@@ -115,7 +115,7 @@ TEST_P(ReportDataBase, FailuresAndBuildersLeaveNoHalfWrittenHeader) {
     EXPECT_EQ(entete(), avant);
     EXPECT_FALSE(cnx().enTransaction());
 
-    r.builder = ReportData::inTransaction("CA", [](Connexion& c) {
+    r.builder = ReportData::inTransaction({"CA"}, [](Connexion& c) {
         c.executer("DELETE FROM CA WHERE Reference = 2");
         return true;
     });

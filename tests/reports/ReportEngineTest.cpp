@@ -1,6 +1,6 @@
 #include "BaseDeTest.h"
-#include "OutilsProcessus.h"
 #include "OutilsEtats.h"
+#include "OutilsProcessus.h"
 
 #include "common/ErreurExecution.h"
 #include "common/EtatGlobal.h"
@@ -255,9 +255,14 @@ TEST_F(ReportEngineTest, ValuesAreFormattedWithTheStateSeparatorAndNullsPrintEmp
               QStringLiteral("07/03/2026"));
     EXPECT_EQ(ReportEngine::formatValue(QDateTime(QDate(2026, 12, 31), QTime(23, 59)), F::Text),
               QStringLiteral("31/12/2026"));
-    for (F f : {F::Text, F::Integer, F::Decimal, F::Money, F::Date})
+    EXPECT_EQ(ReportEngine::formatValue(QDateTime(QDate(2026, 11, 30), QTime(23, 59, 59)), F::DateTime),
+              QStringLiteral("30/11/2026 23:59:59"));
+    EXPECT_EQ(ReportEngine::formatValue(QStringLiteral("2026-11-01 00:00:00"), F::DateTime),
+              QStringLiteral("01/11/2026 00:00:00"));
+    for (F f : {F::Text, F::Integer, F::Decimal, F::Money, F::Date, F::DateTime})
         EXPECT_EQ(ReportEngine::formatValue(QVariant(), f), QString());
     EXPECT_EQ(ReportEngine::formatValue(QStringLiteral("n/a"), F::Date), QString());
+    EXPECT_EQ(ReportEngine::formatValue(QStringLiteral("n/a"), F::DateTime), QString());
 }
 
 class ArticleRuptureTest : public TestAvecBase {};

@@ -98,6 +98,22 @@ TEST_F(ReportExcelTest, WorkbookHoldsTheReportLinesWithNumbersAndDatesAsSuch) {
             .toStdString());
 }
 
+// A date with its time is a date cell that shows its time; a missing one an empty cell.
+TEST_F(ReportExcelTest, DatesWithTheirTimeKeepItInTheWorkbook) {
+    const ReportDefinition d = ReportDefinition::parse(R"({"tables": ["Retour"], "detail": {"height": 5,
+      "elements": [{"type": "text", "width": 30, "height": 5, "field": "LaDateRetrait", "format": "datetime"},
+                   {"type": "text", "x": 32, "width": 30, "height": 5, "field": "LaDateRetour",
+                    "format": "datetime"}]}})",
+                                                       QStringLiteral("Essai.RPT"));
+    const QList<ReportTable> tables = {table({"LaDateRetrait", "LaDateRetour"},
+                                             {{QDateTime(QDate(2026, 11, 30), QTime(18, 0)), QVariant()}})};
+    const QString xlsx = fichier(QStringLiteral("retours.xlsx"));
+    ReportExcel::write(d, tables, xlsx);
+    const QMap<QString, QString> c = lireFeuille(xlsx);
+    EXPECT_EQ(c.value("A1"), QStringLiteral("46356.75|dd/mm/yyyy hh:mm:ss"));
+    EXPECT_FALSE(c.contains("B1"));
+}
+
 // A write that fails leaves nothing behind: no partial file, no temporary one, and an older workbook of
 // that name whole.
 TEST_F(ReportExcelTest, FailedWritesLeaveNoPartialFile) {

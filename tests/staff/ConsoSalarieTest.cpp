@@ -179,9 +179,10 @@ TEST(ConsUnSalarie, MonthsInDateOrderWithTheirSums) {
     ReportTable ca;
     ca.setColumns({"NomMois", "LaDate", "Reference", "Designation", "Taille", "NomFamille", "Quantite",
                    "PrixAchatUnit"});
-    ca.appendRow({"janvier", QDateTime(QDate(2026, 1, 5), QTime(8, 0)), 1, "Gant", "9", "GANTS", 2, 1.5});
+    // A line's PrixAchatUnit is its value, its quantity in: 2 gloves at 1.50 are 3.00.
+    ca.appendRow({"janvier", QDateTime(QDate(2026, 1, 5), QTime(8, 0)), 1, "Gant", "9", "GANTS", 2, 3.0});
     ca.appendRow({"décembre", QDateTime(QDate(2025, 12, 5), QTime(8, 0)), 2, "Casque", "", "EPI", 1, 10.0});
-    ca.appendRow({"mars", QDateTime(QDate(2025, 3, 9), QTime(8, 0)), 3, "Botte", "42", "EPI", 4, 2.0});
+    ca.appendRow({"mars", QDateTime(QDate(2025, 3, 9), QTime(8, 0)), 3, "Botte", "42", "EPI", 4, 8.0});
     ca.appendRow({"janvier", QDateTime(QDate(2026, 1, 2), QTime(8, 0)), 4, "Lunettes", "", "EPI", 1, 3.0});
     ca.setOrdered(true);
     ReportTable etat;

@@ -7,6 +7,8 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QHash>
+#include <QSqlQuery>
+#include <QSqlRecord>
 
 namespace {
 
@@ -42,6 +44,18 @@ bool serveurPostgreSQLDeTest(ParametresConnexion* p) {
     p->motDePasse = valeurs.value(QStringLiteral("password"));
     p->base = valeurs.value(QStringLiteral("dbname"), QStringLiteral("postgres"));
     return true;
+}
+
+QStringList lignesTexte(Connexion& c, const QString& sql, const QVariantList& valeurs) {
+    QSqlQuery q = c.executer(sql, valeurs);
+    QStringList r;
+    while (q.next()) {
+        QStringList champs;
+        for (int i = 0; i < q.record().count(); ++i)
+            champs << (q.value(i).isNull() ? QString() : q.value(i).toString());
+        r << champs.join(u'|');
+    }
+    return r;
 }
 
 void refuserInsertions(Connexion& c, const QString& table, const QString& message) {

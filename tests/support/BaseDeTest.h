@@ -3,6 +3,7 @@
 #include "db/Connexion.h"
 
 #include <QString>
+#include <QStringList>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 #include <memory>
@@ -18,6 +19,9 @@ bool serveurPostgreSQLDeTest(ParametresConnexion* parametres);
 // Makes the database refuse every row inserted into `table` with `message`, as a trigger of the
 // installation's database would (table names are ours, never typed text).
 void refuserInsertions(Connexion& connexion, const QString& table, const QString& message);
+
+// The rows of a query as "a|b|c" texts, Nulls empty.
+QStringList lignesTexte(Connexion& connexion, const QString& sql, const QVariantList& valeurs = {});
 
 // A fresh main database with the schema and seed, and an empty rights database, under names unique to
 // the process; dropped at destruction. While it lives, DORVANE_HOME and the state's connection fields

@@ -8,6 +8,7 @@
 #include "counter/forms/FrmVente.h"
 #include "counter/forms/frmListeAlarme.h"
 #include "machines/forms/FrmConfigMachine.h"
+#include "reports/forms/FenCompteRendu.h"
 #include "staff/forms/FenBadgeMaintenance.h"
 #include "staff/forms/FenQuota.h"
 #include "staff/forms/FenSites.h"
@@ -181,4 +182,5 @@ void enregistrerFormesMenu(RegistreMenu& registre) {
     registre.enregistrerForme<FrmConfigMachine>(QStringLiteral("CmdMachines"),
                                                 [](FrmConfigMachine& f) { f.ModeConfig = false; });
     registre.enregistrerForme<FrmVente>(QStringLiteral("CmdVente"));
+    registre.enregistrerForme<FenCompteRendu>(QStringLiteral("CmdReport"));
 }

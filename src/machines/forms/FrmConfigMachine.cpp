@@ -62,12 +62,17 @@ FrmConfigMachine::FrmConfigMachine(QWidget* parent)
     placer(CmdModeConfig, 9480, 8160, 2175, 495);
     placer(CmdEnregiConfig, 9480, 8760, 2175, 495);
     placer(cmdClose, 9480, 10920, 2175, 495);
+    // A plain button, not visible in the design.
+    Command5 = creerBouton(QStringLiteral("Command5"), QStringLiteral("Command5"));
+    placer(Command5, 9720, 9720, 1335, 375);
+    Command5->hide();
 
     // The layout grid: its own caption row and column, read-only, never scrolled.
     MSFlexGrid1->setFrameShape(QFrame::NoFrame);
     MSFlexGrid1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     MSFlexGrid1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     preparerDisposition();
+    brancherFiches();
 
     setFixedSize(Conversions::twipsEnPixels(LargeurTwips), Conversions::twipsEnPixels(HauteurTwips));
     // Translated at every activation, French included (Form_Activate).

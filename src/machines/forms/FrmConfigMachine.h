@@ -1,12 +1,18 @@
 #pragma once
 
+#include "machines/CalculRemplissage.h"
 #include "machines/DispositionMachine.h"
 #include "machines/EnregistrerConfigMachine.h"
 #include "machines/forms/FormeMachine.h"
 
+#include <QList>
 #include <array>
+#include <functional>
+#include <optional>
 
+class Connexion;
 class ProgessBarre;
+enum class ResultatEtat;
 
 // "Configuration machine", opened modal from the main menu's machines button: the machine list with the
 // picture of the current machine's model; a double click opens the machine's layout, by floor ("ETAGE")
@@ -15,7 +21,7 @@ class ProgessBarre;
 //
 // The class is split by concern: FrmConfigMachine.cpp (controls, load, activation, the list and its
 // double click), FrmConfigMachineDisposition.cpp (the floor and column layouts, choosing the articles of
-// their rows and saving the plan).
+// their rows and saving the plan), FrmConfigMachineFiches.cpp (the sheet buttons).
 class FrmConfigMachine : public FormeMachine {
     Q_OBJECT
 public:
@@ -39,9 +45,29 @@ public:
     // The plan of the layout shown, one row per grid row from grid row 1: what the save writes.
     const PlanMachine& planAffiche() const { return m_plan; }
 
+    // What a sheet button hands the report viewer: the report file, its title and record source, and the
+    // builder's machine, second number and procedure.
+    struct Fiche {
+        QString fichier;
+        QString titre;
+        QString source;
+        int machine = 0;
+        int nombre = 1;
+        QString procedure;
+    };
+    // The last sheet asked for, kept until the next one.
+    const std::optional<Fiche>& derniereFiche() const { return m_derniereFiche; }
+    // The machines of the list as it shows them, in its order.
+    QList<CalculRemplissage::Machine> machinesDeLaListe() const;
+
+    // The batch of presentation sheets, machines 1 to 42 each sent as a workbook, then the end of the
+    // program; its button is never shown.
+    void Command5_Click();
+
     // --- controls ---
     QLabel* SSPanel3;                         // "Remplissage", over the bars
     std::array<ProgessBarre*, 37> SSPanel2{}; // 1 to 36, one beside each layout row
+    QPushButton* Command5;                    // "Command5", never shown
 
 protected:
     void Form_Load() override;
@@ -58,5 +84,19 @@ private:
     void MSFlexGrid1_DblClick(int ligne);
     void CmdEnregiConfig_Click();
 
+    // The sheet buttons (FrmConfigMachineFiches.cpp).
+    void brancherFiches();
+    void CmdRmplir_Click();
+    void Command1_Click();
+    void Command2_Click();
+    void Command3_Click();
+    void Command4_Click();
+    // The list machine: NoMachine of the list's current row, 0 without one.
+    int machineDeLaListe() const;
+    // The sheet through the viewer, modal over this window: `travail` (the sheet's computation) in the
+    // builder's transaction.
+    ResultatEtat imprimerFiche(const Fiche& fiche, std::function<bool(Connexion&)> travail = {});
+
     PlanMachine m_plan;
+    std::optional<Fiche> m_derniereFiche;
 };

@@ -108,25 +108,28 @@ FenCompteRendu::FenCompteRendu(QWidget* parent)
         FnWendrox::FichierExistant(QDir(FnWendrox::CheminApplication()).filePath(QStringLiteral("icon")),
                                    QStringLiteral("graph01.gif")));
     Command3 = creerBouton(QStringLiteral("Command3"), QStringLiteral("Consommations par Machines"));
-    auto image = [&](const QString& nom) {
+    auto image = [&](const QString& nom, const QString& bulle) {
         QPushButton* b = creerBouton(nom, QString());
+        b->setToolTip(bulle);
         b->setIcon(graphique);
         b->setIconSize(QSize(16, 16));
         // As high as its sibling, so that the rows of the column stay even.
         b->setFixedHeight(Command3->sizeHint().height());
         return b;
     };
-    CmdConsoMachineGraph = image(QStringLiteral("CmdConsoMachineGraph"));
+    CmdConsoMachineGraph = image(QStringLiteral("CmdConsoMachineGraph"),
+                                 QStringLiteral("Graphique des consommations par machines"));
     CmdConsoParSalarie =
         creerBouton(QStringLiteral("CmdConsoParSalarie"), QStringLiteral("Consommations par Salariés"));
-    Command9 = image(QStringLiteral("Command9"));
+    Command9 = image(QStringLiteral("Command9"), QStringLiteral("Graphique des consommations par salariés"));
     CmdConsoParSalarieDetail = creerBouton(QStringLiteral("CmdConsoParSalarieDetail"),
                                            QStringLiteral("Consommations par Salariés détaillées"));
     CmdCAparFamille =
         creerBouton(QStringLiteral("CmdCAparFamille"), QStringLiteral("Consommations par Familles"));
     cmdConsoMensuel =
         creerBouton(QStringLiteral("cmdConsoMensuel"), QStringLiteral("Consommations Mensuelles"));
-    CmdConsoMensuelGraph = image(QStringLiteral("CmdConsoMensuelGraph"));
+    CmdConsoMensuelGraph = image(QStringLiteral("CmdConsoMensuelGraph"),
+                                 QStringLiteral("Graphique des consommations mensuelles"));
     CmdConsoParFournisseur = creerBouton(QStringLiteral("CmdConsoParFournisseur"),
                                          QStringLiteral("Consommations par Fournisseurs"));
     CmdConsoParProfile =
@@ -172,9 +175,8 @@ FenCompteRendu::FenCompteRendu(QWidget* parent)
     cmdClose = creerBouton(QStringLiteral("cmdClose"), QStringLiteral("&Fermer"));
     setBoutonAnnuler(cmdClose);
 
-    // The report buttons stay off until their reports are wired; the period's own buttons work.
-    for (QPushButton* b : findChildren<QPushButton*>())
-        b->setEnabled(b->parentWidget() == Frame1 || b == cmdClose);
+    brancherConsommations();
+    brancherListes();
 
     // Three columns: the period and its filters; the consumption reports; the employee lists and the
     // stock reports. The close button below them.
@@ -237,6 +239,8 @@ FenCompteRendu::FenCompteRendu(QWidget* parent)
     auto* principal = new QVBoxLayout(this);
     principal->addLayout(colonnes, 1);
     principal->addLayout(bas);
+    // A size of its own, which it keeps from one opening to the next.
+    resize(880, 600);
 
     connect(CommandDate, &QPushButton::clicked, this, &FenCompteRendu::CommandDate_Click);
     connect(cmdDebutAnnee, &QPushButton::clicked, this, &FenCompteRendu::cmdDebutAnnee_Click);
@@ -336,8 +340,14 @@ void FenCompteRendu::TextFin_LostFocus() {
 void FenCompteRendu::verifierDate(const QLineEdit* boite, int message) {
     Global().EtatDepuisCompteRendu = true;
     // The text stays as typed, and the focus where it went.
-    if (!DateTexte::lire(boite->text()).isValid())
-        MsgBox(Global().msg(message), StyleMessage::OK | StyleMessage::Exclamation);
+    dateLisible(boite, message);
+}
+
+bool FenCompteRendu::dateLisible(const QLineEdit* boite, int message) {
+    if (DateTexte::lire(boite->text()).isValid())
+        return true;
+    MsgBox(Global().msg(message), StyleMessage::OK | StyleMessage::Exclamation);
+    return false;
 }
 
 void FenCompteRendu::cmdClose_Click() {

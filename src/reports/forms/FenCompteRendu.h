@@ -3,7 +3,9 @@
 #include "common/forms/FormBase.h"
 #include "reports/CompteRendu.h"
 
+#include <QVariantList>
 #include <array>
+#include <functional>
 
 class QGroupBox;
 class QLabel;
@@ -108,5 +110,31 @@ private:
     void TextFin_LostFocus();
     // A period text left: the flag set, and a warning (message `message`) when it holds no date.
     void verifierDate(const QLineEdit* boite, int message);
+    // True when the box holds a date; otherwise message `message` (exclamation) and false.
+    bool dateLisible(const QLineEdit* boite, int message);
     void afficherPeriode(const CompteRendu::Periode& periode);
+
+    // The report buttons (FenCompteRenduEtats.cpp).
+    // Every report button runs through here: it is enabled, and a click first reads both period texts
+    // as dates; the first that is none is told (message 28 or 29) and nothing runs.
+    void brancherEtat(QPushButton* bouton, std::function<void()> etat);
+    bool verifierPeriode();
+    void brancherConsommations();
+    // The consumption reports: CA built for the period by the viewer's step, reduced by `instruction`
+    // when given, then `fichier` titled `titre` over CA, modal over the menu; no row: message 27.
+    void imprimerConsommations(const QString& fichier, const QString& titre,
+                               const CompteRendu::Instruction& instruction = {});
+    void CmdConsoGlobal_Click();
+    void Command10_Click();
+    void Command11_Click();
+
+    // The stock and employee lists and the returns reports (FenCompteRenduListes.cpp).
+    void brancherListes();
+    // `fichier` titled `titre` over `source` (its "?" bound to `valeurs`), modal over the menu.
+    void imprimerListe(const QString& fichier, const QString& titre, const QString& source,
+                       const QVariantList& valeurs = {});
+    void CmdRetourRetrait_Click();
+    // The order picked in List1: the period's withdrawals and returns in that order; the list hidden.
+    void List1_Click();
+    void Command8_Click();
 };

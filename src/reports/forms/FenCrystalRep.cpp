@@ -423,6 +423,23 @@ bool FenCrystalRep::CreerEtatCAparArticle() {
     return resumePeriode(QStringLiteral("CreerEtatCAparArticle"), &ReportBuilders::CreerEtatCAparArticle);
 }
 
+ReportData::Builder FenCrystalRep::CreerEtatRemplissageMach(int machine, int nombre, QString procedure,
+                                                            std::function<bool(Connexion&)> travail) {
+    return ReportBuilders::CreerEtatRemplissageMach(machine, nombre, std::move(procedure),
+                                                    std::move(travail));
+}
+
+void FenCrystalRep::CreerImageRPT(const QString& dossier, const QString& reference) {
+    try {
+        ChargerProviderDatabase();
+        ReportBuilders::CreerImageRPT(connexion(), dossier, reference);
+    } catch (const std::exception& e) {
+        // The connection could not be opened: the picture's own failures are logged where they happen.
+        MajBase::SignalerErreur(QStringLiteral("CreerImageRPT"), e);
+    }
+    fermerConnexion();
+}
+
 void FenCrystalRep::signaler(const QString& procedure, const std::exception& e) {
     const auto* erreur = dynamic_cast<const ErreurExecution*>(&e);
     MsgBox(erreur ? QString::number(erreur->numero()) + QLatin1Char(' ') + erreur->description()

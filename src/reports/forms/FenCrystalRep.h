@@ -10,6 +10,7 @@
 #include "reports/ReportTable.h"
 
 #include <QVariantList>
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -91,6 +92,12 @@ public:
     // builder's name).
     bool CreerEtatSuiviParHeure();
     bool CreerEtatCAparArticle();
+    // The machine sheets' step, to hand to ImprimerEtat in OptionsEtat::constructeur
+    // (ReportBuilders::CreerEtatRemplissageMach).
+    ReportData::Builder CreerEtatRemplissageMach(int machine, int nombre, QString procedure,
+                                                 std::function<bool(Connexion&)> travail = {});
+    // Prepares one picture of the picture sheets on the viewer's connection (ReportBuilders::CreerImageRPT).
+    void CreerImageRPT(const QString& dossier, const QString& reference);
 
     // The height kept free below the viewer, in twips, from the task bar's height in pixels (negative when
     // unknown): 22 twips a pixel, at least 800.

@@ -11,6 +11,7 @@
 #include "common/mCommonDialog.h"
 #include "db/Recordset.h"
 #include "db/Valeurs.h"
+#include "imaging/ImageProduit.h"
 #include "imaging/forms/FenScanner.h"
 #include "stock/CarteArticle.h"
 #include "stock/ImagesArticle.h"

@@ -5,6 +5,9 @@
 #include "app/forms/frmAbout.h"
 #include "common/ErreurExecution.h"
 #include "common/LecteurTag.h"
+#include "common/forms/Instance.h"
+#include "reports/forms/FenCompteRendu.h"
+#include "reports/forms/FenCrystalRep.h"
 
 #include <QFile>
 #include <QKeyEvent>
@@ -271,6 +274,37 @@ TEST_F(FrmPrincipalTest, BoutonsMenuPassentParLeRegistre) {
     ASSERT_EQ(montrees.size(), 2);
     EXPECT_EQ(montrees[0], montrees[1]); // one instance
     EXPECT_FALSE(frmPrincipal().SSPanelInfoCom->isVisibleTo(&frmPrincipal()));
+}
+
+// " Report": the reports menu, modal over the main window, the company panel hidden first; greyed for a
+// user without the right.
+TEST_F(FrmPrincipalTest, ReportOuvreLeMenuDesEtatsModalSansLePanneau) {
+    enregistrerFormesMenu(RegistreMenu::global());
+    charger();
+    QTest::mouseClick(bouton(QStringLiteral("CmdInfoCom")), Qt::LeftButton);
+    ASSERT_TRUE(frmPrincipal().SSPanelInfoCom->isVisibleTo(&frmPrincipal()));
+    QList<QObject*> montrees;
+    session->surModal([&](QObject* f) {
+        montrees << f;
+        EXPECT_TRUE(Instance<FenCompteRendu>().estCharge());
+        EXPECT_EQ(Instance<FenCompteRendu>().proprietaireModal(), &frmPrincipal());
+        Instance<FenCompteRendu>().Unload();
+    });
+    QTest::mouseClick(bouton(QStringLiteral("CmdReport")), Qt::LeftButton);
+    EXPECT_EQ(montrees, QList<QObject*>{&Instance<FenCompteRendu>()});
+    EXPECT_FALSE(frmPrincipal().SSPanelInfoCom->isVisibleTo(&frmPrincipal()));
+
+    frmPrincipal().Unload();
+    Global().OptionLimitationAcces = true;
+    droits(DroitsAcces::UserName().toUpper(), true);
+    ParametresConnexion p;
+    p.base = Global().NomBaseDroits;
+    p.dossier = dossier->chemin();
+    Connexion(p).executer(QStringLiteral("UPDATE Gestionnaire SET Report = ?"), {false});
+    charger();
+    EXPECT_FALSE(bouton(QStringLiteral("CmdReport"))->isEnabled());
+    EXPECT_TRUE(bouton(QStringLiteral("CmdVente"))->isEnabled());
+    DetruireInstance<FenCrystalRep>();
 }
 
 TEST_F(FrmPrincipalTest, AideOuvreLeManuel) {

@@ -1,3 +1,4 @@
+#include "machines/forms/FenetreMachineDeTest.h"
 #include "machines/forms/FrmConfigMachine.h"
 
 #include "common/Conversions.h"
@@ -86,17 +87,7 @@ protected:
                            {no, r, a ? QVariant(5000 + a) : nul, a ? QVariant(a) : nul});
         }
     }
-    FrmConfigMachine& ouvrir(int no) {
-        FrmConfigMachine& f = Instance<FrmConfigMachine>();
-        if (!f.isVisible()) {
-            f.Show();
-            f.activateWindow();
-            EXPECT_TRUE(QTest::qWaitForWindowActive(&f));
-        }
-        EXPECT_TRUE(f.allerALaMachine(no));
-        f.DataGrid1_DblClick();
-        return f;
-    }
+    static FrmConfigMachine& ouvrir(int no) { return ouvrirMachine(no); }
     static QStringList rang(const FrmConfigMachine& f, int r) {
         QStringList l;
         for (int c = 0; c < f.MSFlexGrid1->columnCount(); ++c)

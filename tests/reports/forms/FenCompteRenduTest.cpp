@@ -6,6 +6,7 @@
 #include "common/forms/Calendrier.h"
 #include "common/forms/Instance.h"
 #include "reports/forms/FenCrystalRep.h"
+#include "support/CouvertureLangues.h"
 #include "support/FormeSurBase.h"
 #include "support/ServiceSessionScripte.h"
 
@@ -59,7 +60,7 @@ protected:
 
 } // namespace
 
-TEST_F(FenCompteRenduTest, OpensOnLastMonthByReferenceOnBlueWithTheReportButtonsDisabled) {
+TEST_F(FenCompteRenduTest, OpensOnLastMonthByReferenceOnBlueWithEveryReportButtonEnabled) {
     montrer();
     FenCompteRendu& f = menu();
     EXPECT_EQ(periode(), QStringLiteral("01/02/2028 - 29/02/2028"));
@@ -100,8 +101,10 @@ TEST_F(FenCompteRenduTest, OpensOnLastMonthByReferenceOnBlueWithTheReportButtons
         ASSERT_TRUE(b) << qPrintable(nom);
         EXPECT_EQ(b->text(), legende);
         EXPECT_EQ(b->icon().isNull(), !legende.isEmpty()) << qPrintable(nom);
-        EXPECT_FALSE(b->isEnabled()) << qPrintable(nom);
+        EXPECT_TRUE(b->isEnabled()) << qPrintable(nom);
     }
+    // Every caption and tooltip, the pictures' included, in the five languages.
+    EXPECT_EQ(clesManquantes(&f), QStringList());
     EXPECT_EQ(f.Command4->parentWidget(), f.Frame3);
     EXPECT_EQ(f.Frame3->title(), QStringLiteral("Consommations par Business Unit "));
     EXPECT_TRUE(f.Frame2->title().isEmpty());
@@ -198,8 +201,9 @@ TEST_F(FenCompteRenduTest, VariantsShowTheirButtonsAndF12SwitchesTheCaptions) {
     g.FichierLangue = dossier->fichier(QStringLiteral("deutch.lng"));
     FenCompteRendu& f = menu();
     const auto legendes = [&] {
-        return QStringList{f.windowTitle(), f.cmdMoisDernier->text(), f.SSOption2->text(),
-                           f.CmdSalarie[8]->text(), f.Frame3->title().trimmed()};
+        return QStringList{
+            f.windowTitle(),         f.cmdMoisDernier->text(),    f.SSOption2->text(),
+            f.CmdSalarie[8]->text(), f.Frame3->title().trimmed(), f.CmdConsoMachineGraph->toolTip()};
     };
     QWidget principale;
     for (const bool variantes : {true, false}) {
@@ -211,13 +215,14 @@ TEST_F(FenCompteRenduTest, VariantsShowTheirButtonsAndF12SwitchesTheCaptions) {
         const QString suffixe = variantes ? QString() : QStringLiteral("-sans-variantes");
         f.grab().save(QStringLiteral("/tmp/dorvane-compterendu-FR%1.png").arg(suffixe));
         QTest::keyClick(f.TextDebut, Qt::Key_F12);
-        EXPECT_EQ(legendes(),
-                  (QStringList{"Berichte", "Letzter Monat", "Nach Referenz",
-                               "Mitarbeiter nach Automatennummer", "Verbrauch pro Business Unit"}));
+        EXPECT_EQ(legendes(), (QStringList{"Berichte", "Letzter Monat", "Nach Referenz",
+                                           "Mitarbeiter nach Automatennummer", "Verbrauch pro Business Unit",
+                                           "Diagramm des Verbrauchs pro Automat"}));
         f.grab().save(QStringLiteral("/tmp/dorvane-compterendu-DE%1.png").arg(suffixe));
         QTest::keyClick(f.TextDebut, Qt::Key_F12);
         EXPECT_EQ(legendes(), (QStringList{"Report", "Le mois dernier", "Par référence",
-                                           "Salariés par No Machine", "Consommations par Business Unit"}));
+                                           "Salariés par No Machine", "Consommations par Business Unit",
+                                           "Graphique des consommations par machines"}));
         f.Unload();
         // Back to the main window, from which the menu opens again.
         principale.show();

@@ -1,3 +1,4 @@
+#include "RetraitDeTest.h"
 #include "common/ErreurExecution.h"
 #include "common/EtatGlobal.h"
 #include "common/FnWendrox.h"
@@ -42,14 +43,10 @@ protected:
     }
     qint64 vente(const QDateTime& date, int machine, const QString& service, int reference,
                  const QString& designation, int quantite, double prix) {
-        const qint64 n = base->valeurUnique("INSERT INTO Ventes (LaDate, TypeMouvement, Nom) VALUES (?, 3, "
-                                            "'Abel') RETURNING NumVente",
-                                            {Valeurs::valeurDate(date)})
-                             .toLongLong();
-        base->executer("INSERT INTO DetailVente (NumVente, NoMachine, NomSite, NomService, Reference, "
-                       "Designation, Quantite, PrixAchatUnit) VALUES (?, ?, 'Nord', ?, ?, ?, ?, ?)",
-                       {n, machine, service, reference, designation, quantite, prix});
-        return n;
+        return retraitDeTest(
+            *base, date,
+            {"NoMachine", "NomSite", "NomService", "Reference", "Designation", "Quantite", "PrixAchatUnit"},
+            {machine, "Nord", service, reference, designation, quantite, prix});
     }
     void periode(const QString& debut, const QString& fin) {
         FenCompteRendu::periode().TextDebut->setText(debut);

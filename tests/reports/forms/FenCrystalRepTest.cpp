@@ -62,7 +62,9 @@ protected:
         Global().CheminRapports = FnWendrox::AjouteBackslash(dossier->fichier("RPT SQL"));
         base->executer("UPDATE InfoSociete SET NOM = ?", {QStringLiteral("Société Élan")});
         base->executer("INSERT INTO CA (Nom) VALUES ('O''Neil'), ('Dupont')");
+        // The test's own report in place of the shipped one, whose twin translates the shipped layout.
         dossier->ecrireFichier("RPT SQL/ConsParSite.RPT", definition("Édition française"));
+        QFile::remove(dossier->fichier("RPT SQL/ConsParSiteEN.rpt"));
         FenCompteRendu::periode().TextDebut->setText("01/03/2026");
         FenCompteRendu::periode().TextFin->setText("31/03/2026");
     }
@@ -94,7 +96,6 @@ protected:
 
 TEST_F(FenCrystalRepTest, EnglishTwinOpenedAndNamedToTheCallerElseTheFrenchFile) {
     // The twin is the test's own, in another case than the shipped one.
-    QFile::remove(dossier->fichier("RPT SQL/ConsParSiteEN.rpt"));
     dossier->ecrireFichier("RPT SQL/consparsiteEN.RPT", definition("English edition"));
     Global().LangueCourante = "NL";
     FenCrystalRep& f = Instance<FenCrystalRep>();
@@ -197,6 +198,7 @@ TEST_F(FenCrystalRepTest, PrintingToThePdfFileWritesThePagesAndAFailureNamesTheF
 TEST_F(FenCrystalRepTest, FailuresEmptyReturnsAndNothingToPrintOpenNoWindow) {
     dossier->ecrireFichier("RPT SQL/Casse.RPT", definition("x", "Inconnu"));
     dossier->ecrireFichier("RPT SQL/RetraitRetour.RPT", definition("x").replace("\"CA\"", "\"Retour\""));
+    QFile::remove(dossier->fichier("RPT SQL/RetraitRetourEN.rpt")); // the shipped twin of another layout
     FenCrystalRep& f = Instance<FenCrystalRep>();
     const auto essai = [&](QString fichier, const QString& source, const OptionsEtat& options = {}) {
         const ResultatEtat r = f.ImprimerEtat(fichier, "", "Titre", source, nullptr, "", options);

@@ -208,7 +208,7 @@ TEST_F(FrmUtilisateurProfilTest, ConsumptionReportOfTheEmployeeForTheDefaultOrCh
                {Valeurs::valeurDate(QDateTime(aujourdhui, QTime(0, 0, 30)))});
     base->executer(QStringLiteral("INSERT INTO DetailVente (NumVente, Reference, Designation, Quantite, "
                                   "PrixAchatUnit, NomFamille, Profile, NoMachine) "
-                                  "VALUES (?, 7, 'Gant anti-coupure', 3, 2.5, 'gants été', 1, 0)"),
+                                  "VALUES (?, 7, 'Gant anti-coupure', 3, 7.5, 'gants été', 1, 0)"),
                    {n});
     FrmUtilisateur& f = ouvrir();
 
