@@ -174,29 +174,13 @@ int main(int argc, char** argv) {
         surServeurBench(
             QStringLiteral("bench_alertes"), DonneesBench::remplir, [&](Connexion& cp, const QString& nom) {
                 const double routine = tempsRoutine(cp);
-                const QString conn =
-                    QString::fromUtf8(qgetenv("DORVANE_TEST_PG"))
-                        .replace(QRegularExpression(QStringLiteral("dbname=\\S+")), QString()) +
-                    QStringLiteral(" dbname=") + nom;
-                const double psql =
-                    tempsShell(QStringLiteral("psql"),
-                               {QStringLiteral("-X"), QStringLiteral("-q"), QStringLiteral("-o"),
-                                QStringLiteral("/dev/null"), QStringLiteral("-v"),
-                                QStringLiteral("ON_ERROR_STOP=1"), conn},
-                               script(QStringLiteral("\\timing on\n")), Fois, 1,
-                               QRegularExpression(QStringLiteral("Time: ([0-9.]+) ms")), 1.0);
+                const double psql = tempsPsql(nom, script(QStringLiteral("\\timing on\n")), Fois, 1);
                 afficher("PostgreSQL", routine, psql, "psql (\\timing)", alertes(cp));
                 const double tout = tempsRoutine(cp, true);
                 std::printf("PostgreSQL | every level changed at each run: routine %8.1f ms | ratio %.2f\n",
                             tout, tout / psql);
                 const QByteArray statements = scriptRoutine(cp);
-                const double memes =
-                    tempsShell(QStringLiteral("psql"),
-                               {QStringLiteral("-X"), QStringLiteral("-q"), QStringLiteral("-o"),
-                                QStringLiteral("/dev/null"), QStringLiteral("-v"),
-                                QStringLiteral("ON_ERROR_STOP=1"), conn},
-                               statements, Fois, instructionsScript(statements),
-                               QRegularExpression(QStringLiteral("Time: ([0-9.]+) ms")), 1.0);
+                const double memes = tempsPsql(nom, statements, Fois, instructionsScript(statements));
                 std::printf("PostgreSQL | every level changed: the routine's own statements in psql %8.1f ms "
                             "| routine / psql ratio %.2f\n",
                             memes, tout / memes);
