@@ -16,10 +16,14 @@
 #include <QCollatorSortKey>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QLineEdit>
+#include <QTableView>
 #include <QTemporaryDir>
+#include <QVBoxLayout>
 #include <QWidget>
 #include <algorithm>
 #include <cstdio>
+#include <memory>
 #include <numeric>
 #include <vector>
 
@@ -74,6 +78,33 @@ inline std::vector<int> ordreFrancais(const std::vector<QList<QVariant>>& rangs,
     });
     return ordre;
 }
+
+// The bare side of a search benchmark: the rows of `sql` read on a connection of its own and held as read,
+// their numbers in the French order of column `colonne`, shown in a window of a search box above a
+// QTableView of the first `colonnes` columns, in that order. Each benchmark connects the box itself.
+struct RechercheNue {
+    RechercheNue(const ParametresConnexion& p, const QString& sql, int colonne, int colonnes)
+        : connexion(p), boite(new QLineEdit(&fenetre)), grille(new QTableView(&fenetre)) {
+        lireNu(connexion, sql, rangs);
+        ordre = ordreFrancais(rangs, colonne);
+        QList<int> montrees;
+        for (int i = 0; i < colonnes; ++i)
+            montrees << i;
+        modele = std::make_unique<ModeleNu>(&rangs, montrees);
+        modele->montrer(ordre);
+        grille->setModel(modele.get());
+        auto* disposition = new QVBoxLayout(&fenetre);
+        disposition->addWidget(boite);
+        disposition->addWidget(grille, 1);
+    }
+    Connexion connexion;
+    std::vector<QList<QVariant>> rangs;
+    std::vector<int> ordre;
+    QWidget fenetre;
+    QLineEdit* boite;
+    QTableView* grille;
+    std::unique_ptr<ModeleNu> modele;
+};
 
 // Processes events until `pret` holds (at most 30 s); false when it never did.
 template <typename P> bool attendre(P&& pret) {

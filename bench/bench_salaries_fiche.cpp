@@ -128,23 +128,15 @@ void mesurer(const char* moteur, const ParametresConnexion& p) {
 
     // The bare side: the same rows held as read, in name order, a search box and a grid of as many
     // columns as the form's.
-    Connexion nue(p);
-    std::vector<QList<QVariant>> rangs;
-    lireNu(nue, QStringLiteral("SELECT * FROM GrUtilisateur"), rangs);
     const int colonneNom = f.data1->FieldIndex(QStringLiteral("Nom"));
-    const std::vector<int> ordreNom = ordreFrancais(rangs, colonneNom);
-    QWidget fenetreNue;
-    auto* boiteNue = new QLineEdit(&fenetreNue);
-    auto* grilleNue = new QTableView(&fenetreNue);
-    QList<int> colonnesNues;
-    for (int i = 0; i < f.DBGrid1->model()->columnCount(); ++i)
-        colonnesNues << i;
-    ModeleNu modeleNu(&rangs, colonnesNues);
-    modeleNu.montrer(ordreNom);
-    grilleNue->setModel(&modeleNu);
-    auto* disposition = new QVBoxLayout(&fenetreNue);
-    disposition->addWidget(boiteNue);
-    disposition->addWidget(grilleNue, 1);
+    RechercheNue nue(p, QStringLiteral("SELECT * FROM GrUtilisateur"), colonneNom,
+                     f.DBGrid1->model()->columnCount());
+    const std::vector<int>& ordreNom = nue.ordre;
+    std::vector<QList<QVariant>>& rangs = nue.rangs;
+    QWidget& fenetreNue = nue.fenetre;
+    QLineEdit* boiteNue = nue.boite;
+    QTableView* grilleNue = nue.grille;
+    ModeleNu& modeleNu = *nue.modele;
     QObject::connect(boiteNue, &QLineEdit::textChanged, &fenetreNue, [&](const QString& texte) {
         std::vector<int> lignes;
         lignes.reserve(ordreNom.size());
@@ -222,7 +214,7 @@ void mesurer(const char* moteur, const ParametresConnexion& p) {
             QElapsedTimer t;
             t.start();
             rangs.clear();
-            lireNu(nue, QStringLiteral("SELECT * FROM GrUtilisateur"), rangs);
+            lireNu(nue.connexion, QStringLiteral("SELECT * FROM GrUtilisateur"), rangs);
             modeleNu.montrer(ordreFrancais(rangs, colonneNom));
             grilleNue->viewport()->repaint();
             if (essai > 0)

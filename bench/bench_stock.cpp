@@ -308,21 +308,15 @@ void mesurer(const char* moteur, const ParametresConnexion& p) {
     // The bare side of the designation search: the same rows as read, in designation order, a search
     // box whose text finds from the current row of a QTableView the first designation that begins with
     // it without regard to case, made current and scrolled to.
-    Connexion nue(p);
-    std::vector<QList<QVariant>> rangs;
-    lireNu(nue, QStringLiteral("SELECT * FROM StockGlobal"), rangs);
     const int designation = f.RsStockGlobal->FieldIndex(QStringLiteral("Designation"));
-    const std::vector<int> ordre = ordreFrancais(rangs, designation);
-    QWidget fenetreNue;
-    auto* boiteNue = new QLineEdit(&fenetreNue);
-    auto* grilleNue = new QTableView(&fenetreNue);
-    ModeleNu modeleNu(&rangs, {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11});
-    modeleNu.montrer(ordre);
-    grilleNue->setModel(&modeleNu);
+    RechercheNue nue(p, QStringLiteral("SELECT * FROM StockGlobal"), designation, 12);
+    const std::vector<int>& ordre = nue.ordre;
+    const std::vector<QList<QVariant>>& rangs = nue.rangs;
+    QWidget& fenetreNue = nue.fenetre;
+    QLineEdit* boiteNue = nue.boite;
+    QTableView* grilleNue = nue.grille;
+    ModeleNu& modeleNu = *nue.modele;
     grilleNue->setSelectionBehavior(QAbstractItemView::SelectRows);
-    auto* disposition = new QVBoxLayout(&fenetreNue);
-    disposition->addWidget(boiteNue);
-    disposition->addWidget(grilleNue, 1);
     QObject::connect(boiteNue, &QLineEdit::textChanged, &fenetreNue, [&](const QString& texte) {
         if (texte.isEmpty())
             return;
