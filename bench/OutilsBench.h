@@ -155,6 +155,19 @@ inline double tempsShell(const QString& programme, const QStringList& arguments,
     return mediane(runs);
 }
 
+// tempsShell over psql on database `base` of the server of DORVANE_TEST_PG, which times each statement
+// ("\\timing on" in the script, "Time: 123.456 ms" after each statement; query output thrown away).
+inline double tempsPsql(const QString& base, const QByteArray& script, int fois, int instructionsParRun) {
+    const QString conn = QString::fromUtf8(qgetenv("DORVANE_TEST_PG"))
+                             .replace(QRegularExpression(QStringLiteral("dbname=\\S+")), QString()) +
+                         QStringLiteral(" dbname=") + base;
+    return tempsShell(
+        QStringLiteral("psql"),
+        {QStringLiteral("-X"), QStringLiteral("-q"), QStringLiteral("-o"), QStringLiteral("/dev/null"),
+         QStringLiteral("-v"), QStringLiteral("ON_ERROR_STOP=1"), conn},
+        script, fois, instructionsParRun, QRegularExpression(QStringLiteral("Time: ([0-9.]+) ms")), 1.0);
+}
+
 // The median of `fois` runs of f, in milliseconds.
 template <typename F> double medianeMs(int fois, F&& f) {
     std::vector<double> t;

@@ -10,10 +10,113 @@
 #include "common/MODTranslate.h"
 #include "db/Connexion.h"
 
+#include <QAbstractTableModel>
 #include <QApplication>
+#include <QCollator>
+#include <QCollatorSortKey>
+#include <QElapsedTimer>
 #include <QFile>
+#include <QLineEdit>
+#include <QTableView>
 #include <QTemporaryDir>
+#include <QVBoxLayout>
+#include <QWidget>
+#include <algorithm>
 #include <cstdio>
+#include <memory>
+#include <numeric>
+#include <vector>
+
+// What bare Qt code writes to show rows read in memory in a QTableView: the rows as read, shown through
+// a list of their numbers (a filter's, a sort's), some of their columns, values as they are.
+class ModeleNu : public QAbstractTableModel {
+public:
+    ModeleNu(const std::vector<QList<QVariant>>* rangs, QList<int> colonnes)
+        : m_rangs(rangs), m_colonnes(std::move(colonnes)) {}
+    // The rows to show, by number; the views reset.
+    void montrer(std::vector<int> lignes) {
+        beginResetModel();
+        m_lignes = std::move(lignes);
+        endResetModel();
+    }
+    int rowCount(const QModelIndex& parent = QModelIndex()) const override {
+        return parent.isValid() ? 0 : static_cast<int>(m_lignes.size());
+    }
+    int columnCount(const QModelIndex& parent = QModelIndex()) const override {
+        return parent.isValid() ? 0 : static_cast<int>(m_colonnes.size());
+    }
+    QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override {
+        if (role != Qt::DisplayRole || !index.isValid())
+            return {};
+        return (*m_rangs)[static_cast<size_t>(m_lignes[static_cast<size_t>(index.row())])].value(
+            m_colonnes.value(index.column()));
+    }
+
+private:
+    const std::vector<QList<QVariant>>* m_rangs;
+    QList<int> m_colonnes;
+    std::vector<int> m_lignes;
+};
+
+// The rows' numbers in the order of one column, as bare Qt code sorts text: QCollator's sort keys
+// (French, without regard to case), Null first, ties in the order read.
+inline std::vector<int> ordreFrancais(const std::vector<QList<QVariant>>& rangs, int colonne) {
+    QCollator collateur(QLocale(QLocale::French, QLocale::France));
+    collateur.setCaseSensitivity(Qt::CaseInsensitive);
+    std::vector<QCollatorSortKey> cles;
+    cles.reserve(rangs.size());
+    for (const QList<QVariant>& r : rangs)
+        cles.push_back(collateur.sortKey(r.at(colonne).toString()));
+    std::vector<int> ordre(rangs.size());
+    std::iota(ordre.begin(), ordre.end(), 0);
+    std::stable_sort(ordre.begin(), ordre.end(), [&](int a, int b) {
+        const bool nulA = rangs[static_cast<size_t>(a)].at(colonne).isNull();
+        const bool nulB = rangs[static_cast<size_t>(b)].at(colonne).isNull();
+        if (nulA != nulB)
+            return nulA;
+        return cles[static_cast<size_t>(a)].compare(cles[static_cast<size_t>(b)]) < 0;
+    });
+    return ordre;
+}
+
+// The bare side of a search benchmark: the rows of `sql` read on a connection of its own and held as read,
+// their numbers in the French order of column `colonne`, shown in a window of a search box above a
+// QTableView of the first `colonnes` columns, in that order. Each benchmark connects the box itself.
+struct RechercheNue {
+    RechercheNue(const ParametresConnexion& p, const QString& sql, int colonne, int colonnes)
+        : connexion(p), boite(new QLineEdit(&fenetre)), grille(new QTableView(&fenetre)) {
+        lireNu(connexion, sql, rangs);
+        ordre = ordreFrancais(rangs, colonne);
+        QList<int> montrees;
+        for (int i = 0; i < colonnes; ++i)
+            montrees << i;
+        modele = std::make_unique<ModeleNu>(&rangs, montrees);
+        modele->montrer(ordre);
+        grille->setModel(modele.get());
+        auto* disposition = new QVBoxLayout(&fenetre);
+        disposition->addWidget(boite);
+        disposition->addWidget(grille, 1);
+    }
+    Connexion connexion;
+    std::vector<QList<QVariant>> rangs;
+    std::vector<int> ordre;
+    QWidget fenetre;
+    QLineEdit* boite;
+    QTableView* grille;
+    std::unique_ptr<ModeleNu> modele;
+};
+
+// Processes events until `pret` holds (at most 30 s); false when it never did.
+template <typename P> bool attendre(P&& pret) {
+    QElapsedTimer chrono;
+    chrono.start();
+    while (!pret()) {
+        if (chrono.elapsed() > 30000)
+            return false;
+        QCoreApplication::processEvents();
+    }
+    return true;
+}
 
 // Points the state (and, for the embedded database, DORVANE_HOME) at the benchmark's database, so that
 // forms opened afterwards connect to it as the program would.

@@ -80,23 +80,14 @@ int main(int argc, char** argv) {
             afficher("SQLite", routine, shell, "sqlite3 shell (.timer)", lignes);
         }
 
-        surServeurBench(QStringLiteral("bench_etatca"), DonneesBench::remplir,
-                        [&](Connexion& cp, const QString& nom) {
-                            qint64 lignes = 0;
-                            const double routine = tempsRoutine(cp, &lignes);
-                            const QString conn =
-                                QString::fromUtf8(qgetenv("DORVANE_TEST_PG"))
-                                    .replace(QRegularExpression(QStringLiteral("dbname=\\S+")), QString()) +
-                                QStringLiteral(" dbname=") + nom;
-                            // "Time: 123.456 ms" after each statement.
-                            const double psql =
-                                tempsShell(QStringLiteral("psql"),
-                                           {QStringLiteral("-X"), QStringLiteral("-q"), QStringLiteral("-v"),
-                                            QStringLiteral("ON_ERROR_STOP=1"), conn},
-                                           script(false, QStringLiteral("\\timing on\n"), Fois + 1), Fois, 5,
-                                           QRegularExpression(QStringLiteral("Time: ([0-9.]+) ms")), 1.0);
-                            afficher("PostgreSQL", routine, psql, "psql (\\timing)", lignes);
-                        });
+        surServeurBench(
+            QStringLiteral("bench_etatca"), DonneesBench::remplir, [&](Connexion& cp, const QString& nom) {
+                qint64 lignes = 0;
+                const double routine = tempsRoutine(cp, &lignes);
+                const double psql =
+                    tempsPsql(nom, script(false, QStringLiteral("\\timing on\n"), Fois + 1), Fois, 5);
+                afficher("PostgreSQL", routine, psql, "psql (\\timing)", lignes);
+            });
     } catch (const ErreurExecution& e) {
         std::fprintf(stderr, "Échec : %s\n", qPrintable(e.description()));
         return 1;

@@ -4,6 +4,7 @@
 #include "DonneesBench.h"
 #include "OutilsBench.h"
 #include "PdfNu.h"
+#include "app/ReglagesProcessus.h"
 #include "common/ErreurExecution.h"
 #include "db/Connexion.h"
 #include "db/Routines.h"
@@ -21,25 +22,39 @@
 #include <QTemporaryDir>
 #include <cstdio>
 #include <cstring>
+#include <malloc.h>
+#include <memory>
+#include <optional>
+#include <vector>
 
 namespace {
 
 const char* const Usage =
-    "Usage: bench_reports [--help]\n"
+    "Usage: bench_reports [--help] [--lecture]\n"
     "\n"
     "Fills CA with EtatCA over the whole period of the generated data (bench/DonneesBench.h: 100,000\n"
     "withdrawal lines) and times the report engine on a consumption report grouped per employee (badge),\n"
     "with sums of quantity and amount per employee and in all, page numbers: CA, InfoEtat and InfoSociete\n"
     "read into memory, laid out, written as PDF. Beside it, in the same run: the same SELECT * FROM CA\n"
     "through a bare QSqlQuery, every row's values made into a line, and a QPdfWriter at the same\n"
-    "resolution drawing as many text lines as the report prints (one drawText each, 50 a page). Medians\n"
-    "of 3 runs. The peak resident memory is that of one report alone, measured first (Linux\n"
-    "/proc/self/status, the peak reset through clear_refs), and after all runs.\n"
+    "resolution drawing as many text lines as the report prints (one drawText each, 50 a page). One\n"
+    "warm-up, then the medians of 5 runs each, the sides alternating (line \"whole report\"). The peak\n"
+    "resident memory is that of one report alone, measured first (Linux /proc/self/status, the peak\n"
+    "reset through clear_refs), and after all runs.\n"
+    "Then the reading of CA alone: ReportTable::read against the same SELECT * FROM CA through a bare\n"
+    "forward-only QSqlQuery keeping every value of every row in a list per row, in alternating order,\n"
+    "one warm-up then the median of 9 runs each, the rows freed outside the timer (line \"table\n"
+    "reading\"); with --lecture, this alone.\n"
     "Then the shipped \"ConsParMachine.rpt\" (a group per machine with its place from Machines, a line per\n"
     "article) as the viewer prints it: EtatCA and the read of its four tables in one transaction, the\n"
     "definition read, laid out, written as PDF; beside it, EtatCA, the bare SELECT * FROM CA and a\n"
     "QPdfWriter drawing as many text lines as the report prints. The two sides alternate, 5 runs each,\n"
-    "medians. SQLite, and PostgreSQL when DORVANE_TEST_PG holds a libpq connection string.\n";
+    "medians.\n"
+    "The process starts with the program's own settings (ReglagesProcessus::appliquer: time zone, freed\n"
+    "memory). SQLite, and PostgreSQL when DORVANE_TEST_PG holds a libpq connection string.\n";
+
+constexpr int FoisEtat = 5;
+constexpr int FoisLecture = 9;
 
 // Grouped per employee, sums of quantity and amount per group and in all, page numbers.
 const char* const Definition = R"({
@@ -182,7 +197,40 @@ void reference(Connexion& c, const QString& fichier, qint64 lignes) {
         sortie.ligne(QStringLiteral("Total %1").arg(lignes));
 }
 
-void mesurer(const char* nomMoteur, Connexion& c, const QString& dossier, const ReportDefinition& d) {
+// The table reading alone: ReportTable::read of CA against the bare reading of the same rows, the rows
+// freed outside the timer.
+void lecture(const char* nomMoteur, Connexion& c, int fois) {
+    // One reading alone first: what the table holds once read (the allocator's count: the resident size
+    // says little once the process has freed and kept memory before).
+    double tenu = 0;
+    {
+        const size_t alloue = mallinfo2().uordblks;
+        const ReportTable table = ReportTable::read(c, QStringLiteral("CA"));
+        tenu = (static_cast<double>(mallinfo2().uordblks) - static_cast<double>(alloue)) / 1048576.0;
+    }
+    qsizetype lignes = 0;
+    std::optional<ReportTable> table;
+    std::vector<QList<QVariant>> rangs;
+    const auto [nous, eux] = alterner(
+        [&] {
+            table = ReportTable::read(c, QStringLiteral("CA"));
+            lignes = table->rowCount();
+        },
+        [&] { lireNu(c, QStringLiteral("SELECT * FROM CA"), rangs); }, fois,
+        [&] {
+            table.reset();
+            rangs.clear();
+        });
+    std::printf("%-10s table reading, CA %lld rows: ReportTable::read %.0f ms | bare QSqlQuery %.0f ms | "
+                "ratio %.2f | the table holds %.0f MB\n",
+                nomMoteur, static_cast<long long>(lignes), nous, eux, nous / eux, tenu);
+    std::fflush(stdout);
+}
+
+void mesurer(const char* nomMoteur, Connexion& c, const QString& dossier, const ReportDefinition& d,
+             bool lectureSeule) {
+    if (lectureSeule)
+        return lecture(nomMoteur, c, FoisLecture);
     const QString etat = QDir(dossier).filePath(QStringLiteral("etat.pdf"));
     const QString ref = QDir(dossier).filePath(QStringLiteral("reference.pdf"));
     // One report first, alone, for its memory; then the timed runs.
@@ -190,17 +238,21 @@ void mesurer(const char* nomMoteur, Connexion& c, const QString& dossier, const 
     const double avant = memoire("VmRSS:");
     Temps t = moteur(c, d, etat);
     const double crete = memoire("VmHWM:");
-    const double nous = medianeMs(3, [&] { t = moteur(c, d, etat); });
-    const double eux = medianeMs(3, [&] { reference(c, ref, t.lignes); });
-    std::printf("%-10s CA %lld rows: %d pages, %lld text lines, %lld items | engine %.0f ms (read %.0f, "
-                "layout %.0f, PDF %.0f) | QSqlQuery + QPdfWriter %.0f ms | ratio %.2f\n",
-                nomMoteur, static_cast<long long>(t.lignesCA), t.pages, static_cast<long long>(t.lignes),
-                static_cast<long long>(t.elements), nous, t.lecture, t.miseEnPage, t.pdf, eux, nous / eux);
+    const qint64 lignes = t.lignes;
+    const auto [nous, eux] =
+        alterner([&] { t = moteur(c, d, etat); }, [&] { reference(c, ref, lignes); }, FoisEtat);
+    std::printf(
+        "%-10s whole report, CA %lld rows: %d pages, %lld text lines, %lld items | engine %.0f ms "
+        "(last run: read %.0f, layout %.0f, PDF %.0f) | QSqlQuery + QPdfWriter %.0f ms | ratio %.2f\n",
+        nomMoteur, static_cast<long long>(t.lignesCA), t.pages, static_cast<long long>(t.lignes),
+        static_cast<long long>(t.elements), nous, t.lecture, t.miseEnPage, t.pdf, eux, nous / eux);
     std::printf(
         "%-10s resident: %.0f MB before the report, peak %.0f MB while building it (%.0f MB after all "
         "runs); PDF %.1f MB (reference %.1f MB)\n",
         nomMoteur, avant, crete, memoire("VmHWM:"), QFileInfo(etat).size() / 1048576.0,
         QFileInfo(ref).size() / 1048576.0);
+    std::fflush(stdout);
+    lecture(nomMoteur, c, FoisLecture);
 }
 
 // The report per machine and its reference, alternately, the reference building CA as EtatCA does.
@@ -238,6 +290,8 @@ void mesurerParMachine(const char* nomMoteur, Connexion& c, const QString& dossi
 int main(int argc, char** argv) {
     if (aideDemandee(argc, argv, Usage))
         return 0;
+    const bool lectureSeule = argc > 1 && std::strcmp(argv[argc - 1], "--lecture") == 0;
+    ReglagesProcessus::appliquer();
     sansEcranParDefaut();
     QGuiApplication app(argc, argv);
     try {
@@ -246,12 +300,14 @@ int main(int argc, char** argv) {
         {
             ParametresConnexion p = creerBaseBench(dossier.path(), remplir);
             Connexion c(p);
-            mesurer("SQLite", c, dossier.path(), d);
-            mesurerParMachine("SQLite", c, dossier.path());
+            mesurer("SQLite", c, dossier.path(), d, lectureSeule);
+            if (!lectureSeule)
+                mesurerParMachine("SQLite", c, dossier.path());
         }
         surServeurBench(QStringLiteral("bench_reports"), remplir, [&](Connexion& c, const QString&) {
-            mesurer("PostgreSQL", c, dossier.path(), d);
-            mesurerParMachine("PostgreSQL", c, dossier.path());
+            mesurer("PostgreSQL", c, dossier.path(), d, lectureSeule);
+            if (!lectureSeule)
+                mesurerParMachine("PostgreSQL", c, dossier.path());
         });
     } catch (const ErreurExecution& e) {
         std::fprintf(stderr, "Échec : %s\n", qPrintable(e.description()));

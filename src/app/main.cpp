@@ -1,4 +1,5 @@
 #include "app/forms/Main.h"
+#include "app/ReglagesProcessus.h"
 #include "common/EtatGlobal.h"
 #include "common/forms/ImprimanteCourante.h"
 #include "common/forms/ServiceDialogueWidgets.h"
@@ -11,6 +12,8 @@
 
 // Creates the application, installs the services and starts the program.
 int main(int argc, char** argv) {
+    // Before any thread is started and any date converted.
+    ReglagesProcessus::appliquer();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Dorvane"));
 

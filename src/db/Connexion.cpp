@@ -14,6 +14,7 @@
 #include <QSqlRecord>
 #include <QSqlResult>
 #include <QUrl>
+#include <atomic>
 #include <sqlite3.h>
 
 namespace {
@@ -53,6 +54,14 @@ sqlite3* poigneeSQLite(const QSqlDatabase& db) {
         return nullptr;
     return *static_cast<sqlite3* const*>(v.data());
 }
+
+// The statements' listener of setSuiviRequetes.
+std::function<void(const QString&)>& suiviRequetes() {
+    static std::function<void(const QString&)> suivi;
+    return suivi;
+}
+
+std::atomic<quint64> requetes{0};
 
 } // namespace
 
@@ -243,8 +252,19 @@ void Connexion::verifierValeurs(const QString& sql, const QVariantList& valeurs)
     }
 }
 
+void Connexion::setSuiviRequetes(std::function<void(const QString& sql)> suivi) {
+    suiviRequetes() = std::move(suivi);
+}
+
+quint64 Connexion::nombreRequetes() {
+    return requetes.load(std::memory_order_relaxed);
+}
+
 QSqlQuery Connexion::executer(const QString& sql, const QVariantList& valeurs) {
     verifierValeurs(sql, valeurs);
+    requetes.fetch_add(1, std::memory_order_relaxed);
+    if (const auto& suivi = suiviRequetes())
+        suivi(sql);
     if (!estOuverte())
         throw ErreurExecution(ErreurExecution::BaseInaccessible, QStringLiteral("Connexion fermée"),
                               QStringLiteral("Connexion"));

@@ -5,6 +5,7 @@
 #include <QString>
 #include <QVariant>
 #include <QVariantList>
+#include <functional>
 
 #include "db/Valeurs.h"
 
@@ -56,6 +57,13 @@ public:
 
     // Statements. Every value is bound; the query is returned positioned before its first row.
     QSqlQuery executer(const QString& sql, const QVariantList& valeurs = {});
+    // Hears the text of every statement executer() runs, on every connection, before it runs (none by
+    // default; an empty function stops it): how tests and benchmarks count what a window reads. Set it
+    // while no other thread runs statements.
+    static void setSuiviRequetes(std::function<void(const QString& sql)> suivi);
+    // The number of statements executer() has run in this program, on every connection: a window that
+    // has just read tells by it that nothing was written since.
+    static quint64 nombreRequetes();
     // Refuses a text that holds U+0000 before any driver sees it: PostgreSQL cannot store it, and its
     // driver's error would quote the value into messages and the log. The message names the statement
     // and the value's rank, nothing of the value. executer() calls it; so must code that binds itself.

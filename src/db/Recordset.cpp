@@ -13,6 +13,7 @@
 #include <algorithm>
 #include <memory>
 #include <numeric>
+#include <optional>
 #include <sqlite3.h>
 #include <vector>
 
@@ -120,54 +121,76 @@ QString ordreFinal(const QString& sql) {
     return m.hasMatch() ? m.captured(1) : QString();
 }
 
+// A text comparison of Find (Comme, CommencePar, EgalTexte) with its value folded once: it compares a
+// field's text folded as Valeurs::plierCasse folds it, which answers as Qt's case-blind comparisons do
+// (letter by letter, accents kept).
+struct ComparaisonTexte {
+    enum Sorte { Jamais, Debut, Partie, Egal, Motif } sorte = Jamais;
+    QString texte;
+    std::shared_ptr<Valeurs::MotifLike> motif;
+
+    bool operator()(QStringView plie) const {
+        switch (sorte) {
+        case Debut:
+            return plie.startsWith(texte);
+        case Partie:
+            return plie.contains(texte);
+        case Egal:
+            return plie == texte;
+        case Motif:
+            return motif->correspond(plie);
+        case Jamais:
+            break;
+        }
+        return false;
+    }
+};
+
+// Nothing when the comparison is not one of text.
+std::optional<ComparaisonTexte> comparaisonTexte(Recordset::Comparaison comparaison, const QVariant& valeur) {
+    using C = Recordset::Comparaison;
+    if (comparaison != C::Comme && comparaison != C::CommencePar && comparaison != C::EgalTexte)
+        return std::nullopt;
+    ComparaisonTexte r;
+    if (valeur.isNull())
+        return r;
+    QString texte = valeur.toString();
+    if (comparaison == C::CommencePar) {
+        r.sorte = ComparaisonTexte::Debut;
+    } else if (comparaison == C::EgalTexte) {
+        r.sorte = ComparaisonTexte::Egal;
+    } else {
+        // "*" and "%" both match any run of characters; every other character is literal.
+        texte.replace(u'%', u'*');
+        // What a search box types, a plain beginning ("DUR*") or a plain part ("*ère*"), is compared
+        // without the pattern's work.
+        const qsizetype premiere = texte.indexOf(u'*');
+        if (premiere == texte.size() - 1) {
+            r.sorte = ComparaisonTexte::Debut;
+            texte.truncate(premiere);
+        } else if (premiere == 0 && texte.size() > 1 && texte.indexOf(u'*', 1) == texte.size() - 1) {
+            r.sorte = ComparaisonTexte::Partie;
+            texte = texte.mid(1, texte.size() - 2);
+        } else {
+            r.sorte = ComparaisonTexte::Motif;
+            r.motif = std::make_shared<Valeurs::MotifLike>(texte, u'*', QChar(), QChar());
+            return r;
+        }
+    }
+    r.texte = Valeurs::plierCasse(texte);
+    return r;
+}
+
 // The comparison of Find, prepared once for every row it looks at, for a column of that type. `*brut` is
 // set when it takes the cells as read (dates of SQLite still as text) rather than converted.
 std::function<bool(const QVariant&)> comparateur(Recordset::Comparaison comparaison, const QVariant& valeur,
                                                  TypeColonne type, bool* brut) {
     using C = Recordset::Comparaison;
     *brut = false;
-    switch (comparaison) {
-    case C::Comme: {
-        if (valeur.isNull())
-            return [](const QVariant&) { return false; };
-        // "*" and "%" both match any run of characters; every other character is literal.
-        QString texte = valeur.toString();
-        texte.replace(u'%', u'*');
-        // What a search box types, a plain beginning ("DUR*") or a plain part ("*ère*"), is compared
-        // without the pattern's work.
-        const qsizetype premiere = texte.indexOf(u'*');
-        if (premiere == texte.size() - 1) {
-            const QString debut = texte.left(premiere);
-            return [debut](const QVariant& champ) {
-                return !champ.isNull() && champ.toString().startsWith(debut, Qt::CaseInsensitive);
-            };
-        }
-        if (premiere == 0 && texte.size() > 1 && texte.indexOf(u'*', 1) == texte.size() - 1) {
-            const QString partie = texte.mid(1, texte.size() - 2);
-            return [partie](const QVariant& champ) {
-                return !champ.isNull() && champ.toString().contains(partie, Qt::CaseInsensitive);
-            };
-        }
-        auto motif = std::make_shared<Valeurs::MotifLike>(texte, u'*', QChar(), QChar());
-        return
-            [motif](const QVariant& champ) { return !champ.isNull() && motif->correspond(champ.toString()); };
-    }
-    case C::CommencePar:
-    case C::EgalTexte: {
-        if (valeur.isNull())
-            return [](const QVariant&) { return false; };
-        const QString texte = valeur.toString();
-        if (comparaison == C::CommencePar)
-            return [texte](const QVariant& champ) {
-                return !champ.isNull() && champ.toString().startsWith(texte, Qt::CaseInsensitive);
-            };
-        return [texte](const QVariant& champ) {
-            return !champ.isNull() && champ.toString().compare(texte, Qt::CaseInsensitive) == 0;
+    if (const std::optional<ComparaisonTexte> texte = comparaisonTexte(comparaison, valeur))
+        return [t = *texte](const QVariant& champ) {
+            return !champ.isNull() && t(Valeurs::plierCasse(champ.toString()));
         };
-    }
-    default:
-        break;
-    }
     double cible = 0;
     if (type == TypeColonne::DateHeure && valeur.metaType().id() == QMetaType::QDateTime &&
         cleDate(valeur, type, &cible)) {
@@ -222,14 +245,20 @@ std::function<bool(const QVariant&)> comparateur(Recordset::Comparaison comparai
 
 } // namespace
 
-QVariant LigneRecordset::operator[](const QString& champ) const {
+const QVariant& LigneRecordset::operator[](const QString& champ) const {
     return valeur(m_rs.FieldIndex(champ));
 }
 
-QVariant LigneRecordset::valeur(int colonne) const {
+const QVariant& LigneRecordset::valeur(int colonne) const {
+    static const QVariant nul;
     if (colonne < 0 || colonne >= m_rs.FieldCount())
-        return {};
+        return nul;
     return m_rs.cellule(m_rang, colonne);
+}
+
+bool Recordset::Contient::operator()(const LigneRecordset& ligne) const {
+    const QVariant& v = ligne.valeur(colonne);
+    return !v.isNull() && v.toString().contains(texte, Qt::CaseInsensitive);
 }
 
 Recordset::Recordset(QObject* parent) : QObject(parent) {}
@@ -313,58 +342,13 @@ Recordset::Lecture Recordset::lire() {
     for (int i = 0; i < n; ++i)
         l.champs << enregistrement.fieldName(i);
     l.types = m_connexion->typesColonnes(q);
-    // Every value of every row passes here. A value the driver gives in the type the column is held in
-    // is kept as it comes, checked by its type interface (no call); SQLite's dates stay text until first
-    // read (cellule()); whole numbers the driver gives as int (PostgreSQL's int4) are widened directly;
-    // the rest goes through normaliser().
-    struct Colonne {
-        TypeColonne type;
-        const QtPrivate::QMetaTypeInterface* tel;
-    };
-    std::vector<Colonne> colonnes;
-    for (const TypeColonne t : l.types) {
-        QMetaType tel;
-        switch (t) {
-        case TypeColonne::Texte:
-            tel = QMetaType::fromType<QString>();
-            break;
-        case TypeColonne::Entier:
-            tel = QMetaType::fromType<qlonglong>();
-            break;
-        case TypeColonne::Monnaie:
-        case TypeColonne::Reel:
-            tel = QMetaType::fromType<double>();
-            break;
-        case TypeColonne::Booleen:
-            tel = QMetaType::fromType<bool>();
-            break;
-        case TypeColonne::Binaire:
-            tel = QMetaType::fromType<QByteArray>();
-            break;
-        case TypeColonne::DateHeure:
-            if (m_connexion->estSQLite())
-                tel = QMetaType::fromType<QString>();
-            break;
-        case TypeColonne::Inconnu:
-            break;
-        }
-        colonnes.push_back({t, tel.iface()});
-    }
-    const QtPrivate::QMetaTypeInterface* entier = QMetaType::fromType<int>().iface();
+    // Every value of every row passes here; SQLite's dates stay text until first read (cellule()).
+    const Valeurs::NormaliseurLecture normaliser(l.types, m_connexion->estSQLite());
     while (q.next()) {
         Rang r;
         r.valeurs.reserve(n);
-        for (int i = 0; i < n; ++i) {
-            QVariant v = q.value(i);
-            const Colonne& c = colonnes[static_cast<size_t>(i)];
-            const QVariant::Private& d = v.data_ptr();
-            if (!d.is_null && d.typeInterface() == c.tel && c.tel)
-                r.valeurs.append(std::move(v));
-            else if (!d.is_null && c.type == TypeColonne::Entier && d.typeInterface() == entier)
-                r.valeurs.append(QVariant(static_cast<qlonglong>(*static_cast<const int*>(d.storage()))));
-            else
-                r.valeurs.append(Valeurs::normaliser(std::move(v), c.type));
-        }
+        for (int i = 0; i < n; ++i)
+            r.valeurs.append(normaliser(q.value(i), i));
         r.id = m_prochainId++;
         l.rangs.append(std::move(r));
     }
@@ -375,7 +359,7 @@ void Recordset::adopter(Lecture&& lecture) {
     m_champs = std::move(lecture.champs);
     m_types = std::move(lecture.types);
     m_rangs = std::move(lecture.rangs);
-    m_ordreTrieAJour = false;
+    rangsChanges();
     m_vue.clear();
     vueChangee();
     m_index.clear();
@@ -390,7 +374,7 @@ void Recordset::vider() {
     m_connexion = nullptr;
     m_colonnesTable.clear();
     m_rangs.clear();
-    m_ordreTrieAJour = false;
+    rangsChanges();
     m_vue.clear();
     vueChangee();
     m_champs.clear();
@@ -423,10 +407,13 @@ int Recordset::positionDeId(quint64 id) const {
 }
 
 const QVariant& Recordset::cellule(int rang, int colonne) const {
-    QVariant& v = m_rangs[rang].valeurs[colonne];
-    if (m_types.at(colonne) == TypeColonne::DateHeure && v.metaType().id() == QMetaType::QString)
-        v = Valeurs::normaliser(std::as_const(v), TypeColonne::DateHeure);
-    return v;
+    // Read as it is held (no detach check); only a date still held as its text is written, converted.
+    const QVariant& v = std::as_const(m_rangs).at(rang).valeurs.at(colonne);
+    if (m_types.at(colonne) != TypeColonne::DateHeure || v.metaType().id() != QMetaType::QString)
+        return v;
+    QVariant& date = m_rangs[rang].valeurs[colonne];
+    date = Valeurs::normaliser(std::as_const(date), TypeColonne::DateHeure);
+    return date;
 }
 
 const QList<QVariant>& Recordset::rangComplet(int rang) const {
@@ -439,18 +426,39 @@ qint64 Recordset::idCourant() const {
     return IsBOF() || IsEOF() ? -1 : static_cast<qint64>(m_rangs.at(m_vue.at(m_pos)).id);
 }
 
-QList<int> Recordset::vueFiltree() const {
+QList<int> Recordset::filtrer(const QList<int>* ordre) const {
+    const int n = static_cast<int>(m_rangs.size());
     QList<int> vue;
-    vue.reserve(m_rangs.size());
-    for (int i = 0; i < m_rangs.size(); ++i)
-        if (!m_filtre || m_filtre(LigneRecordset(*this, i)))
-            vue.append(i);
+    vue.reserve(n);
+    const auto parcourir = [&](auto&& garder) {
+        if (ordre) {
+            for (const int r : *ordre)
+                if (garder(r))
+                    vue.append(r);
+        } else {
+            for (int r = 0; r < n; ++r)
+                if (garder(r))
+                    vue.append(r);
+        }
+    };
+    const Contient* contient = m_filtre ? m_filtre.target<Contient>() : nullptr;
+    if (!m_filtre) {
+        parcourir([](int) { return true; });
+    } else if (contient && contient->colonne >= 0 && contient->colonne < m_types.size() &&
+               m_types.at(contient->colonne) == TypeColonne::Texte) {
+        // The kept folded texts against the folded text: no value read, nothing folded per row.
+        const TextesPlies& t = textesPlies(contient->colonne);
+        const QString partie = Valeurs::plierCasse(contient->texte);
+        parcourir([&](int r) { return !t.nul(r) && t.texte(r).contains(partie); });
+    } else {
+        parcourir([this](int r) { return m_filtre(LigneRecordset(*this, r)); });
+    }
     return vue;
 }
 
 QList<int> Recordset::vueFiltreeTriee() const {
     if (m_tri.isEmpty())
-        return vueFiltree();
+        return filtrer(nullptr);
     if (!m_ordreTrieAJour) {
         m_ordreTrie.resize(m_rangs.size());
         std::iota(m_ordreTrie.begin(), m_ordreTrie.end(), 0);
@@ -458,12 +466,37 @@ QList<int> Recordset::vueFiltreeTriee() const {
         m_ordreTrieAJour = true;
     }
     // The sort is stable, so the sorted rows that pass the filter are the filtered rows sorted.
-    QList<int> vue;
-    vue.reserve(m_rangs.size());
-    for (const int r : std::as_const(m_ordreTrie))
-        if (!m_filtre || m_filtre(LigneRecordset(*this, r)))
-            vue.append(r);
-    return vue;
+    return filtrer(&m_ordreTrie);
+}
+
+void Recordset::TextesPlies::ajouter(const QVariant& v) {
+    debuts.push_back(static_cast<qsizetype>(textes.size()));
+    nuls.push_back(v.isNull() ? 1 : 0);
+    if (v.isNull())
+        return;
+    if (v.metaType().id() == QMetaType::QString)
+        Valeurs::ajouterPlie(*static_cast<const QString*>(v.constData()), textes);
+    else
+        Valeurs::ajouterPlie(v.toString(), textes);
+}
+
+const Recordset::TextesPlies& Recordset::textesPlies(int colonne) const {
+    auto it = m_textesPlies.find(colonne);
+    if (it != m_textesPlies.end())
+        return *it;
+    // Every row at once, in the order the rows are held (a search in the sort's order would reach them
+    // scattered). A sort by the column has usually made them already.
+    TextesPlies t;
+    t.reserver(m_rangs.size());
+    for (const Rang& r : std::as_const(m_rangs))
+        t.ajouter(r.valeurs.at(colonne));
+    t.debuts.push_back(static_cast<qsizetype>(t.textes.size()));
+    return *m_textesPlies.insert(colonne, std::move(t));
+}
+
+void Recordset::rangsChanges() {
+    m_ordreTrieAJour = false;
+    m_textesPlies.clear();
 }
 
 void Recordset::trier(QList<int>& vue) const {
@@ -489,11 +522,21 @@ void Recordset::trier(QList<int>& vue) const {
     std::vector<Cle> cles;
     cles.reserve(n * static_cast<size_t>(colonnes.size()));
     std::vector<QCollatorSortKey> textes;
+    // A sort of every row (they come in the order they are held) also folds the text it sorts by, while
+    // each value is at hand, for the filters and searches that follow (a search by the sort's field).
+    QHash<int, TextesPlies> plies;
+    if (vue.size() == m_rangs.size())
+        for (const Colonne& c : colonnes)
+            if (m_types.at(c.colonne) == TypeColonne::Texte && !m_textesPlies.contains(c.colonne))
+                plies[c.colonne].reserver(m_rangs.size());
     for (const int r : vue) {
         for (const Colonne& c : colonnes) {
             const QVariant& v = m_rangs.at(r).valeurs.at(c.colonne);
             const TypeColonne type = m_types.at(c.colonne);
             double date = 0;
+            if (!plies.isEmpty())
+                if (auto it = plies.find(c.colonne); it != plies.end() && it->nuls.size() == size_t(r))
+                    it->ajouter(v);
             if (v.isNull()) {
                 cles.push_back({0, 0, -1});
             } else if (v.metaType().id() == QMetaType::QDateTime || type == TypeColonne::DateHeure) {
@@ -508,6 +551,12 @@ void Recordset::trier(QList<int>& vue) const {
                 cles.push_back({2, 0, static_cast<int>(textes.size() - 1)});
             }
         }
+    }
+    for (auto it = plies.begin(); it != plies.end(); ++it) {
+        if (it->nuls.size() != static_cast<size_t>(m_rangs.size()))
+            continue; // the rows came in another order
+        it->debuts.push_back(static_cast<qsizetype>(it->textes.size()));
+        m_textesPlies.insert(it.key(), std::move(*it));
     }
     const size_t k = static_cast<size_t>(colonnes.size());
     std::vector<int> ordre(n);
@@ -740,7 +789,7 @@ void Recordset::Update() {
         const int position = static_cast<int>(m_vue.size());
         emit RowAboutToBeInserted(position);
         m_rangs.append(std::move(r));
-        m_ordreTrieAJour = false;
+        rangsChanges();
         m_vue.append(static_cast<int>(m_rangs.size() - 1));
         vueChangee();
         emit RowInserted(position);
@@ -766,7 +815,7 @@ void Recordset::Update() {
         q.finish();
     }
     rang.valeurs = m_tampon;
-    m_ordreTrieAJour = false;
+    rangsChanges();
     m_edition = Edition::Aucune;
     m_tampon.clear();
     m_modifie.clear();
@@ -791,7 +840,7 @@ void Recordset::Delete() {
     m_suppressionEnCours = true;
     emit RowAboutToBeRemoved(position);
     m_rangs.removeAt(r);
-    m_ordreTrieAJour = false;
+    rangsChanges();
     m_vue.removeAt(position);
     for (int& v : m_vue)
         if (v > r)
@@ -830,18 +879,33 @@ bool Recordset::Find(const QString& champ, Comparaison comparaison, const QVaria
     if (c < 0)
         throw erreur(QStringLiteral("Champ introuvable : %1").arg(champ));
     finirEdition();
-    bool brut = false;
-    const auto satisfait = comparateur(comparaison, valeur, m_types.at(c), &brut);
     const int n = static_cast<int>(m_vue.size());
     int p = depart == Depart::Premier ? 0 : (depart == Depart::Dernier ? n - 1 : m_pos);
     const int pas = direction == Direction::Avant ? 1 : -1;
-    for (; p >= 0 && p < n; p += pas) {
-        const int r = m_vue.at(p);
-        if (satisfait(brut ? m_rangs.at(r).valeurs.at(c) : cellule(r, c))) {
-            m_pos = p;
-            emit MoveComplete();
-            return true;
-        }
+    const auto trouve = [&](auto&& satisfait) {
+        for (; p >= 0 && p < n; p += pas)
+            if (satisfait(m_vue.at(p)))
+                return true;
+        return false;
+    };
+    bool ok;
+    const std::optional<ComparaisonTexte> texte =
+        m_types.at(c) == TypeColonne::Texte ? comparaisonTexte(comparaison, valeur) : std::nullopt;
+    if (texte) {
+        // A text column: its kept folded texts, no value read, nothing folded per row.
+        const TextesPlies& t = textesPlies(c);
+        ok = trouve([&](int r) { return !t.nul(r) && (*texte)(t.texte(r)); });
+    } else {
+        bool brut = false;
+        const auto satisfait = comparateur(comparaison, valeur, m_types.at(c), &brut);
+        ok = trouve([&](int r) {
+            return satisfait(brut ? std::as_const(m_rangs).at(r).valeurs.at(c) : cellule(r, c));
+        });
+    }
+    if (ok) {
+        m_pos = p;
+        emit MoveComplete();
+        return true;
     }
     m_pos = direction == Direction::Avant ? n : -1;
     emit MoveComplete();
@@ -870,6 +934,11 @@ void Recordset::Sort(const QString& champ, Ordre ordre) {
     QList<int> vue = m_vue;
     std::sort(vue.begin(), vue.end());
     trier(vue);
+    if (!m_tri.isEmpty() && vue.size() == m_rangs.size()) {
+        // Every row: this is the sort a filter walks, kept rather than made again at the next one.
+        m_ordreTrie = vue;
+        m_ordreTrieAJour = true;
+    }
     emit OrderAboutToChange();
     m_vue = std::move(vue);
     vueChangee();
@@ -891,6 +960,19 @@ void Recordset::Filter(Predicat predicat) {
 }
 
 void Recordset::Requery() {
+    relire(nullptr);
+}
+
+void Recordset::Requery(const QString& champ, Ordre ordre) {
+    if (IsOpen() && !champ.isEmpty() && FieldIndex(champ) < 0)
+        throw erreur(QStringLiteral("Champ introuvable : %1").arg(champ));
+    QList<CleTri> tri;
+    if (!champ.isEmpty())
+        tri.append({champ, ordre});
+    relire(&tri);
+}
+
+void Recordset::relire(const QList<CleTri>* tri) {
     if (!IsOpen())
         throw erreur(QStringLiteral("Requery : recordset fermé"));
     finirEdition();
@@ -905,6 +987,8 @@ void Recordset::Requery() {
     Lecture lecture = lire();
     emit RowsAboutToChange();
     adopter(std::move(lecture));
+    if (tri)
+        m_tri = *tri;
     m_vue = vueFiltreeTriee();
     vueChangee();
     qint64 id = -1;

@@ -10,6 +10,7 @@
 #include <QVariant>
 #include <QVariantList>
 #include <functional>
+#include <vector>
 
 class Connexion;
 class Recordset;
@@ -18,8 +19,9 @@ class Recordset;
 class LigneRecordset {
 public:
     LigneRecordset(const Recordset& recordset, int rang) : m_rs(recordset), m_rang(rang) {}
-    QVariant operator[](const QString& champ) const;
-    QVariant valeur(int colonne) const;
+    // The value held (Null outside the fields), read without copy.
+    const QVariant& operator[](const QString& champ) const;
+    const QVariant& valeur(int colonne) const;
 
 private:
     const Recordset& m_rs;
@@ -54,6 +56,15 @@ public:
     enum class Depart { Courant, Premier, Dernier };
     enum class Ordre { Croissant, Decroissant };
     using Predicat = std::function<bool(const LigneRecordset&)>;
+    // A filter predicate: the rows whose text in column `colonne` contains `texte` without regard to
+    // case, accents kept, every character taken as typed; a Null never passes, even for an empty text.
+    // Filter answers it over a text column from the folded texts it keeps (one per row, made once),
+    // without reading a value per row.
+    struct Contient {
+        int colonne;
+        QString texte;
+        bool operator()(const LigneRecordset& ligne) const;
+    };
 
     // The data layer's concurrency violation (&H80040E38): an Update found no row to change, someone
     // else deleted it meanwhile.
@@ -82,6 +93,9 @@ public:
     // Reads the rows again, keeping sort, filter and the current row (found by key). On failure the
     // rows stay as they were.
     void Requery();
+    // The same, the rows then sorted by `champ` as Sort sorts them (an empty name: in the order read):
+    // one sort, after the read, where Sort then Requery sort twice. On failure rows and sort stay.
+    void Requery(const QString& champ, Ordre ordre = Ordre::Croissant);
 
     // Rows visible through the filter, and the position among them.
     int RecordCount() const { return static_cast<int>(m_vue.size()); }
@@ -138,11 +152,13 @@ public:
 
     // Moves to the first row, from `depart` in `direction`, whose field compares true with `valeur`
     // (letters compared without regard to case, accents kept). When none does, the position is EOF
-    // (forward) or BOF (backward) and false is returned.
+    // (forward) or BOF (backward) and false is returned. The text comparisons (Comme, CommencePar,
+    // EgalTexte) over a text column read the folded texts the recordset keeps, as Filter does.
     bool Find(const QString& champ, Comparaison comparaison, const QVariant& valeur,
               Depart depart = Depart::Courant, Direction direction = Direction::Avant);
     // Sorts by one field; text in French dictionary order without regard to case, Null first. The
-    // current row stays. An empty field name restores the order the rows were read in.
+    // current row stays. An empty field name restores the order the rows were read in. A sort of every
+    // row is kept for the filters that follow.
     void Sort(const QString& champ, Ordre ordre = Ordre::Croissant);
     QString SortField() const { return m_tri.isEmpty() ? QString() : m_tri.first().champ; }
     Ordre SortOrder() const { return m_tri.isEmpty() ? Ordre::Croissant : m_tri.first().ordre; }
@@ -191,12 +207,38 @@ private:
         QList<Rang> rangs;
     };
 
+    // A text column's values folded (every letter to one case, accents kept), row after row in one
+    // buffer, Null marked apart.
+    struct TextesPlies {
+        std::vector<char16_t> textes;
+        std::vector<qsizetype> debuts; // row r: from debuts[r] to debuts[r + 1]
+        std::vector<char> nuls;
+        void reserver(qsizetype rangs) {
+            debuts.reserve(static_cast<size_t>(rangs) + 1);
+            nuls.reserve(static_cast<size_t>(rangs));
+            textes.reserve(static_cast<size_t>(rangs) * 16);
+        }
+        // Appends the next row's value; the last row's end is appended once every row is in.
+        void ajouter(const QVariant& valeur);
+        bool nul(int rang) const { return nuls[static_cast<size_t>(rang)] != 0; }
+        QStringView texte(int rang) const {
+            const auto r = static_cast<size_t>(rang);
+            return QStringView(textes.data() + debuts[r], debuts[r + 1] - debuts[r]);
+        }
+    };
+
     Lecture lire();
     void adopter(Lecture&& lecture);
     void vider();
-    QList<int> vueFiltree() const;
+    // Reads the rows again; `tri`, when given, replaces the sort once the rows are read.
+    void relire(const QList<CleTri>* tri);
+    // The rows changed (read, written, added, deleted): what is kept of them goes.
+    void rangsChanges();
+    // The rows the filter keeps, in the order of `ordre` (every row in the order read when null).
+    QList<int> filtrer(const QList<int>* ordre) const;
     // The filter's rows in the sort's order.
     QList<int> vueFiltreeTriee() const;
+    const TextesPlies& textesPlies(int colonne) const;
     void trier(QList<int>& vue) const;
     int positionRetenue(const QList<int>& vue, qint64 id) const;
     const QVariant& cellule(int rang, int colonne) const;
@@ -241,6 +283,10 @@ private:
     // types (a filter then walks it instead of sorting again); dropped when the rows or the sort change.
     mutable QList<int> m_ordreTrie;
     mutable bool m_ordreTrieAJour = false;
+    // By column: the folded texts the text filters and searches compare, in place of each value; made
+    // by a sort of every row by the column or by the first filter or search, dropped when the rows
+    // change.
+    mutable QHash<int, TextesPlies> m_textesPlies;
 
     Edition m_edition = Edition::Aucune;
     bool m_suppressionEnCours = false;

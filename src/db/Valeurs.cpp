@@ -276,40 +276,58 @@ QVariant normaliser(const QVariant& valeur, TypeColonne type) {
     }
 }
 
+namespace {
+
+// The C++ type a column kind is held in; none for dates (a local-time QDateTime, checked apart) and for
+// columns of no declared kind.
+QMetaType typeTenu(TypeColonne type) {
+    switch (type) {
+    case TypeColonne::Texte:
+        return QMetaType::fromType<QString>();
+    case TypeColonne::Entier:
+        return QMetaType::fromType<qlonglong>();
+    case TypeColonne::Monnaie:
+    case TypeColonne::Reel:
+        return QMetaType::fromType<double>();
+    case TypeColonne::Booleen:
+        return QMetaType::fromType<bool>();
+    case TypeColonne::Binaire:
+        return QMetaType::fromType<QByteArray>();
+    case TypeColonne::DateHeure:
+    case TypeColonne::Inconnu:
+        break;
+    }
+    return QMetaType();
+}
+
+} // namespace
+
 QVariant normaliser(QVariant&& valeur, TypeColonne type) {
     if (!valeur.isNull()) {
-        const int id = valeur.metaType().id();
         bool tel = false;
-        switch (type) {
-        case TypeColonne::Texte:
-            tel = id == QMetaType::QString;
-            break;
-        case TypeColonne::Entier:
-            tel = id == QMetaType::LongLong;
-            break;
-        case TypeColonne::Monnaie:
-        case TypeColonne::Reel:
-            tel = id == QMetaType::Double;
-            break;
-        case TypeColonne::Booleen:
-            tel = id == QMetaType::Bool;
-            break;
-        case TypeColonne::DateHeure:
-            if (id == QMetaType::QDateTime) {
+        if (type == TypeColonne::DateHeure) {
+            if (valeur.metaType().id() == QMetaType::QDateTime) {
                 const auto* d = static_cast<const QDateTime*>(valeur.constData());
                 tel = d->timeSpec() == Qt::LocalTime && d->isValid();
             }
-            break;
-        case TypeColonne::Binaire:
-            tel = id == QMetaType::QByteArray;
-            break;
-        case TypeColonne::Inconnu:
-            break;
+        } else {
+            const QMetaType t = typeTenu(type);
+            tel = t.isValid() && valeur.metaType() == t;
         }
         if (tel)
             return std::move(valeur);
     }
     return normaliser(std::as_const(valeur), type);
+}
+
+NormaliseurLecture::NormaliseurLecture(const QList<TypeColonne>& types, bool datesEnTexte)
+    : m_int(QMetaType::fromType<int>().iface()) {
+    m_colonnes.reserve(static_cast<size_t>(types.size()));
+    for (const TypeColonne t : types) {
+        const QMetaType tel =
+            t == TypeColonne::DateHeure && datesEnTexte ? QMetaType::fromType<QString>() : typeTenu(t);
+        m_colonnes.push_back({t, tel.iface()});
+    }
 }
 
 TypeColonne typeDepuisDeclaration(const QString& declaration) {
@@ -413,21 +431,32 @@ QString echapperLike(const QString& texte) {
     return r;
 }
 
-QString plierCasse(const QString& texte) {
-    // Field names and most keys are ASCII: folded without going through code points.
-    bool ascii = true;
-    for (const QChar c : texte)
-        ascii = ascii && c.unicode() < 0x80;
-    if (ascii)
-        return texte.toLower();
-    const QList<uint> points = texte.toUcs4();
-    QString r;
-    r.reserve(texte.size());
-    for (const uint p : points) {
-        const char32_t f = QChar::toCaseFolded(static_cast<char32_t>(p));
-        r.append(QString::fromUcs4(&f, 1));
+void ajouterPlie(QStringView texte, std::vector<char16_t>& sortie) {
+    // Code point by code point, as Qt's case-blind comparisons fold (a lone surrogate stays as it is).
+    const qsizetype n = texte.size();
+    const char16_t* s = texte.utf16();
+    for (qsizetype i = 0; i < n; ++i) {
+        const char16_t c = s[i];
+        if (c < 0x80) {
+            sortie.push_back(c >= u'A' && c <= u'Z' ? static_cast<char16_t>(c + (u'a' - u'A')) : c);
+            continue;
+        }
+        char32_t point = c;
+        if (QChar::isHighSurrogate(c) && i + 1 < n && QChar::isLowSurrogate(s[i + 1]))
+            point = QChar::surrogateToUcs4(c, s[++i]);
+        const auto plie = QChar::fromUcs4(QChar::toCaseFolded(point));
+        sortie.insert(sortie.end(), plie.begin(), plie.end());
     }
-    return r;
+}
+
+QString plierCasse(const QString& texte) {
+    // Through one buffer kept between calls; a text that folds to itself (keys, digits, lower-case
+    // names) comes back shared, not copied.
+    thread_local std::vector<char16_t> plie;
+    plie.clear();
+    ajouterPlie(texte, plie);
+    const QStringView resultat(plie.data(), static_cast<qsizetype>(plie.size()));
+    return resultat == QStringView(texte) ? texte : resultat.toString();
 }
 
 bool egalSansCasse(const QString& a, const QString& b) {
@@ -452,7 +481,7 @@ MotifLike::MotifLike(const QString& motif, QChar multiple, QChar unique, QChar e
     }
 }
 
-bool MotifLike::correspond(const QString& texte) const {
+bool MotifLike::correspond(QStringView texte) const {
     // Searches run this over every row: the folded code points go into one buffer kept between calls.
     thread_local std::vector<char32_t> t;
     t.clear();

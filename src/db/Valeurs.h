@@ -5,6 +5,7 @@
 #include <QString>
 #include <QVariant>
 #include <optional>
+#include <vector>
 
 // Values crossing the database layer. Dates travel as the text "yyyy-MM-dd HH:mm:ss" on both backends
 // (a bound QDateTime is written with a "T" and milliseconds on SQLite and shifted by the time zone on
@@ -44,6 +45,32 @@ QString lireTexte(const QVariant& valeur);
 // hands a value already of that type on without copying it.
 QVariant normaliser(const QVariant& valeur, TypeColonne type);
 QVariant normaliser(QVariant&& valeur, TypeColonne type);
+// normaliser() over every value of a read, column by column: a value the driver gives in the type its
+// column is held in is handed on as it comes, checked by its type interface (no call); whole numbers the
+// driver gives as int (PostgreSQL's int4) are widened directly; the rest goes through normaliser(). With
+// `datesEnTexte`, dates read as text (SQLite's) are handed on as text, for a reader that converts them when
+// first used.
+class NormaliseurLecture {
+public:
+    NormaliseurLecture(const QList<TypeColonne>& types, bool datesEnTexte);
+    QVariant operator()(QVariant&& valeur, int colonne) const {
+        const Colonne& c = m_colonnes[static_cast<size_t>(colonne)];
+        const QVariant::Private& d = valeur.data_ptr();
+        if (!d.is_null && c.tel && d.typeInterface() == c.tel)
+            return std::move(valeur);
+        if (!d.is_null && c.type == TypeColonne::Entier && d.typeInterface() == m_int)
+            return QVariant(static_cast<qlonglong>(*static_cast<const int*>(d.storage())));
+        return normaliser(std::move(valeur), c.type);
+    }
+
+private:
+    struct Colonne {
+        TypeColonne type;
+        const QtPrivate::QMetaTypeInterface* tel;
+    };
+    std::vector<Colonne> m_colonnes;
+    const QtPrivate::QMetaTypeInterface* m_int;
+};
 // A column kind from an SQLite declared type ("DATETIME", "NUMERIC(19,4)", ...).
 TypeColonne typeDepuisDeclaration(const QString& declaration);
 // A column kind from the type Qt reports (PostgreSQL).
@@ -62,8 +89,12 @@ QVariant valeurColonne(const QVariant& valeur, TypeColonne type);
 // A LIKE pattern matching `texte` literally, for "LIKE ? ESCAPE '\'".
 QString echapperLike(const QString& texte);
 
-// Text comparison of the layer: every letter folded to one case, accents kept.
+// Text comparison of the layer: every letter folded to one case, accents kept (code point by code
+// point, as Qt's case-blind comparisons fold: a folded text compares as the text compares without
+// regard to case).
 QString plierCasse(const QString& texte);
+// The same, appended to `sortie` (many texts into one buffer).
+void ajouterPlie(QStringView texte, std::vector<char16_t>& sortie);
 bool egalSansCasse(const QString& a, const QString& b);
 // SQL LIKE: `multiple` matches any run of characters, `unique` one character, `echappement` makes
 // the next pattern character literal (QChar() for none). Letters compared as plierCasse does.
@@ -75,7 +106,7 @@ class MotifLike {
 public:
     explicit MotifLike(const QString& motif, QChar multiple = u'%', QChar unique = u'_',
                        QChar echappement = QChar());
-    bool correspond(const QString& texte) const;
+    bool correspond(QStringView texte) const;
 
 private:
     struct Jeton {

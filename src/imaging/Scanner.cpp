@@ -8,7 +8,9 @@
 #include <QThread>
 #include <cmath>
 #include <cstring>
+#include <dlfcn.h>
 #include <mutex>
+#include <type_traits>
 
 #include <sane/sane.h>
 
@@ -19,12 +21,66 @@ namespace {
 constexpr int LargeurEnregistree = 190;
 constexpr int QualiteEnregistree = 90;
 
-QString texteStatut(SANE_Status s) {
-    return QString::fromUtf8(sane_strstatus(s));
-}
-
 [[noreturn]] void echec(const QString& texte) {
     throw ErreurExecution(ErreurExecution::PathFileAccess, texte, QStringLiteral("Scanner"));
+}
+
+// The SANE library is opened at the first use of a scanner, not with the program: it brings the USB,
+// XML and device libraries of its backends, which the start of the program has no use for. It stays
+// open for the rest of the run.
+struct FonctionsSane {
+    decltype(&::sane_init) init;
+    decltype(&::sane_exit) exit;
+    decltype(&::sane_strstatus) strstatus;
+    decltype(&::sane_get_devices) get_devices;
+    decltype(&::sane_open) open;
+    decltype(&::sane_close) close;
+    decltype(&::sane_cancel) cancel;
+    decltype(&::sane_get_option_descriptor) get_option_descriptor;
+    decltype(&::sane_control_option) control_option;
+    decltype(&::sane_start) start;
+    decltype(&::sane_get_parameters) get_parameters;
+    decltype(&::sane_read) read;
+};
+
+FonctionsSane sane;
+
+// Fills `sane`; what went wrong otherwise. Called under verrouBibliotheque.
+QString chargerSane() {
+    static bool charge = false;
+    if (charge)
+        return QString();
+    void* bibliotheque = nullptr;
+    for (const char* nom : {"libsane.so.1", "libsane.so"})
+        if ((bibliotheque = dlopen(nom, RTLD_NOW | RTLD_LOCAL)))
+            break;
+    if (!bibliotheque)
+        return QString::fromLocal8Bit(dlerror());
+    bool complet = true;
+    const auto fonction = [&](auto& f, const char* nom) {
+        f = reinterpret_cast<std::remove_reference_t<decltype(f)>>(dlsym(bibliotheque, nom));
+        complet = complet && f;
+    };
+    fonction(sane.init, "sane_init");
+    fonction(sane.exit, "sane_exit");
+    fonction(sane.strstatus, "sane_strstatus");
+    fonction(sane.get_devices, "sane_get_devices");
+    fonction(sane.open, "sane_open");
+    fonction(sane.close, "sane_close");
+    fonction(sane.cancel, "sane_cancel");
+    fonction(sane.get_option_descriptor, "sane_get_option_descriptor");
+    fonction(sane.control_option, "sane_control_option");
+    fonction(sane.start, "sane_start");
+    fonction(sane.get_parameters, "sane_get_parameters");
+    fonction(sane.read, "sane_read");
+    if (!complet)
+        return QStringLiteral("libsane incomplète");
+    charge = true;
+    return QString();
+}
+
+QString texteStatut(SANE_Status s) {
+    return QString::fromUtf8(sane.strstatus(s));
 }
 
 // sane_init while someone needs the library, sane_exit after the last one: a device list asked for
@@ -37,8 +93,11 @@ public:
     Bibliotheque() {
         const std::lock_guard<std::mutex> garde(verrouBibliotheque);
         if (utilisateursBibliotheque == 0) {
+            const QString erreur = chargerSane();
+            if (!erreur.isEmpty())
+                echec(QStringLiteral("La bibliothèque des scanners ne démarre pas : ") + erreur);
             SANE_Int version = 0;
-            const SANE_Status s = sane_init(&version, nullptr);
+            const SANE_Status s = sane.init(&version, nullptr);
             if (s != SANE_STATUS_GOOD)
                 echec(QStringLiteral("La bibliothèque des scanners ne démarre pas : ") + texteStatut(s));
         }
@@ -47,7 +106,7 @@ public:
     ~Bibliotheque() {
         const std::lock_guard<std::mutex> garde(verrouBibliotheque);
         if (--utilisateursBibliotheque == 0)
-            sane_exit();
+            sane.exit();
     }
     Bibliotheque(const Bibliotheque&) = delete;
     Bibliotheque& operator=(const Bibliotheque&) = delete;
@@ -57,7 +116,7 @@ public:
 class Appareil {
 public:
     explicit Appareil(const QString& nom) {
-        const SANE_Status s = sane_open(nom.toUtf8().constData(), &m_h);
+        const SANE_Status s = sane.open(nom.toUtf8().constData(), &m_h);
         if (s != SANE_STATUS_GOOD)
             echec(QStringLiteral("Le scanner \"%1\" ne répond pas : %2").arg(nom, texteStatut(s)));
     }
@@ -70,15 +129,15 @@ public:
             if (reste > 0)
                 QThread::msleep(static_cast<unsigned long>(reste));
         }
-        sane_cancel(m_h);
-        sane_close(m_h);
+        sane.cancel(m_h);
+        sane.close(m_h);
     }
     Appareil(const Appareil&) = delete;
     Appareil& operator=(const Appareil&) = delete;
     SANE_Handle h() const { return m_h; }
 
     SANE_Status demarrer() {
-        const SANE_Status s = sane_start(m_h);
+        const SANE_Status s = sane.start(m_h);
         m_passeOuverte = s == SANE_STATUS_GOOD;
         m_depuisDebut.start();
         return s;
@@ -99,7 +158,7 @@ void appliquer(SANE_Handle h, const Option& o) {
     const SANE_Option_Descriptor* d = nullptr;
     SANE_Int index = 1;
     for (;; ++index) {
-        d = sane_get_option_descriptor(h, index);
+        d = sane.get_option_descriptor(h, index);
         if (!d || (d->name && nom == d->name))
             break;
     }
@@ -136,7 +195,7 @@ void appliquer(SANE_Handle h, const Option& o) {
     if (d->type != SANE_TYPE_STRING && d->size != static_cast<SANE_Int>(sizeof(SANE_Word)))
         return refus(QStringLiteral("valeur multiple"));
     SANE_Int info = 0;
-    const SANE_Status s = sane_control_option(h, index, SANE_ACTION_SET_VALUE, valeur, &info);
+    const SANE_Status s = sane.control_option(h, index, SANE_ACTION_SET_VALUE, valeur, &info);
     if (s != SANE_STATUS_GOOD)
         refus(texteStatut(s));
 }
@@ -197,7 +256,7 @@ QString Peripherique::libelle() const {
 QList<Peripherique> listePeripheriques() {
     Bibliotheque bibliotheque;
     const SANE_Device** liste = nullptr;
-    const SANE_Status s = sane_get_devices(&liste, SANE_FALSE);
+    const SANE_Status s = sane.get_devices(&liste, SANE_FALSE);
     if (s != SANE_STATUS_GOOD)
         echec(QStringLiteral("La liste des scanners n'a pu être lue : ") + texteStatut(s));
     QList<Peripherique> peripheriques;
@@ -233,7 +292,7 @@ Resultat acquerir(const QString& peripherique, const QList<Option>& options, con
             if (s != SANE_STATUS_GOOD)
                 echec(QStringLiteral("Le scanner ne démarre pas : ") + texteStatut(s));
             SANE_Parameters p{};
-            s = sane_get_parameters(h, &p);
+            s = sane.get_parameters(h, &p);
             if (s != SANE_STATUS_GOOD)
                 echec(texteStatut(s));
             if ((p.depth != 1 && p.depth != 8 && p.depth != 16) || p.bytes_per_line <= 0 ||
@@ -252,7 +311,7 @@ Resultat acquerir(const QString& peripherique, const QList<Option>& options, con
                 if (annuler)
                     return annulee();
                 SANE_Int lu = 0;
-                s = sane_read(h, reinterpret_cast<SANE_Byte*>(tampon.data()), SANE_Int(tampon.size()), &lu);
+                s = sane.read(h, reinterpret_cast<SANE_Byte*>(tampon.data()), SANE_Int(tampon.size()), &lu);
                 if (s == SANE_STATUS_EOF) {
                     appareil.passeFinie();
                     break;

@@ -6,6 +6,7 @@
 #include "common/FnWendrox.h"
 #include "common/Monnaie.h"
 #include "db/Valeurs.h"
+#include "reports/HashTexte.h"
 #include "reports/ReportSort.h"
 
 #include <QBuffer>
@@ -18,6 +19,7 @@
 #include <cmath>
 #include <deque>
 #include <map>
+#include <unordered_map>
 #include <vector>
 
 namespace ReportEngine {
@@ -87,19 +89,19 @@ struct FieldRef {
 struct FontInfo {
     explicit FontInfo(const QFont& f) : metrics(f), ascent(metrics.ascent()), height(metrics.height()) {}
     float width(const QString& text) {
-        const auto it = widths.constFind(text);
-        if (it != widths.constEnd())
-            return *it;
+        const auto it = widths.find(text);
+        if (it != widths.end())
+            return it->second;
         if (widths.size() > 20000)
             widths.clear();
         const float w = static_cast<float>(metrics.horizontalAdvance(text));
-        widths.insert(text, w);
+        widths.emplace(text, w);
         return w;
     }
     QFontMetricsF metrics;
     float ascent;
     float height;
-    QHash<QString, float> widths;
+    std::unordered_map<QString, float, HashTexte> widths;
 };
 
 struct Element {

@@ -3,6 +3,7 @@
 #include "db/Connexion.h"
 #include "db/Recordset.h"
 #include "db/Valeurs.h"
+#include "reports/HashTexte.h"
 #include "reports/ReportSort.h"
 
 #include <QRegularExpression>
@@ -12,7 +13,6 @@
 #include <QSqlRecord>
 #include <QSqlResult>
 #include <sqlite3.h>
-#include <unordered_map>
 #include <vector>
 
 using Valeurs::TypeColonne;
@@ -40,21 +40,6 @@ QList<TypeColonne> columnKinds(const QSqlQuery& query, const QSqlRecord& record)
     }
     return kinds;
 }
-
-// The texts a column shares, found by a plain FNV-1a hash of their characters: much cheaper than QHash's
-// seeded one, and the values are the program's own rows, never keys an attacker chooses.
-struct HashTexte {
-    size_t operator()(QStringView texte) const noexcept {
-        quint64 h = 14695981039346656037ull;
-        for (const QChar c : texte) {
-            h ^= c.unicode();
-            h *= 1099511628211ull;
-        }
-        return static_cast<size_t>(h);
-    }
-};
-// Each key views the text of its own value, which the map holds: the view lives as long as the entry.
-using TextesPartages = std::unordered_map<QStringView, QVariant, HashTexte>;
 
 } // namespace
 
@@ -102,8 +87,7 @@ void ReportTable::sortBy(const QString& columns) {
     m_order = terms;
     const std::vector<int> order = ReportSort::order(keys, descending);
     const qsizetype n = m_columns.size();
-    QList<QVariant> sorted;
-    sorted.reserve(m_values.size());
+    Values sorted;
     for (const int r : order)
         for (qsizetype i = 0; i < n; ++i)
             sorted.append(std::move(m_values[r * n + i]));
@@ -117,37 +101,43 @@ ReportTable ReportTable::fromQuery(QSqlQuery& query) {
     for (int i = 0; i < n; ++i)
         table.m_columns << record.fieldName(i);
     const QList<TypeColonne> kinds = columnKinds(query, record);
-    if (query.size() > 0)
-        table.m_values.reserve(static_cast<qsizetype>(query.size()) * n);
-    // Work tables repeat texts in many rows (month, site, family, article, names): those rows share one
-    // copy. A column stops sharing once its texts are mostly distinct (badges, dates as text).
-    constexpr int MinShared = 8192;
-    std::vector<TextesPartages> shared(n);
-    std::vector<bool> sharing(n, true);
+    // Work tables repeat texts in many rows (month, site, family, article, supplier): those rows share one
+    // copy, which halves what a long table holds. Each column keeps the last text met in each slot of a
+    // small table indexed by the text's hash (HashTexte): a repeated text is found with one comparison, and
+    // nothing grows, rehashes or allocates while the rows are read. A column whose texts mostly differ
+    // (badges, names) stops looking once it has missed Essai texts and found fewer.
+    constexpr size_t Slots = 4096;
+    constexpr int Essai = 8192;
+    struct Partage {
+        std::vector<QString> textes;
+        int vus = 0, trouves = 0;
+        bool actif = true;
+    };
+    std::vector<Partage> partages(static_cast<size_t>(n));
+    const Valeurs::NormaliseurLecture normaliser(kinds, false);
     while (query.next()) {
         for (int i = 0; i < n; ++i) {
-            QVariant v = Valeurs::normaliser(query.value(i), kinds.at(i));
-            if (sharing[i] && v.metaType().id() == QMetaType::QString && !v.isNull()) {
+            QVariant v = normaliser(query.value(i), i);
+            Partage& p = partages[static_cast<size_t>(i)];
+            if (p.actif && !v.data_ptr().is_null && v.metaType().id() == QMetaType::QString) {
                 const QString& t = *static_cast<const QString*>(v.constData());
-                const auto it = shared[i].find(QStringView(t));
-                if (it != shared[i].end()) {
-                    v = it->second;
-                } else if (shared[i].size() < MinShared ||
-                           shared[i].size() < static_cast<size_t>(table.m_rows) / 2) {
-                    QVariant copie = v;
-                    const QStringView cle(*static_cast<const QString*>(copie.constData()));
-                    shared[i].emplace(cle, std::move(copie));
+                if (p.textes.empty())
+                    p.textes.resize(Slots);
+                QString& deja = p.textes[HashTexte()(t) & (Slots - 1)];
+                if (deja == t && !deja.isNull()) {
+                    ++p.trouves;
+                    v = QVariant(deja);
+                } else if (++p.vus == Essai && p.trouves < Essai) {
+                    p.actif = false;
+                    p.textes = {};
                 } else {
-                    sharing[i] = false;
-                    shared[i].clear();
+                    deja = t;
                 }
             }
             table.m_values.append(std::move(v));
         }
         ++table.m_rows;
     }
-    // No squeeze: the list grew by reallocation, and the pages past its end were never touched, so they
-    // take no memory; squeezing would copy every value into a new block, doubling the peak.
     return table;
 }
 
@@ -156,7 +146,6 @@ ReportTable ReportTable::fromRecordset(const Recordset& recordset) {
     table.m_columns = recordset.FieldNames();
     const int n = recordset.FieldCount();
     table.m_rows = recordset.RecordCount();
-    table.m_values.reserve(static_cast<qsizetype>(table.m_rows) * n);
     for (int r = 0; r < table.m_rows; ++r)
         for (int i = 0; i < n; ++i)
             table.m_values.append(recordset.ValueAt(r, i));
@@ -178,6 +167,6 @@ void ReportTable::setColumns(const QStringList& columns) {
 
 void ReportTable::appendRow(const QVariantList& values) {
     for (int i = 0; i < m_columns.size(); ++i)
-        m_values.append(i < values.size() ? values.at(i) : QVariant());
+        m_values.append(i < values.size() ? QVariant(values.at(i)) : QVariant());
     ++m_rows;
 }

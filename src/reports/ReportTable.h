@@ -5,6 +5,7 @@
 #include <QStringList>
 #include <QVariant>
 #include <QVariantList>
+#include <vector>
 
 class Connexion;
 class QSqlQuery;
@@ -54,10 +55,41 @@ public:
     void appendRow(const QVariantList& values);
 
 private:
+    // The values row after row, in blocks of at most BlockSize: a long read grows one block at a time and
+    // never moves or copies what it already holds (SQLite cannot tell the row count beforehand). Copies of
+    // a table share the blocks.
+    class Values {
+    public:
+        const QVariant& at(qsizetype i) const { return m_blocks.at(i >> BlockBits)[i & (BlockSize - 1)]; }
+        QVariant& operator[](qsizetype i) { return m_blocks[i >> BlockBits][i & (BlockSize - 1)]; }
+        qsizetype size() const { return m_size; }
+        void append(QVariant&& value) {
+            // The first block grows as a list does, so that a small table stays small; the next ones are
+            // taken whole.
+            if (m_blocks.isEmpty() || m_blocks.constLast().size() == BlockSize) {
+                m_blocks.emplaceBack();
+                if (m_blocks.size() > 1)
+                    m_blocks.last().reserve(BlockSize);
+            }
+            m_blocks.last().push_back(std::move(value));
+            ++m_size;
+        }
+        void clear() {
+            m_blocks.clear();
+            m_size = 0;
+        }
+
+    private:
+        static constexpr int BlockBits = 14;
+        static constexpr qsizetype BlockSize = qsizetype(1) << BlockBits;
+        QList<std::vector<QVariant>> m_blocks;
+        qsizetype m_size = 0;
+    };
+
     void sortBy(const QString& columns);
 
     QStringList m_columns;
-    QList<QVariant> m_values; // row after row
+    Values m_values;
     int m_rows = 0;
     bool m_ordered = false;
     QList<std::pair<QString, bool>> m_order;

@@ -37,12 +37,8 @@ QStringList langues() {
 }
 
 Recordset::Predicat filtreNom(const Recordset& liste, const QString& texte) {
-    // The column found once, not at each of the rows.
-    const int colonne = liste.FieldIndex(QStringLiteral("Nom"));
-    return [texte, colonne](const LigneRecordset& ligne) {
-        const QVariant nom = ligne.valeur(colonne);
-        return !nom.isNull() && nom.toString().contains(texte, Qt::CaseInsensitive);
-    };
+    // The list answers it from the names it keeps folded, not value by value.
+    return Recordset::Contient{liste.FieldIndex(QStringLiteral("Nom")), texte};
 }
 
 QString champMode(Mode mode) {

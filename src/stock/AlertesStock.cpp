@@ -4,45 +4,33 @@
 #include "db/Valeurs.h"
 
 #include <QSqlQuery>
-#include <QStringList>
 #include <cmath>
-#include <utility>
-#include <vector>
 
 namespace AlertesStock {
 
 namespace {
 
-// Articles written per UPDATE statement.
-constexpr int ParLot = 400;
-
-void ecrireLot(Connexion& c, const std::vector<std::pair<qint64, qint64>>& lot) {
-    if (lot.empty())
-        return;
-    QString sql = QStringLiteral("UPDATE ArticleEnStock SET StockAlert = n.Niveau FROM (");
-    QVariantList valeurs;
-    if (!c.estSQLite()) {
-        // PostgreSQL: the whole set as two bound arrays, one statement to plan.
-        QStringList refs, niveaux;
-        for (const auto& [ref, niveau] : lot) {
-            refs << QString::number(ref);
-            niveaux << QString::number(niveau);
-        }
-        sql +=
-            QStringLiteral("SELECT unnest(CAST(? AS BIGINT[])) AS Ref, unnest(CAST(? AS INT[])) AS Niveau");
-        valeurs << u'{' + refs.join(u',') + u'}' << u'{' + niveaux.join(u',') + u'}';
-    } else {
-        valeurs.reserve(static_cast<qsizetype>(lot.size() * 2));
-        for (size_t i = 0; i < lot.size(); ++i) {
-            sql += i == 0 ? QStringLiteral("SELECT CAST(? AS BIGINT) AS Ref, CAST(? AS INT) AS Niveau")
-                          : QStringLiteral(" UNION ALL SELECT ?, ?");
-            valeurs << lot[i].first << lot[i].second;
-        }
-    }
-    // A level that stays is not written again: no row rewritten, no row lock taken for nothing.
-    sql += QStringLiteral(") n WHERE ArticleEnStock.Reference = n.Ref AND (ArticleEnStock.StockAlert IS NULL "
-                          "OR ArticleEnStock.StockAlert <> n.Niveau)");
-    c.executer(sql, valeurs);
+// The level of every consumed article, as niveauAlerte computes it, from the consumption per day
+// `c.Taux`: the same operations on doubles in the same order, halves to the even neighbour. PostgreSQL's
+// round() on a double does that (rint); SQLite's round() takes halves away from zero, so there the whole
+// part (a cast truncates) and the exact remainder decide.
+QString sqlNiveau(bool sqlite) {
+    const auto arrondi = [sqlite](const QString& x) {
+        if (!sqlite)
+            return QStringLiteral("CAST(round(") + x + QStringLiteral(") AS INT)");
+        const QString entier = QStringLiteral("CAST(") + x + QStringLiteral(" AS INTEGER)");
+        const QString reste = u'(' + x + QStringLiteral(" - ") + entier + u')';
+        return QStringLiteral("CASE WHEN ") + reste + QStringLiteral(" > 0.5 THEN ") + entier +
+               QStringLiteral(" + 1 WHEN ") + reste + QStringLiteral(" < -0.5 THEN ") + entier +
+               QStringLiteral(" - 1 WHEN ") + reste + QStringLiteral(" = 0.5 OR ") + reste +
+               QStringLiteral(" = -0.5 THEN ") + entier + QStringLiteral(" + ") + entier +
+               QStringLiteral(" % 2 ELSE ") + entier + QStringLiteral(" END");
+    };
+    const QString sansDelai = QStringLiteral("c.Taux * 7");
+    const QString avecDelai = QStringLiteral("c.Taux * (ArticleEnStock.DelaiLivraison + 6)");
+    return QStringLiteral("(CASE WHEN ArticleEnStock.DelaiLivraison IS NULL THEN ") + arrondi(sansDelai) +
+           QStringLiteral(" WHEN ") + avecDelai + QStringLiteral(" < 1 THEN 1 ELSE ") + arrondi(avecDelai) +
+           QStringLiteral(" END)");
 }
 
 } // namespace
@@ -65,32 +53,31 @@ bool CalculerAlertes(Connexion& c, const QDate& premier, const QDate& dernier) {
     if (!premier.isValid() || !dernier.isValid() || premier.daysTo(dernier) + 1 < 1)
         return false;
     const qint64 jours = premier.daysTo(dernier) + 1;
+    const QVariant debut = Valeurs::valeurDate(Valeurs::debutPeriode(premier));
+    const QVariant fin = Valeurs::valeurDate(Valeurs::finPeriode(dernier));
     TransactionEcriture t(c);
-    // The consumption with the article it belongs to (none when the reference no longer exists).
-    QSqlQuery q =
-        c.executer(QStringLiteral("SELECT c.Reference, c.GrTotal, a.Reference, a.DelaiLivraison FROM (") +
-                       sqlConsommations() +
-                       QStringLiteral(") c LEFT JOIN ArticleEnStock a ON a.Reference = c.Reference"),
-                   {Valeurs::valeurDate(Valeurs::debutPeriode(premier)),
-                    Valeurs::valeurDate(Valeurs::finPeriode(dernier))});
-    bool consommation = false;
-    std::vector<std::pair<qint64, qint64>> niveaux;
-    while (q.next()) {
-        consommation = true;
-        if (q.value(2).isNull())
-            continue;
-        const double total = q.value(1).isNull() ? 0.0 : q.value(1).toDouble();
-        niveaux.emplace_back(q.value(2).toLongLong(), niveauAlerte(total, jours, q.value(3)));
-    }
+    // A period without any withdrawal computes nothing (an article deleted since counts as one).
+    QSqlQuery q = c.executer(
+        QStringLiteral(
+            "SELECT 1 FROM DetailVente INNER JOIN Ventes ON DetailVente.NumVente = Ventes.NumVente "
+            "WHERE Ventes.LaDate > ? AND Ventes.LaDate < ? LIMIT 1"),
+        {debut, fin});
+    const bool consommation = q.next();
     q.finish();
     if (!consommation)
         return false; // rolled back: nothing was written
-    const size_t parLot = c.estSQLite() ? ParLot : niveaux.size() + 1;
-    for (size_t i = 0; i < niveaux.size(); i += parLot)
-        ecrireLot(c,
-                  std::vector<std::pair<qint64, qint64>>(
-                      niveaux.begin() + static_cast<std::ptrdiff_t>(i),
-                      niveaux.begin() + static_cast<std::ptrdiff_t>(std::min(niveaux.size(), i + parLot))));
+    // One statement over the grouped consumption; a level that stays is not written again (no row
+    // rewritten, no row lock taken for nothing).
+    const QString reel = c.estSQLite() ? QStringLiteral("REAL") : QStringLiteral("DOUBLE PRECISION");
+    const QString niveau = sqlNiveau(c.estSQLite());
+    c.executer(QStringLiteral("UPDATE ArticleEnStock SET StockAlert = ") + niveau +
+                   QStringLiteral(" FROM (SELECT g.Reference, CAST(COALESCE(g.GrTotal, 0) AS ") + reel +
+                   QStringLiteral(") / CAST(? AS ") + reel + QStringLiteral(") AS Taux FROM (") +
+                   sqlConsommations() +
+                   QStringLiteral(") g) c WHERE ArticleEnStock.Reference = c.Reference AND "
+                                  "(ArticleEnStock.StockAlert IS NULL OR ArticleEnStock.StockAlert <> ") +
+                   niveau + u')',
+               {jours, debut, fin});
     t.valider();
     return true;
 }

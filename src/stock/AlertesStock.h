@@ -14,12 +14,14 @@ namespace AlertesStock {
 QString sqlConsommations();
 
 // The level for `total` units over `jours` days: without delay (Null) the consumption of 7 days; with a
-// delay, that of delay + 6 days and at least 1. Halves go to the even neighbour.
+// delay, that of delay + 6 days and at least 1. Halves go to the even neighbour. CalculerAlertes computes
+// the same in the database.
 qint64 niveauAlerte(double total, qint64 jours, const QVariant& delai);
 
-// Recomputes StockAlert of every article consumed during the period, reading and writing in one
-// transaction; articles without consumption keep their level. False, with nothing changed, when no
-// computation is possible: an invalid day, a period of less than one day, or no withdrawal in it.
+// Recomputes StockAlert of every article consumed during the period, in one statement over the grouped
+// consumption, inside one transaction; articles without consumption keep their level. False, with
+// nothing changed, when no computation is possible: an invalid day, a period of less than one day, or no
+// withdrawal in it.
 // ErreurExecution when the database refuses (rolled back).
 bool CalculerAlertes(Connexion& connexion, const QDate& premier, const QDate& dernier);
 

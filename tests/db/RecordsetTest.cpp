@@ -7,6 +7,7 @@
 #include "db/Connexion.h"
 #include "db/Recordset.h"
 #include "db/RecordsetModel.h"
+#include "db/Valeurs.h"
 
 #include <QAbstractItemModelTester>
 #include <QFile>
@@ -465,6 +466,123 @@ TEST_P(RecordsetBase, DatesReadTheSameWithOrWithoutATimeZone) {
     for (const QString& t : ordre)
         attendu << t + QStringLiteral(" -> ") + t;
     EXPECT_EQ(sansZone, attendu);
+}
+
+TEST_P(RecordsetBase, TextFiltersAndSearchesAnswerAsCaseBlindComparisonsThroughWritesAndReads) {
+    // Letters whose case folding is not a plain lower case: the sharp s (folds to itself), final sigma,
+    // the DŽ digraph, a letter beyond the 16-bit plane (Deseret); Null and empty names.
+    for (const char* n : {"Straße", "ΣΊΣΥΦΟΣ", "σίσυφος", "Ǆuro", "\U00010400dam", "50%_remise", ""})
+        cnx().executer(QStringLiteral("INSERT INTO Utilisateurs (Nom) VALUES (?)"), {QString::fromUtf8(n)});
+    cnx().executer(QStringLiteral("INSERT INTO Utilisateurs (Nom) VALUES (NULL)"));
+    EXPECT_EQ(Valeurs::plierCasse(QStringLiteral("ÉLODIE")), QStringLiteral("élodie"));
+    EXPECT_EQ(Valeurs::plierCasse(QString::fromUtf8("\U00010400Σς")), QString::fromUtf8("\U00010428σσ"));
+    const QString seul = QString(QChar(0xD801)) + u'A'; // a lone surrogate stays as it is
+    EXPECT_EQ(Valeurs::plierCasse(seul), QString(QChar(0xD801)) + u'a');
+
+    Recordset rs;
+    rs.Open(cnx(), QStringLiteral("Utilisateurs"));
+    rs.Sort(QStringLiteral("Nom"));
+    const int nom = rs.FieldIndex(QStringLiteral("Nom"));
+    const QStringList textes = {"",  "é", "É",          "L",  "lodie", "ß", "SS",  "σ",   "Σ",      "ς",
+                                "ǆ", "ǅ", "\U00010428", "%_", "50%",   "x", "ZOÉ", "zoe", "ΣΊΣΥΦΟΣ"};
+    // What Qt's own case-blind comparison answers, row by row, in the list's order.
+    const auto attendus = [&](const QString& texte) {
+        rs.Filter([&](const LigneRecordset& l) {
+            const QVariant& v = l.valeur(nom);
+            return !v.isNull() && v.toString().contains(texte, Qt::CaseInsensitive);
+        });
+        return colonne(rs, QStringLiteral("Nom"));
+    };
+    const auto filtre = [&](const QString& texte) {
+        rs.Filter(Recordset::Contient{nom, texte});
+        return colonne(rs, QStringLiteral("Nom"));
+    };
+    using C = Recordset::Comparaison;
+    // The first position from the top whose name compares true, as Qt compares.
+    const auto premier = [&](C c, const QString& texte) {
+        for (int i = 0; i < rs.RecordCount(); ++i) {
+            const QVariant v = rs.ValueAt(i, nom);
+            if (v.isNull())
+                continue;
+            const QString t = v.toString();
+            if (c == C::CommencePar ? t.startsWith(texte, Qt::CaseInsensitive)
+                                    : t.compare(texte, Qt::CaseInsensitive) == 0)
+                return i;
+        }
+        return -1;
+    };
+    const auto trouve = [&](C c, const QString& texte) {
+        return rs.Find(QStringLiteral("Nom"), c, texte, Recordset::Depart::Premier) ? rs.AbsolutePosition()
+                                                                                    : -1;
+    };
+    const auto verifier = [&](const char* quand) {
+        for (const QString& texte : textes) {
+            const QStringList qt = attendus(texte);
+            EXPECT_EQ(filtre(texte), qt) << quand << ": " << texte.toStdString();
+            rs.Filter(nullptr);
+            for (C c : {C::CommencePar, C::EgalTexte})
+                EXPECT_EQ(trouve(c, texte), premier(c, texte)) << quand << ": " << texte.toStdString();
+            EXPECT_EQ(trouve(C::Comme, u'*' + texte + u'*'),
+                      qt.isEmpty() ? -1 : premier(C::CommencePar, qt.first()))
+                << quand << ": " << texte.toStdString();
+        }
+    };
+    verifier("read");
+    EXPECT_EQ(filtre(QString()).size(), 14) << "every name but the Null one";
+
+    // Written, added, deleted: the filters and searches see the rows as they now are.
+    rs.Filter(nullptr);
+    ASSERT_TRUE(
+        rs.Find(QStringLiteral("Nom"), C::EgalTexte, QStringLiteral("eve"), Recordset::Depart::Premier));
+    rs.SetField(QStringLiteral("Nom"), QStringLiteral("Mélodie"));
+    rs.Update();
+    rs.AddNew();
+    rs.SetField(QStringLiteral("Nom"), QStringLiteral("XLODIEX"));
+    rs.Update();
+    ASSERT_TRUE(
+        rs.Find(QStringLiteral("Nom"), C::EgalTexte, QStringLiteral("abel"), Recordset::Depart::Premier));
+    rs.Delete();
+    EXPECT_FALSE(
+        rs.Find(QStringLiteral("Nom"), C::EgalTexte, QStringLiteral("eve"), Recordset::Depart::Premier));
+    EXPECT_TRUE(rs.Find(QStringLiteral("Nom"), C::Comme, QStringLiteral("m*"), Recordset::Depart::Premier));
+    EXPECT_EQ(filtre(QStringLiteral("LODIE")),
+              QStringList({"elodie", "élodie", "ÉLODIE", "Mélodie", "XLODIEX"}));
+    verifier("written");
+
+    // A read keeps the filter; one sorted afresh sorts the rows read, keeps the current row and, when it
+    // fails, leaves rows and sort as they were.
+    cnx().executer(QStringLiteral("INSERT INTO Utilisateurs (Nom) VALUES ('Zlodie')"));
+    rs.Requery();
+    EXPECT_TRUE(colonne(rs, QStringLiteral("Nom")).contains(QStringLiteral("Zlodie")));
+    rs.Filter(nullptr);
+    ASSERT_TRUE(
+        rs.Find(QStringLiteral("Nom"), C::EgalTexte, QStringLiteral("Zoé"), Recordset::Depart::Premier));
+    cnx().executer(QStringLiteral("INSERT INTO Utilisateurs (Nom) VALUES ('Aaron')"));
+    rs.Requery(QStringLiteral("IdUtilisateur"), Recordset::Ordre::Decroissant);
+    EXPECT_EQ(rs.SortField(), QStringLiteral("IdUtilisateur"));
+    EXPECT_EQ(rs.ValueAt(0, nom).toString(), QStringLiteral("Aaron"));
+    EXPECT_EQ(rs.Field(QStringLiteral("Nom")).toString(), QStringLiteral("Zoé"));
+    EXPECT_GT(rs.ValueAt(0, 0).toLongLong(), rs.ValueAt(1, 0).toLongLong());
+    verifier("sorted by number");
+    ASSERT_TRUE(
+        rs.Find(QStringLiteral("Nom"), C::EgalTexte, QStringLiteral("Zoé"), Recordset::Depart::Premier));
+    rs.Requery(QStringLiteral("Nom"));
+    Recordset trie;
+    trie.Open(cnx(), QStringLiteral("Utilisateurs"));
+    trie.Sort(QStringLiteral("Nom"));
+    EXPECT_EQ(colonne(rs, QStringLiteral("Nom")), colonne(trie, QStringLiteral("Nom")));
+    EXPECT_EQ(rs.Field(QStringLiteral("Nom")).toString(), QStringLiteral("Zoé"));
+    verifier("read again");
+    rs.MoveFirst();
+    const QVariant courant = rs.Field(QStringLiteral("IdUtilisateur"));
+    EXPECT_THROW(rs.Requery(QStringLiteral("Inconnu")), ErreurExecution);
+    cnx().executer(QStringLiteral("DROP VIEW GrUtilisateur"));
+    cnx().executer(QStringLiteral("DROP TABLE Utilisateurs"));
+    const int lignes = rs.RecordCount();
+    EXPECT_THROW(rs.Requery(QStringLiteral("IdUtilisateur")), ErreurExecution);
+    EXPECT_EQ(rs.SortField(), QStringLiteral("Nom"));
+    EXPECT_EQ(rs.RecordCount(), lignes);
+    EXPECT_EQ(rs.Field(QStringLiteral("IdUtilisateur")), courant);
 }
 
 DORVANE_SUR_CHAQUE_BASE(RecordsetBase);

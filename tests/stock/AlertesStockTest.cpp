@@ -76,4 +76,31 @@ TEST_P(AlertesStockTest, PeriodBoundsLevelsAndRefusals) {
     EXPECT_EQ(alerte(1), 50);
 }
 
+// The levels written by the database are those of the formula, halves to even included, negative
+// consumption (returns) and the floor of 1 with a delay, over periods that halve and that do not.
+TEST_P(AlertesStockTest, WrittenLevelsAreTheFormulas) {
+    struct Cas {
+        int total;
+        QVariant delai;
+    };
+    const QVariant sansDelai;
+    const QList<Cas> cas = {{5, sansDelai}, {3, sansDelai}, {1, sansDelai}, {-3, sansDelai}, {-1, sansDelai},
+                            {0, sansDelai}, {1, 1},         {3, 1},         {1, 0},          {0, 0},
+                            {-5, 2},        {7, 3},         {2, sansDelai}};
+    for (int i = 0; i < cas.size(); ++i) {
+        article(100 + i, cas[i].delai, -7);
+        retrait(QDateTime(QDate(2026, 4, 10), QTime(9, 0)), 100 + i, cas[i].total);
+    }
+    for (const int jours : {7, 3, 2}) {
+        ASSERT_TRUE(
+            AlertesStock::CalculerAlertes(cnx(), QDate(2026, 4, 10), QDate(2026, 4, 10).addDays(jours - 1)));
+        for (int i = 0; i < cas.size(); ++i)
+            EXPECT_EQ(alerte(100 + i), AlertesStock::niveauAlerte(cas[i].total, jours, cas[i].delai))
+                << cas[i].total << " over " << jours << " days, delay "
+                << cas[i].delai.toString().toStdString();
+    }
+    EXPECT_EQ(alerte(100), 18); // 17.5
+    EXPECT_EQ(alerte(101), 10); // 10.5
+}
+
 DORVANE_SUR_CHAQUE_BASE(AlertesStockTest);

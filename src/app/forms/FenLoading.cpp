@@ -3,12 +3,13 @@
 #include "Version.h"
 #include "common/EtatGlobal.h"
 #include "common/forms/Centrage.h"
+#include "common/forms/IconeStandard.h"
 
 #include <QApplication>
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QStyle>
+#include <QPixmap>
 #include <QVBoxLayout>
 
 FenLoading::FenLoading(QWidget* parent) : FormBase(QStringLiteral("FenLoading"), parent, Qt::Window) {
@@ -25,7 +26,8 @@ FenLoading::FenLoading(QWidget* parent) : FormBase(QStringLiteral("FenLoading"),
 
     picIcon = new QLabel(SSPanel1);
     picIcon->setObjectName(QStringLiteral("picIcon"));
-    picIcon->setPixmap(style()->standardIcon(QStyle::SP_ComputerIcon).pixmap(48, 48));
+    // Our own picture: the style's icon is looked up through the desktop's icon theme.
+    picIcon->setPixmap(lirePng(QStringLiteral(":/images/ordinateur.png")));
     picIcon->setAlignment(Qt::AlignTop | Qt::AlignHCenter);
 
     lblTitle = new QLabel(SSPanel1);

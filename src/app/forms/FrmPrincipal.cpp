@@ -332,10 +332,10 @@ void FrmPrincipal::appliquerCouleurs() {
             " QPushButton:pressed { background-color: #c3ced6; }"
             " QPushButton:disabled { color: #8b93a8; }")
             .arg(kFondBouton.name(), kTexteBouton.name());
-    for (QPushButton* b : SSPanel1->findChildren<QPushButton*>()) {
+    // One sheet on the panel for all its buttons: read and applied once, not once a button.
+    SSPanel1->setStyleSheet(style);
+    for (QPushButton* b : SSPanel1->findChildren<QPushButton*>())
         b->setFont(arial);
-        b->setStyleSheet(style);
-    }
 }
 
 void FrmPrincipal::chargerImages() {

@@ -3,6 +3,7 @@
 #include "common/Conversions.h"
 #include "common/ErreurExecution.h"
 #include "common/ServiceDialogue.h"
+#include "common/forms/IconeStandard.h"
 #include "common/forms/LigneGrille.h"
 #include "counter/ListeCodesAffaires.h"
 #include "db/RecordsetModel.h"
@@ -48,13 +49,13 @@ BarreDonnees::BarreDonnees(QWidget* parent) : QFrame(parent) {
         return b;
     };
     premier = bouton(QStringLiteral("premier"));
-    premier->setIcon(style()->standardIcon(QStyle::SP_MediaSkipBackward));
+    premier->setIcon(iconeStandard(this, QStyle::SP_MediaSkipBackward));
     precedent = bouton(QStringLiteral("precedent"));
     precedent->setArrowType(Qt::LeftArrow);
     suivant = bouton(QStringLiteral("suivant"));
     suivant->setArrowType(Qt::RightArrow);
     dernier = bouton(QStringLiteral("dernier"));
-    dernier->setIcon(style()->standardIcon(QStyle::SP_MediaSkipForward));
+    dernier->setIcon(iconeStandard(this, QStyle::SP_MediaSkipForward));
     legende = new QLabel(LegendePosition, this);
     legende->setObjectName(QStringLiteral("legende"));
     legende->setAlignment(Qt::AlignCenter);
@@ -117,9 +118,9 @@ frmListeAlarme::frmListeAlarme(QWidget* parent)
     cmdRefresh = creerBouton(QStringLiteral("cmdRefresh"), QStringLiteral("&Refresh"), picButtons);
     cmdClose = creerBouton(QStringLiteral("cmdClose"), QStringLiteral("&Close"), picButtons);
     Command1 = creerBouton(QStringLiteral("Command1"), QString(), picButtons);
-    Command1->setIcon(style()->standardIcon(QStyle::SP_ArrowDown));
+    Command1->setIcon(iconeStandard(this, QStyle::SP_ArrowDown));
     Command2 = creerBouton(QStringLiteral("Command2"), QString(), picButtons);
-    Command2->setIcon(style()->standardIcon(QStyle::SP_ArrowUp));
+    Command2->setIcon(iconeStandard(this, QStyle::SP_ArrowUp));
     int gauche = 60;
     for (QPushButton* b : {cmdAdd, cmdDelete, cmdUpdate, cmdRefresh, cmdClose}) {
         b->setGeometry(twipsEnPixels(gauche), twipsEnPixels(HautBouton), twipsEnPixels(LargeurBouton),

@@ -260,16 +260,20 @@ void FrmUtilisateur::ChoisirModeRecherche() {
             TextCherche->clear();
         }
         if (data1->IsOpen()) {
-            data1->Sort(FicheSalarie::champMode(static_cast<FicheSalarie::Mode>(ModeRecherche)));
+            // The list read by the load is not read a second time by the activation that follows; read
+            // again, it is sorted once, after the read.
+            const QString champ = FicheSalarie::champMode(static_cast<FicheSalarie::Mode>(ModeRecherche));
+            if (m_listeFraiche)
+                data1->Sort(champ);
+            else
+                data1->Requery(champ);
+            m_listeFraiche = false;
             if (m_filtreNom) {
-                // Every employee again, those without a surname included.
+                // Every employee again, those without a surname included, from the first (the sort just
+                // made serves).
                 m_filtreNom = false;
                 data1->Filter(nullptr);
             }
-            // The list read by the load is not read a second time by the activation that follows.
-            if (!m_listeFraiche)
-                data1->Requery();
-            m_listeFraiche = false;
         }
     } catch (const std::exception& e) {
         // Logged under the failure's own description.

@@ -2,6 +2,7 @@
 
 #include "common/EtatGlobal.h"
 #include "common/forms/IconeCalendrier.h"
+#include "db/Connexion.h"
 #include "db/Recordset.h"
 #include "db/RecordsetModel.h"
 
@@ -238,6 +239,21 @@ void FrmStock::Form_Load() {
     RsStockGlobal->Open(connexion(), QStringLiteral("StockGlobal order by Reference"), {}, QString(),
                         {QStringLiteral("Reference")});
     DBGridStockVisible();
+    // Fresh for a show that follows at once (the menu opening an unloaded form), not for one that comes
+    // later (the main window's preload, other workstations meanwhile) nor after anything was written: the
+    // mark goes when the event loop runs, and counts only while no statement has run since.
+    m_listeLue = true;
+    m_listeFraiche = false;
+    m_requetesLecture = Connexion::nombreRequetes();
+    QMetaObject::invokeMethod(
+        this, [this] { m_listeLue = false; }, Qt::QueuedConnection);
+}
+
+void FrmStock::showEvent(QShowEvent* e) {
+    // Loads the form first when it is not loaded.
+    FormBase::showEvent(e);
+    m_listeFraiche = !e->spontaneous() && m_listeLue && Connexion::nombreRequetes() == m_requetesLecture;
+    m_listeLue = false;
 }
 
 void FrmStock::Form_Activate() {
@@ -258,11 +274,18 @@ void FrmStock::Form_Activate() {
     ModeRecherche = 1;
     FormulairePret = true;
 
-    // Fresh quantities, same article.
-    if (RsStockGlobal->IsOpen() && RsStockGlobal->RecordCount() > 0)
-        RsStockGlobal->Requery();
+    // Fresh quantities, same article, the card filled again over the lists just read; the list the load
+    // has just read is not read a second time.
+    if (RsStockGlobal->IsOpen() && RsStockGlobal->RecordCount() > 0) {
+        if (m_listeFraiche)
+            data1_MoveComplete();
+        else
+            RsStockGlobal->Requery();
+    }
+    m_listeFraiche = false;
 
     CreerImageVierge();
+    afficherImageEnAttente();
 }
 
 void FrmStock::Form_Unload(bool& annuler) {

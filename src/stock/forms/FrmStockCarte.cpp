@@ -6,6 +6,7 @@
 #include "common/FnWendrox.h"
 #include "common/MajBase.h"
 #include "common/ServiceDialogue.h"
+#include "common/forms/IconeStandard.h"
 #include "common/forms/Instance.h"
 #include "common/mCommonDialog.h"
 #include "db/Recordset.h"
@@ -71,9 +72,13 @@ QComboBox* nouvelleListe(const QString& nom, QWidget* parent, std::function<bool
     return c;
 }
 
-// Shows a text in a list, on its line when it has one (as the original's lists matched their text).
+// Shows a text in a list, on its line when it has one (as the original's lists matched their text); a
+// list that shows it already is left as it is.
 void afficherTexte(QComboBox* c, const QString& texte, bool chercherLigne = true) {
-    c->setCurrentIndex(chercherLigne && !texte.isEmpty() ? c->findText(texte, Qt::MatchFixedString) : -1);
+    const int ligne = chercherLigne && !texte.isEmpty() ? c->findText(texte, Qt::MatchFixedString) : -1;
+    if (c->currentIndex() == ligne && c->currentText() == texte)
+        return;
+    c->setCurrentIndex(ligne);
     c->setEditText(texte);
 }
 
@@ -265,11 +270,11 @@ void FrmStock::construireCarte(QWidget* zone) {
     // --- navigation, under the card ---
     Command5 = new QPushButton(f);
     Command5->setObjectName(QStringLiteral("Command5"));
-    Command5->setIcon(style()->standardIcon(QStyle::SP_MediaSkipBackward));
+    Command5->setIcon(iconeStandard(this, QStyle::SP_MediaSkipBackward));
     Command5->setToolTip(QStringLiteral("Premier article"));
     Command6 = new QPushButton(f);
     Command6->setObjectName(QStringLiteral("Command6"));
-    Command6->setIcon(style()->standardIcon(QStyle::SP_MediaSkipForward));
+    Command6->setIcon(iconeStandard(this, QStyle::SP_MediaSkipForward));
     Command6->setToolTip(QStringLiteral("Dernier article"));
     SpinButton1 = new QWidget(f);
     SpinButton1->setObjectName(QStringLiteral("SpinButton1"));
@@ -347,35 +352,27 @@ void FrmStock::data1_MoveComplete() {
                                     .arg(m_titreFiche)
                                     .arg(rs.AbsolutePosition() + 1)
                                     .arg(rs.RecordCount()));
-    for (QLineEdit* t : std::as_const(Text2))
-        t->clear();
-    for (QComboBox* c : {ComboBox1, ComboBox2, ComboBox3, ComboBox4})
-        afficherTexte(c, QString(), false);
-    // The card never shows another article's values: the quantities and the bar code go with the boxes,
-    // and the pack line when the article changes (for the same article it keeps its text when it
-    // cannot be computed).
-    for (int i : {31, 37, 38, 39})
-        Label2.value(i)->clear();
+    // In the grid view the card follows every move and every keystroke of the search: each box and
+    // label is written once, and only when its text changes (a Null leaves it empty). The card never
+    // shows another article's values: the boxes without a field (the pack count of the stock entry)
+    // and the quantities go with the rest, the pack line when the article changes (for the same article
+    // it keeps its text when it cannot be computed).
     const QVariant reference = champCourant(QStringLiteral("Reference"));
-    if (reference != m_articleCarte)
-        Label2.value(40)->clear();
+    const bool autreArticle = reference != m_articleCarte;
     m_articleCarte = reference;
+    // What the completeness check marked goes, as with any change of the boxes.
+    for (int i = 0; i <= 29; ++i)
+        marquerLibelle(i, false);
 
-    // A Null leaves the box empty.
-    auto boite = [this](int index, const char* champ) {
-        const QVariant v = champCourant(QLatin1String(champ));
-        if (!v.isNull())
-            Text2[index]->setText(CarteArticle::texteChamp(v));
+    QList<QString> textes(Text2.size());
+    auto boite = [&](int index, const char* champ) {
+        textes[index] = CarteArticle::texteChamp(champCourant(QLatin1String(champ)));
     };
     auto libelle = [this](int index, const char* champ) {
-        const QVariant v = champCourant(QLatin1String(champ));
-        if (!v.isNull())
-            Label2.value(index)->setText(CarteArticle::texteChamp(v));
+        Label2.value(index)->setText(CarteArticle::texteChamp(champCourant(QLatin1String(champ))));
     };
     auto liste = [this](QComboBox* c, const char* champ, bool chercherLigne = true) {
-        const QVariant v = champCourant(QLatin1String(champ));
-        if (!v.isNull())
-            afficherTexte(c, CarteArticle::texteChamp(v), chercherLigne);
+        afficherTexte(c, CarteArticle::texteChamp(champCourant(QLatin1String(champ))), chercherLigne);
     };
     boite(0, "Reference");
     boite(16, "RefFournisseur");
@@ -396,12 +393,16 @@ void FrmStock::data1_MoveComplete() {
     boite(12, "Ville");
     boite(13, "Tel");
     boite(14, "Fax");
+    boite(2, "Prix");
+    for (int i = 0; i < Text2.size(); ++i)
+        if (Text2[i]->text() != textes.at(i))
+            Text2[i]->setText(textes.at(i));
+    // The family first: a new one reads its sizes, among which the size is then shown.
     liste(ComboBox2, "NomFamille");
     liste(ComboBox3, "Societe");
     const QVariant code = champCourant(QStringLiteral("CodeArticle"));
     liste(ComboBox4, "CodeArticle", false);
     const QVariant prix = champCourant(QStringLiteral("Prix"));
-    boite(2, "Prix");
     liste(ComboBox1, "Taille");
 
     const QVariant refFournisseur = champCourant(QStringLiteral("RefFournisseur"));
@@ -419,8 +420,14 @@ void FrmStock::data1_MoveComplete() {
         if (const std::optional<bool> n = CarteArticle::negatif(Text2[i]->text()))
             couleurTexte(Text2[i], *n ? QColor(255, 0, 0) : QColor(Qt::black));
 
+    if (autreArticle)
+        Label2.value(40)->clear();
     AfficherReserveEnPaquets();
-    AfficherImage();
+    // The picture waits for the card to show (OptionFiche_Click) or the next activation.
+    if (FrameFicheProduit->isHidden())
+        m_imageAFaire = true;
+    else
+        AfficherImage();
     suivreLigneCourante();
 }
 
@@ -518,6 +525,7 @@ void FrmStock::connecterImages() {
 
 // The picture of the current article, 190 pixels high.
 void FrmStock::AfficherImage() {
+    m_imageAFaire = false;
     if (!ImagesOuvertes)
         return;
     if (!surUnArticle()) {
@@ -549,6 +557,11 @@ void FrmStock::AfficherImage() {
         // The card goes on without its picture.
         MajBase::SignalerErreur(QStringLiteral("AfficherImage"), e);
     }
+}
+
+void FrmStock::afficherImageEnAttente() {
+    if (m_imageAFaire)
+        AfficherImage();
 }
 
 // The blank picture "aavierge", in the program folder and, with pictures in the database, its row.
@@ -592,6 +605,7 @@ void FrmStock::CmdChoixImage_Click() {
         DossierImagesChoisi = true;
         // The card is filled again, its picture with it.
         relireListe();
+        afficherImageEnAttente();
     } catch (const ErreurExecution& e) {
         MajBase::SignalerErreur(QStringLiteral("CmdChoixImage_Click"), e);
         Image1->clear();
@@ -613,6 +627,7 @@ void FrmStock::CmdScanner_Click() {
             ImagesArticle::enregistrerScan(connexion(), reference, Global().FichierImageScan,
                                            Global().ImagesEnBase);
             relireListe();
+            afficherImageEnAttente();
             return;
         } catch (const ErreurExecution& e) {
             MajBase::SignalerErreur(QStringLiteral("CmdScanner_Click"), e);

@@ -214,6 +214,7 @@ void FrmStock::SpinButton1_SpinDown() {
 void FrmStock::OptionFiche_Click() {
     FrameFicheProduit->show();
     FrameFicheProduit->raise();
+    afficherImageEnAttente();
 }
 
 void FrmStock::OptionTableau_Click() {

@@ -169,8 +169,12 @@ void FrmStock::trierSelonRecherche() {
     static const char* const Champs[] = {"Reference", "Designation", "CodeArticle", "RefFournisseur"};
     Recordset& rs = *RsStockGlobal;
     if (rs.IsOpen()) {
-        rs.Sort(QLatin1String(Champs[std::clamp(ModeRecherche, 1, 4) - 1]));
-        rs.Requery();
+        const QString champ = QLatin1String(Champs[std::clamp(ModeRecherche, 1, 4) - 1]);
+        // Read again and sorted once, after the read; the list the load has just read is only sorted.
+        if (m_listeFraiche)
+            rs.Sort(champ);
+        else
+            rs.Requery(champ);
     }
     DBGrid2->viewport()->update();
 }

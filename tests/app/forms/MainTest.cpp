@@ -48,6 +48,7 @@ TEST_F(MainTest, DemarrageNormalSansMotDePasse) {
     EXPECT_EQ(fenLoading().Label1->text(), QStringLiteral("Connexion au serveur en cours...  "));
     EXPECT_EQ(fenLoading().lblVersion->text(), QStringLiteral("Version " DORVANE_VERSION_STRING));
     EXPECT_EQ(fenLoading().windowTitle(), QStringLiteral("Loading VEZ"));
+    EXPECT_EQ(fenLoading().picIcon->pixmap().size(), QSize(48, 48)) << "the picture built into the program";
     // Settings and login reached the state.
     EXPECT_EQ(Global().NomBase, QStringLiteral("VEZ"));
     EXPECT_EQ(Global().UtilisateurSQL, QStringLiteral("sa"));

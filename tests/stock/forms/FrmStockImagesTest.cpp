@@ -19,6 +19,7 @@
 #include <QGroupBox>
 #include <QImageReader>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
@@ -231,6 +232,34 @@ TEST_P(FrmStockImagesTest, PicturesInFilesAndTheBlankPicture) {
                               QStringLiteral("Erreur"), StyleMessage::Critique);
     reactiver();
     EXPECT_TRUE(f->Image1->pixmap().isNull());
+}
+
+TEST_P(FrmStockImagesTest, TheGridLeavesThePictureToTheCard) {
+    Global().ImagesEnBase = false;
+    ecrire(images, QStringLiteral("Ancienne.JPG"), jpeg({120, 60}, Qt::green));
+    // A second article, whose picture file cannot be read.
+    cnx().executer(
+        QStringLiteral("INSERT INTO ArticleEnStock (Reference, CodeArticle, Designation, RefFournisseur, "
+                       "QteEnStock, QteParPaket, StockAlert, Famille, Taille, Image) "
+                       "VALUES (1235, 2, 'GANT CUIR', 'RF-2', 1, 1, 0, 1, 1, 'abimee')"));
+    ecrire(images, QStringLiteral("abimee.jpg"), QByteArray("pas une image"));
+    ouvrir();
+    ASSERT_TRUE(f->FrameFicheProduit->isHidden());
+    EXPECT_EQ(f->Image1->size(), QSize(380, 190)) << "read at the activation";
+
+    // The search moves the card, hidden behind the grid, without reading its picture: nothing said.
+    f->TextCherche->setText(QStringLiteral("1235"));
+    EXPECT_EQ(f->Text2[0]->text(), QStringLiteral("1235"));
+    EXPECT_EQ(f->Image1->size(), QSize(380, 190));
+    // The card shown reads it, and says it cannot be read.
+    dialogues.attendreMessage(QStringLiteral("A picture file is no good format"), Reponse::OK,
+                              QStringLiteral("Erreur"), StyleMessage::Critique);
+    f->OptionFiche->click();
+    EXPECT_TRUE(f->Image1->pixmap().isNull());
+    // Shown, the card reads the picture of each article it moves to.
+    f->RsStockGlobal->MoveFirst();
+    EXPECT_FALSE(f->Image1->pixmap().isNull());
+    EXPECT_EQ(f->Image1->size(), QSize(380, 190));
 }
 
 DORVANE_SUR_CHAQUE_BASE(FrmStockImagesTest);

@@ -11,6 +11,7 @@
 #include "db/Valeurs.h"
 #include "reports/forms/FenCompteRendu.h"
 #include "reports/forms/FenCrystalRep.h"
+#include "stock/EntreeStock.h"
 #include "support/CouvertureLangues.h"
 #include "support/ServiceDialogueScripte.h"
 #include "support/ServiceSessionScripte.h"
@@ -379,6 +380,72 @@ TEST_P(FrmStockTest, ActivationRefreshesAndKeepsTheArticle) {
     EXPECT_TRUE(f->Unload());
     EXPECT_FALSE(f->RsStockGlobal->IsOpen());
     EXPECT_EQ(f->connexionOuverte(), nullptr);
+}
+
+TEST_P(FrmStockTest, OpenedItReadsItsListOnceAndEachLaterShowingReadsTheQuantitiesAgain) {
+    ajouterArticles(3);
+    int lectures = 0;
+    Connexion::setSuiviRequetes([&](const QString& sql) {
+        if (sql.contains(QLatin1String("StockGlobal"), Qt::CaseInsensitive))
+            ++lectures;
+    });
+    struct Fin {
+        ~Fin() { Connexion::setSuiviRequetes(nullptr); }
+    } fin;
+    const auto entree = [this](int qte) {
+        EntreeStock::Mouvement m;
+        m.reference = 1001;
+        m.qte = qte;
+        m.jour = QDate::currentDate();
+        ASSERT_TRUE(EntreeStock::entrerStock(cnx(), m));
+    };
+    const auto montrer = [this] {
+        f->Show();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(f.get()));
+    };
+
+    // Opened as the menu opens an unloaded form: the load reads the list, the activation does not.
+    f = std::make_unique<FrmStock>();
+    montrer();
+    EXPECT_EQ(lectures, 1);
+    EXPECT_EQ(libelle(39), QStringLiteral("10"));
+    EXPECT_EQ(f->ComboBox1->currentText(), QStringLiteral("S")) << "the card filled over the lists";
+
+    // A stock entry elsewhere, then the form again: read again.
+    entree(5);
+    reactiver();
+    EXPECT_EQ(lectures, 2);
+    EXPECT_EQ(libelle(39), QStringLiteral("15"));
+
+    // Loaded beforehand as the main window loads it, shown later: the quantities of the showing.
+    QWidget principale;
+    const auto fermer = [&] {
+        ASSERT_TRUE(f->Unload());
+        principale.show();
+        principale.activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&principale));
+    };
+    fermer();
+    f->Load();
+    QApplication::processEvents();
+    {
+        // Another workstation's entry: nothing this program runs.
+        QSqlQuery q(cnx().db());
+        ASSERT_TRUE(q.exec(
+            QStringLiteral("UPDATE ArticleEnStock SET QteEnStock = QteEnStock + 5 WHERE Reference = 1001")));
+    }
+    lectures = 0;
+    montrer();
+    EXPECT_EQ(lectures, 1);
+    EXPECT_EQ(libelle(39), QStringLiteral("20"));
+    // Loaded, a stock entry at once, shown: no event loop between, read again all the same.
+    fermer();
+    f->Load();
+    entree(5);
+    lectures = 0;
+    montrer();
+    EXPECT_EQ(lectures, 1);
+    EXPECT_EQ(libelle(39), QStringLiteral("25"));
 }
 
 TEST_P(FrmStockTest, EmptyArticleTable) {
