@@ -211,6 +211,18 @@ inline void finNue(Connexion& c) {
         throw ErreurExecution(ErreurExecution::ErreurBase, QStringLiteral("COMMIT"), QStringLiteral("bench"));
 }
 
+// The two sides of run `essai` in turn, `un` first on even runs and `deux` first on odd ones, so that
+// neither side always runs on a warm or a cold cache.
+template <typename F, typename G> void dansLOrdre(int essai, F&& un, G&& deux) {
+    if (essai % 2 == 0) {
+        un();
+        deux();
+    } else {
+        deux();
+        un();
+    }
+}
+
 // Like against like: `routine` and `nue` run alternately, each first every other run, `avant` (untimed)
 // before each; one warm-up, then `fois` timed runs each. The medians, in milliseconds.
 template <typename F, typename G>
@@ -226,13 +238,8 @@ std::pair<double, double> alterner(F&& routine, G&& nue, int fois, const std::fu
     };
     for (int i = 0; i <= fois; ++i) {
         double x = 0, y = 0;
-        if (i % 2 == 0) {
-            x = chrono(routine);
-            y = chrono(nue);
-        } else {
-            y = chrono(nue);
-            x = chrono(routine);
-        }
+        dansLOrdre(
+            i, [&] { x = chrono(routine); }, [&] { y = chrono(nue); });
         if (i > 0) {
             a.push_back(x);
             b.push_back(y);

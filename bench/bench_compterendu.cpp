@@ -109,13 +109,7 @@ void mesurer(const char* moteur, const ParametresConnexion& p) {
             if (essai > 0)
                 nu.push_back(chrono.nsecsElapsed() / 1e6);
         };
-        if (essai % 2 == 0) {
-            mesurerForme();
-            mesurerNu();
-        } else {
-            mesurerNu();
-            mesurerForme();
-        }
+        dansLOrdre(essai, mesurerForme, mesurerNu);
     }
     const double a = mediane(forme), b = mediane(nu);
     std::printf(

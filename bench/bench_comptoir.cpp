@@ -99,13 +99,7 @@ void mesurer(const char* moteur, const ParametresConnexion& p) {
             lignesForme = static_cast<size_t>(f->RsArticles->RecordCount() + f->RsSalaries->RecordCount());
             f->Unload();
         };
-        if (essai % 2 == 0) {
-            mesurerNu();
-            mesurerForme();
-        } else {
-            mesurerForme();
-            mesurerNu();
-        }
+        dansLOrdre(essai, mesurerNu, mesurerForme);
     }
     const double a = mediane(nu), b = mediane(ouverture);
     std::printf("%-10s | load and activation %8.1f ms | bare sources %8.1f ms | ratio %4.2f%s | %zu rows\n",

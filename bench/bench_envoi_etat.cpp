@@ -158,13 +158,7 @@ void mesurer(const char* moteur, const ParametresConnexion& p) {
                 tSuite.push_back(chrono.nsecsElapsed() / 1e6);
             envoye = envoye && relever(boite) == 1;
         };
-        if (essai % 2 == 0) {
-            bouton();
-            suite();
-        } else {
-            suite();
-            bouton();
-        }
+        dansLOrdre(essai, bouton, suite);
     }
     FnWendrox::definirHorloge({});
     const qsizetype lignes = f.tables().isEmpty() ? 0 : f.tables().first().rowCount();

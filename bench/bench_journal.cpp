@@ -122,13 +122,7 @@ void mesurer(const char* moteur, const ParametresConnexion& p) {
                 Valeurs::lireDate(f->data1->ValueAt(0, c)) >= Valeurs::lireDate(f->data1->ValueAt(1, c));
             f->Unload();
         };
-        if (essai % 2 == 0) {
-            mesurerNu();
-            mesurerForme();
-        } else {
-            mesurerForme();
-            mesurerNu();
-        }
+        dansLOrdre(essai, mesurerNu, mesurerForme);
     }
     const double a = mediane(nu), b = mediane(ouverture);
     std::printf("%-10s | load and activation %8.1f ms | bare journal %8.1f ms | ratio %4.2f%s%s | %zu rows\n",

@@ -76,13 +76,7 @@ void mesurer(const char* moteur, Connexion& connexion) {
             if (essai > 0)
                 nu.push_back(chrono.nsecsElapsed() / 1e6);
         };
-        if (essai % 2 == 0) {
-            mesurerNu();
-            mesurerListe();
-        } else {
-            mesurerListe();
-            mesurerNu();
-        }
+        dansLOrdre(essai, mesurerNu, mesurerListe);
     }
     const double a = mediane(liste), b = mediane(nu);
     std::printf("%-10s | list opened %7.2f ms | bare SELECT * %7.2f ms | ratio %4.2f | %d rows%s%s\n", moteur,

@@ -72,13 +72,8 @@ void comparer(const char* moteur, Connexion& c, const Requete& requete) {
     }; // and here
     for (int essai = 0; essai <= Fois; ++essai) {
         const bool garder = essai > 0;
-        if (essai % 2 == 0) {
-            mesurerNu(garder);
-            mesurerRs(garder);
-        } else {
-            mesurerRs(garder);
-            mesurerNu(garder);
-        }
+        dansLOrdre(
+            essai, [&] { mesurerNu(garder); }, [&] { mesurerRs(garder); });
     }
     const double a = mediane(nu), b = mediane(rs);
     std::printf("%-10s | %-16s | %7zu | %9.1f ms | %9.1f ms | %5.2f%s\n", moteur, requete.nom, lignes, a, b,

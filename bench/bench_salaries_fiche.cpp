@@ -104,13 +104,7 @@ void mesurer(const char* moteur, const ParametresConnexion& p) {
             lignesForme = f->data1->RecordCount();
             f->Unload();
         };
-        if (essai % 2 == 0) {
-            mesurerNu();
-            mesurerForme();
-        } else {
-            mesurerForme();
-            mesurerNu();
-        }
+        dansLOrdre(essai, mesurerNu, mesurerForme);
     }
     const double a = mediane(nu), b = mediane(ouverture);
     std::printf(
@@ -229,13 +223,7 @@ void mesurer(const char* moteur, const ParametresConnexion& p) {
             if (essai > 0)
                 entetes.push_back(t.nsecsElapsed() / 1e6);
         };
-        if (essai % 2 == 0) {
-            mesurerNu();
-            mesurerForme();
-        } else {
-            mesurerForme();
-            mesurerNu();
-        }
+        dansLOrdre(essai, mesurerNu, mesurerForme);
     }
 
     std::printf("%-10s | name keystroke median %.2f ms, worst %.2f ms (%zu keystrokes, %d rows after "

@@ -88,13 +88,7 @@ void mesurer(const char* moteur, const ParametresConnexion& p) {
             if (essai > 0)
                 nus.push_back(t.nsecsElapsed() / 1e6);
         };
-        if (essai % 2 == 0) {
-            sauvegarde();
-            nu();
-        } else {
-            nu();
-            sauvegarde();
-        }
+        dansLOrdre(essai, sauvegarde, nu);
     }
 
     std::vector<double> ajouts;

@@ -161,13 +161,7 @@ void mesurer(const char* moteur, const ParametresConnexion& p) {
             titre = f->FrameFicheProduit->title();
             f->Unload();
         };
-        if (essai % 2 == 0) {
-            mesurerNu();
-            mesurerForme();
-        } else {
-            mesurerForme();
-            mesurerNu();
-        }
+        dansLOrdre(essai, mesurerNu, mesurerForme);
     }
     const double a = mediane(nu), b = mediane(charge);
     std::printf(
@@ -217,13 +211,7 @@ void mesurer(const char* moteur, const ParametresConnexion& p) {
                 premiere.push_back(chrono.nsecsElapsed() / 1e6);
             f->Unload();
         };
-        if (essai % 2 == 0) {
-            mesurerNu();
-            mesurerForme();
-        } else {
-            mesurerForme();
-            mesurerNu();
-        }
+        dansLOrdre(essai, mesurerNu, mesurerForme);
     }
     Connexion::setSuiviRequetes(nullptr);
     std::printf("%-10s | first opening %8.1f ms | bare window over StockGlobal %8.1f ms | ratio %4.2f | %d "
