@@ -168,6 +168,14 @@ inline double tempsPsql(const QString& base, const QByteArray& script, int fois,
         script, fois, instructionsParRun, QRegularExpression(QStringLiteral("Time: ([0-9.]+) ms")), 1.0);
 }
 
+// tempsShell over the sqlite3 shell on database file `fichier`, which times each statement (".timer on" in
+// the script, "Run Time: real 0.123 user 0.100000 sys 0.020000" after each statement).
+inline double tempsSqlite3(const QString& fichier, const QByteArray& script, int fois,
+                           int instructionsParRun) {
+    return tempsShell(QStringLiteral("sqlite3"), {fichier}, script, fois, instructionsParRun,
+                      QRegularExpression(QStringLiteral("Run Time: real ([0-9.]+)")), 1000.0);
+}
+
 // The median of `fois` runs of f, in milliseconds.
 template <typename F> double medianeMs(int fois, F&& f) {
     std::vector<double> t;

@@ -16,6 +16,7 @@
 #include <QCollatorSortKey>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QTableView>
 #include <QTemporaryDir>
@@ -105,6 +106,15 @@ struct RechercheNue {
     QTableView* grille;
     std::unique_ptr<ModeleNu> modele;
 };
+
+// One key typed into `w` as the keyboard sends it: a press, then a release, carrying the character.
+inline void frappe(QWidget* w, QChar c) {
+    const int touche = c == u'@' ? int(Qt::Key_At) : int(c.toUpper().unicode());
+    QKeyEvent appui(QEvent::KeyPress, touche, Qt::NoModifier, QString(c));
+    QKeyEvent relache(QEvent::KeyRelease, touche, Qt::NoModifier, QString(c));
+    QCoreApplication::sendEvent(w, &appui);
+    QCoreApplication::sendEvent(w, &relache);
+}
 
 // Processes events until `pret` holds (at most 30 s); false when it never did.
 template <typename P> bool attendre(P&& pret) {

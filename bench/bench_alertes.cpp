@@ -161,9 +161,7 @@ int main(int argc, char** argv) {
             const QString copie = dossier.filePath(QStringLiteral("copie.db"));
             c.executer(QStringLiteral("VACUUM INTO ?"), {copie});
             const double routine = tempsRoutine(c);
-            const double shell =
-                tempsShell(QStringLiteral("sqlite3"), {copie}, script(QStringLiteral(".timer on\n")), Fois, 1,
-                           QRegularExpression(QStringLiteral("Run Time: real ([0-9.]+)")), 1000.0);
+            const double shell = tempsSqlite3(copie, script(QStringLiteral(".timer on\n")), Fois, 1);
             afficher("SQLite", routine, shell, "sqlite3 shell (.timer)", alertes(c));
             const double tout = tempsRoutine(c, true);
             std::printf("SQLite     | every level changed at each run: routine %8.1f ms | ratio %.2f\n", tout,

@@ -54,14 +54,6 @@ size_t lireSources(const ParametresConnexion& p) {
     return articles.size() + salaries.size();
 }
 
-void frappe(QWidget* w, QChar c) {
-    const int touche = int(c.toUpper().unicode());
-    QKeyEvent appui(QEvent::KeyPress, touche, Qt::NoModifier, QString(c));
-    QKeyEvent relache(QEvent::KeyRelease, touche, Qt::NoModifier, QString(c));
-    QCoreApplication::sendEvent(w, &appui);
-    QCoreApplication::sendEvent(w, &relache);
-}
-
 // Types `texte` into `boite` key by key after emptying it, each key timed with what it sets off and the
 // window drawn.
 void taper(Banc& f, QLineEdit* boite, const QString& texte, std::vector<double>& temps) {

@@ -8,17 +8,13 @@
 #include "app/ReglagesProcessus.h"
 #include "app/forms/FrmPrincipal.h"
 #include "app/forms/Main.h"
+#include "app/forms/ServicesProgramme.h"
 #include "common/EtatGlobal.h"
 #include "common/FnWendrox.h"
 #include "common/IniFile.h"
-#include "common/forms/ImprimanteCourante.h"
-#include "common/forms/ServiceDialogueWidgets.h"
-#include "common/forms/ServiceSessionWidgets.h"
 #include "db/Connexion.h"
 #include "db/Schema.h"
 #include "nu/FinDemarrage.h"
-#include "staff/ACR120U.h"
-#include "staff/PiloteACR120PCSC.h"
 
 #include <QApplication>
 #include <QDir>
@@ -59,15 +55,7 @@ int programme(int argc, char** argv) {
     ReglagesProcessus::appliquer();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Dorvane"));
-    ServiceDialogueWidgets dialogues;
-    installerServiceDialogue(&dialogues);
-    ServiceSessionWidgets session;
-    installerServiceSession(&session);
-    installerCollectionImprimantes();
-    PiloteACR120PCSC piloteLecteurTag;
-    ACR120U::installerPilote(&piloteLecteurTag);
-    LecteurTagACR120 lecteurTag;
-    installerLecteurTag(&lecteurTag);
+    const ServicesProgramme services;
     QApplication::setQuitOnLastWindowClosed(false);
     // The loading window's wait ends at the first whole second: each reading of this clock is a second
     // later than the one before, so the wait paints once and returns.

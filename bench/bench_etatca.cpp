@@ -73,10 +73,8 @@ int main(int argc, char** argv) {
             Connexion c(p);
             qint64 lignes = 0;
             const double routine = tempsRoutine(c, &lignes);
-            // "Run Time: real 0.123 user 0.100000 sys 0.020000" after each statement.
-            const double shell = tempsShell(
-                QStringLiteral("sqlite3"), {fichier}, script(true, QStringLiteral(".timer on\n"), Fois + 1),
-                Fois, 4, QRegularExpression(QStringLiteral("Run Time: real ([0-9.]+)")), 1000.0);
+            const double shell =
+                tempsSqlite3(fichier, script(true, QStringLiteral(".timer on\n"), Fois + 1), Fois, 4);
             afficher("SQLite", routine, shell, "sqlite3 shell (.timer)", lignes);
         }
 

@@ -54,14 +54,6 @@ size_t lireJournal(const ParametresConnexion& p) {
     return rangs.size();
 }
 
-void frappe(QWidget* w, QChar c) {
-    const int touche = int(c.toUpper().unicode());
-    QKeyEvent appui(QEvent::KeyPress, touche, Qt::NoModifier, QString(c));
-    QKeyEvent relache(QEvent::KeyRelease, touche, Qt::NoModifier, QString(c));
-    QCoreApplication::sendEvent(w, &appui);
-    QCoreApplication::sendEvent(w, &relache);
-}
-
 // Types `texte` key by key after emptying the box, each key timed with what it sets off and the window
 // drawn.
 void taper(Banc& f, const QString& texte, std::vector<double>& temps) {

@@ -71,14 +71,6 @@ size_t lireNu(const ParametresConnexion& p) {
     return rangs.size();
 }
 
-void frappe(QWidget* w, QChar c) {
-    const int touche = int(c.toUpper().unicode());
-    QKeyEvent appui(QEvent::KeyPress, touche, Qt::NoModifier, QString(c));
-    QKeyEvent relache(QEvent::KeyRelease, touche, Qt::NoModifier, QString(c));
-    QCoreApplication::sendEvent(w, &appui);
-    QCoreApplication::sendEvent(w, &relache);
-}
-
 void mesurer(const char* moteur, const ParametresConnexion& p) {
     etatSurBaseBench(p);
 

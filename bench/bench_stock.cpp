@@ -270,13 +270,9 @@ void mesurer(const char* moteur, const ParametresConnexion& p) {
     // Search keystrokes, in the grid, as typed: each character is a key press and release on the box.
     f.OptionTableau->click();
     auto frapper = [](QWidget* boite, QChar c) {
-        const int touche = c == u'@' ? int(Qt::Key_At) : int(c.toUpper().unicode());
-        QKeyEvent appui(QEvent::KeyPress, touche, Qt::NoModifier, QString(c));
-        QKeyEvent relache(QEvent::KeyRelease, touche, Qt::NoModifier, QString(c));
         QElapsedTimer t;
         t.start();
-        QCoreApplication::sendEvent(boite, &appui);
-        QCoreApplication::sendEvent(boite, &relache);
+        frappe(boite, c);
         return t.nsecsElapsed() / 1e6;
     };
     std::vector<double> frappes, frappesDesignation;

@@ -1,11 +1,7 @@
 #include "app/forms/Main.h"
 #include "app/ReglagesProcessus.h"
+#include "app/forms/ServicesProgramme.h"
 #include "common/EtatGlobal.h"
-#include "common/forms/ImprimanteCourante.h"
-#include "common/forms/ServiceDialogueWidgets.h"
-#include "common/forms/ServiceSessionWidgets.h"
-#include "staff/ACR120U.h"
-#include "staff/PiloteACR120PCSC.h"
 
 #include <QApplication>
 #include <QTimer>
@@ -17,15 +13,7 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Dorvane"));
 
-    ServiceDialogueWidgets dialogues;
-    installerServiceDialogue(&dialogues);
-    ServiceSessionWidgets session;
-    installerServiceSession(&session);
-    installerCollectionImprimantes();
-    PiloteACR120PCSC piloteLecteurTag;
-    ACR120U::installerPilote(&piloteLecteurTag);
-    LecteurTagACR120 lecteurTag;
-    installerLecteurTag(&lecteurTag);
+    const ServicesProgramme services;
 
     // The run ends when the main window unloads (or the start gives up), never because the last
     // visible window closed: during the start only hidden or modal windows may be left.
@@ -39,9 +27,5 @@ int main(int argc, char** argv) {
         code = app.exec();
         definirBouclePrincipaleActive(false);
     }
-    installerLecteurTag(nullptr);
-    ACR120U::installerPilote(nullptr);
-    installerServiceSession(nullptr);
-    installerServiceDialogue(nullptr);
     return code;
 }

@@ -10,12 +10,10 @@
 
 #include <QElapsedTimer>
 #include <QHash>
-#include <QMutex>
 #include <QSqlRecord>
 #include <QStringList>
 #include <QThread>
 #include <gtest/gtest.h>
-#include <thread>
 
 using namespace ModeleMachine;
 
@@ -248,24 +246,14 @@ TEST_P(DispositionMachineTest, EnregistrementParLigneDeLayoutEnUneTransaction) {
 }
 
 TEST_P(DispositionMachineTest, EcrivainsSimultanesEtMachineQuiChargePendantLaSauvegarde) {
-    QMutex verrou;
-    QStringList erreurs;
-    auto poste = [&](const std::function<void(Connexion&)>& travail) {
-        try {
-            auto c = base().ouvrir();
-            travail(*c);
-        } catch (const ErreurExecution& e) {
-            const QMutexLocker l(&verrou);
-            erreurs << e.description();
-        }
-    };
+    PostesDeTest postes(base());
     // A machine loads slot 1 with the planned article while the save waits for it: kept.
     machine(1, 3, "ETAGE", 180, 5, {{1, A}});
     emplacements(1, 4, 1, 1, X);
     auto machineCnx = base().ouvrir();
     machineCnx->debutEcriture();
     machineCnx->executer(QStringLiteral("UPDATE EmplacementsMachine1 SET Reference = 5002 WHERE NoEmpl = 1"));
-    std::thread sauvegarde(poste, [](Connexion& c) {
+    postes.lancer([](Connexion& c) {
         EnregistrerConfigMachine(c, 1, 3, 1, {{1, B, 2, QStringLiteral("Article 2")}});
     });
     // PostgreSQL: until the save waits on the slot; SQLite waits for the whole file.
@@ -279,7 +267,7 @@ TEST_P(DispositionMachineTest, EcrivainsSimultanesEtMachineQuiChargePendantLaSau
     if (base().moteur() == Moteur::SQLite)
         QThread::msleep(300);
     machineCnx->valider();
-    sauvegarde.join();
+    QStringList erreurs = postes.attendre();
     EXPECT_EQ(contenu(1), (QStringList{"1 5002", "2 -", "3 -", "4 -"}));
 
     // Workstations saving machines 2 to 5 (two of them machine 2) while a machine loads slots of each.
@@ -294,22 +282,10 @@ TEST_P(DispositionMachineTest, EcrivainsSimultanesEtMachineQuiChargePendantLaSau
         for (int s = 1; s <= 36; ++s)
             emplacements(m, 1, (s + 8) / 9, 4 * ((s - 1) % 9) + 1, A);
     }
-    std::vector<std::thread> postes;
     for (int m : {2, 2, 3, 4, 5})
-        postes.emplace_back(poste, [m, planB](Connexion& c) { EnregistrerConfigMachine(c, m, 1, 2, planB); });
-    postes.emplace_back(poste, [](Connexion& c) {
-        for (int m = 2; m <= 5; ++m)
-            for (int s = 1; s <= 36; s += 7) {
-                TransactionEcriture t(c);
-                c.executer(
-                    QStringLiteral("UPDATE EmplacementsMachine1 SET Reference = 5002 WHERE NoMachine = ? AND "
-                                   "NoEmpl = ?"),
-                    {m, s});
-                t.valider();
-            }
-    });
-    for (std::thread& t : postes)
-        t.join();
+        postes.lancer([m, planB](Connexion& c) { EnregistrerConfigMachine(c, m, 1, 2, planB); });
+    postes.lancer([](Connexion& c) { EtatMachineDeTest::machineQuiCharge(c, 2, 5); });
+    erreurs = postes.attendre();
     ASSERT_TRUE(erreurs.isEmpty()) << erreurs.join(u'\n').toStdString();
     for (int m = 2; m <= 5; ++m) {
         EXPECT_EQ(config(m).filter(QStringLiteral("5002 2 Article 2")).size(), 9) << m;

@@ -85,4 +85,18 @@ inline void emplacements(Connexion& c, QHash<int, int>& numeros, int no, int n, 
             {no, ++numeros[no], etage, colonne, ref});
 }
 
+// A machine loading article 5002 into every seventh slot (1, 8, ..., 36) of machines `premier` to
+// `dernier`, a transaction a slot, as workstations save their plans.
+inline void machineQuiCharge(Connexion& c, int premier, int dernier) {
+    for (int m = premier; m <= dernier; ++m)
+        for (int s = 1; s <= 36; s += 7) {
+            TransactionEcriture t(c);
+            c.executer(
+                QStringLiteral(
+                    "UPDATE EmplacementsMachine1 SET Reference = 5002 WHERE NoMachine = ? AND NoEmpl = ?"),
+                {m, s});
+            t.valider();
+        }
+}
+
 } // namespace EtatMachineDeTest

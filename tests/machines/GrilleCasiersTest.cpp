@@ -10,7 +10,6 @@
 
 #include <QElapsedTimer>
 #include <QImage>
-#include <QMutex>
 #include <QPdfWriter>
 #include <QProcess>
 #include <QSqlRecord>
@@ -18,7 +17,6 @@
 #include <QTemporaryDir>
 #include <QThread>
 #include <gtest/gtest.h>
-#include <thread>
 
 namespace {
 
@@ -238,17 +236,6 @@ TEST_P(GrilleCasiersTest, EnregistrementParNumeroDeCasierEnUneTransaction) {
 }
 
 TEST_P(GrilleCasiersTest, EcrivainsSimultanesEtMachineQuiChargePendantLaSauvegarde) {
-    QMutex verrou;
-    QStringList erreurs;
-    auto poste = [&](const std::function<void(Connexion&)>& travail) {
-        try {
-            auto c = base().ouvrir();
-            travail(*c);
-        } catch (const ErreurExecution& e) {
-            const QMutexLocker l(&verrou);
-            erreurs << e.description();
-        }
-    };
     // Machines 1 to 4, 36 lockers planned A and loaded with A; each workstation plans B everywhere, two of
     // them on machine 1, while a machine loads a few slots with B.
     for (int m = 1; m <= 4; ++m)
@@ -261,22 +248,11 @@ TEST_P(GrilleCasiersTest, EcrivainsSimultanesEtMachineQuiChargePendantLaSauvegar
         planB.CodeArticleCase[x][1] = 2;
         planB.Dessinee[x][1] = true;
     }
-    std::vector<std::thread> postes;
+    PostesDeTest postes(base());
     for (int m : {1, 1, 2, 3, 4})
-        postes.emplace_back(poste, [m, &planB](Connexion& c) { EnregistrerConfigCasiers(c, m, 36, planB); });
-    postes.emplace_back(poste, [](Connexion& c) {
-        for (int m = 1; m <= 4; ++m)
-            for (int s = 1; s <= 36; s += 7) {
-                TransactionEcriture t(c);
-                c.executer(
-                    QStringLiteral("UPDATE EmplacementsMachine1 SET Reference = 5002 WHERE NoMachine = ? "
-                                   "AND NoEmpl = ?"),
-                    {m, s});
-                t.valider();
-            }
-    });
-    for (std::thread& t : postes)
-        t.join();
+        postes.lancer([m, &planB](Connexion& c) { EnregistrerConfigCasiers(c, m, 36, planB); });
+    postes.lancer([](Connexion& c) { EtatMachineDeTest::machineQuiCharge(c, 1, 4); });
+    const QStringList erreurs = postes.attendre();
     ASSERT_TRUE(erreurs.isEmpty()) << erreurs.join(u'\n').toStdString();
     for (int m = 1; m <= 4; ++m) {
         EXPECT_EQ(config(m).filter(QStringLiteral(" 5002 2 ")).size(), 36) << m;

@@ -202,3 +202,23 @@ void TestAvecBase::TearDown() {
     m_cnx.reset();
     m_base.reset();
 }
+
+void PostesDeTest::lancer(std::function<void(Connexion&)> travail) {
+    m_postes.emplace_back([this, travail = std::move(travail)] {
+        try {
+            auto c = m_base.ouvrir();
+            travail(*c);
+        } catch (const ErreurExecution& e) {
+            const QMutexLocker l(&m_verrou);
+            m_erreurs << e.description();
+        }
+    });
+}
+
+QStringList PostesDeTest::attendre() {
+    for (std::thread& t : m_postes)
+        t.join();
+    m_postes.clear();
+    const QMutexLocker l(&m_verrou);
+    return m_erreurs;
+}

@@ -2,11 +2,14 @@
 
 #include "db/Connexion.h"
 
+#include <QMutex>
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
+#include <functional>
 #include <gtest/gtest.h>
 #include <memory>
+#include <thread>
 #include <vector>
 
 // The backends the database tests run on: SQLite always, PostgreSQL when DORVANE_TEST_PG holds a libpq
@@ -63,6 +66,26 @@ private:
     QByteArray m_homeAvant;
     bool m_homeDefini = false;
     QString m_serveurAvant, m_baseAvant, m_utilisateurAvant, m_motDePasseAvant, m_droitsAvant;
+};
+
+// Workstations at once on one test database: each task runs in a thread of its own on a connection of
+// its own; the descriptions of the ErreurExecution the tasks throw are kept, in the order they came.
+class PostesDeTest {
+public:
+    explicit PostesDeTest(const BaseDeTest& base) : m_base(base) {}
+    ~PostesDeTest() { attendre(); }
+    PostesDeTest(const PostesDeTest&) = delete;
+    PostesDeTest& operator=(const PostesDeTest&) = delete;
+
+    void lancer(std::function<void(Connexion&)> travail);
+    // Waits for every workstation started so far; the failures of all of them.
+    QStringList attendre();
+
+private:
+    const BaseDeTest& m_base;
+    std::vector<std::thread> m_postes;
+    QMutex m_verrou;
+    QStringList m_erreurs;
 };
 
 // A test over one backend: SetUp makes the database (and fails the test when it cannot, PostgreSQL

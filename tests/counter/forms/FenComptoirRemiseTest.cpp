@@ -34,21 +34,12 @@ public:
 
 // The counter on either backend: the program folder (settings, error log) of the form tests, and on
 // PostgreSQL the server's database in place of the embedded one.
-class FenComptoirRemiseTest : public FormeSurBaseTest, public ::testing::WithParamInterface<Moteur> {
+class FenComptoirRemiseTest : public FormeSurLesDeuxBasesTest {
 protected:
     void SetUp() override {
-        ParametresConnexion p;
-        if (GetParam() == Moteur::PostgreSQL && !serveurPostgreSQLDeTest(&p))
-            GTEST_SKIP() << "DORVANE_TEST_PG n'est pas défini";
-        FormeSurBaseTest::SetUp();
-        if (HasFatalFailure())
+        FormeSurLesDeuxBasesTest::SetUp();
+        if (IsSkipped() || HasFatalFailure())
             return;
-        if (GetParam() == Moteur::PostgreSQL) {
-            serveur = std::make_unique<BaseDeTest>(Moteur::PostgreSQL);
-            ASSERT_TRUE(serveur->valide()) << serveur->erreur().toStdString();
-            qputenv("DORVANE_HOME", QFile::encodeName(dossier->chemin())); // where the log is
-            pg = serveur->ouvrir();
-        }
         // BERTIN Zoé and DURAND Luc of one profile; gloves at 1.25 with 9 in reserve, plugs with -2.
         profil = Valeurs::lireEntier(bd().valeurUnique(
             QStringLiteral("INSERT INTO ProfileQuota (Profile) VALUES ('Gants') RETURNING NoQuota")));
@@ -65,11 +56,8 @@ protected:
     void TearDown() override {
         f.Unload();
         installerLecteurTag(nullptr);
-        pg.reset();
-        serveur.reset();
-        FormeSurBaseTest::TearDown();
+        FormeSurLesDeuxBasesTest::TearDown();
     }
-    Connexion& bd() { return pg ? *pg : *base; }
     // The article chosen as the operator chooses it: its reference typed into the box.
     void choisirArticle(qint64 reference) {
         f.TextReference->clear();
@@ -103,8 +91,6 @@ protected:
     bool ok() const { return f.LabelMessage->isVisible() && f.LabelMessage->text() == "ENREGISTREMENT OK"; }
 
     qint64 profil = 0;
-    std::unique_ptr<BaseDeTest> serveur;
-    std::unique_ptr<Connexion> pg;
     FenComptoir f;
 };
 

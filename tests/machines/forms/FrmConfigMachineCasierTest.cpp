@@ -36,20 +36,11 @@ protected:
         Global().CheminRapports = FnWendrox::AjouteBackslash(dossier->fichier(QStringLiteral("RPT SQL")));
         // Complete cards, which the article form lets the picker leave; articles 5001 to 5004, the last
         // without supplier reference.
-        for (const char* sql :
-             {"INSERT INTO Familles (NomFamille) VALUES ('GANTS')",
-              "INSERT INTO Tailles (Taille, Ordre, NoFamille) VALUES ('S', 1, 1)",
-              "INSERT INTO Fournisseur (No, CodeFournisseur, Societe) VALUES (1, 'F1', 'P')"})
-            base->executer(QLatin1String(sql));
+        referentielCartes(*base);
         for (int i = 1; i <= 4; ++i)
-            base->executer(
-                QStringLiteral("INSERT INTO ArticleEnStock (Reference, CodeArticle, Designation, "
-                               "RefFournisseur, QteEnStock, QteParPaket, StockAlert, DelaiLivraison, "
-                               "PrixAchatUnit, PrixAchatGlobal, Prix, Famille, NoFournisseur, Taille) "
-                               "VALUES (?, ?, ?, ?, 1, 1, 1, 1, 1, 1, 2, 1, 1, 1)"),
-                {5000 + i, i, QStringLiteral("Gants nitrile taille %1").arg(6 + i),
-                 i == 4 ? QVariant(QMetaType::fromType<QString>())
-                        : QVariant(QStringLiteral("RF%1").arg(i))});
+            carteComplete(*base, 5000 + i, i, QStringLiteral("Gants nitrile taille %1").arg(6 + i),
+                          i == 4 ? QVariant(QMetaType::fromType<QString>())
+                                 : QVariant(QStringLiteral("RF%1").arg(i)));
         // Model 2 with 3 doors: locker 20 planned 5001 and loaded with 4 units, locker 22 loaded with one
         // more, locker 23 planned 5003 and empty, locker 25 planned and loaded with 5002.
         machine(21, 2, 3, 54, QStringLiteral("Hall B"), {{20, 5001}, {22, 5001}, {23, 5003}, {25, 5002}},

@@ -30,18 +30,9 @@ protected:
     void SetUp() override {
         FormeSurBaseTest::SetUp();
         // Complete cards, which the article form lets the picker leave; articles 5001 to 5004.
-        for (const char* sql :
-             {"INSERT INTO Familles (NomFamille) VALUES ('GANTS')",
-              "INSERT INTO Tailles (Taille, Ordre, NoFamille) VALUES ('S', 1, 1)",
-              "INSERT INTO Fournisseur (No, CodeFournisseur, Societe) VALUES (1, 'F1', 'P')"})
-            base->executer(QLatin1String(sql));
+        referentielCartes(*base);
         for (int i = 1; i <= 4; ++i)
-            base->executer(
-                QStringLiteral("INSERT INTO ArticleEnStock (Reference, CodeArticle, Designation, "
-                               "RefFournisseur, QteEnStock, QteParPaket, StockAlert, DelaiLivraison, "
-                               "PrixAchatUnit, PrixAchatGlobal, Prix, Famille, NoFournisseur, Taille) "
-                               "VALUES (?, ?, ?, 'RF', 1, 1, 1, 1, 1, 1, 2, 1, 1, 1)"),
-                {5000 + i, i, QStringLiteral("Gants nitrile taille %1").arg(6 + i)});
+            carteComplete(*base, 5000 + i, i, QStringLiteral("Gants nitrile taille %1").arg(6 + i));
         // 7 floors and 36 columns of model 5 (the latter without a place), model 8 by columns, and 40
         // columns without doors nor slot count.
         machine(1, 5, "ETAGE", 252, 7, QStringLiteral("Atelier nord"), 7,

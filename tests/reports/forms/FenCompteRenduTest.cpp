@@ -260,40 +260,19 @@ TEST_F(FenCompteRenduTest, ThePeriodHandedToTheViewerBeforeTheMenuOpensAndAfterI
 
 namespace {
 
-// The profile list on either backend: the program folder of the form tests, and on PostgreSQL the
-// server's database in place of the embedded one.
-class FenCompteRenduProfils : public FormeSurBaseTest, public ::testing::WithParamInterface<Moteur> {
+// The profile list on either backend.
+class FenCompteRenduProfils : public FormeSurLesDeuxBasesTest {
 protected:
-    void SetUp() override {
-        ParametresConnexion p;
-        if (GetParam() == Moteur::PostgreSQL && !serveurPostgreSQLDeTest(&p))
-            GTEST_SKIP() << "DORVANE_TEST_PG n'est pas défini";
-        FormeSurBaseTest::SetUp();
-        if (HasFatalFailure())
-            return;
-        if (GetParam() == Moteur::PostgreSQL) {
-            serveur = std::make_unique<BaseDeTest>(Moteur::PostgreSQL);
-            ASSERT_TRUE(serveur->valide()) << serveur->erreur().toStdString();
-            qputenv("DORVANE_HOME", QFile::encodeName(dossier->chemin())); // where the log is
-            pg = serveur->ouvrir();
-        }
-    }
     void TearDown() override {
         detruireFormes();
-        pg.reset();
-        serveur.reset();
-        FormeSurBaseTest::TearDown();
+        FormeSurLesDeuxBasesTest::TearDown();
     }
-    Connexion& bd() { return pg ? *pg : *base; }
     QStringList liste() {
         QStringList l;
         for (int i = 0; i < menu().ListProfil->count(); ++i)
             l << menu().ListProfil->item(i)->text();
         return l;
     }
-
-    std::unique_ptr<BaseDeTest> serveur;
-    std::unique_ptr<Connexion> pg;
 };
 
 } // namespace

@@ -36,16 +36,9 @@ protected:
         g.NoProfilQuotasGeneral = static_cast<int>(numero("QUOTAS GENERAL"));
         g.NoProfilChef = static_cast<int>(numero("CHEF"));
         // Complete cards, which the article form lets the picker leave.
-        for (const char* sql :
-             {"INSERT INTO Familles (NomFamille) VALUES ('GANTS')",
-              "INSERT INTO Tailles (Taille, Ordre, NoFamille) VALUES ('S', 1, 1)",
-              "INSERT INTO Fournisseur (No, CodeFournisseur, Societe) VALUES (1, 'F1', 'P')"})
-            base->executer(QLatin1String(sql));
-        base->executer(QStringLiteral(
-            "INSERT INTO ArticleEnStock (Reference, Designation, CodeArticle, RefFournisseur, QteEnStock, "
-            "QteParPaket, StockAlert, DelaiLivraison, PrixAchatUnit, PrixAchatGlobal, Prix, Famille, "
-            "NoFournisseur, Taille) VALUES (12, 'ZINC GANT', 5, 'RF', 1, 1, 1, 1, 1, 1, 2, 1, 1, 1), "
-            "(13, 'CASQUE', 6, 'RF', 1, 1, 1, 1, 1, 1, 2, 1, 1, 1)"));
+        referentielCartes(*base);
+        carteComplete(*base, 12, 5, QStringLiteral("ZINC GANT"));
+        carteComplete(*base, 13, 6, QStringLiteral("CASQUE"));
     }
     void TearDown() override {
         DetruireInstance<FenQuota>();
