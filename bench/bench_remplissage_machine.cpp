@@ -108,15 +108,27 @@ void nue(Connexion& c, const QList<CalculRemplissage::Machine>& liste) {
     QVariantList valeurs;
     QStringList lignes;
     const QVariant nul(QMetaType::fromType<qint64>());
+    // Lots of 16 rows through one statement prepared once, the rest through one of its own.
+    QSqlQuery lot(c.db());
+    bool lotPrepare = false;
     auto ecrire = [&] {
         if (lignes.isEmpty())
             return;
-        sqlNu(c,
-              QStringLiteral(
-                  "INSERT INTO TRemplissageMachine (Etage, Reference, CodeArticle, NbUnite, Aremplir, "
-                  "NumMach) VALUES ") +
-                  lignes.join(QStringLiteral(", ")),
-              valeurs);
+        const QString sql = QStringLiteral("INSERT INTO TRemplissageMachine (Etage, Reference, CodeArticle, "
+                                           "NbUnite, Aremplir, NumMach) VALUES ") +
+                            lignes.join(QStringLiteral(", "));
+        if (lignes.size() < 16) {
+            sqlNu(c, sql, valeurs);
+        } else {
+            if (!lotPrepare && !(lotPrepare = lot.prepare(sql)))
+                throw ErreurExecution(ErreurExecution::ErreurBase, Connexion::texteErreur(lot),
+                                      QStringLiteral("bench"));
+            for (int i = 0; i < valeurs.size(); ++i)
+                lot.bindValue(i, valeurs.at(i));
+            if (!lot.exec())
+                throw ErreurExecution(ErreurExecution::ErreurBase, Connexion::texteErreur(lot),
+                                      QStringLiteral("bench"));
+        }
         lignes.clear();
         valeurs.clear();
     };

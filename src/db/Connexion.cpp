@@ -393,3 +393,31 @@ QList<Valeurs::TypeColonne> Connexion::typesColonnes(const QSqlQuery& requete) c
     }
     return types;
 }
+
+InstructionPreparee::InstructionPreparee(Connexion& connexion, const QString& sql)
+    : m_sql(sql), m_requete(connexion.db()) {
+    if (!connexion.estOuverte())
+        throw ErreurExecution(ErreurExecution::BaseInaccessible, QStringLiteral("Connexion fermée"),
+                              QStringLiteral("Connexion"));
+    m_requete.setForwardOnly(true);
+    if (!m_requete.prepare(sql))
+        throw ErreurExecution(ErreurExecution::ErreurBase,
+                              Connexion::texteErreur(m_requete) + QStringLiteral(" [") + sql + u']',
+                              QStringLiteral("Connexion"));
+}
+
+QSqlQuery& InstructionPreparee::executer(const QVariantList& valeurs) {
+    Connexion::verifierValeurs(m_sql, valeurs);
+    requetes.fetch_add(1, std::memory_order_relaxed);
+    if (const auto& suivi = suiviRequetes())
+        suivi(m_sql);
+    for (int i = 0; i < valeurs.size(); ++i)
+        m_requete.bindValue(i, valeurs.at(i));
+    if (!m_requete.exec())
+        throw ErreurExecution(ErreurExecution::ErreurBase,
+                              Connexion::texteErreur(m_requete) + QStringLiteral(" [") + m_sql +
+                                  QStringLiteral("] (") + QString::number(valeurs.size()) +
+                                  QStringLiteral(" valeurs)"),
+                              QStringLiteral("Connexion"));
+    return m_requete;
+}

@@ -100,6 +100,19 @@ private:
     bool m_enTransaction = false;
 };
 
+// A statement prepared once and run many times with other values (the rows of a work table), with
+// executer()'s checks, counting and messages.
+class InstructionPreparee {
+public:
+    InstructionPreparee(Connexion& connexion, const QString& sql);
+    // Runs it with these values, bound in order; the query, for a statement that returns rows.
+    QSqlQuery& executer(const QVariantList& valeurs);
+
+private:
+    QString m_sql;
+    QSqlQuery m_requete;
+};
+
 // A write transaction that rolls back unless validated (scope exit, exception).
 class TransactionEcriture {
 public:

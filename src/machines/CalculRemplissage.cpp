@@ -21,16 +21,6 @@ using ModeleMachine::Disposition;
 const QVariant EntierNul = QVariant(QMetaType::fromType<qint64>());
 const QVariant DoubleNul = QVariant(QMetaType::fromType<double>());
 
-// One line of TRemplissageMachine, as bound.
-struct LigneTravail {
-    QVariant etage;
-    QVariant reference;
-    QVariant codeArticle;
-    QVariant nbUnite;
-    QVariant aRemplir;
-    qint32 machine = 0;
-};
-
 bool nul(const QVariant& v) {
     return !v.isValid() || v.isNull();
 }
@@ -47,27 +37,6 @@ qint64 entier(double v, const QString& routine) {
     if (!std::isfinite(v) || std::fabs(v) >= 9.0e18)
         throw ErreurExecution(ErreurExecution::Overflow, QStringLiteral("Dépassement de capacité"), routine);
     return static_cast<qint64>(std::nearbyint(v));
-}
-
-// Empties the work table and writes the lines: a few statements of many rows (96 values each, as many as
-// SQLite binds without slowing down).
-void ecrire(Connexion& c, const QList<LigneTravail>& lignes) {
-    c.executer(QStringLiteral("DELETE FROM TRemplissageMachine")).finish();
-    constexpr qsizetype ParLot = 16;
-    const QString debut = QStringLiteral("INSERT INTO TRemplissageMachine (Etage, Reference, CodeArticle, "
-                                         "NbUnite, Aremplir, NumMach) VALUES ");
-    for (qsizetype i = 0; i < lignes.size(); i += ParLot) {
-        const qsizetype fin = std::min(lignes.size(), i + ParLot);
-        QStringList marques;
-        QVariantList valeurs;
-        valeurs.reserve((fin - i) * 6);
-        for (qsizetype k = i; k < fin; ++k) {
-            const LigneTravail& l = lignes.at(k);
-            marques << QStringLiteral("(?, ?, ?, ?, ?, ?)");
-            valeurs << l.etage << l.reference << l.codeArticle << l.nbUnite << l.aRemplir << l.machine;
-        }
-        c.executer(debut + marques.join(QStringLiteral(", ")), valeurs).finish();
-    }
 }
 
 // The machines of the list, each once, bound into "NoMachine IN (...)".
@@ -120,11 +89,44 @@ QList<qint32> surLaListe(Connexion& c, const QString& routine, const QList<Machi
                 ajouter(m, lignes);
         }
     }
-    ecrire(c, lignes);
+    EcrireTravail(c, lignes);
     return ignorees;
 }
 
 } // namespace
+
+// A few statements of many rows (96 values each, as many as SQLite binds without slowing down).
+void EcrireTravail(Connexion& c, const QList<LigneTravail>& lignes) {
+    c.executer(QStringLiteral("DELETE FROM TRemplissageMachine")).finish();
+    constexpr qsizetype ParLot = 16;
+    // The statement of `n` rows.
+    const auto instruction = [](qsizetype n) {
+        QStringList marques;
+        for (qsizetype k = 0; k < n; ++k)
+            marques << QStringLiteral("(?, ?, ?, ?, ?, ?)");
+        return QStringLiteral("INSERT INTO TRemplissageMachine (Etage, Reference, CodeArticle, NbUnite, "
+                              "Aremplir, NumMach) VALUES ") +
+               marques.join(QStringLiteral(", "));
+    };
+    // Whole lots through one statement prepared once, the rest through one of its own.
+    std::optional<InstructionPreparee> lot;
+    for (qsizetype i = 0; i < lignes.size(); i += ParLot) {
+        const qsizetype fin = std::min(lignes.size(), i + ParLot);
+        QVariantList valeurs;
+        valeurs.reserve((fin - i) * 6);
+        for (qsizetype k = i; k < fin; ++k) {
+            const LigneTravail& l = lignes.at(k);
+            valeurs << l.etage << l.reference << l.codeArticle << l.nbUnite << l.aRemplir << l.machine;
+        }
+        if (fin - i < ParLot) {
+            InstructionPreparee(c, instruction(fin - i)).executer(valeurs).finish();
+            continue;
+        }
+        if (!lot)
+            lot.emplace(c, instruction(ParLot));
+        lot->executer(valeurs).finish();
+    }
+}
 
 void RemplisageMachine(Connexion& c, const DispositionMachine::Tableau& tableau) {
     const QString routine = QStringLiteral("RemplisageMachine");
@@ -141,7 +143,7 @@ void RemplisageMachine(Connexion& c, const DispositionMachine::Tableau& tableau)
                                t[5],
                                static_cast<qint32>(entier(t[6], routine))};
     }
-    ecrire(c, lignes);
+    EcrireTravail(c, lignes);
 }
 
 std::optional<qint16> Capacite(const Machine& m) {

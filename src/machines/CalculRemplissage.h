@@ -22,6 +22,18 @@ namespace CalculRemplissage {
 // Chargement).
 using Machine = DispositionMachine::Machine;
 
+// One line of TRemplissageMachine, as bound; Null where the computation writes nothing.
+struct LigneTravail {
+    QVariant etage;
+    QVariant reference;
+    QVariant codeArticle;
+    QVariant nbUnite;
+    QVariant aRemplir;
+    qint32 machine = 0;
+};
+// Empties TRemplissageMachine and writes `lignes` in their order.
+void EcrireTravail(Connexion& connexion, const QList<LigneTravail>& lignes);
+
 // The lines of the open machine as its layout computed them: rows 1 to 36 of the refill array, up to the
 // first whose column 1 is 0, each written as it stands (columns 1 to 6), nothing recomputed.
 void RemplisageMachine(Connexion& connexion, const DispositionMachine::Tableau& tableau);

@@ -22,33 +22,7 @@ namespace {
 const QVariant NulEntier = QVariant(QMetaType::fromType<qint64>());
 const QVariant NulReel = QVariant(QMetaType::fromType<double>());
 
-// One INSERT prepared once and run per line.
-class Insertion {
-public:
-    Insertion(Connexion& c, const QString& sql) : m_sql(sql), m_requete(c.db()) {
-        if (!m_requete.prepare(sql))
-            throw ErreurExecution(ErreurExecution::ErreurBase,
-                                  Connexion::texteErreur(m_requete) + QStringLiteral(" [") + sql + u']',
-                                  QStringLiteral("Connexion"));
-    }
-    void executer(const QVariantList& valeurs) {
-        Connexion::verifierValeurs(m_sql, valeurs);
-        for (int i = 0; i < valeurs.size(); ++i)
-            m_requete.bindValue(i, valeurs.at(i));
-        if (!m_requete.exec())
-            throw ErreurExecution(ErreurExecution::ErreurBase,
-                                  Connexion::texteErreur(m_requete) + QStringLiteral(" [") + m_sql + u']',
-                                  QStringLiteral("Connexion"));
-    }
-
-private:
-    QString m_sql;
-    QSqlQuery m_requete;
-};
-
-const QString InsertionLigne = QStringLiteral("INSERT INTO TRemplissageMachine (Etage, Reference, "
-                                              "CodeArticle, NbUnite, Aremplir, NumMach) VALUES (?, ?, "
-                                              "?, ?, ?, ?)");
+using CalculRemplissage::LigneTravail;
 
 // Runs a computation; a failure is logged under its name and thrown on, to roll the sheet back.
 void sousLeNom(const char* nom, const std::function<void()>& travail) {
@@ -85,7 +59,6 @@ qint64 LigneCasier(qint64 n, int G) {
 
 void RemplisageMachine(Connexion& c, qint32 machine, bool quantiteMultiple) {
     sousLeNom("RemplisageMachine", [&] {
-        c.executer(QStringLiteral("DELETE FROM TRemplissageMachine"));
         const QHash<qint64, qint32> stock = StockMachineParArticle(c, machine, quantiteMultiple);
         // A locker is one ConfigMachines row: the count of the article's rows is its lockers.
         QSqlQuery q = c.executer(
@@ -99,18 +72,18 @@ void RemplisageMachine(Connexion& c, qint32 machine, bool quantiteMultiple) {
         QList<std::pair<QVariant, qint64>> articles;
         while (q.next())
             articles.append({q.value(0), Valeurs::lireEntier(q.value(1))});
-        Insertion ajout(c, InsertionLigne);
+        QList<LigneTravail> travail;
         for (const auto& [reference, casiers] : std::as_const(articles)) {
             const qint32 unites = stock.value(referenceOuZero(reference));
-            ajout.executer(
-                {NulEntier, reference, NulEntier, double(unites), double(casiers - unites), machine});
+            travail << LigneTravail{NulEntier, reference, NulEntier, double(unites), double(casiers - unites),
+                                    machine};
         }
+        CalculRemplissage::EcrireTravail(c, travail);
     });
 }
 
 void RemplisageMachineFicheReappro(Connexion& c, qint32 machine, int type, bool quantiteMultiple) {
     sousLeNom("RemplisageMachineFicheReappro", [&] {
-        c.executer(QStringLiteral("DELETE FROM TRemplissageMachine"));
         const int G = CasiersParColonne(type);
         const QHash<qint64, qint32> stock = StockMachineParArticle(c, machine, quantiteMultiple);
         struct Ligne {
@@ -128,14 +101,15 @@ void RemplisageMachineFicheReappro(Connexion& c, qint32 machine, int type, bool 
             return a.etage != b.etage ? a.etage < b.etage
                                       : referenceOuZero(a.reference) < referenceOuZero(b.reference);
         });
-        Insertion ajout(c, InsertionLigne);
+        QList<LigneTravail> travail;
         for (const Ligne& l : std::as_const(lignes)) {
             const qint32 unites = stock.value(referenceOuZero(l.reference));
             // The locker's own row counts once when it plans an article.
             const int planifie = l.reference.isNull() ? 0 : 1;
-            ajout.executer(
-                {l.etage, l.reference, l.code, double(unites), double(planifie - unites), machine});
+            travail << LigneTravail{l.etage, l.reference, l.code, double(unites), double(planifie - unites),
+                                    machine};
         }
+        CalculRemplissage::EcrireTravail(c, travail);
     });
 }
 
@@ -162,7 +136,7 @@ void RemplisageMachineFicheReapproQteMultiple(Connexion& c, qint32 machine, int 
             return a.etage != b.etage ? a.etage < b.etage : a.reference < b.reference;
         });
         c.executer(QStringLiteral("DELETE FROM ARemplissageMachine"));
-        Insertion ajout(
+        InstructionPreparee ajout(
             c, QStringLiteral("INSERT INTO ARemplissageMachine (Etage, ReferenceArticle, Designation, "
                               "NoMachine, RefFournisseur, NbArticle) VALUES (?, ?, ?, ?, ?, ?)"));
         for (const Ligne& l : std::as_const(lignes))
@@ -180,9 +154,7 @@ QList<qint32> RemplissageMachineGlobal(Connexion& c, const QList<CalculRemplissa
 
 bool PlancheEtiquettes(Connexion& c, qint32 machine, const GrilleCasiers::Table<qint64>& references,
                        int lignes, int colonnes) {
-    c.executer(QStringLiteral("DELETE FROM TRemplissageMachine"));
-    Insertion ajout(c, InsertionLigne);
-    bool une = false;
+    QList<LigneTravail> travail;
     const int R = std::min(lignes, GrilleCasiers::NbLignes);
     const int C = std::min(colonnes, GrilleCasiers::NbColonnes);
     for (int i = 1; i < R; ++i) {
@@ -192,11 +164,11 @@ bool PlancheEtiquettes(Connexion& c, qint32 machine, const GrilleCasiers::Table<
             if (r == 0 || r == derniere)
                 continue;
             derniere = r;
-            ajout.executer({i, r, NulEntier, double(j), NulReel, machine});
-            une = true;
+            travail << LigneTravail{i, r, NulEntier, double(j), NulReel, machine};
         }
     }
-    return une;
+    CalculRemplissage::EcrireTravail(c, travail);
+    return !travail.isEmpty();
 }
 
 void ExporterConfigurationCsv(const QString& chemin, const QList<QStringList>& cellules) {

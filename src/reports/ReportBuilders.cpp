@@ -221,9 +221,7 @@ void remplirFiche(Connexion& c, int machine, const QString& procedure) {
     const QString sql = QStringLiteral("INSERT INTO ARemplissageMachine (") +
                         colonnes.join(QStringLiteral(", ")) + QStringLiteral(") VALUES (") +
                         QStringList(colonnes.size(), QStringLiteral("?")).join(QStringLiteral(", ")) + u')';
-    QSqlQuery insertion(c.db());
-    if (!insertion.prepare(sql))
-        throw ErreurExecution(ErreurExecution::ErreurBase, Connexion::texteErreur(insertion), ProcedureFiche);
+    InstructionPreparee insertion(c, sql);
 
     const int longueur = Global().LongeurCodeArticle;
     ImagesPreparees preparees(dossier);
@@ -238,12 +236,7 @@ void remplirFiche(Connexion& c, int machine, const QString& procedure) {
             valeurs[picture] = octets;
         else
             valeurs << octets;
-        Connexion::verifierValeurs(sql, valeurs);
-        for (int i = 0; i < valeurs.size(); ++i)
-            insertion.bindValue(i, valeurs[i]);
-        if (!insertion.exec())
-            throw ErreurExecution(ErreurExecution::ErreurBase, Connexion::texteErreur(insertion),
-                                  ProcedureFiche);
+        insertion.executer(valeurs);
     }
 }
 
