@@ -10,6 +10,7 @@
 #include <QEventLoop>
 #include <QFile>
 #include <QFileInfo>
+#include <QTemporaryFile>
 #include <QThread>
 #include <QTimer>
 #include <cmath>
@@ -126,8 +127,10 @@ QString CheminDansDossier(const QString& dossier, const QString& fichier) {
 bool DossierAccessibleEnEcriture(const QString& dossier) {
     if (!QFileInfo(dossier).isDir())
         return false;
-    QFile test(AjouteBackslash(dossier) + QStringLiteral("test.tst"));
-    if (!test.open(QIODevice::Append))
+    // A file of its own name at every check: two workstations checking one shared folder at once would
+    // otherwise create and delete each other's file, and one of them find the folder closed.
+    QTemporaryFile test(QDir(dossier).filePath(QStringLiteral("test-XXXXXX.tst")));
+    if (!test.open())
         return false;
     test.close();
     return test.remove();

@@ -31,7 +31,7 @@ QString FichierExistant(const QString& dossier, const QString& fichier);
 // settings finds "automat.ini" through it, so that a folder copied from Windows with "AUTOMAT.INI" is
 // read the same by the setup and by the program.
 QString CheminDansDossier(const QString& dossier, const QString& fichier);
-// Creates, appends to and deletes "test.tst" in the folder.
+// Creates and deletes a file of a name of its own in the folder: true when both succeed.
 bool DossierAccessibleEnEcriture(const QString& dossier);
 // The part after the last "/", "\" or ":"; the whole text when there is none.
 QString NomFichier(const QString& chemin);

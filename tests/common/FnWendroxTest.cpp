@@ -10,7 +10,10 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <atomic>
 #include <gtest/gtest.h>
+#include <thread>
+#include <vector>
 
 using namespace FnWendrox;
 
@@ -152,11 +155,24 @@ TEST(Fichiers, ExistenceSansEgardALaCasse) {
 
 TEST(Fichiers, DossierAccessibleEnEcriture) {
     QTemporaryDir dir;
-    QFile ancien(dir.filePath(QStringLiteral("test.tst")));
-    ancien.open(QIODevice::WriteOnly);
-    ancien.close();
+    // Another workstation's "test.tst", even one that cannot be opened, is left alone and stops nothing.
+    ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("test.tst")));
     EXPECT_TRUE(DossierAccessibleEnEcriture(dir.path()));
-    EXPECT_FALSE(QFile::exists(dir.filePath(QStringLiteral("test.tst"))));
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
+              QStringList{QStringLiteral("test.tst")});
+    // Checks of one folder at once never refuse each other.
+    std::atomic<int> refus{0};
+    std::vector<std::thread> postes;
+    for (int p = 0; p < 4; ++p)
+        postes.emplace_back([&] {
+            for (int i = 0; i < 200; ++i)
+                if (!DossierAccessibleEnEcriture(dir.path()))
+                    ++refus;
+        });
+    for (std::thread& t : postes)
+        t.join();
+    EXPECT_EQ(refus, 0);
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden).size(), 1);
     EXPECT_FALSE(DossierAccessibleEnEcriture(dir.filePath(QStringLiteral("absent"))));
     QFile f(dir.filePath(QStringLiteral("fichier")));
     f.open(QIODevice::WriteOnly);
