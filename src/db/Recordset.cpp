@@ -832,8 +832,24 @@ void Recordset::Delete() {
     exigerCle();
     const int r = m_vue.at(m_pos);
     {
-        QSqlQuery q = m_connexion->executer(
-            QStringLiteral("DELETE FROM %1 WHERE %2").arg(m_table, clauseCle()), valeursCle(m_rangs.at(r)));
+        // "= ?" never matches a Null key (SQLite lets a text key be Null): the row would leave the grid
+        // and stay in the table. A delete that takes no row out is a failure, and the row stays shown.
+        const QVariantList cle = valeursCle(m_rangs.at(r));
+        QSqlQuery q =
+            m_connexion->executer(QStringLiteral("DELETE FROM %1 WHERE %2").arg(m_table, clauseCle()), cle);
+        if (q.numRowsAffected() == 0) {
+            const bool cleNulle =
+                std::any_of(cle.begin(), cle.end(), [](const QVariant& v) { return v.isNull(); });
+            throw ErreurExecution(
+                ViolationConcurrence,
+                cleNulle
+                    ? QStringLiteral("La ligne à supprimer n'a pas de clé (%1 vide) : elle reste dans %2")
+                          .arg(m_cle.join(QStringLiteral(", ")), m_table)
+                    : QStringLiteral("La ligne à supprimer n'existe plus dans %1 : elle a été supprimée "
+                                     "entre-temps")
+                          .arg(m_table),
+                QStringLiteral("Recordset"));
+        }
         q.finish();
     }
     const int position = m_pos;

@@ -138,6 +138,8 @@ public:
     // The value the table holds for the row in edition, before the field writes (Null for a new row);
     // outside an edition, the current row's value.
     QVariant OriginalValue(const QString& champ) const;
+    // Deletes the current row by key. A delete that takes no row out of the table (a Null key, a row
+    // deleted meanwhile) throws ViolationConcurrence and the row stays where it is.
     void Delete();
     // True while Delete takes its row out (between RowAboutToBeRemoved and RowRemoved): a grid that
     // moves its own current row meanwhile (Qt keeps one row selected) is no move of the recordset's.

@@ -177,6 +177,30 @@ TEST_P(RecordsetBase, WritesGoThroughByKeyAndReadTheIdentityBack) {
     EXPECT_THROW(lecture.SetField(QStringLiteral("n"), 2), ErreurExecution);
 }
 
+TEST_P(RecordsetBase, ADeleteThatTakesNoRowOutFailsAndKeepsTheRow) {
+    // SQLite lets a text key be Null; PostgreSQL refuses it, so there only the row deleted underneath.
+    QStringList libelles{QStringLiteral("parti")};
+    if (cnx().estSQLite()) {
+        cnx().executer(
+            QStringLiteral("INSERT INTO ListeNoAffaire (NoAffaire, Libelle) VALUES (NULL, 'sans')"));
+        libelles << QStringLiteral("sans");
+    }
+    cnx().executer(QStringLiteral("INSERT INTO ListeNoAffaire (NoAffaire, Libelle) VALUES ('A1', 'parti')"));
+    Recordset rs;
+    rs.Open(cnx(), QStringLiteral("ListeNoAffaire order by Libelle"));
+    RecordsetModel modele(&rs);
+    cnx().executer(QStringLiteral("DELETE FROM ListeNoAffaire WHERE NoAffaire = 'A1'"));
+    for (const QString& libelle : libelles) {
+        ASSERT_TRUE(rs.Find(QStringLiteral("Libelle"), Recordset::Comparaison::Egal, libelle,
+                            Recordset::Depart::Premier));
+        EXPECT_THROW(rs.Delete(), ErreurExecution) << libelle.toStdString();
+        EXPECT_EQ(modele.rowCount(), libelles.size());
+        EXPECT_EQ(rs.Field(QStringLiteral("Libelle")).toString(), libelle);
+    }
+    EXPECT_EQ(cnx().valeurUnique(QStringLiteral("SELECT COUNT(*) FROM ListeNoAffaire")).toLongLong(),
+              libelles.size() - 1);
+}
+
 TEST_P(RecordsetBase, ModelShowsRowsAndSortsOnHeaderClick) {
     Recordset rs;
     RecordsetModel modele(&rs);
