@@ -102,6 +102,12 @@ void ajouterTransparent(QByteArray& message, QByteArrayView texte) {
     message.append(texte.sliced(debut));
 }
 
+// RFC 5321 allows 512 bytes a reply line; a server that sends far more is broken or hostile, and what
+// it sends must not fill the memory or the log.
+constexpr qsizetype LongueurMaxLigne = 4096;
+// A reply of many lines (EHLO's) stays far below this.
+constexpr qsizetype LongueurMaxReponse = 64 * 1024;
+
 const QByteArray CrLf("\r\n");
 const QByteArray Terminaison("\r\n.\r\n");
 
@@ -122,6 +128,8 @@ enum Etapes {
 
 Email::Email(QObject* parent) : QObject(parent), m_socket(new QTcpSocket(this)) {
     m_socket->setObjectName(QStringLiteral("Winsock1"));
+    // What the server sends is read in pieces of this size at most, each checked before the next.
+    m_socket->setReadBufferSize(LongueurMaxReponse);
     connect(m_socket, &QTcpSocket::readyRead, this, &Email::Winsock1_DataArrival);
     connect(m_socket, &QTcpSocket::errorOccurred, this, &Email::Winsock1_Error);
     connect(m_socket, &QTcpSocket::bytesWritten, this, &Email::Winsock1_BytesWritten);
@@ -151,6 +159,17 @@ void Email::Envoie(const QString& expediteur, const QString& destinataire, const
         if (envoi != m_envois)
             return;
         m_serveurEnvoi = m_serveur;
+        // What a server may quote back of the login; its replies are reported with "****" in its place.
+        m_secrets.clear();
+        if (Global().AuthentificationSmtp)
+            for (const QString& secret :
+                 {EncoderBase64Smtp(Global().UtilisateurSmtp), EncoderBase64Smtp(Global().MotDePasseSmtp),
+                  Global().MotDePasseSmtp})
+                if (!secret.isEmpty())
+                    m_secrets << secret;
+        // The longest first: a password that is part of its own Base64 text leaves none of it.
+        std::sort(m_secrets.begin(), m_secrets.end(),
+                  [](const QString& a, const QString& b) { return a.size() > b.size(); });
         m_tailleTotale = TailleTotale(m_serveurEnvoi, expediteur, destinataire, sujet, corps, blocs);
         m_message = Message(expediteur, destinataire, sujet, corps, blocs);
     }
@@ -176,25 +195,59 @@ void Email::FermerWinsock() {
 }
 
 void Email::Winsock1_DataArrival() {
-    m_recu += m_socket->readAll();
     const quint64 connexion = m_connexion;
-    // A reply ends with the line whose fourth character is not "-"; TCP may bring it in pieces, or
-    // several replies at once.
-    for (qsizetype fin; (fin = m_recu.indexOf('\n', m_examine)) >= 0;) {
-        if (fin - m_examine >= 3 && m_recu[m_examine + 3] == '-') {
-            m_examine = fin + 1;
-            continue;
+    while (m_socket->bytesAvailable() > 0) {
+        m_recu += m_socket->read(LongueurMaxReponse);
+        // A reply ends with the line whose fourth character is not "-"; TCP may bring it in pieces, or
+        // several replies at once.
+        for (qsizetype fin; (fin = m_recu.indexOf('\n', m_examine)) >= 0;) {
+            if (fin + 1 - m_examine > LongueurMaxLigne || fin + 1 > LongueurMaxReponse) {
+                reponseTropLongue();
+                return;
+            }
+            if (fin - m_examine >= 3 && m_recu[m_examine + 3] == '-') {
+                m_examine = fin + 1;
+                continue;
+            }
+            const QByteArray reponse = m_recu.left(fin + 1);
+            m_recu.remove(0, fin + 1);
+            m_examine = 0;
+            traiterReponse(PageDeCode::depuisOctets(reponse));
+            if (connexion != m_connexion)
+                return;
         }
-        const QByteArray reponse = m_recu.left(fin + 1);
-        m_recu.remove(0, fin + 1);
-        m_examine = 0;
-        traiterReponse(PageDeCode::depuisOctets(reponse));
-        if (connexion != m_connexion)
+        // A line not ended yet.
+        if (m_recu.size() - m_examine > LongueurMaxLigne || m_recu.size() > LongueurMaxReponse) {
+            reponseTropLongue();
             return;
+        }
     }
 }
 
-void Email::traiterReponse(const QString& reponse) {
+void Email::reponseTropLongue() {
+    const bool enCours = m_enCours;
+    const QString debut = masquer(PageDeCode::depuisOctets(m_recu.left(LongueurJournal)));
+    // Nothing more is read: the connection goes at once, and what was received with it.
+    FermerWinsock();
+    if (!enCours)
+        return;
+    const QString detail = QStringLiteral("Réponse du serveur SMTP refusée : une ligne de plus de %1 octets")
+                               .arg(LongueurMaxLigne);
+    const quint64 connexion = m_connexion;
+    emit EtatEnvoi(detail, debut);
+    if (connexion == m_connexion)
+        emit EnvoiTermine(false, detail);
+}
+
+QString Email::masquer(QString reponse) const {
+    for (const QString& secret : m_secrets)
+        reponse.replace(secret, QStringLiteral("****"));
+    return reponse;
+}
+
+void Email::traiterReponse(const QString& recue) {
+    // The code is read from the reply as it came; what is reported never quotes the login.
+    const QString reponse = masquer(recue);
     const int etape = m_etape;
     const bool authentification = Global().AuthentificationSmtp;
     // Without a login the answer to HELO is taken as step 4's.
@@ -202,7 +255,7 @@ void Email::traiterReponse(const QString& reponse) {
     if (!m_enCours)
         return;
     if (etape == Termine) {
-        terminer(VerifierReponseSmtp(reponse, 250), reponse);
+        terminer(VerifierReponseSmtp(recue, 250), reponse);
         return;
     }
 
@@ -212,44 +265,44 @@ void Email::traiterReponse(const QString& reponse) {
     QString refus = reponse;
     switch (etape) {
     case Accueil:
-        attendu = VerifierReponseSmtp(reponse, 220);
+        attendu = VerifierReponseSmtp(recue, 220);
         // Servers answer AUTH only after EHLO.
         commande = (authentification ? QStringLiteral("EHLO ") : QStringLiteral("HELO ")) + m_serveurEnvoi;
         statut = QStringLiteral("Connection");
         break;
     case Bonjour:
-        attendu = VerifierReponseSmtp(reponse, 250);
+        attendu = VerifierReponseSmtp(recue, 250);
         commande = QStringLiteral("AUTH LOGIN ");
         statut = QStringLiteral("Authentification...");
         break;
     case Utilisateur:
-        attendu = VerifierReponseSmtp(reponse, 334);
+        attendu = VerifierReponseSmtp(recue, 334);
         commande = EncoderBase64Smtp(Global().UtilisateurSmtp);
         statut = QStringLiteral("User...");
         break;
     case MotDePasse:
-        attendu = VerifierReponseSmtp(reponse, 334);
+        attendu = VerifierReponseSmtp(recue, 334);
         commande = EncoderBase64Smtp(Global().MotDePasseSmtp);
         statut = QStringLiteral("password...");
         break;
     case Connecte:
-        attendu = VerifierReponseSmtp(reponse, 250) || VerifierReponseSmtp(reponse, 235);
+        attendu = VerifierReponseSmtp(recue, 250) || VerifierReponseSmtp(recue, 235);
         commande = commandeMailFrom(m_expediteur);
         statut = QStringLiteral("Connecté...");
         break;
     case Expediteur:
-        attendu = VerifierReponseSmtp(reponse, 250);
+        attendu = VerifierReponseSmtp(recue, 250);
         commande = commandeRcptTo(m_destinataire);
         statut = QStringLiteral("Mail From accepté...");
         break;
     case Destinataire:
-        attendu = VerifierReponseSmtp(reponse, 250);
+        attendu = VerifierReponseSmtp(recue, 250);
         commande = CommandeData;
         statut = QStringLiteral("RCPT est accepté");
         refus = QStringLiteral("Le serveur n'est pas open relay ou alors le destinataire est inconnu");
         break;
     case Donnees:
-        attendu = VerifierReponseSmtp(reponse, 354);
+        attendu = VerifierReponseSmtp(recue, 354);
         statut = QStringLiteral("Envoie Email en cours...");
         break;
     default:

@@ -20,8 +20,9 @@ class QTcpSocket;
 // The dialogue runs in the socket's events after Envoie has returned: greeting, HELO (or EHLO and AUTH
 // LOGIN with the state's login), MAIL FROM, RCPT TO, DATA and the message. Every reply raises EtatEnvoi
 // with its step's status; the first reply that is not the one expected ends the dialogue, and so do a
-// socket error and the server closing. EnvoiTermine tells once how it ended. No QUIT is sent and there
-// is no time limit: the host closes with FermerWinsock when it stops waiting.
+// socket error, the server closing and a reply line longer than 4,096 bytes. What the events quote of a
+// reply has "****" in place of the login and password sent. EnvoiTermine tells once how it ended. No QUIT is
+// sent and there is no time limit: the host closes with FermerWinsock when it stops waiting.
 class Email : public QObject {
     Q_OBJECT
     Q_PROPERTY(QString SeveurSmtp READ SeveurSmtp WRITE setSeveurSmtp)
@@ -65,6 +66,9 @@ public:
     // True when the value of the reply's first three characters is the code.
     static bool VerifierReponseSmtp(const QString& reponse, int code);
 
+    // The most of one reply a status or the log keeps, in characters.
+    static constexpr qsizetype LongueurJournal = 512;
+
     // The part of an address before its first "@". Throws ErreurExecution InvalidProcedureCall when the
     // address has no "@", or holds a blank, a control character (CR, LF...), "<" or ">", which would
     // break the command or the header it goes into.
@@ -102,7 +106,12 @@ private:
     void Winsock1_Error(QAbstractSocket::SocketError erreur);
     void Winsock1_BytesWritten(qint64 octets);
     // One whole reply, by the step it answers.
-    void traiterReponse(const QString& reponse);
+    void traiterReponse(const QString& recue);
+    // A reply line, or what is received of one, longer than a server may send: the dialogue fails, the
+    // status quoting only its start.
+    void reponseTropLongue();
+    // The reply with "****" in place of what it quotes of the login sent.
+    QString masquer(QString reponse) const;
     // Writes a command line (`message` false) or the message; progress follows the bytes written.
     void EnvoyerTexteSmtp(const QByteArray& octets, bool message);
     void terminer(bool envoye, const QString& detail);
@@ -127,6 +136,8 @@ private:
     QString m_expediteur;
     QString m_destinataire;
     QByteArray m_message;
+    // The Base64 login and password of this send, and the password itself.
+    QStringList m_secrets;
     int m_etape = 0;
     qint64 m_tailleTotale = 0;
     qint64 m_tailleEnvoyee = 0;

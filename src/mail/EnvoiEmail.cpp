@@ -1,5 +1,6 @@
 #include "mail/EnvoiEmail.h"
 
+#include "common/EchecEcriture.h"
 #include "common/EtatGlobal.h"
 #include "common/FnWendrox.h"
 #include "common/MajBase.h"
@@ -122,7 +123,8 @@ ResultatEnvoi EnvoiEmail::attendre() {
         m_silence.stop();
     }
     if (m_fin)
-        return m_fin->first ? ResultatEnvoi{} : nonEnvoye(m_fin->second.trimmed());
+        return m_fin->first ? ResultatEnvoi{}
+                            : nonEnvoye(m_fin->second.left(Email::LongueurJournal).trimmed());
 
     const QString derniere = m_derniereReponse.trimmed();
     QString description = m_silenceEcoule ? QStringLiteral("Pas de réponse du serveur SMTP depuis %1 s")
@@ -134,8 +136,10 @@ ResultatEnvoi EnvoiEmail::attendre() {
 }
 
 void EnvoiEmail::Email1_EtatEnvoi(const QString& message, const QString& reponse) {
-    m_journal += message + u' ' + reponse + QStringLiteral("\r\n");
-    m_derniereReponse = reponse;
+    // A reply may have thousands of characters: the log and the error keep its start.
+    m_journal += message.left(Email::LongueurJournal) + u' ' + reponse.left(Email::LongueurJournal) +
+                 QStringLiteral("\r\n");
+    m_derniereReponse = reponse.left(Email::LongueurJournal);
     if (m_silence.isActive())
         m_silence.start();
 }
@@ -156,9 +160,6 @@ void EnvoiEmail::ecrireJournal() const {
     if (fichier.open(QIODevice::WriteOnly | QIODevice::Truncate) && fichier.write(octets) == octets.size() &&
         fichier.flush())
         return;
-    MajBase::SignalerErreur(Procedure,
-                            ErreurExecution(ErreurExecution::PathFileAccess,
-                                            QStringLiteral("Impossible d'écrire %1 : %2")
-                                                .arg(QDir::toNativeSeparators(chemin), fichier.errorString()),
-                                            Procedure));
+    MajBase::SignalerErreur(Procedure, ErreurExecution(ErreurExecution::PathFileAccess,
+                                                       EchecEcriture::message(fichier), Procedure));
 }

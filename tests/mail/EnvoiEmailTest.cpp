@@ -1,4 +1,5 @@
 #include "bench/FichierMixte.h"
+#include "bench/ServeurLocal.h"
 #include "support/FormeSurBase.h"
 #include "support/ServeurSmtpDeTest.h"
 
@@ -8,6 +9,7 @@
 
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFileInfo>
 #include <QRegularExpression>
 #include <QTcpServer>
 #include <QTcpSocket>
@@ -182,6 +184,60 @@ TEST_F(EnvoiEmailTest, TheLoginFollowsUserAtEverySend) {
     EXPECT_TRUE(sansLogin.enveloppe(1).value("utilisateur").isNull());
     const QString journal = m_envoi.JournalEmail();
     EXPECT_TRUE(correspond(journal.mid(journal.lastIndexOf("Connection ")), Dialogue));
+}
+
+// The peak of this process's resident memory in KiB, since the last remettrePointe().
+qint64 pointeMemoire() {
+    QFile f("/proc/self/status");
+    const QByteArray s = f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    const qsizetype p = s.indexOf("VmHWM:");
+    return p < 0 ? -1 : s.mid(p + 6, s.indexOf('\n', p) - p - 6).trimmed().split(' ').value(0).toLongLong();
+}
+void remettrePointe() {
+    QFile f("/proc/self/clear_refs");
+    if (f.open(QIODevice::WriteOnly))
+        f.write("5");
+}
+
+// A server sending a 10 MB reply line, with or without its line end, ends the send at once without the
+// process or the log taking it in; a server quoting the login back leaves it out of the log.
+TEST_F(EnvoiEmailTest, AnOverlongReplyFailsAtOnceAndTheLoginNeverReachesTheLog) {
+    const QString script = QStringLiteral(DORVANE_RESOURCES_DIR "/../tests/mail/serveur_smtp_brut.py");
+    m_envoi.setDelaiSansReponse(20000);
+    for (const char* mode : {"ligne", "sans-fin"}) {
+        ServeurLocal brut(script, {mode, "10000000"});
+        ASSERT_NE(brut.port(), 0) << brut.erreurs().toStdString();
+        email("Port", QString::number(brut.port()));
+        m_envoi.viderJournal();
+        remettrePointe();
+        const qint64 avant = pointeMemoire();
+        qint64 ms = 0;
+        EXPECT_EQ(envoyer("a.csv", &ms),
+                  "26100 Réponse du serveur SMTP refusée : une ligne de plus de 4096 octets")
+            << mode;
+        EXPECT_LT(ms, 5000) << mode;
+        if (avant > 0) {
+            EXPECT_LT(pointeMemoire() - avant, 10 * 1024) << mode;
+        }
+        EXPECT_LT(QFileInfo(dossier->fichier("Emaillog.txt")).size(), 4096) << mode;
+        EXPECT_TRUE(journalEmail().startsWith("Réponse du serveur SMTP refusée : une ligne de plus de 4096 "
+                                              "octets 220 " +
+                                              QString(508, u'x') + "\r\n"))
+            << mode;
+    }
+
+    ServeurLocal echo(script, {"echo-auth"});
+    email("Port", QString::number(echo.port()));
+    email("User", "gestion");
+    email("Pass", "mot2passe");
+    m_envoi.viderJournal();
+    const QString refus = envoyer();
+    const QString journal = journalEmail();
+    EXPECT_EQ(refus, "26100 535 bad credentials for **** **** (****)");
+    EXPECT_TRUE(journal.contains("535 bad credentials for **** **** (****)")) << journal.toStdString();
+    for (const QString& secret :
+         {QStringLiteral("Z2VzdGlvbg=="), QStringLiteral("bW90MnBhc3Nl"), QStringLiteral("mot2passe")})
+        EXPECT_FALSE(journal.contains(secret) || refus.contains(secret)) << secret.toStdString();
 }
 
 // The wait lasts as long as the server takes. A second send asked for meanwhile (the wait handles events)
