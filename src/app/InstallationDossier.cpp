@@ -1,5 +1,6 @@
 #include "app/InstallationDossier.h"
 
+#include "common/EchecEcriture.h"
 #include "common/FnWendrox.h"
 
 #include <QCoreApplication>
@@ -82,7 +83,7 @@ bool copierFichier(const QString& source, const QDir& dossierCible, const QStrin
     }
     QSaveFile f(cible);
     if (!f.open(QIODevice::WriteOnly) || f.write(octets) != octets.size() || !f.commit()) {
-        poserErreur(erreur, QStringLiteral("Écriture impossible : %1").arg(cible));
+        poserErreur(erreur, EchecEcriture::message(f));
         return false;
     }
     return true;

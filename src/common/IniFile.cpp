@@ -1,5 +1,6 @@
 #include "common/IniFile.h"
 
+#include "common/EchecEcriture.h"
 #include "common/ErreurExecution.h"
 
 #include <QFile>
@@ -491,10 +492,15 @@ void IniFile::ecrire(const QString& chemin, const QString& section, const QStrin
 
     // Written beside the old file and then renamed over it: a failure leaves the old file whole.
     QSaveFile sortie(chemin);
-    if (!sortie.open(QIODevice::WriteOnly) || sortie.write(resultat) != resultat.size() || !sortie.commit()) {
-        sortie.cancelWriting();
+    if (!sortie.open(QIODevice::WriteOnly))
         throw ErreurExecution(ErreurExecution::PathFileAccess, QStringLiteral("Path/File access error"),
                               source);
+    if (sortie.write(resultat) != resultat.size() || !sortie.commit()) {
+        // Opened and still not written: the system's reason (a full disk) is worth telling.
+        const QString message = EchecEcriture::message(sortie);
+        sortie.cancelWriting();
+        throw ErreurExecution(ErreurExecution::PathFileAccess,
+                              QStringLiteral("Path/File access error (%1)").arg(message), source);
     }
     oublierCache(chemin);
 }

@@ -5,6 +5,7 @@
 
 #include <QStringDecoder>
 #include <QStringEncoder>
+#include <algorithm>
 
 namespace PageDeCode {
 
@@ -33,6 +34,17 @@ QByteArray versOctets(const QString& texte) {
         i += n;
     }
     return resultat;
+}
+
+std::optional<QByteArray> versOctetsExacts(const QString& texte) {
+    QStringEncoder encodeur(IniFile::nomCodePage(IniFile::codePagePour(Global().FichierLangue)));
+    if (!encodeur.isValid()) {
+        const bool latin1 =
+            std::all_of(texte.begin(), texte.end(), [](QChar c) { return c.unicode() < 0x100; });
+        return latin1 ? std::optional<QByteArray>(texte.toLatin1()) : std::nullopt;
+    }
+    QByteArray octets = encodeur.encode(texte);
+    return encodeur.hasError() ? std::nullopt : std::optional<QByteArray>(std::move(octets));
 }
 
 QString depuisOctets(const QByteArray& octets) {

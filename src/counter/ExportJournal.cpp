@@ -1,6 +1,7 @@
 #include "counter/ExportJournal.h"
 
 #include "common/ChampCSV.h"
+#include "common/EchecEcriture.h"
 #include "common/ErreurExecution.h"
 #include "common/EtatGlobal.h"
 #include "common/MajBase.h"
@@ -83,7 +84,8 @@ void ecrireOctets(QSaveFile& sortie, QString& texte) {
     const QByteArray octets = PageDeCode::versOctets(texte);
     if (sortie.write(octets) != octets.size())
         throw ErreurExecution(ErreurExecution::PathFileAccess,
-                              QStringLiteral("Erreur d'accès au chemin/fichier : ") + sortie.errorString());
+                              QStringLiteral("Erreur d'accès au chemin/fichier : ") +
+                                  EchecEcriture::message(sortie));
     texte.clear();
 }
 
@@ -95,7 +97,8 @@ void ecrire(Connexion& connexion, const QString& fichier, QSqlQuery& requete, co
     // A folder or a missing folder in the way is refused before any byte is written.
     if (!sortie.open(QIODevice::WriteOnly))
         throw ErreurExecution(ErreurExecution::PathFileAccess,
-                              QStringLiteral("Erreur d'accès au chemin/fichier : ") + fichier);
+                              QStringLiteral("Erreur d'accès au chemin/fichier : ") +
+                                  EchecEcriture::message(sortie));
     const QList<TypeColonne> types = connexion.typesColonnes(requete);
     const qsizetype n = types.size();
     const QString separateur = Global().SeparateurDecimal;
@@ -126,7 +129,8 @@ void ecrire(Connexion& connexion, const QString& fichier, QSqlQuery& requete, co
     ecrireOctets(sortie, texte);
     if (!sortie.commit())
         throw ErreurExecution(ErreurExecution::PathFileAccess,
-                              QStringLiteral("Erreur d'accès au chemin/fichier : ") + fichier);
+                              QStringLiteral("Erreur d'accès au chemin/fichier : ") +
+                                  EchecEcriture::message(sortie));
 }
 
 } // namespace

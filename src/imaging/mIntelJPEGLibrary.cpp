@@ -1,5 +1,6 @@
 #include "imaging/mIntelJPEGLibrary.h"
 
+#include "common/EchecEcriture.h"
 #include "common/ErreurExecution.h"
 #include "imaging/cDIBSection.h"
 
@@ -23,9 +24,11 @@ QString sourceErreur() {
     return programme + QStringLiteral(".mIntelJPEGLibrary");
 }
 
-[[noreturn]] void echecEcriture(int code) {
+[[noreturn]] void echecEcriture(int code, const QString& raison = QString()) {
     throw ErreurExecution(ErreurExecution::JpegEchec,
-                          QStringLiteral("Failed to save to JPG ") + QString::number(code), sourceErreur());
+                          QStringLiteral("Failed to save to JPG ") + QString::number(code) +
+                              (raison.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(raison)),
+                          sourceErreur());
 }
 
 [[noreturn]] void accesRefuse() {
@@ -67,12 +70,14 @@ bool SaveJPG(const cDIBSection& cDib, QString sFile, qint32 lQuality) {
     ecrivain.setQuality(qBound(0, lQuality, 100));
     if (!ecrivain.write(image)) {
         const int code = ecrivain.error();
+        const QString raison =
+            code == QImageWriter::DeviceError ? EchecEcriture::message(fichier) : QString();
         fichier.cancelWriting();
-        echecEcriture(code);
+        echecEcriture(code, raison);
     }
     if (existait) {
         if (!fichier.flush())
-            echecEcriture(QImageWriter::DeviceError);
+            echecEcriture(QImageWriter::DeviceError, EchecEcriture::message(fichier));
         const struct timespec temps[2] = {ancien.st_atim, ancien.st_mtim};
         if (::fchmod(fichier.handle(), ancien.st_mode & 07777) != 0 ||
             ::futimens(fichier.handle(), temps) != 0) {
@@ -82,7 +87,7 @@ bool SaveJPG(const cDIBSection& cDib, QString sFile, qint32 lQuality) {
     }
     // Flushed to disk, then renamed over the old file in one step.
     if (!fichier.commit())
-        echecEcriture(QImageWriter::DeviceError);
+        echecEcriture(QImageWriter::DeviceError, EchecEcriture::message(fichier));
     return true;
 }
 

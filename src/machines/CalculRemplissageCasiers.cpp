@@ -1,6 +1,7 @@
 #include "machines/CalculRemplissageCasiers.h"
 
 #include "common/ChampCSV.h"
+#include "common/EchecEcriture.h"
 #include "common/ErreurExecution.h"
 #include "common/MajBase.h"
 #include "common/PageDeCode.h"
@@ -186,7 +187,8 @@ void ExporterConfigurationCsv(const QString& chemin, const QList<QStringList>& c
     // A folder of that name, or a missing folder, is refused before any byte is written.
     if (!sortie.open(QIODevice::WriteOnly) || sortie.write(octets) != octets.size() || !sortie.commit())
         throw ErreurExecution(ErreurExecution::PathFileAccess,
-                              QStringLiteral("Erreur d'accès au chemin/fichier : ") + chemin,
+                              QStringLiteral("Erreur d'accès au chemin/fichier : ") +
+                                  EchecEcriture::message(sortie),
                               QStringLiteral("ExportCsv"));
 }
 

@@ -1,5 +1,6 @@
 #include "mail/ZipClass.h"
 
+#include "common/EchecEcriture.h"
 #include "common/ErreurExecution.h"
 #include "common/PageDeCode.h"
 #include "common/ServiceDialogue.h"
@@ -78,10 +79,7 @@ bool ZipClass::WriteZip(const QString& cheminArchive, bool ecraser) {
         // archive, and any earlier one stays as it was until then.
         QSaveFile archive(cheminArchive);
         if (!archive.open(QIODevice::WriteOnly))
-            throw ErreurExecution(ErreurExecution::PathFileAccess,
-                                  QStringLiteral("Cannot write %1: %2")
-                                      .arg(QDir::toNativeSeparators(cheminArchive), archive.errorString()),
-                                  source);
+            throw ErreurExecution(ErreurExecution::PathFileAccess, EchecEcriture::message(archive), source);
         for (const auto& f : m_fichiers)
             f->WriteLocalHeader(archive);
         const qint64 debutRepertoire = archive.pos();
@@ -98,10 +96,7 @@ bool ZipClass::WriteZip(const QString& cheminArchive, bool ecraser) {
           << quint16(m_commentaire.size());
         fin += m_commentaire;
         if (archive.write(fin) != fin.size() || !archive.commit())
-            throw ErreurExecution(ErreurExecution::PathFileAccess,
-                                  QStringLiteral("Cannot write %1: %2")
-                                      .arg(QDir::toNativeSeparators(cheminArchive), archive.errorString()),
-                                  source);
+            throw ErreurExecution(ErreurExecution::PathFileAccess, EchecEcriture::message(archive), source);
         return true;
     } catch (const ErreurExecution& e) {
         MsgBox(e.description(), StyleMessage::OK);

@@ -9,7 +9,8 @@ class ZipFile;
 
 // A zip archive written in one go: entries are added from files (compressed at once and kept in memory),
 // then the archive is written with its local headers and data, its central directory and its end record.
-// Names and comments are written in the installation's code page, without the UTF-8 flag.
+// Names and comments are written in the installation's code page; an entry whose name or comment holds
+// a character the page lacks has both in UTF-8, with the format's flag for it (bit 11).
 class ZipClass {
 public:
     ZipClass();

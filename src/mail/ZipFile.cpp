@@ -1,5 +1,6 @@
 #include "mail/ZipFile.h"
 
+#include "common/EchecEcriture.h"
 #include "common/ErreurExecution.h"
 #include "common/PageDeCode.h"
 
@@ -20,6 +21,10 @@ constexpr quint32 SignatureLocale = 0x04034B50;
 constexpr quint32 SignatureCentrale = 0x02014B50;
 constexpr quint16 Version = 20;
 constexpr quint16 Drapeaux = 2;
+// Bit 11, the language encoding flag: the entry's name and comment are UTF-8.
+constexpr quint16 DrapeauUtf8 = 0x0800;
+// The system that made an entry, the high byte of "version made by": 0 is FAT.
+constexpr quint16 SystemeNtfs = 11;
 constexpr quint16 Methode = 8; // deflate
 constexpr quint16 AttributsInternes = 0x0020;
 constexpr quint32 AttributsExternes = 0;
@@ -37,16 +42,14 @@ void ecrire(QIODevice& fichier, const QByteArray& octets) {
     if (fichier.write(octets) == octets.size())
         return;
     const auto* f = qobject_cast<QFileDevice*>(&fichier);
-    throw ErreurExecution(
-        ErreurExecution::PathFileAccess,
-        QStringLiteral("Cannot write %1: %2")
-            .arg(f ? natif(f->fileName()) : QStringLiteral("the archive"), fichier.errorString()),
-        QStringLiteral("ZipFile"));
+    throw ErreurExecution(ErreurExecution::PathFileAccess,
+                          f ? EchecEcriture::message(*f)
+                            : QStringLiteral("Impossible d'écrire l'archive : %1").arg(fichier.errorString()),
+                          QStringLiteral("ZipFile"));
 }
 
-// A name or comment in the code page; its length goes into a 16-bit field.
-QByteArray texteEnTete(const QString& texte, const char* quoi) {
-    QByteArray octets = PageDeCode::versOctets(texte);
+// A name or comment as written; its length goes into a 16-bit field.
+void verifierLongueur(const QByteArray& octets, const char* quoi) {
     if (octets.size() > Max16)
         throw ErreurExecution(
             ErreurExecution::Overflow,
@@ -55,7 +58,6 @@ QByteArray texteEnTete(const QString& texte, const char* quoi) {
                 .arg(QLatin1String(quoi))
                 .arg(octets.size()),
             QStringLiteral("ZipFile"));
-    return octets;
 }
 
 // The moment as DOS writes it: local time, from 1 January 1980 to the last even second of 2107.
@@ -85,11 +87,28 @@ void ZipFile::LoadFile(const QString& chemin) {
 }
 
 void ZipFile::SetFileName(const QString& nom) {
-    NomFichier = texteEnTete(nom, "name");
+    encoderTextes(nom, m_commentaire);
 }
 
 void ZipFile::SetComment(const QString& texte) {
-    CommentaireFichier = texteEnTete(texte, "comment");
+    encoderTextes(m_nom, texte);
+}
+
+void ZipFile::encoderTextes(const QString& nom, const QString& commentaire) {
+    // In the code page as ever, unless it lacks a character of either: "?" in its place would make two
+    // names one. The zip format then takes both texts in UTF-8, which the entry's flag tells.
+    const std::optional<QByteArray> nomPage = PageDeCode::versOctetsExacts(nom);
+    const std::optional<QByteArray> commentairePage = PageDeCode::versOctetsExacts(commentaire);
+    const bool utf8 = !nomPage || !commentairePage;
+    QByteArray octetsNom = utf8 ? nom.toUtf8() : *nomPage;
+    QByteArray octetsCommentaire = utf8 ? commentaire.toUtf8() : *commentairePage;
+    verifierLongueur(octetsNom, "name");
+    verifierLongueur(octetsCommentaire, "comment");
+    m_nom = nom;
+    m_commentaire = commentaire;
+    NomFichier = std::move(octetsNom);
+    CommentaireFichier = std::move(octetsCommentaire);
+    DrapeauxEntree = utf8 ? static_cast<quint16>(Drapeaux | DrapeauUtf8) : Drapeaux;
 }
 
 void ZipFile::CompressFile(const QString& chemin) {
@@ -174,7 +193,7 @@ void ZipFile::WriteLocalHeader(QIODevice& fichier) {
     e.reserve(TailleEnTeteLocal + NomFichier.size() + Extra.size());
     QDataStream s(&e, QIODevice::WriteOnly);
     s.setByteOrder(QDataStream::LittleEndian);
-    s << SignatureLocale << Version << Drapeaux << Methode << Heure << Date << Crc32 << TailleCompressee
+    s << SignatureLocale << Version << DrapeauxEntree << Methode << Heure << Date << Crc32 << TailleCompressee
       << TailleNonCompressee << quint16(NomFichier.size()) << quint16(Extra.size());
     e += NomFichier;
     e += Extra;
@@ -183,12 +202,17 @@ void ZipFile::WriteLocalHeader(QIODevice& fichier) {
 }
 
 void ZipFile::WriteCentralHeader(QIODevice& fichier) const {
+    // Readers take the names of an entry made on FAT in the DOS code page whatever its flag (Debian's
+    // unzip and zipinfo do): an entry of UTF-8 texts says it was made on NTFS, whose attributes read the
+    // same.
+    const quint16 faitPar =
+        (DrapeauxEntree & DrapeauUtf8) != 0 ? static_cast<quint16>(SystemeNtfs << 8 | Version) : Version;
     QByteArray e;
     e.reserve(TailleCentrale());
     QDataStream s(&e, QIODevice::WriteOnly);
     s.setByteOrder(QDataStream::LittleEndian);
-    s << SignatureCentrale << Version /* made by */ << Version /* needed */ << Drapeaux << Methode << Heure
-      << Date << Crc32 << TailleCompressee << TailleNonCompressee << quint16(NomFichier.size())
+    s << SignatureCentrale << faitPar << Version /* needed */ << DrapeauxEntree << Methode << Heure << Date
+      << Crc32 << TailleCompressee << TailleNonCompressee << quint16(NomFichier.size())
       << quint16(Extra.size()) << quint16(CommentaireFichier.size()) << quint16(0) /* disk number start */
       << AttributsInternes << AttributsExternes << PositionEnTeteLocal;
     e += NomFichier;

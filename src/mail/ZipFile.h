@@ -22,10 +22,13 @@ private:
     // Fills the entry from a regular file: date and time of its last change, name, data. Throws
     // ErreurExecution when the file cannot be read whole, holds 4 GiB or more, or does not compress.
     void LoadFile(const QString& chemin);
-    // Replaces the stored name, written in the installation's code page; throws over 65,535 bytes.
+    // Replaces the stored name; throws over 65,535 bytes. The name and the comment are written in the
+    // installation's code page, or both in UTF-8 with the entry's flag when the page lacks a character
+    // of either.
     void SetFileName(const QString& nom);
-    // The entry comment, in the code page; throws over 65,535 bytes.
+    // The entry comment, written as the name; throws over 65,535 bytes.
     void SetComment(const QString& texte);
+    void encoderTextes(const QString& nom, const QString& commentaire);
     // Reads the file whole: its CRC-32, and its zlib stream less the 2-byte header and 4-byte trailer.
     void CompressFile(const QString& chemin);
     // Records the bytes written so far as the entry's offset, then writes the local header, the name,
@@ -42,11 +45,14 @@ private:
     qint64 TailleLocale() const;
     qint64 TailleCentrale() const;
 
-    QByteArray NomFichier;         // in the code page
+    QString m_nom;
+    QString m_commentaire;
+    QByteArray NomFichier;         // in the code page, or UTF-8
     QByteArray Extra;              // always empty
-    QByteArray CommentaireFichier; // in the code page
+    QByteArray CommentaireFichier; // as the name
     QByteArray Donnees;
 
+    quint16 DrapeauxEntree = 2; // the general flags, with bit 11 for UTF-8 texts
     quint16 Heure = 0;
     quint16 Date = 0;
     quint32 Crc32 = 0;

@@ -1,5 +1,6 @@
 #include "stock/CatalogueFournisseur.h"
 
+#include "common/EchecEcriture.h"
 #include "common/ErreurExecution.h"
 #include "common/FnWendrox.h"
 #include "db/Connexion.h"
@@ -207,7 +208,7 @@ void ImageSalvendo() {
         if (!sortie.open(QIODevice::WriteOnly) || sortie.write(octets) != octets.size() || !sortie.commit())
             throw ErreurExecution(ErreurExecution::PathFileAccess,
                                   QStringLiteral("Copie impossible de %1 vers %2 : %3")
-                                      .arg(source, cible, sortie.errorString()),
+                                      .arg(source, cible, EchecEcriture::raison(sortie)),
                                   QStringLiteral("ImageSalvendo"));
     }
 }

@@ -12,6 +12,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <QtEndian>
+#include <cerrno>
 #include <csignal>
 #include <sys/resource.h>
 #include <zlib.h>
@@ -42,6 +43,7 @@ struct Octets {
 struct Entree {
     QByteArray nom, nomLocal, commentaire;
     quint32 position = 0;
+    quint16 drapeaux = 0, drapeauxLocaux = 0;
 };
 
 // The entries of an archive, read from the end record that closes it and its central directory.
@@ -57,6 +59,8 @@ std::vector<Entree> entrees(const QByteArray& a, QByteArray* commentaire = nullp
         const quint16 n = lu16(a, p + 28), x = lu16(a, p + 30), c = lu16(a, p + 32);
         Entree e{a.mid(p + 46, n), {}, a.mid(p + 46 + n + x, c), lu32(a, p + 42)};
         e.nomLocal = a.mid(e.position + 30, lu16(a, e.position + 26));
+        e.drapeaux = lu16(a, p + 8);
+        e.drapeauxLocaux = lu16(a, e.position + 6);
         r.push_back(e);
         p += 46 + n + x + c;
     }
@@ -184,7 +188,9 @@ TEST_F(ZipClassTest, AnExistingArchiveIsKeptOrReplacedWhole) {
     rlimit limite = avant;
     limite.rlim_cur = 100000;
     ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limite), 0);
-    m_dialogues.attendreMessageContenant(QDir::toNativeSeparators(archive));
+    // The message names the archive and the system's reason.
+    m_dialogues.attendreMessageContenant(QStringLiteral("Impossible d'écrire %1 : %2")
+                                             .arg(QDir::toNativeSeparators(archive), qt_error_string(EFBIG)));
     const bool ecrit = zip.WriteZip(archive, true);
     setrlimit(RLIMIT_FSIZE, &avant);
     std::signal(SIGXFSZ, signalAvant);
@@ -221,25 +227,59 @@ TEST_F(ZipClassTest, NamesAndCommentsInTheCodePage) {
         QByteArray commentaire;
         const std::vector<Entree> e = entrees(contenu(archive), &commentaire);
         ASSERT_EQ(e.size(), 2u);
-        const QByteArray nom = langue[0] == 'p' ? QByteArray("\xA3\xF3"
-                                                             "d\x9F")
-                                                : QByteArray("?\xF3"
-                                                             "d?");
+        // Windows-1250 has every character; Windows-1252 lacks "Ł" and "ź": name and comment in UTF-8.
+        const bool polonais = langue[0] == 'p';
+        const QByteArray nom = polonais ? QByteArray("\xA3\xF3"
+                                                     "d\x9F")
+                                        : QString::fromUtf8("Łódź").toUtf8();
+        const QByteArray commentaireEntree =
+            polonais ? QByteArray("P\xE9riode 05/2024 \x80") : QStringLiteral("Période 05/2024 €").toUtf8();
         EXPECT_EQ(e[0].nom, nom) << langue;
         EXPECT_EQ(e[0].nomLocal, nom) << langue;
-        EXPECT_EQ(e[0].commentaire, QByteArray("P\xE9riode 05/2024 \x80"));
+        EXPECT_EQ(e[0].commentaire, commentaireEntree) << langue;
+        EXPECT_EQ(e[0].drapeaux, polonais ? 2 : 0x0802) << langue;
+        EXPECT_EQ(e[0].drapeauxLocaux, e[0].drapeaux) << langue;
         EXPECT_EQ(e[1].nomLocal, QByteArray("Consommation.xls"));
         EXPECT_EQ(e[1].commentaire, QByteArray());
+        EXPECT_EQ(e[1].drapeaux, 2);
+        EXPECT_EQ(e[1].drapeauxLocaux, 2);
         EXPECT_EQ(commentaire, QByteArray("Envoi de mai"));
         const QString info = zipinfo(archive);
         EXPECT_TRUE(info.contains(QStringLiteral("The zipfile comment is 12 bytes long")))
             << info.toStdString();
         EXPECT_TRUE(
-            info.contains(QStringLiteral("length of file comment:                         17 characters")));
-        EXPECT_TRUE(
-            info.contains(QStringLiteral("length of filename:                             4 characters")));
+            info.contains(QStringLiteral("length of file comment:                         %1 characters")
+                              .arg(commentaireEntree.size())));
+        EXPECT_TRUE(info.contains(
+            QStringLiteral("length of filename:                             %1 characters").arg(nom.size())));
         sansErreur(archive);
     }
+}
+
+// Two names the code page cannot write no longer become one "?" name: each reads back whole.
+TEST_F(ZipClassTest, NamesOutsideTheCodePageAreWrittenInUtf8) {
+    Global().FichierLangue = chemin(QStringLiteral("french.lng"));
+    ZipClass zip;
+    ASSERT_TRUE(zip.AddFile(fichier(QString::fromUtf8("Łódź_日本.txt"), "un")));
+    ASSERT_TRUE(
+        zip.AddFile(fichier(QString::fromUtf8("Łódź_日本.txt"), "deux"), QString::fromUtf8("Łódź_中国.txt")));
+    ASSERT_TRUE(zip.AddFile(fichier(QStringLiteral("Lodz_x.txt"), "trois")));
+    const QString archive = chemin(QStringLiteral("noms.zip"));
+    ASSERT_TRUE(zip.WriteZip(archive, true));
+    const std::vector<Entree> e = entrees(contenu(archive));
+    ASSERT_EQ(e.size(), 3u);
+    EXPECT_EQ(e[0].nom, QString::fromUtf8("Łódź_日本.txt").toUtf8());
+    EXPECT_EQ(e[1].nomLocal, QString::fromUtf8("Łódź_中国.txt").toUtf8());
+    EXPECT_EQ(e[2].nom, QByteArray("Lodz_x.txt"));
+    EXPECT_EQ(e[2].drapeaux, 2);
+    sansErreur(archive);
+    // zipinfo prints names as the locale writes them.
+    const QByteArray locale = qgetenv("LC_ALL");
+    qputenv("LC_ALL", "C.UTF-8");
+    const QString info = QString::fromUtf8(lancer(QStringLiteral("zipinfo"), {archive}));
+    qputenv("LC_ALL", locale);
+    for (const char* nom : {"Łódź_日本.txt", "Łódź_中国.txt", "Lodz_x.txt"})
+        EXPECT_TRUE(info.contains(QString::fromUtf8(nom))) << info.toStdString();
 }
 
 TEST_F(ZipClassTest, BadInputIsRefusedClearly) {
@@ -257,7 +297,9 @@ TEST_F(ZipClassTest, BadInputIsRefusedClearly) {
     EXPECT_THROW(zip.AddFile(source, QString(), QString(65536, u'c')), ErreurExecution);
     EXPECT_EQ(zip.FileCount(), 1);
     EXPECT_TRUE(zip.AddFile(source, QString(65535, u'n'), QString(30000, u'é')));
-    EXPECT_TRUE(zip.AddFile(source, QStringLiteral("\U0001F600").repeated(40000)));
+    // A name the page cannot write counts its UTF-8 bytes: 16,383 signs of 4 bytes fit, 16,384 do not.
+    EXPECT_THROW(zip.AddFile(source, QStringLiteral("\U0001F600").repeated(16384)), ErreurExecution);
+    EXPECT_TRUE(zip.AddFile(source, QStringLiteral("\U0001F600").repeated(16383)));
     EXPECT_THROW(zip.Comment(QString(65536, u'c')), ErreurExecution);
     zip.Comment(QString(65535, u'c'));
     // Dates DOS cannot write: the first moment of 1980, the last of 2107.
@@ -282,7 +324,7 @@ TEST_F(ZipClassTest, BadInputIsRefusedClearly) {
     ASSERT_EQ(e.size(), 5u);
     EXPECT_EQ(e[1].nom, QByteArray(65535, 'n'));
     EXPECT_EQ(e[1].commentaire, QByteArray(30000, '\xE9'));
-    EXPECT_EQ(e[2].nom, QByteArray(40000, '?'));
+    EXPECT_EQ(e[2].nom, QStringLiteral("\U0001F600").repeated(16383).toUtf8());
     EXPECT_EQ(commentaire, QByteArray(65535, 'c'));
     // zipinfo reads it all; it only warns (exit 1) that it shortens the long names it prints.
     int code = 0;
