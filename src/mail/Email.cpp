@@ -202,7 +202,7 @@ void Email::Winsock1_DataArrival() {
         // several replies at once.
         for (qsizetype fin; (fin = m_recu.indexOf('\n', m_examine)) >= 0;) {
             if (fin + 1 - m_examine > LongueurMaxLigne || fin + 1 > LongueurMaxReponse) {
-                reponseTropLongue();
+                reponseTropLongue(fin + 1 - m_examine > LongueurMaxLigne);
                 return;
             }
             if (fin - m_examine >= 3 && m_recu[m_examine + 3] == '-') {
@@ -218,21 +218,23 @@ void Email::Winsock1_DataArrival() {
         }
         // A line not ended yet.
         if (m_recu.size() - m_examine > LongueurMaxLigne || m_recu.size() > LongueurMaxReponse) {
-            reponseTropLongue();
+            reponseTropLongue(m_recu.size() - m_examine > LongueurMaxLigne);
             return;
         }
     }
 }
 
-void Email::reponseTropLongue() {
+void Email::reponseTropLongue(bool ligne) {
     const bool enCours = m_enCours;
     const QString debut = masquer(PageDeCode::depuisOctets(m_recu.left(LongueurJournal)));
     // Nothing more is read: the connection goes at once, and what was received with it.
     FermerWinsock();
     if (!enCours)
         return;
-    const QString detail = QStringLiteral("Réponse du serveur SMTP refusée : une ligne de plus de %1 octets")
-                               .arg(LongueurMaxLigne);
+    const QString detail =
+        ligne ? QStringLiteral("Réponse du serveur SMTP refusée : une ligne de plus de %1 octets")
+                    .arg(LongueurMaxLigne)
+              : QStringLiteral("Réponse du serveur SMTP refusée : plus de %1 octets").arg(LongueurMaxReponse);
     const quint64 connexion = m_connexion;
     emit EtatEnvoi(detail, debut);
     if (connexion == m_connexion)

@@ -107,9 +107,9 @@ private:
     void Winsock1_BytesWritten(qint64 octets);
     // One whole reply, by the step it answers.
     void traiterReponse(const QString& recue);
-    // A reply line, or what is received of one, longer than a server may send: the dialogue fails, the
-    // status quoting only its start.
-    void reponseTropLongue();
+    // A reply line (`ligne`) or a reply of many lines, or what is received of either, longer than a
+    // server may send: the dialogue fails, the status quoting only its start.
+    void reponseTropLongue(bool ligne);
     // The reply with "****" in place of what it quotes of the login sent.
     QString masquer(QString reponse) const;
     // Writes a command line (`message` false) or the message; progress follows the bytes written.
