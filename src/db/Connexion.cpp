@@ -114,6 +114,24 @@ QString Connexion::cheminFichier(const QString& dossier, const QString& base) {
     return QDir(dossier).filePath(base + QStringLiteral(".db"));
 }
 
+QString Connexion::refusFichierDeBase(const QString& chemin) {
+    const QString choisi = QFileInfo(chemin).canonicalFilePath();
+    if (choisi.isEmpty())
+        return QString();
+    const EtatGlobal& g = Global();
+    const QString dossier = FnWendrox::CheminApplication();
+    const QString journal = FnWendrox::FichierExistant(dossier, QStringLiteral("MAINTEN.MDB"));
+    for (const QString& base :
+         {cheminFichier(dossier, g.NomBase), cheminFichier(dossier, g.NomBaseDroits),
+          journal.isEmpty() ? QDir(dossier).filePath(QStringLiteral("MAINTEN.MDB")) : journal})
+        for (const QString& suffixe : {QString(), QStringLiteral("-wal"), QStringLiteral("-shm")})
+            if (QFileInfo(base + suffixe).canonicalFilePath() == choisi)
+                return QStringLiteral("%1 est un fichier de la base de données du programme : il ne peut pas "
+                                      "être choisi ici.")
+                    .arg(QDir::toNativeSeparators(chemin));
+    return QString();
+}
+
 void Connexion::ouvrir(const ParametresConnexion& parametres) {
     fermer();
     m_parametres = parametres;

@@ -42,6 +42,12 @@ public:
     static ParametresConnexion parametresDroits();
     // The file of an embedded database.
     static QString cheminFichier(const QString& dossier, const QString& base);
+    // The refusal to show when a file a user picked (a picture, a workbook) is one of the program's own
+    // databases in the program folder: the embedded main and rights databases or the error log
+    // "MAINTEN.MDB", or the "-wal" or "-shm" of one, compared by canonical path; "" for any other file.
+    // Reading such a file would have this process open and close it, which drops the locks SQLite holds
+    // on it for the program's connections: the check comes before anything opens it.
+    static QString refusFichierDeBase(const QString& chemin);
 
     void ouvrir(const ParametresConnexion& parametres);
     void ouvrirPrincipale() { ouvrir(parametresPrincipale()); }

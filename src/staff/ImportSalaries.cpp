@@ -1,6 +1,7 @@
 #include "staff/ImportSalaries.h"
 
 #include "common/EtatGlobal.h"
+#include "common/ServiceDialogue.h"
 #include "common/mCommonDialog.h"
 #include "db/ListeMachines.h"
 #include "db/Valeurs.h"
@@ -551,7 +552,13 @@ QString DemanderFichier(qint64 proprietaire) {
     p.DefaultExt = QStringLiteral("xls");
     p.Owner = proprietaire;
     p.Flags = 0;
-    return mCommonDialog::VBGetOpenFileName(p) ? p.FileName : QString();
+    if (!mCommonDialog::VBGetOpenFileName(p))
+        return QString();
+    if (const QString refus = Connexion::refusFichierDeBase(p.FileName); !refus.isEmpty()) {
+        MsgBox(refus, StyleMessage::Critique);
+        return QString();
+    }
+    return p.FileName;
 }
 
 Resultat importer(Classeur classeur, const QString& chemin, const Parametres& parametres,

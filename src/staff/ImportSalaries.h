@@ -50,7 +50,8 @@ struct Parametres {
 Parametres ParametresCourants();
 
 // The file dialog of the import (the .xls filter, the file must exist): the chosen path, or "" when the
-// user cancelled (the import then does nothing). Goes through the dialog service: on the window's thread.
+// user cancelled or chose one of the program's own databases, which is refused with a message before
+// anything opens it (the import then does nothing). Goes through the dialog service: on the window's thread.
 QString DemanderFichier(qint64 proprietaire = -1);
 
 // Called with 0 when the rows are about to be handled (the bar shows), then with each new percentage of

@@ -9,6 +9,7 @@
 #include "common/forms/IconeStandard.h"
 #include "common/forms/Instance.h"
 #include "common/mCommonDialog.h"
+#include "db/Connexion.h"
 #include "db/Recordset.h"
 #include "db/Valeurs.h"
 #include "imaging/ImageProduit.h"
@@ -587,6 +588,10 @@ void FrmStock::CmdChoixImage_Click() {
         DossierImages, QStringLiteral("JPEG Files (*.JPG)|*.JPG"), static_cast<qint64>(winId()));
     if (chemin.isEmpty() || !surUnArticle())
         return;
+    if (const QString refus = Connexion::refusFichierDeBase(chemin); !refus.isEmpty()) {
+        MsgBox(refus, StyleMessage::Critique);
+        return;
+    }
     try {
         switch (ImagesArticle::choisirFichier(connexion(),
                                               Valeurs::lireEntier(champCourant(QStringLiteral("Reference"))),

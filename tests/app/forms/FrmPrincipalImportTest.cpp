@@ -134,6 +134,25 @@ TEST_F(FrmPrincipalImportTest, ButtonRunsTheVariantsRoutineWithTheMenuClosedMean
     EXPECT_EQ(temoin.menuActif, (QList<bool>{false, false}));
 }
 
+// The program's own databases are refused before anything opens them (closing them in this process would
+// drop SQLite's locks), through a link of another name too.
+TEST_F(FrmPrincipalImportTest, TheProgramsOwnDatabasesAreRefusedBeforeAnyRead) {
+    const QDir programme(dossier->chemin());
+    const QString lien = s_dossier->filePath(QStringLiteral("base.xls"));
+    QFile::remove(lien);
+    ASSERT_TRUE(QFile::link(programme.filePath(QStringLiteral("VEZ.db")), lien));
+    for (const QString& chemin : {lien, programme.filePath(QStringLiteral("gestionnaire.db")),
+                                  programme.filePath(QStringLiteral("MAINTEN.MDB"))}) {
+        dialogues->attendreFichierChoisi(chemin);
+        dialogues->attendreMessageContenant(
+            QStringLiteral("est un fichier de la base de données du programme"));
+        cliquer();
+    }
+    verifierFin();
+    EXPECT_TRUE(temoin.menuActif.isEmpty());
+    EXPECT_TRUE(dossier->lignesJournal().isEmpty());
+}
+
 TEST_F(FrmPrincipalImportTest, FailureAtARowKeepsNothingLogsOnceAndNamesTheRow) {
     executer(QStringLiteral("CREATE TRIGGER refus BEFORE INSERT ON Utilisateurs WHEN NEW.NoBadge = 'ECHEC' "
                             "BEGIN SELECT RAISE(ABORT, 'badge refusé'); END"));

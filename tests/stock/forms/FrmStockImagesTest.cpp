@@ -155,6 +155,26 @@ TEST_P(FrmStockImagesTest, ChoosingAPictureFileFromTheCard) {
     dialogues.attendreOuvertureAnnulee();
     f->CmdChoixImage->click();
     EXPECT_EQ(image(), QStringLiteral("photo"));
+
+    // The open database (on PostgreSQL the error log), and a link to it under a picture's name, are
+    // refused before they are read.
+    QString base = Connexion::cheminFichier(FnWendrox::CheminApplication(), Global().NomBase);
+    JournalDeTest journal;
+    if (!cnx().estSQLite() && journal.creer(FnWendrox::CheminApplication()))
+        base = QDir(FnWendrox::CheminApplication()).filePath(QStringLiteral("MAINTEN.MDB"));
+    const QString lien = QDir(ailleurs).filePath(QStringLiteral("base.jpg"));
+    ASSERT_TRUE(QFile::link(base, lien));
+    for (const QString& chemin : {lien, base}) {
+        choisir(chemin, ailleurs);
+        dialogues.attendreMessage(
+            QDir::toNativeSeparators(chemin) +
+                QStringLiteral(" est un fichier de la base de données du programme : il "
+                               "ne peut pas être choisi ici."),
+            Reponse::OK, std::nullopt, StyleMessage::Critique);
+        f->CmdChoixImage->click();
+    }
+    EXPECT_EQ(image(), QStringLiteral("photo"));
+    EXPECT_EQ(ligne(QStringLiteral("base")), QByteArray());
 }
 
 TEST_P(FrmStockImagesTest, ScanningFromTheCard) {
