@@ -183,6 +183,16 @@ QScreen* FormBase::ecranDeLaFenetre() const {
     return screen();
 }
 
+QSize FormBase::placeSurLEcran() const {
+    const QScreen* ecran = ecranDeLaFenetre();
+    if (!ecran)
+        return {};
+    const QRect zone = ecran->availableGeometry();
+    const QMargins cadre = margesCadre(this);
+    return {std::max(1, zone.width() - cadre.left() - cadre.right()),
+            std::max(1, zone.height() - cadre.top() - cadre.bottom())};
+}
+
 void FormBase::ajusterALEcran(bool affichage) {
     if (!isWindow() || windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen))
         return;
@@ -191,8 +201,7 @@ void FormBase::ajusterALEcran(bool affichage) {
         return;
     const QRect zone = ecran->availableGeometry();
     const QMargins cadre = margesCadre(this);
-    const QSize place(std::max(1, zone.width() - cadre.left() - cadre.right()),
-                      std::max(1, zone.height() - cadre.top() - cadre.bottom()));
+    const QSize place = placeSurLEcran();
     // The least size the controls ask for now (new captions may have changed it).
     if (QLayout* l = layout())
         l->activate();

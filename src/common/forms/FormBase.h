@@ -167,6 +167,8 @@ protected:
     virtual bool toucheEntree(QObject* controle);
     // Closes the form's connection (the unload does it after Form_Unload).
     void fermerConnexion();
+    // The size the window may take on its screen: the available area less the frame (see Screen above).
+    QSize placeSurLEcran() const;
 
     bool event(QEvent* e) override;
     bool eventFilter(QObject* objet, QEvent* e) override;

@@ -17,6 +17,11 @@ LigneGrille::LigneGrille(QTableView* grille, Recordset* recordset)
                 if (m_synchro || !courant.isValid() || !m_rs || courant.row() == m_rs->AbsolutePosition() ||
                     m_rs->SuppressionEnCours())
                     return;
+                // A hidden grid is no one's choice. Hiding a grid that has the focus moves its current cell
+                // on as a Tab would (from the last column to the next row, after the last row to the first),
+                // and keys typed meanwhile still reach it; it is put back on the recordset's row when shown.
+                if (m_grille->isHidden())
+                    return;
                 const int ligne = courant.row();
                 if (!m_apresEvenement) {
                     choisir(ligne);
@@ -33,6 +38,7 @@ LigneGrille::LigneGrille(QTableView* grille, Recordset* recordset)
                     Qt::QueuedConnection);
             });
     connect(recordset, &Recordset::MoveComplete, this, &LigneGrille::suivre);
+    grille->installEventFilter(this);
     grille->viewport()->installEventFilter(this);
 }
 
@@ -93,6 +99,8 @@ void LigneGrille::defilerPlusTard() {
 }
 
 bool LigneGrille::eventFilter(QObject* objet, QEvent* e) {
+    if (objet == m_grille && e->type() == QEvent::Show)
+        suivre();
     if (objet == m_grille->viewport() && e->type() == QEvent::Resize) {
         // Laid out again after the move (the card filled below it, the window made smaller): the current
         // row that was in view stays wholly in view. Scrolled once the grid has taken its new size in.

@@ -10,9 +10,10 @@ class Recordset;
 // A grid that follows its recordset, and back. After every move of the recordset the grid's current row
 // is the recordset's, selected and wholly in view; it stays in view when the grid is laid out again
 // afterwards (a card below it that grows, a window made smaller, a horizontal scroll bar that appears).
-// A row chosen in the grid (a click, the arrow keys) moves the recordset. A grid whose model ends with a
-// new-row line (RecordsetModel::setEditionParLigne) is on that line while the recordset is past its last
-// row.
+// A row chosen in the grid (a click, the arrow keys) moves the recordset; a grid its form has hidden (a
+// record opened in its place) keeps the recordset's row whatever moves its cell. A grid whose model ends
+// with a new-row line (RecordsetModel::setEditionParLigne) is on that line while the recordset is past its
+// last row.
 // Belongs to the grid: `new LigneGrille(grille, recordset)`, once the grid shows its model.
 class LigneGrille : public QObject {
 public:

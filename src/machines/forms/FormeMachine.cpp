@@ -20,6 +20,7 @@
 #include <QLabel>
 #include <QPixmap>
 #include <QPushButton>
+#include <QShowEvent>
 #include <QTableView>
 #include <QTableWidget>
 
@@ -115,6 +116,17 @@ void FormeMachine::placer(QWidget* controle, int gauche, int haut, int largeur, 
     using Conversions::twipsEnPixels;
     controle->setGeometry(twipsEnPixels(gauche), twipsEnPixels(haut), twipsEnPixels(largeur),
                           twipsEnPixels(hauteur));
+}
+
+void FormeMachine::showEvent(QShowEvent* e) {
+    if (!e->spontaneous() && isWindow()) {
+        // A new width keeps the window's centre where it was placed.
+        const QRect avant = geometry();
+        disposer(placeSurLEcran());
+        if (width() != avant.width())
+            move(pos().x() + (avant.width() - width()) / 2, pos().y());
+    }
+    FormBase::showEvent(e);
 }
 
 bool FormeMachine::ouvrirListe() {

@@ -93,6 +93,11 @@ protected:
 
     // Places a control at a design position, in twips.
     static void placer(QWidget* controle, int gauche, int haut, int largeur, int hauteur);
+    // Lays the window out for the place its screen gives it (FormBase::placeSurLEcran): at its design
+    // size where that fits, else in a layout of its own that keeps the grid and every control in sight.
+    // Run before each show.
+    virtual void disposer(const QSize& place) = 0;
+    void showEvent(QShowEvent* e) override;
 
     Recordset Adodc1;
     RecordsetModel* m_modele;

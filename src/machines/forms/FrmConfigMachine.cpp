@@ -16,6 +16,7 @@
 #include <QPushButton>
 #include <QTableView>
 #include <QTableWidget>
+#include <algorithm>
 
 namespace {
 
@@ -27,6 +28,10 @@ constexpr int HautGrille = 365;
 constexpr int GaucheBarres = 7020;
 constexpr int LargeurBarres = 2300;
 constexpr int HauteurLigne = 270;
+constexpr int HauteurDisposition = 540 + 37 * HauteurLigne + 30;
+// The list and the close button stand this far above the window's foot.
+constexpr int PiedListe = 580;
+constexpr int PiedFermer = 1080;
 
 } // namespace
 
@@ -50,9 +55,8 @@ FrmConfigMachine::FrmConfigMachine(QWidget* parent)
     // Design positions, in twips. The list lies over the layout grid and its bars; the picture, the
     // sheet buttons and the close button stand to the right of both.
     placer(Label3, 120, 30, 9120, 330);
-    placer(MSFlexGrid1, 0, HautGrille, GaucheBarres, 540 + 37 * HauteurLigne + 30);
+    placer(MSFlexGrid1, 0, HautGrille, GaucheBarres, HauteurDisposition);
     placer(SSPanel3, GaucheBarres, HautGrille, LargeurBarres, 540);
-    placer(DataGrid1, 120, HautGrille, 9120, 11055);
     placer(Picture1, 9480, HautGrille, 2175, 4245);
     placer(Command3, 9480, 4800, 2175, 495);
     placer(Command4, 9480, 5400, 2175, 735);
@@ -61,7 +65,6 @@ FrmConfigMachine::FrmConfigMachine(QWidget* parent)
     placer(CmdRmplir, 9480, 7440, 2175, 495);
     placer(CmdModeConfig, 9480, 8160, 2175, 495);
     placer(CmdEnregiConfig, 9480, 8760, 2175, 495);
-    placer(cmdClose, 9480, 10920, 2175, 495);
     // A plain button, not visible in the design.
     Command5 = creerBouton(QStringLiteral("Command5"), QStringLiteral("Command5"));
     placer(Command5, 9720, 9720, 1335, 375);
@@ -74,9 +77,22 @@ FrmConfigMachine::FrmConfigMachine(QWidget* parent)
     preparerDisposition();
     brancherFiches();
 
-    setFixedSize(Conversions::twipsEnPixels(LargeurTwips), Conversions::twipsEnPixels(HauteurTwips));
+    disposer(QSize());
     // Translated at every activation, French included (Form_Activate).
     setTraductionActivation(false);
+}
+
+void FrmConfigMachine::disposer(const QSize& place) {
+    using Conversions::twipsEnPixels;
+    // A screen lower than the design (768 pixels): the window takes the screen's height, down to what
+    // the layout grid needs, and the list and the close button keep their distance from its foot.
+    int hauteur = HauteurTwips;
+    if (place.isValid() && twipsEnPixels(HauteurTwips) > place.height())
+        hauteur = std::max(HautGrille + HauteurDisposition + 60,
+                           static_cast<int>(Conversions::pixelsEnTwips(place.height())));
+    placer(DataGrid1, 120, HautGrille, 9120, hauteur - HautGrille - PiedListe);
+    placer(cmdClose, 9480, hauteur - PiedFermer, 2175, 495);
+    setFixedSize(twipsEnPixels(LargeurTwips), twipsEnPixels(hauteur));
 }
 
 void FrmConfigMachine::Form_Load() {

@@ -69,6 +69,7 @@ public:
 
 protected:
     void Form_Load() override;
+    void disposer(const QSize& place) override;
     void Form_Activate() override;
     void masquerDisposition() override;
 

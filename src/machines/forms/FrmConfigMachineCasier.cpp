@@ -15,15 +15,18 @@
 #include <QRadioButton>
 #include <QTableView>
 #include <QTableWidget>
+#include <algorithm>
 
 namespace {
 
 // Room for the widest locker grid: a caption column of 900 twips and 14 columns of 1000, with its
-// vertical scroll bar; the buttons stand to its right.
+// vertical scroll bar; the buttons stand to its right, this far from the window's right edge.
 constexpr int LargeurTwips = 17775;
 constexpr int HauteurTwips = 10620;
-constexpr int GaucheBoutons = 15480;
+constexpr int DroiteBoutons = LargeurTwips - 15480;
 constexpr int LargeurBoutons = 2175;
+// Narrower than the design, the window keeps at least this width (the grid shows seven lockers).
+constexpr int LargeurMinimale = 10500;
 
 QLabel* etiquette(QWidget* parent, const char* nom, const QString& texte) {
     auto* l = new QLabel(texte, parent);
@@ -71,11 +74,28 @@ FrmConfigMachineCasier::FrmConfigMachineCasier(QWidget* parent)
     // The global sheet never shows here; the total of articles does.
     Command3->hide();
 
-    // Design positions, in twips: the list over the grid, the buttons, options and labels to the right.
     placer(Label3, 120, 60, 14960, 330);
-    placer(MSFlexGrid1, 120, 450, 15240, 10050);
-    placer(DataGrid1, 120, 450, 15240, 10050);
-    const int g = GaucheBoutons, l = LargeurBoutons;
+    preparerGrille();
+    brancherFiches();
+
+    disposer(QSize());
+    setTraductionActivation(false);
+}
+
+void FrmConfigMachineCasier::disposer(const QSize& place) {
+    using Conversions::twipsEnPixels;
+    // A screen narrower than the design (1024 pixels): the window takes the screen's width and the grid
+    // gives up what the buttons, options and labels need, scrolling sideways.
+    int largeur = LargeurTwips;
+    const bool etroite = place.isValid() && twipsEnPixels(LargeurTwips) > place.width();
+    if (etroite)
+        largeur = std::max(LargeurMinimale, static_cast<int>(Conversions::pixelsEnTwips(place.width())));
+    MSFlexGrid1->setHorizontalScrollBarPolicy(etroite ? Qt::ScrollBarAsNeeded : Qt::ScrollBarAlwaysOff);
+
+    // Design positions, in twips: the list over the grid, the buttons, options and labels to the right.
+    const int g = largeur - DroiteBoutons, l = LargeurBoutons;
+    placer(MSFlexGrid1, 120, 450, g - 240, 10050);
+    placer(DataGrid1, 120, 450, g - 240, 10050);
     placer(Picture1, g, 450, l, 2100);
     placer(Command3, g, 2640, l, 495);
     placer(Command4, g, 2640, l, 735);
@@ -94,13 +114,7 @@ FrmConfigMachineCasier::FrmConfigMachineCasier(QWidget* parent)
     placer(Label2, g, 9150, l, 240);
     placer(Label5, g, 9390, l, 240);
     placer(cmdClose, g, 9990, l, 495);
-
-    preparerGrille();
-    brancherFiches();
-
-    resize(Conversions::twipsEnPixels(LargeurTwips), Conversions::twipsEnPixels(HauteurTwips));
-    setFixedSize(size());
-    setTraductionActivation(false);
+    setFixedSize(twipsEnPixels(largeur), twipsEnPixels(HauteurTwips));
 }
 
 void FrmConfigMachineCasier::Form_Load() {

@@ -64,6 +64,7 @@ public:
 
 protected:
     void Form_Load() override;
+    void disposer(const QSize& place) override;
     void Form_Activate() override;
 
 private:

@@ -81,7 +81,7 @@ void FrmConfigMachineCasier::preparerGrille() {
     MSFlexGrid1->setTextElideMode(Qt::ElideNone);
     MSFlexGrid1->setSelectionMode(QAbstractItemView::ContiguousSelection);
     MSFlexGrid1->setSelectionBehavior(QAbstractItemView::SelectItems);
-    MSFlexGrid1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    // Sideways it scrolls only in a window narrower than the design (disposer).
     MSFlexGrid1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     MSFlexGrid1->viewport()->installEventFilter(this);
     MSFlexGrid1->installEventFilter(this);

@@ -134,7 +134,8 @@ void FrmConfigMachine::dessiner(Disposition vue, const QString& procedure) {
     };
     const QStringList entetes = DispositionMachine::Entetes(vue);
     cellule(0, 0, QString());
-    // A smaller font lets the longer translated captions wrap within the narrow columns.
+    // A smaller font lets the longer translated captions wrap within the narrow columns, and the row
+    // captions ("Colonne 36") show whole on their one line.
     QFont petite = MSFlexGrid1->font();
     petite.setPointSizeF(7);
     for (int c = 1; c <= 5; ++c)
@@ -157,6 +158,8 @@ void FrmConfigMachine::dessiner(Disposition vue, const QString& procedure) {
         }
         for (int c = 0; c <= 5; ++c) {
             QTableWidgetItem* item = cellule(i, c, l.texte(c));
+            if (c == 0)
+                item->setFont(petite);
             if (c > 0 && fond) {
                 item->setBackground(couleurVB(*fond));
                 item->setForeground(couleurVB(texte));
