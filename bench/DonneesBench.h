@@ -112,7 +112,8 @@ struct Salarie {
 
 } // namespace detail
 
-inline void remplir(Connexion& c) {
+// With `nbVentes` withdrawals (the journal benchmark asks for more); the rows before them stay the same.
+inline void remplirAvecVentes(Connexion& c, int nbVentes) {
     using namespace detail;
     std::mt19937 g(20240101);
     auto entre = [&g](int a, int b) { return std::uniform_int_distribution<int>(a, b)(g); };
@@ -348,7 +349,7 @@ inline void remplir(Connexion& c) {
                 "NoFamille", "NomSite", "NoSite", "NomService", "NoService", "Profile", "CodeFournisseur",
                 "Societe", "Taille", "RefFournisseur", "CodeArticle", "NoMachine"});
         const int jours = static_cast<int>(premierJour().daysTo(dernierJour()));
-        for (int n = 1; n <= NbVentes; ++n) {
+        for (int n = 1; n <= nbVentes; ++n) {
             const Salarie& s = salaries[static_cast<size_t>(entre(0, NbSalaries - 1))];
             const Article& a = articles[static_cast<size_t>(entre(0, NbArticles - 1))];
             const QString date =
@@ -375,7 +376,7 @@ inline void remplir(Connexion& c) {
         // The numbers were given: PostgreSQL's identity goes on after them, as the database's own would.
         if (!c.estSQLite())
             c.executer(QStringLiteral("SELECT setval(pg_get_serial_sequence('ventes', 'numvente'), ?)"),
-                       {NbVentes});
+                       {nbVentes});
     }
 
     // Quota lines of the general profile, written after every other row and computed from the article's
@@ -419,6 +420,10 @@ inline void remplir(Connexion& c) {
     // The state a working database is in: SQLite's log folded into the file, PostgreSQL's statistics
     // gathered (its autovacuum would have done it).
     c.executer(c.estSQLite() ? QStringLiteral("PRAGMA wal_checkpoint(TRUNCATE)") : QStringLiteral("ANALYZE"));
+}
+
+inline void remplir(Connexion& c) {
+    remplirAvecVentes(c, NbVentes);
 }
 
 // The machines the machine benchmarks run on, in place of the 8 of remplir() (their plans and slots

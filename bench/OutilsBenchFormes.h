@@ -26,6 +26,8 @@
 #include <cstdio>
 #include <memory>
 #include <numeric>
+#include <string>
+#include <unicode/ucol.h>
 #include <vector>
 
 // What bare Qt code writes to show rows read in memory in a QTableView: the rows as read, shown through
@@ -79,6 +81,82 @@ inline std::vector<int> ordreFrancais(const std::vector<QList<QVariant>>& rangs,
     });
     return ordre;
 }
+
+// ICU's French collator without regard to case, set up as QCollator sets it up, and its byte keys: what
+// a bare program that keeps its collation keys holds.
+inline UCollator* collateurIcu() {
+    UErrorCode e = U_ZERO_ERROR;
+    UCollator* c = ucol_open("fr_FR", &e);
+    ucol_setAttribute(c, UCOL_NORMALIZATION_MODE, UCOL_ON, &e);
+    ucol_setAttribute(c, UCOL_STRENGTH, UCOL_SECONDARY, &e);
+    return c;
+}
+
+inline std::string cleIcu(UCollator* c, const QString& s) {
+    const auto* u = reinterpret_cast<const UChar*>(s.utf16());
+    const auto l = static_cast<int32_t>(s.size());
+    std::string k(static_cast<size_t>(l) * 3 + 16, '\0');
+    int32_t n =
+        ucol_getSortKey(c, u, l, reinterpret_cast<uint8_t*>(k.data()), static_cast<int32_t>(k.size()));
+    if (n > static_cast<int32_t>(k.size())) {
+        k.resize(static_cast<size_t>(n));
+        n = ucol_getSortKey(c, u, l, reinterpret_cast<uint8_t*>(k.data()), n);
+    }
+    k.resize(static_cast<size_t>(n));
+    return k;
+}
+
+// One column's sort keys as a bare program keeps them: ICU's French keys for text, made once, numbers as
+// numbers; and its stable sort: Nulls first, ties in the order read.
+struct ClesNues {
+    std::vector<char> nuls;
+    std::vector<std::string> textes;
+    std::vector<double> nombres;
+    bool texte = false;
+
+    void faire(const std::vector<QList<QVariant>>& rangs, int colonne) {
+        nuls.clear();
+        textes.clear();
+        nombres.clear();
+        texte = false;
+        for (const QList<QVariant>& r : rangs)
+            if (!r.at(colonne).isNull()) {
+                const int t = r.at(colonne).metaType().id();
+                texte = t == QMetaType::QString || t == QMetaType::QByteArray;
+                break;
+            }
+        UCollator* c = collateurIcu();
+        for (const QList<QVariant>& r : rangs) {
+            const QVariant& v = r.at(colonne);
+            nuls.push_back(v.isNull() ? 1 : 0);
+            if (texte)
+                textes.push_back(v.isNull() ? std::string() : cleIcu(c, v.toString()));
+            else
+                nombres.push_back(v.toDouble());
+        }
+        ucol_close(c);
+    }
+    std::vector<int> ordre() const {
+        std::vector<int> o;
+        o.reserve(nuls.size());
+        for (size_t i = 0; i < nuls.size(); ++i)
+            if (nuls[i])
+                o.push_back(static_cast<int>(i));
+        const auto debut = static_cast<std::ptrdiff_t>(o.size());
+        for (size_t i = 0; i < nuls.size(); ++i)
+            if (!nuls[i])
+                o.push_back(static_cast<int>(i));
+        if (texte)
+            std::stable_sort(o.begin() + debut, o.end(), [this](int a, int b) {
+                return textes[static_cast<size_t>(a)] < textes[static_cast<size_t>(b)];
+            });
+        else
+            std::stable_sort(o.begin() + debut, o.end(), [this](int a, int b) {
+                return nombres[static_cast<size_t>(a)] < nombres[static_cast<size_t>(b)];
+            });
+        return o;
+    }
+};
 
 // The bare side of a search benchmark: the rows of `sql` read on a connection of its own and held as read,
 // their numbers in the French order of column `colonne`, shown in a window of a search box above a

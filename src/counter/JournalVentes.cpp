@@ -27,7 +27,12 @@ QString champMode(Mode mode, bool retours) {
 } // namespace
 
 void OuvrirJournal(Connexion& connexion, Recordset& journal) {
-    journal.Open(connexion, QStringLiteral("Ventes Order by NumVente Desc"));
+    // Read in the order the date mode shows (the newest number first among withdrawals of the same
+    // time), which SQL makes: the date mode's sort then has nothing left to do.
+    journal.Open(
+        connexion,
+        QStringLiteral("SELECT * FROM Ventes ORDER BY LaDate DESC NULLS LAST, NumVente DESC NULLS LAST"), {},
+        QStringLiteral("Ventes"));
 }
 
 void OuvrirRetours(Connexion& connexion, Recordset& retours) {

@@ -15,7 +15,8 @@ namespace JournalVentes {
 // The search modes: by date, by employee badge, by surname.
 enum Mode { ParDate = 1, ParSalarie = 2, ParNom = 4 };
 
-// Every withdrawal of Ventes, the newest number first; written back to Ventes by NumVente.
+// Every withdrawal of Ventes in the date mode's order: the newest date first (a Null date last), the
+// newest number first among the same date; written back to Ventes by NumVente.
 void OuvrirJournal(Connexion& connexion, Recordset& journal);
 // Every return of Retour, the newest withdrawal date first (a Null date last); read only.
 void OuvrirRetours(Connexion& connexion, Recordset& retours);

@@ -3,18 +3,19 @@
 #include "common/ErreurExecution.h"
 #include "db/Connexion.h"
 
-#include <QCollator>
-#include <QCollatorSortKey>
 #include <QRegularExpression>
 #include <QSqlField>
 #include <QSqlQuery>
 #include <QSqlRecord>
 #include <QSqlResult>
 #include <algorithm>
+#include <cstring>
+#include <limits>
 #include <memory>
 #include <numeric>
 #include <optional>
 #include <sqlite3.h>
+#include <unicode/ucol.h>
 #include <vector>
 
 using Valeurs::TypeColonne;
@@ -28,6 +29,48 @@ bool estNombreOuBooleen(const QVariant& v) {
 ErreurExecution erreur(const QString& texte) {
     return ErreurExecution(ErreurExecution::ErreurBase, texte, QStringLiteral("Recordset"));
 }
+
+// The French order without regard to case, set up as QCollator sets up ICU for QLocale(French, France)
+// and Qt::CaseInsensitive (normalisation on, secondary strength: accents count, case does not; digits one
+// by one; blanks and punctuation count), so that its sort keys, compared as bytes, order exactly as
+// QCollator::compare does. One per thread: an ICU collator is not shared between threads.
+class CollateurFrancais {
+public:
+    static CollateurFrancais& duFil() {
+        thread_local CollateurFrancais c;
+        return c;
+    }
+    // Appends the key of `texte`, its closing zero byte included (the only zero of a key).
+    void ajouterCle(QStringView texte, std::vector<unsigned char>& octets) const {
+        const auto* u = reinterpret_cast<const UChar*>(texte.utf16());
+        const auto l = static_cast<int32_t>(texte.size());
+        unsigned char tampon[512];
+        const int32_t n = ucol_getSortKey(m_icu, u, l, tampon, sizeof tampon);
+        if (n <= static_cast<int32_t>(sizeof tampon)) {
+            octets.insert(octets.end(), tampon, tampon + n);
+            return;
+        }
+        const size_t debut = octets.size();
+        octets.resize(debut + static_cast<size_t>(n));
+        ucol_getSortKey(m_icu, u, l, octets.data() + debut, n);
+    }
+    CollateurFrancais(const CollateurFrancais&) = delete;
+    CollateurFrancais& operator=(const CollateurFrancais&) = delete;
+
+private:
+    CollateurFrancais() {
+        UErrorCode e = U_ZERO_ERROR;
+        m_icu = ucol_open("fr_FR", &e);
+        ucol_setAttribute(m_icu, UCOL_NORMALIZATION_MODE, UCOL_ON, &e);
+        ucol_setAttribute(m_icu, UCOL_STRENGTH, UCOL_SECONDARY, &e);
+        ucol_setAttribute(m_icu, UCOL_NUMERIC_COLLATION, UCOL_OFF, &e);
+        ucol_setAttribute(m_icu, UCOL_ALTERNATE_HANDLING, UCOL_NON_IGNORABLE, &e);
+        if (U_FAILURE(e))
+            qFatal("Collation française indisponible : %s", u_errorName(e));
+    }
+    ~CollateurFrancais() { ucol_close(m_icu); }
+    UCollator* m_icu = nullptr;
+};
 
 // Three-way comparison for Find: numbers as numbers, dates as dates, text folded to one case.
 int comparer(const QVariant& a, const QVariant& b) {
@@ -75,21 +118,34 @@ bool cleDate(const QVariant& v, TypeColonne type, double* cle) {
     return true;
 }
 
+// Where an order of SQL puts the Nulls of a field: where the database does by itself, first or last.
+enum class PlaceNuls { Defaut, Premiers, Derniers };
+
 // A list of fields for an order ("Etage, Nom desc", "Ventes.LaDate DESC"): each field by its name
-// without the table's, with its direction. False when the text is anything else.
-template <typename Cle> bool lireOrdre(const QString& liste, QList<Cle>* cles) {
+// without the table's, with its direction; with `nuls`, each may end with "nulls first" or "nulls last",
+// whose place is given there. False when the text is anything else.
+template <typename Cle>
+bool lireOrdre(const QString& liste, QList<Cle>* cles, QList<PlaceNuls>* nuls = nullptr) {
     static const QRegularExpression element(
-        QStringLiteral("^\\s*(?:[A-Za-z_][A-Za-z0-9_]*\\.)?([A-Za-z_][A-Za-z0-9_]*)(?:\\s+(asc|desc))?\\s*$"),
+        QStringLiteral("^\\s*(?:[A-Za-z_][A-Za-z0-9_]*\\.)?([A-Za-z_][A-Za-z0-9_]*)(?:\\s+(asc|desc))?"
+                       "(?:\\s+nulls\\s+(first|last))?\\s*$"),
         QRegularExpression::CaseInsensitiveOption);
     QList<Cle> r;
+    QList<PlaceNuls> places;
     for (const QString& morceau : liste.split(u',')) {
         const QRegularExpressionMatch m = element.match(morceau);
-        if (!m.hasMatch())
+        if (!m.hasMatch() || (!nuls && m.hasCaptured(3)))
             return false;
+        places.append(!m.hasCaptured(3) ? PlaceNuls::Defaut
+                      : m.captured(3).compare(QLatin1String("first"), Qt::CaseInsensitive) == 0
+                          ? PlaceNuls::Premiers
+                          : PlaceNuls::Derniers);
         const bool decroissant = m.captured(2).compare(QLatin1String("desc"), Qt::CaseInsensitive) == 0;
         r.append({m.captured(1), decroissant ? Recordset::Ordre::Decroissant : Recordset::Ordre::Croissant});
     }
     *cles = std::move(r);
+    if (nuls)
+        *nuls = std::move(places);
     return !cles->isEmpty();
 }
 
@@ -114,8 +170,10 @@ SourceNommee lireSource(const QString& source) {
 // as LIMIT, a parenthesis or a quote, leaves the order to SQL).
 QString ordreFinal(const QString& sql) {
     static const QRegularExpression fin(
-        QStringLiteral("\\border\\s+by\\s+([A-Za-z_][A-Za-z0-9_.]*(?:\\s+(?:asc|desc))?"
-                       "(?:\\s*,\\s*[A-Za-z_][A-Za-z0-9_.]*(?:\\s+(?:asc|desc))?)*)\\s*;?\\s*$"),
+        QStringLiteral(
+            "\\border\\s+by\\s+([A-Za-z_][A-Za-z0-9_.]*(?:\\s+(?:asc|desc))?(?:\\s+nulls\\s+(?:first|last))?"
+            "(?:\\s*,\\s*[A-Za-z_][A-Za-z0-9_.]*(?:\\s+(?:asc|desc))?(?:\\s+nulls\\s+(?:first|last))?)*)"
+            "\\s*;?\\s*$"),
         QRegularExpression::CaseInsensitiveOption);
     const QRegularExpressionMatch m = fin.match(sql);
     return m.hasMatch() ? m.captured(1) : QString();
@@ -285,12 +343,28 @@ void Recordset::Open(Connexion& connexion, const QString& source, const QVariant
                 if (FieldIndex(c.champ) < 0)
                     throw erreur(QStringLiteral("Champ introuvable : %1").arg(c.champ));
         } else {
-            // A query's own order of fields we hold is made again in memory; any other stays SQL's.
-            bool connus = lireOrdre(ordreFinal(m_sql), &ordre);
-            for (const CleTri& c : ordre)
-                connus = connus && FieldIndex(c.champ) >= 0;
-            if (!connus)
+            // A query's own order of fields we hold is made again in memory, unless SQL's is already ours
+            // (numbers and dates, the Nulls where Sort puts them); any other stays SQL's.
+            QList<PlaceNuls> nuls;
+            bool connus = lireOrdre(ordreFinal(m_sql), &ordre, &nuls);
+            bool deSql = connus;
+            for (qsizetype i = 0; i < ordre.size(); ++i) {
+                const int c = FieldIndex(ordre.at(i).champ);
+                connus = connus && c >= 0;
+                const TypeColonne t = c >= 0 ? m_types.at(c) : TypeColonne::Inconnu;
+                const bool croissant = ordre.at(i).ordre == Ordre::Croissant;
+                deSql = deSql && c >= 0 &&
+                        (t == TypeColonne::Entier || t == TypeColonne::Monnaie || t == TypeColonne::Reel ||
+                         t == TypeColonne::Booleen || t == TypeColonne::DateHeure) &&
+                        (nuls.at(i) == PlaceNuls::Defaut ? connexion.estSQLite()
+                                                         : (nuls.at(i) == PlaceNuls::Premiers) == croissant);
+            }
+            if (deSql) {
+                m_ordreLu = ordre;
+                m_rangsDansOrdreLu = true;
+            } else if (!connus || nuls.contains(PlaceNuls::Premiers) || nuls.contains(PlaceNuls::Derniers)) {
                 ordre.clear();
+            }
         }
         m_tri = ordre;
         m_ordreTrieAJour = false;
@@ -356,10 +430,14 @@ Recordset::Lecture Recordset::lire() {
 }
 
 void Recordset::adopter(Lecture&& lecture) {
+    const QList<Rang> anciens = std::move(m_rangs);
+    const QStringList anciensChamps = std::move(m_champs);
     m_champs = std::move(lecture.champs);
     m_types = std::move(lecture.types);
     m_rangs = std::move(lecture.rangs);
     rangsChanges();
+    garderClesIdentiques(anciens, anciensChamps);
+    m_rangsDansOrdreLu = !m_ordreLu.isEmpty();
     m_vue.clear();
     vueChangee();
     m_index.clear();
@@ -375,6 +453,9 @@ void Recordset::vider() {
     m_colonnesTable.clear();
     m_rangs.clear();
     rangsChanges();
+    m_clesCollation.clear();
+    m_ordreLu.clear();
+    m_rangsDansOrdreLu = false;
     m_vue.clear();
     vueChangee();
     m_champs.clear();
@@ -457,7 +538,7 @@ QList<int> Recordset::filtrer(const QList<int>* ordre) const {
 }
 
 QList<int> Recordset::vueFiltreeTriee() const {
-    if (m_tri.isEmpty())
+    if (m_tri.isEmpty() || dejaDansLOrdre(m_tri))
         return filtrer(nullptr);
     if (!m_ordreTrieAJour) {
         m_ordreTrie.resize(m_rangs.size());
@@ -499,64 +580,281 @@ void Recordset::rangsChanges() {
     m_textesPlies.clear();
 }
 
+const Recordset::ClesCollation& Recordset::clesCollation(int colonne) const {
+    ClesCollation& k = m_clesCollation[colonne];
+    const size_t n = static_cast<size_t>(m_rangs.size());
+    if (k.etats.size() != n) {
+        // Made for the first time: every row.
+        k = ClesCollation();
+        k.etats.assign(n, ClesCollation::ARefaire);
+        k.debuts.assign(n + 1, 0);
+        k.aRefaire = static_cast<qsizetype>(n);
+    }
+    if (k.aRefaire == 0)
+        return k;
+    const bool tout = k.aRefaire == static_cast<qsizetype>(n);
+    std::vector<unsigned char> octets;
+    octets.reserve(tout ? n * 12 : k.octets.size() + static_cast<size_t>(k.aRefaire) * 16);
+    const TypeColonne type = m_types.at(colonne);
+    CollateurFrancais& collateur = CollateurFrancais::duFil();
+    for (size_t r = 0; r < n; ++r) {
+        const quint32 debut = static_cast<quint32>(octets.size());
+        if (k.etats[r] != ClesCollation::ARefaire) {
+            octets.insert(octets.end(), k.cle(r), k.cle(r) + k.longueur(r));
+        } else {
+            const QVariant& v = m_rangs.at(static_cast<qsizetype>(r)).valeurs.at(colonne);
+            if (v.isNull()) {
+                k.etats[r] = ClesCollation::Nul;
+            } else if (v.metaType().id() == QMetaType::QDateTime || type == TypeColonne::DateHeure ||
+                       estNombreOuBooleen(v)) {
+                k.etats[r] = ClesCollation::Autre;
+            } else {
+                if (v.metaType().id() == QMetaType::QString)
+                    collateur.ajouterCle(*static_cast<const QString*>(v.constData()), octets);
+                else
+                    collateur.ajouterCle(v.toString(), octets);
+                k.etats[r] = ClesCollation::Cle;
+                ++m_travail.clesCalculees;
+            }
+        }
+        if (octets.size() > std::numeric_limits<quint32>::max())
+            throw erreur(QStringLiteral("Trop de texte à trier"));
+        k.debuts[r] = debut;
+    }
+    k.debuts[n] = static_cast<quint32>(octets.size());
+    if (octets.capacity() > octets.size() + octets.size() / 4)
+        octets.shrink_to_fit();
+    k.octets = std::move(octets);
+    k.aRefaire = 0;
+    return k;
+}
+
+void Recordset::rangChange(int rang, const QList<bool>* colonnes) {
+    for (auto& [c, k] : m_clesCollation) {
+        const auto r = static_cast<size_t>(rang);
+        if (r >= k.etats.size() || (colonnes && !colonnes->value(c)))
+            continue;
+        if (k.etats[r] != ClesCollation::ARefaire) {
+            k.etats[r] = ClesCollation::ARefaire;
+            ++k.aRefaire;
+        }
+    }
+}
+
+void Recordset::garderClesIdentiques(const QList<Rang>& anciens, const QStringList& anciensChamps) {
+    if (m_clesCollation.empty())
+        return;
+    if (anciensChamps != m_champs) {
+        m_clesCollation.clear();
+        return;
+    }
+    const auto texte = [](const QVariant& v) -> const QString* {
+        return !v.isNull() && v.metaType().id() == QMetaType::QString
+                   ? static_cast<const QString*>(v.constData())
+                   : nullptr;
+    };
+    const size_t n = static_cast<size_t>(m_rangs.size());
+    for (auto& [c, k] : m_clesCollation) {
+        // A key depends on its text alone. The same query reads the same rows in the same order, but for
+        // those added, deleted or changed meanwhile: each row is first compared with the row held at its
+        // place, then looked up among the texts held.
+        ClesCollation nk;
+        nk.etats.assign(n, ClesCollation::ARefaire);
+        nk.debuts.assign(n + 1, 0);
+        nk.octets.reserve(k.octets.size());
+        QHash<QStringView, size_t> parTexte;
+        bool indexe = false;
+        for (size_t r = 0; r < n; ++r) {
+            nk.debuts[r] = static_cast<quint32>(nk.octets.size());
+            const QVariant& apres = m_rangs.at(static_cast<qsizetype>(r)).valeurs.at(c);
+            if (apres.isNull()) {
+                nk.etats[r] = ClesCollation::Nul;
+                continue;
+            }
+            const QString* t = texte(apres);
+            if (!t) {
+                ++nk.aRefaire;
+                continue;
+            }
+            size_t ancien = r;
+            const QString* avant = r < k.etats.size() && k.etats[r] == ClesCollation::Cle
+                                       ? texte(anciens.at(static_cast<qsizetype>(r)).valeurs.at(c))
+                                       : nullptr;
+            if (!avant || *avant != *t) {
+                if (!indexe) {
+                    parTexte.reserve(static_cast<qsizetype>(k.etats.size()));
+                    for (size_t i = 0; i < k.etats.size() && i < static_cast<size_t>(anciens.size()); ++i)
+                        if (k.etats[i] == ClesCollation::Cle)
+                            if (const QString* a = texte(anciens.at(static_cast<qsizetype>(i)).valeurs.at(c)))
+                                parTexte.insert(QStringView(*a), i);
+                    indexe = true;
+                }
+                const auto it = parTexte.constFind(QStringView(*t));
+                if (it == parTexte.constEnd()) {
+                    ++nk.aRefaire;
+                    continue;
+                }
+                ancien = *it;
+            }
+            nk.etats[r] = ClesCollation::Cle;
+            nk.octets.insert(nk.octets.end(), k.cle(ancien), k.cle(ancien) + k.longueur(ancien));
+        }
+        nk.debuts[n] = static_cast<quint32>(nk.octets.size());
+        k = std::move(nk);
+    }
+}
+
+qsizetype Recordset::OctetsClesCollation() const {
+    size_t octets = 0;
+    for (const auto& [c, k] : m_clesCollation)
+        octets += k.octets.capacity() + k.debuts.capacity() * sizeof(quint32) + k.etats.capacity();
+    return static_cast<qsizetype>(octets);
+}
+
+bool Recordset::dejaDansLOrdre(const QList<CleTri>& tri) const {
+    if (!m_rangsDansOrdreLu || tri.isEmpty() || tri.size() > m_ordreLu.size())
+        return false;
+    for (qsizetype i = 0; i < tri.size(); ++i)
+        if (tri.at(i).ordre != m_ordreLu.at(i).ordre ||
+            FieldIndex(tri.at(i).champ) != FieldIndex(m_ordreLu.at(i).champ))
+            return false;
+    return true;
+}
+
 void Recordset::trier(QList<int>& vue) const {
     struct Colonne {
         int colonne;
         bool croissant;
+        const ClesCollation* cles; // the kept keys of a column of text
     };
     QList<Colonne> colonnes;
     for (const CleTri& c : m_tri)
         if (const int i = FieldIndex(c.champ); i >= 0)
-            colonnes.append({i, c.ordre == Ordre::Croissant});
+            colonnes.append({i, c.ordre == Ordre::Croissant, nullptr});
     if (colonnes.isEmpty() || vue.size() < 2)
         return;
-    // Keys computed once per row and field: the collator's sort keys for text, numbers for the rest.
-    QCollator collateur(QLocale(QLocale::French, QLocale::France));
-    collateur.setCaseSensitivity(Qt::CaseInsensitive);
+    ++m_travail.tris;
+    // A column of numbers or dates that holds a text after all has its keys made at the first text met;
+    // the kept keys are made before any is looked at (making one can move no other).
+    const auto estTexte = [this](int colonne) {
+        const TypeColonne t = m_types.at(colonne);
+        return t == TypeColonne::Texte || t == TypeColonne::Inconnu || t == TypeColonne::Binaire;
+    };
+    for (Colonne& c : colonnes)
+        if (estTexte(c.colonne))
+            c.cles = &clesCollation(c.colonne);
+    const size_t n = static_cast<size_t>(vue.size());
+    // A sort of every row (they come in the order they are held) also folds the text it sorts by, while
+    // each value is at hand, for the filters and searches that follow (a search by the sort's field).
+    const auto plierAuPassage = [&](const Colonne& c) {
+        if (vue.size() != m_rangs.size() || m_types.at(c.colonne) != TypeColonne::Texte ||
+            m_textesPlies.contains(c.colonne))
+            return;
+        TextesPlies t;
+        t.reserver(m_rangs.size());
+        for (const int r : vue) {
+            if (t.nuls.size() != size_t(r))
+                return; // the rows came in another order
+            t.ajouter(m_rangs.at(r).valeurs.at(c.colonne));
+        }
+        t.debuts.push_back(static_cast<qsizetype>(t.textes.size()));
+        m_textesPlies.insert(c.colonne, std::move(t));
+    };
+    for (const Colonne& c : colonnes)
+        plierAuPassage(c);
+
+    if (colonnes.size() == 1 && colonnes.first().cles) {
+        // One column of text, the usual sort of a list: its Nulls apart, then the keys' first eight bytes
+        // as one number beside each row, the rest of the key compared only when those are equal.
+        const ClesCollation& k = *colonnes.first().cles;
+        bool queDuTexte = true;
+        for (const int r : vue)
+            queDuTexte = queDuTexte && k.etats[static_cast<size_t>(r)] != ClesCollation::Autre;
+        if (queDuTexte) {
+            struct Entree {
+                quint64 tete;
+                int rang;
+            };
+            QList<int> nuls;
+            std::vector<Entree> entrees;
+            entrees.reserve(n);
+            for (const int r : vue) {
+                const auto i = static_cast<size_t>(r);
+                if (k.etats[i] == ClesCollation::Nul) {
+                    nuls.append(r);
+                    continue;
+                }
+                const unsigned char* cle = k.cle(i);
+                const quint32 l = std::min<quint32>(k.longueur(i), 8);
+                quint64 tete = 0;
+                for (quint32 j = 0; j < 8; ++j)
+                    tete = (tete << 8) | (j < l ? cle[j] : 0);
+                entrees.push_back({tete, r});
+            }
+            // A key ends with its only zero byte: keys equal in their first eight bytes, one of them no
+            // longer, are equal.
+            const auto avant = [&k](const Entree& a, const Entree& b) {
+                if (a.tete != b.tete)
+                    return a.tete < b.tete;
+                const auto ia = static_cast<size_t>(a.rang), ib = static_cast<size_t>(b.rang);
+                const quint32 la = k.longueur(ia), lb = k.longueur(ib);
+                if (la <= 8 || lb <= 8)
+                    return false;
+                const int c = std::memcmp(k.cle(ia) + 8, k.cle(ib) + 8, std::min(la, lb) - 8);
+                return c != 0 ? c < 0 : la < lb;
+            };
+            if (colonnes.first().croissant)
+                std::stable_sort(entrees.begin(), entrees.end(), avant);
+            else
+                std::stable_sort(entrees.begin(), entrees.end(),
+                                 [&avant](const Entree& a, const Entree& b) { return avant(b, a); });
+            QList<int> triee;
+            triee.reserve(vue.size());
+            if (colonnes.first().croissant)
+                triee.append(nuls);
+            for (const Entree& e : entrees)
+                triee.append(e.rang);
+            if (!colonnes.first().croissant)
+                triee.append(nuls);
+            vue = std::move(triee);
+            return;
+        }
+    }
+
+    // Keys computed once per row and field: the kept collation keys for text, numbers for the rest.
     struct Cle {
         int classe; // 0 Null, 1 number or date, 2 text
         double nombre;
-        int texte;
+        const unsigned char* texte;
+        quint32 longueur;
     };
-    const size_t n = static_cast<size_t>(vue.size());
     std::vector<Cle> cles;
     cles.reserve(n * static_cast<size_t>(colonnes.size()));
-    std::vector<QCollatorSortKey> textes;
-    // A sort of every row (they come in the order they are held) also folds the text it sorts by, while
-    // each value is at hand, for the filters and searches that follow (a search by the sort's field).
-    QHash<int, TextesPlies> plies;
-    if (vue.size() == m_rangs.size())
-        for (const Colonne& c : colonnes)
-            if (m_types.at(c.colonne) == TypeColonne::Texte && !m_textesPlies.contains(c.colonne))
-                plies[c.colonne].reserver(m_rangs.size());
     for (const int r : vue) {
-        for (const Colonne& c : colonnes) {
+        for (Colonne& c : colonnes) {
+            const auto i = static_cast<size_t>(r);
+            if (c.cles && c.cles->etats[i] == ClesCollation::Cle) {
+                cles.push_back({2, 0, c.cles->cle(i), c.cles->longueur(i)});
+                continue;
+            }
             const QVariant& v = m_rangs.at(r).valeurs.at(c.colonne);
             const TypeColonne type = m_types.at(c.colonne);
             double date = 0;
-            if (!plies.isEmpty())
-                if (auto it = plies.find(c.colonne); it != plies.end() && it->nuls.size() == size_t(r))
-                    it->ajouter(v);
             if (v.isNull()) {
-                cles.push_back({0, 0, -1});
+                cles.push_back({0, 0, nullptr, 0});
             } else if (v.metaType().id() == QMetaType::QDateTime || type == TypeColonne::DateHeure) {
                 if (cleDate(v, type, &date))
-                    cles.push_back({1, date, -1});
+                    cles.push_back({1, date, nullptr, 0});
                 else
-                    cles.push_back({0, 0, -1});
+                    cles.push_back({0, 0, nullptr, 0});
             } else if (estNombreOuBooleen(v)) {
-                cles.push_back({1, v.toDouble(), -1});
+                cles.push_back({1, v.toDouble(), nullptr, 0});
             } else {
-                textes.push_back(collateur.sortKey(v.toString()));
-                cles.push_back({2, 0, static_cast<int>(textes.size() - 1)});
+                if (!c.cles)
+                    c.cles = &clesCollation(c.colonne);
+                cles.push_back({2, 0, c.cles->cle(i), c.cles->longueur(i)});
             }
         }
-    }
-    for (auto it = plies.begin(); it != plies.end(); ++it) {
-        if (it->nuls.size() != static_cast<size_t>(m_rangs.size()))
-            continue; // the rows came in another order
-        it->debuts.push_back(static_cast<qsizetype>(it->textes.size()));
-        m_textesPlies.insert(it.key(), std::move(*it));
     }
     const size_t k = static_cast<size_t>(colonnes.size());
     std::vector<int> ordre(n);
@@ -567,14 +865,17 @@ void Recordset::trier(QList<int>& vue) const {
             const Cle& x = cles[static_cast<size_t>(a) * k + j];
             const Cle& y = cles[static_cast<size_t>(b) * k + j];
             int c;
-            if (x.classe != y.classe)
+            if (x.classe != y.classe) {
                 c = x.classe < y.classe ? -1 : 1;
-            else if (x.classe == 1)
+            } else if (x.classe == 1) {
                 c = x.nombre < y.nombre ? -1 : (x.nombre > y.nombre ? 1 : 0);
-            else if (x.classe == 2)
-                c = textes[static_cast<size_t>(x.texte)].compare(textes[static_cast<size_t>(y.texte)]);
-            else
+            } else if (x.classe == 2) {
+                c = std::memcmp(x.texte, y.texte, std::min(x.longueur, y.longueur));
+                if (c == 0)
+                    c = x.longueur < y.longueur ? -1 : (x.longueur > y.longueur ? 1 : 0);
+            } else {
                 c = 0;
+            }
             if (c != 0)
                 return colonnes.at(static_cast<qsizetype>(j)).croissant ? c < 0 : c > 0;
         }
@@ -790,6 +1091,13 @@ void Recordset::Update() {
         emit RowAboutToBeInserted(position);
         m_rangs.append(std::move(r));
         rangsChanges();
+        // Held last, whatever its values: the rows are no longer in the order SQL gave.
+        m_rangsDansOrdreLu = false;
+        for (auto& [c, k] : m_clesCollation) {
+            k.etats.push_back(ClesCollation::ARefaire);
+            k.debuts.push_back(k.debuts.back());
+            ++k.aRefaire;
+        }
         m_vue.append(static_cast<int>(m_rangs.size() - 1));
         vueChangee();
         emit RowInserted(position);
@@ -816,6 +1124,8 @@ void Recordset::Update() {
     }
     rang.valeurs = m_tampon;
     rangsChanges();
+    rangChange(m_vue.at(m_pos), &m_modifie);
+    m_rangsDansOrdreLu = false;
     m_edition = Edition::Aucune;
     m_tampon.clear();
     m_modifie.clear();
@@ -857,6 +1167,19 @@ void Recordset::Delete() {
     emit RowAboutToBeRemoved(position);
     m_rangs.removeAt(r);
     rangsChanges();
+    for (auto& [c, k] : m_clesCollation) {
+        const auto i = static_cast<size_t>(r);
+        if (i >= k.etats.size())
+            continue;
+        const quint32 longueur = k.longueur(i);
+        k.octets.erase(k.octets.begin() + k.debuts[i], k.octets.begin() + k.debuts[i + 1]);
+        k.debuts.erase(k.debuts.begin() + r);
+        for (size_t j = i; j < k.debuts.size(); ++j)
+            k.debuts[j] -= longueur;
+        if (k.etats[i] == ClesCollation::ARefaire)
+            --k.aRefaire;
+        k.etats.erase(k.etats.begin() + r);
+    }
     m_vue.removeAt(position);
     for (int& v : m_vue)
         if (v > r)
@@ -946,20 +1269,24 @@ void Recordset::Sort(const QString& champ, Ordre ordre) {
     m_ordreTrieAJour = false;
     if (!champ.isEmpty())
         m_tri.append({champ, ordre});
-    // The same rows, from the order they were read in.
+    // The same rows, from the order they were read in (already the sort's when SQL gave it).
     QList<int> vue = m_vue;
-    std::sort(vue.begin(), vue.end());
-    trier(vue);
+    if (!std::is_sorted(vue.begin(), vue.end()))
+        std::sort(vue.begin(), vue.end());
+    if (!dejaDansLOrdre(m_tri))
+        trier(vue);
     if (!m_tri.isEmpty() && vue.size() == m_rangs.size()) {
         // Every row: this is the sort a filter walks, kept rather than made again at the next one.
         m_ordreTrie = vue;
         m_ordreTrieAJour = true;
     }
-    emit OrderAboutToChange();
-    m_vue = std::move(vue);
-    vueChangee();
-    m_pos = positionRetenue(m_vue, id);
-    emit OrderChanged();
+    if (vue != m_vue) {
+        emit OrderAboutToChange();
+        m_vue = std::move(vue);
+        vueChangee();
+        m_pos = positionRetenue(m_vue, id);
+        emit OrderChanged();
+    }
     emit MoveComplete();
 }
 

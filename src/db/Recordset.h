@@ -10,6 +10,7 @@
 #include <QVariant>
 #include <QVariantList>
 #include <functional>
+#include <unordered_map>
 #include <vector>
 
 class Connexion;
@@ -80,10 +81,13 @@ public:
     //  - a SELECT with its bound values.
     // The order of the second form, and a plain ORDER BY of fields that ends a SELECT, is made in memory
     // as Sort makes it (text in French dictionary order without regard to case), the same on both
-    // backends. Writes go to `table` (the name of the first two forms when not given) by its primary key
-    // (read from the database when `cle` is empty); only the table's own columns can be written (a view
-    // over several tables writes its first table's columns, never the joined ones). Throws
-    // ErreurExecution; the recordset is then closed.
+    // backends; but a SELECT ordered by numbers and dates only, each with the Nulls where Sort puts them
+    // ("NULLS FIRST" ascending, "NULLS LAST" descending; SQLite's own place without them), is held in
+    // the order SQL gave, as its sort, without sorting again (nor does a Sort by its first field). Writes go
+    // to `table` (the name of the first two forms when not given) by its primary key (read from the database
+    // when `cle` is empty); only the table's own columns can be written (a view over several tables writes
+    // its first table's columns, never the joined ones). Throws ErreurExecution; the recordset is then
+    // closed.
     void Open(Connexion& connexion, const QString& source, const QVariantList& valeurs = {},
               const QString& table = QString(), const QStringList& cle = {});
     void Close();
@@ -174,6 +178,15 @@ public:
     // Keeps the rows the predicate accepts (an empty predicate shows every row) and moves to the first.
     void Filter(Predicat predicat);
 
+    // What the recordset has done since it was made: the sorts made in memory (a sort SQL made, or that
+    // changed nothing, is not one), the French collation keys computed, and the bytes the kept keys take.
+    struct Travail {
+        int tris = 0;
+        qint64 clesCalculees = 0;
+    };
+    const Travail& TravailFait() const { return m_travail; }
+    qsizetype OctetsClesCollation() const;
+
 signals:
     // After every change of the current row.
     void MoveComplete();
@@ -229,6 +242,19 @@ private:
         }
     };
 
+    // A column's French collation keys (ICU's sort keys: compared as bytes, they order as the collator
+    // compares), one per row in one buffer, made once and kept with the rows: a row that changes is
+    // marked and only its key is made again, at the next sort by the column.
+    struct ClesCollation {
+        enum Etat : char { Nul, Cle, Autre, ARefaire }; // Autre: a value that is no text (number, date)
+        std::vector<unsigned char> octets;
+        std::vector<quint32> debuts; // row r: from debuts[r] to debuts[r + 1]
+        std::vector<char> etats;
+        qsizetype aRefaire = 0;
+        const unsigned char* cle(size_t r) const { return octets.data() + debuts[r]; }
+        quint32 longueur(size_t r) const { return debuts[r + 1] - debuts[r]; }
+    };
+
     Lecture lire();
     void adopter(Lecture&& lecture);
     void vider();
@@ -241,6 +267,14 @@ private:
     // The filter's rows in the sort's order.
     QList<int> vueFiltreeTriee() const;
     const TextesPlies& textesPlies(int colonne) const;
+    // The kept keys of a column, their marked rows made again first.
+    const ClesCollation& clesCollation(int colonne) const;
+    // Row `rang` changed in the columns of `colonnes` (every column when null): their keys are marked.
+    void rangChange(int rang, const QList<bool>* colonnes);
+    // Rows read again keep the keys of the texts held before (a key depends on its text alone).
+    void garderClesIdentiques(const QList<Rang>& anciens, const QStringList& anciensChamps);
+    // True when the rows are held in an order that a sort by `tri` keeps as it is.
+    bool dejaDansLOrdre(const QList<CleTri>& tri) const;
     void trier(QList<int>& vue) const;
     int positionRetenue(const QList<int>& vue, qint64 id) const;
     const QVariant& cellule(int rang, int colonne) const;
@@ -280,6 +314,10 @@ private:
     quint64 m_prochainId = 1;
 
     QList<CleTri> m_tri;
+    // The order SQL gave the rows in, when it is the one Sort makes (numbers and dates); it holds until a
+    // row is written or added (Delete keeps it).
+    QList<CleTri> m_ordreLu;
+    bool m_rangsDansOrdreLu = false;
     Predicat m_filtre;
     // Every row in the sort's order, kept for the filters that follow each other while an operator
     // types (a filter then walks it instead of sorting again); dropped when the rows or the sort change.
@@ -289,6 +327,9 @@ private:
     // by a sort of every row by the column or by the first filter or search, dropped when the rows
     // change.
     mutable QHash<int, TextesPlies> m_textesPlies;
+    // By column: the French collation keys of the sorts by the column.
+    mutable std::unordered_map<int, ClesCollation> m_clesCollation;
+    mutable Travail m_travail;
 
     Edition m_edition = Edition::Aucune;
     bool m_suppressionEnCours = false;

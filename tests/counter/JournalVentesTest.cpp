@@ -5,6 +5,7 @@
 #include "db/Recordset.h"
 #include "db/Valeurs.h"
 #include "support/DossierProgrammeTemp.h"
+#include "support/OrdreFrancais.h"
 
 #include <QSqlQuery>
 #include <QTemporaryDir>
@@ -71,17 +72,19 @@ protected:
     }
 };
 
-// The journal newest number first, then each mode's order (text in French order, a Null date last),
-// the current row kept; the returns newest withdrawal first, read only, sorted by their own fields.
+// The journal read in the date mode's order, which the date mode then keeps without a sort, then each
+// mode's order (text in French order, a Null date last), the current row kept; the returns newest
+// withdrawal first, read only, sorted by their own fields.
 TEST_P(JournalVentesBase, JournalAndReturnsInTheOrderOfEachMode) {
     journal();
     Recordset rs;
     OuvrirJournal(cnx(), rs);
-    EXPECT_EQ(colonne(rs, "NumVente"), (QStringList{"6", "5", "4", "3", "2", "1", "0"}));
+    EXPECT_EQ(colonne(rs, "NumVente"), (QStringList{"5", "6", "3", "2", "1", "0", "4"}));
     rs.MoveTo(3);
     TrierSelonMode(rs, ParDate, false);
     EXPECT_EQ(colonne(rs, "NumVente"), (QStringList{"5", "6", "3", "2", "1", "0", "4"}));
-    EXPECT_EQ(courant(rs), 3);
+    EXPECT_EQ(courant(rs), 2);
+    EXPECT_EQ(rs.TravailFait().tris, 0);
     TrierSelonMode(rs, ParNom, false);
     EXPECT_EQ(colonne(rs, "NumVente"), (QStringList{"4", "3", "1", "5", "0", "6", "2"}));
     TrierSelonMode(rs, ParSalarie, false);
@@ -102,6 +105,56 @@ TEST_P(JournalVentesBase, JournalAndReturnsInTheOrderOfEachMode) {
     EXPECT_EQ(colonne(retours, "NomUser"), (QStringList{"Adam", "Ébert", "Zola"}));
     TrierSelonMode(retours, ParSalarie, true);
     EXPECT_EQ(colonne(retours, "NomUser"), (QStringList{"Zola", "Adam", "Ébert"}));
+}
+
+// Names and badges with accents, case, blanks and Null: each text mode of the journal and of the returns
+// orders them as the collator compares them, the keys made once.
+TEST_P(JournalVentesBase, TextModesOrderAsTheCollatorWithKeysMadeOnce) {
+    const QVariantList noms{QStringLiteral("Élodie"),
+                            QStringLiteral("elodie"),
+                            QStringLiteral("Émile"),
+                            QStringLiteral("Eric"),
+                            nulTexte(),
+                            QStringLiteral("Eric ")};
+    for (int n = 1; n <= 12; ++n) {
+        const QVariant& nom = noms.at(n % noms.size());
+        const QVariant& badge = noms.at((n * 5) % noms.size());
+        vente(n, date(n % 3 ? "2024-03-01 10:00:00" : "2024-02-01 10:00:00"), badge, nom, 1);
+        cnx().executer(
+            QStringLiteral("INSERT INTO Retour (LaDateRetrait, NomUser, Utilisateur) VALUES (?, ?, ?)"),
+            {n < 7 ? date("2024-01-01 08:00:00") : nulTexte(), nom, badge});
+    }
+    const auto textes = [](const Recordset& rs, const char* champ) {
+        QStringList l;
+        for (int i = 0; i < rs.RecordCount(); ++i)
+            l << texteOuNul(rs.ValueAt(i, rs.FieldIndex(QLatin1String(champ))));
+        return l;
+    };
+    for (const bool retours : {false, true}) {
+        Recordset rs;
+        if (retours)
+            OuvrirRetours(cnx(), rs);
+        else
+            OuvrirJournal(cnx(), rs);
+        const char* nom = retours ? "NomUser" : "Nom";
+        // The values in the order read, from which each sort starts.
+        rs.Sort(QString());
+        QVariantList nomsLus, badgesLus;
+        for (int i = 0; i < rs.RecordCount(); ++i) {
+            nomsLus << rs.ValueAt(i, rs.FieldIndex(QLatin1String(nom)));
+            badgesLus << rs.ValueAt(i, rs.FieldIndex(QStringLiteral("Utilisateur")));
+        }
+        TrierSelonMode(rs, ParNom, retours);
+        EXPECT_EQ(textes(rs, nom), ordreFrancais(nomsLus)) << retours;
+        TrierSelonMode(rs, ParSalarie, retours);
+        EXPECT_EQ(textes(rs, "Utilisateur"), ordreFrancais(badgesLus)) << retours;
+        const qint64 cles = rs.TravailFait().clesCalculees;
+        EXPECT_EQ(cles, 20) << retours; // two columns of ten names, the Nulls have none
+        TrierSelonMode(rs, ParDate, retours);
+        TrierSelonMode(rs, ParNom, retours);
+        EXPECT_EQ(textes(rs, nom), ordreFrancais(nomsLus)) << retours;
+        EXPECT_EQ(rs.TravailFait().clesCalculees, cles) << retours;
+    }
 }
 
 TEST(JournalVentes, SearchDatesTakeTwoDigitYearsAroundNineteenThirty) {
@@ -200,6 +253,8 @@ TEST_P(JournalVentesBase, LinesByNumberAndMachineAndTheDeletionKeepsThem) {
     }
     Recordset rs, lignes;
     OuvrirJournal(cnx(), rs);
+    // Newest number first, the order the positions below are counted in.
+    rs.Sort(QStringLiteral("NumVente"), Recordset::Ordre::Decroissant);
     const auto lues = [&](qint64 numero, bool gsm) {
         rs.Find(QStringLiteral("NumVente"), Recordset::Comparaison::Egal, numero, Recordset::Depart::Premier);
         EXPECT_EQ(AfficherDetailVente(cnx(), lignes, rs, gsm), numero != 0) << numero;

@@ -1,5 +1,6 @@
 #include "BaseDeTest.h"
 
+#include "OrdreFrancais.h"
 #include "ServiceDialogueScripte.h"
 #include "common/ErreurExecution.h"
 #include "common/EtatGlobal.h"
@@ -12,6 +13,7 @@
 #include <QAbstractItemModelTester>
 #include <QFile>
 #include <QSignalSpy>
+#include <QSqlQuery>
 #include <QTemporaryDir>
 #include <algorithm>
 #include <ctime>
@@ -650,4 +652,72 @@ TEST(RecordsetModel, GridCaptionsReadByTheirKey) {
     EXPECT_EQ(stock.headerData(1, Qt::Horizontal).toString(), QStringLiteral("Ref. Fournisseur"));
     g.LangueCourante = langue;
     g.FichierLangue = ancien;
+}
+
+// A sort by text orders exactly as the collator compares (accents, case, blanks, Null first), through keys
+// made once per row and kept: a sort again, or after rows were written, added, deleted or read again,
+// makes the keys of the changed rows only, and a changed row takes its new place.
+TEST_P(RecordsetBase, TextSortsOrderAsTheCollatorAndMakeKeysOnlyForChangedRows) {
+    for (const QVariant& nom : {QVariant(QStringLiteral("Élodie")), QVariant(QStringLiteral("Eric")),
+                                QVariant(QStringLiteral("Eric ")), QVariant(QStringLiteral(" Eric")),
+                                QVariant(QStringLiteral("El odie")), QVariant(QStringLiteral("eric")),
+                                QVariant(QMetaType::fromType<QString>())})
+        cnx().executer(QStringLiteral("INSERT INTO Utilisateurs (Nom) VALUES (?)"), {nom});
+    Recordset rs;
+    rs.Open(cnx(), QStringLiteral("SELECT * FROM Utilisateurs ORDER BY IdUtilisateur NULLS FIRST"), {},
+            QStringLiteral("Utilisateurs"));
+    const auto lus = [&] {
+        // The names as the database holds them, in the order read.
+        QVariantList v;
+        QSqlQuery q = cnx().executer(QStringLiteral("SELECT Nom FROM Utilisateurs ORDER BY IdUtilisateur"));
+        while (q.next())
+            v << (q.value(0).isNull() ? QVariant() : QVariant(q.value(0).toString()));
+        return v;
+    };
+    const auto noms = [&] {
+        QStringList l;
+        for (int i = 0; i < rs.RecordCount(); ++i)
+            l << texteOuNul(rs.ValueAt(i, rs.FieldIndex(QStringLiteral("Nom"))));
+        return l;
+    };
+    // Held in the order SQL gave (numbers): no sort made.
+    EXPECT_EQ(rs.TravailFait().tris, 0);
+    EXPECT_EQ(rs.SortField(), QStringLiteral("IdUtilisateur"));
+    rs.Sort(QStringLiteral("Nom"));
+    EXPECT_EQ(noms(), ordreFrancais(lus()));
+    EXPECT_EQ(rs.TravailFait().clesCalculees, 13); // every name but the Null
+    rs.Sort(QStringLiteral("Nom"), Recordset::Ordre::Decroissant);
+    EXPECT_EQ(noms(), ordreFrancais(lus(), true));
+    rs.Sort(QStringLiteral("IdUtilisateur"));
+    rs.Sort(QStringLiteral("Nom"));
+    EXPECT_EQ(rs.TravailFait().clesCalculees, 13);
+    EXPECT_GT(rs.OctetsClesCollation(), 0);
+
+    // A row written: its key alone is made again.
+    ASSERT_TRUE(rs.Find(QStringLiteral("Nom"), Recordset::Comparaison::EgalTexte, QStringLiteral("Zoé"),
+                        Recordset::Depart::Premier));
+    rs.SetField(QStringLiteral("Nom"), QStringLiteral("Aaron"));
+    rs.Update();
+    rs.Sort(QStringLiteral("Nom"));
+    EXPECT_EQ(noms(), ordreFrancais(lus()));
+    EXPECT_EQ(rs.TravailFait().clesCalculees, 14);
+    // Added, then deleted.
+    rs.AddNew();
+    rs.SetField(QStringLiteral("Nom"), QStringLiteral("Émilie"));
+    rs.Update();
+    rs.Sort(QStringLiteral("Nom"));
+    EXPECT_EQ(noms(), ordreFrancais(lus()));
+    EXPECT_EQ(rs.TravailFait().clesCalculees, 15);
+    ASSERT_TRUE(rs.Find(QStringLiteral("Nom"), Recordset::Comparaison::EgalTexte, QStringLiteral("Eric "),
+                        Recordset::Depart::Premier));
+    rs.Delete();
+    rs.Sort(QStringLiteral("Nom"), Recordset::Ordre::Decroissant);
+    EXPECT_EQ(noms(), ordreFrancais(lus(), true));
+    EXPECT_EQ(rs.TravailFait().clesCalculees, 15);
+    // Read again after another workstation renamed one: that row's key alone.
+    cnx().executer(QStringLiteral("UPDATE Utilisateurs SET Nom = ? WHERE Nom = ?"),
+                   {QStringLiteral("Yves"), QStringLiteral("abel")});
+    rs.Requery();
+    EXPECT_EQ(noms(), ordreFrancais(lus(), true));
+    EXPECT_EQ(rs.TravailFait().clesCalculees, 16);
 }

@@ -7,6 +7,7 @@
 #include "db/Recordset.h"
 #include "db/Valeurs.h"
 #include "support/FormeSurBase.h"
+#include "support/OrdreFrancais.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -17,6 +18,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSignalSpy>
+#include <QSqlQuery>
 #include <QTableView>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -358,3 +360,68 @@ TEST_F(FrmUtilisateurTest, MobileBoxDigitsOnlyAndBarCodeBadgesKeptWhole) {
     EXPECT_TRUE(f.Combo6->isVisible());
     EXPECT_EQ(f.Label2[9]->text(), QStringLiteral("Langue:"));
 }
+
+namespace {
+
+class FrmUtilisateurTris : public FormeSurLesDeuxBasesTest {
+protected:
+    void TearDown() override {
+        DetruireInstance<FrmUtilisateur>();
+        FormeSurLesDeuxBasesTest::TearDown();
+    }
+    // A column of the view, in the order the list reads it.
+    QVariantList lus(const char* champ) {
+        QVariantList v;
+        QSqlQuery q = bd().executer(QStringLiteral("SELECT %1 FROM GrUtilisateur").arg(QLatin1String(champ)));
+        while (q.next())
+            v << (q.value(0).isNull() ? QVariant() : QVariant(q.value(0).toString()));
+        return v;
+    }
+    static QStringList montres(const FrmUtilisateur& f, const char* champ) {
+        QStringList l;
+        for (int i = 0; i < f.data1->RecordCount(); ++i)
+            l << texteOuNul(f.data1->ValueAt(i, f.data1->FieldIndex(QLatin1String(champ))));
+        return l;
+    }
+};
+
+} // namespace
+
+// Each header orders its column as the collator compares (accents, case, blanks, Null first), on either
+// backend, each column's keys made once; a name changed on the card and saved takes its new place at the
+// next sort.
+TEST_P(FrmUtilisateurTris, HeaderSortsOrderAsTheCollatorAndASavedNameMovesToItsPlace) {
+    const QVariantList noms{QStringLiteral("Élodie"),
+                            QStringLiteral("elodie"),
+                            QStringLiteral("Émile"),
+                            QStringLiteral("Eric"),
+                            QVariant(QMetaType::fromType<QString>()),
+                            QStringLiteral(" Eric")};
+    for (int i = 0; i < noms.size(); ++i)
+        bd().executer(
+            QStringLiteral("INSERT INTO Utilisateurs (Nom, Prenom, NoBadge, MatriculeSalarie) VALUES "
+                           "(?, 'Léa', ?, ?)"),
+            {noms.at(i), noms.at((i + 1) % noms.size()), noms.at((i + 2) % noms.size())});
+    FrmUtilisateur& f = Instance<FrmUtilisateur>();
+    f.Show();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&f));
+    QHeaderView* entete = f.DBGrid1->horizontalHeader();
+    const char* const champs[] = {"MatriculeSalarie", "NoBadge", "Nom"};
+    for (const int c : {0, 1, 2, 1, 0, 2}) {
+        emit entete->sectionClicked(c);
+        EXPECT_EQ(montres(f, champs[c]), ordreFrancais(lus(champs[c]))) << c;
+    }
+    EXPECT_EQ(f.data1->TravailFait().clesCalculees, 15); // three columns of five texts, each made once
+    ASSERT_TRUE(f.data1->Find(QStringLiteral("Nom"), Recordset::Comparaison::EgalTexte,
+                              QStringLiteral("Émile"), Recordset::Depart::Premier));
+    f.Text2[1]->setText(QStringLiteral("Aaron"));
+    QTest::mouseClick(f.CmdModif, Qt::LeftButton);
+    emit entete->sectionClicked(1);
+    emit entete->sectionClicked(2);
+    EXPECT_EQ(montres(f, "Nom"), ordreFrancais(lus("Nom")));
+    EXPECT_FALSE(montres(f, "Nom").contains(QStringLiteral("Émile")));
+    EXPECT_LT(montres(f, "Nom").indexOf(QStringLiteral("Aaron")),
+              montres(f, "Nom").indexOf(QStringLiteral("elodie")));
+}
+
+INSTANTIATE_TEST_SUITE_P(Bases, FrmUtilisateurTris, ::testing::ValuesIn(moteursDeTest()), nomMoteur);

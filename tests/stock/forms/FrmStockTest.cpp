@@ -13,6 +13,7 @@
 #include "reports/forms/FenCrystalRep.h"
 #include "stock/EntreeStock.h"
 #include "support/CouvertureLangues.h"
+#include "support/OrdreFrancais.h"
 #include "support/ServiceDialogueScripte.h"
 #include "support/ServiceSessionScripte.h"
 
@@ -354,6 +355,59 @@ TEST_P(FrmStockTest, GridColumnsHeadersKeysAndViews) {
     aller(1001);
     QTest::mouseClick(f->OptionTableau, Qt::LeftButton);
     EXPECT_TRUE(f->FrameFicheProduit->isHidden());
+}
+
+// Every sorting header orders its column as the collator compares (accents, case, blanks, Null first),
+// numbers as numbers; a sort again by a text column makes no key again.
+TEST_P(FrmStockTest, HeaderSortsOrderAsTheCollatorComparesAndKeepTheirKeys) {
+    cnx().executer(QStringLiteral("UPDATE Familles SET NomFamille = 'Émile' WHERE NomFamille = 'GANTS'"));
+    cnx().executer(QStringLiteral("INSERT INTO Familles (NomFamille) VALUES (' Eric')"));
+    const QVariantList textes{QStringLiteral("Élodie"),
+                              QStringLiteral("elodie"),
+                              QStringLiteral("Émile"),
+                              QStringLiteral("Eric"),
+                              QVariant(QMetaType::fromType<QString>()),
+                              QStringLiteral("Eric ")};
+    for (int i = 0; i < textes.size(); ++i) {
+        Article a{2000 + (i * 7) % 6, 50 - i};
+        a.designation = textes.at(i);
+        a.refFournisseur = textes.at((i + 2) % textes.size());
+        a.famille = 1 + i % 3;
+        a.prixUnit = i % 4 == 1 ? QVariant() : QVariant(1.5 * (i % 3));
+        a.qteEnStock = 5 - i;
+        ajouter(a);
+    }
+    ouvrir();
+    f->OptionTableau->click();
+    Recordset& rs = *f->RsStockGlobal;
+    const auto montres = [&](int c) {
+        QStringList l;
+        for (int i = 0; i < rs.RecordCount(); ++i)
+            l << texteOuNul(rs.ValueAt(i, c));
+        return l;
+    };
+    QHeaderView* entete = f->DBGrid2->horizontalHeader();
+    for (const int colonne : {2, 1, 5, 0, 4, 6, 8, 9, 10, 11, 2, 5}) {
+        emit entete->sectionClicked(colonne);
+        const int c = rs.FieldIndex(f->ModeleStock->champ(colonne));
+        QVariantList valeurs;
+        bool texte = false;
+        for (int i = 0; i < rs.RecordCount(); ++i) {
+            valeurs << rs.ValueAt(i, c);
+            texte = texte || valeurs.last().metaType().id() == QMetaType::QString;
+        }
+        if (texte) {
+            EXPECT_EQ(montres(c), ordreFrancais(valeurs)) << colonne;
+        } else {
+            for (int i = 1; i < valeurs.size(); ++i)
+                EXPECT_TRUE(
+                    valeurs.at(i - 1).isNull() ||
+                    (!valeurs.at(i).isNull() && valeurs.at(i - 1).toDouble() <= valeurs.at(i).toDouble()))
+                    << colonne;
+        }
+    }
+    // Designations, suppliers' references and families: their texts, each key made once.
+    EXPECT_EQ(rs.TravailFait().clesCalculees, 5 + 5 + 6);
 }
 
 TEST_P(FrmStockTest, ActivationRefreshesAndKeepsTheArticle) {
