@@ -16,8 +16,9 @@
 // What the tests of label sheets, charts and exports share.
 namespace OutilsEtats {
 
+// From the resources folder, not __FILE__: a compiler cache may make that path relative to the build.
 inline QString dossierEssais() {
-    return QFileInfo(QStringLiteral(__FILE__)).dir().filePath(QStringLiteral("definitions"));
+    return QDir(QStringLiteral(DORVANE_RESOURCES_DIR "/../tests/reports")).filePath(QStringLiteral("definitions"));
 }
 
 inline QString dossierEtats() {
