@@ -772,19 +772,19 @@ TEST_P(FrmStockTest, OnASmallScreenClicksLeaveTheFocusAndTheScrolledCardFollowsI
     molette(f->Label2.value(23));
     EXPECT_GT(decale(), 0);
 
-    // Every box of the card reached by Tab, or moved to by Enter, is brought into view.
+    // Every control of the card reached by Tab, or moved to by Enter, is brought into view.
     f->Text2[0]->setFocus();
     auDebut();
     bool defile = false;
     for (int i = 0; i < 40; ++i) {
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
         QWidget* focus = QApplication::focusWidget();
-        if (!f->FrameFicheProduit->isAncestorOf(focus))
+        if (focus == f->DBGrid2) // larger than the window: it keeps Tab for its cells
             break;
         EXPECT_TRUE(enVue(focus, f.get())) << focus->objectName().toStdString();
         defile = defile || decale() > 0;
     }
-    EXPECT_TRUE(defile) << "some box to tab to out of sight";
+    EXPECT_TRUE(defile) << "some control to tab to out of sight";
     defilement->ensureWidgetVisible(f->Text2[9]);
     QTest::keyClick(f->Text2[9], Qt::Key_Return);
     EXPECT_TRUE(f->OptionFiche->hasFocus());
