@@ -12,12 +12,15 @@
 #include <QScreen>
 #include <QScrollArea>
 #include <QString>
+#include <algorithm>
 
 // The screens the form tests' offscreen platform offers, side by side. The platform makes them in the
-// order of their names and the first is the primary screen: the desktop one, where forms open at their
-// own size. The others are what the screen tests place forms on: the smallest screen the program is
-// made for (1024 x 768, and the same less a 40-pixel task bar), one below it, and a 4K screen at
-// scale 2: 1920 x 1080 in the program's units, 2 device pixels to a unit.
+// order of the list and the first is the primary screen: the desktop one, where forms open at their own
+// size. The others are what the screen tests place forms on: the smallest screen the program is made
+// for (1024 x 768, and the same less a 40-pixel task bar), one below it, and a 4K screen at scale 2:
+// 1920 x 1080 in the program's units, 2 device pixels to a unit.
+// DORVANE_ECRAN_TEST=<width>x<height> (the second run of the form tests: "1024x768") makes the screen of
+// that size the primary one, where every form then opens: it comes first, the others after it.
 struct EcranDeTest {
     const char* nom;
     QRect geometrie;
@@ -25,11 +28,29 @@ struct EcranDeTest {
 };
 
 inline const QList<EcranDeTest>& ecransDeTest() {
-    static const QList<EcranDeTest> ecrans{
-        {"1 bureau 1920x1080", {0, 0, 1920, 1080}}, {"2 1024x768", {1920, 0, 1024, 768}},
-        {"3 1024x728", {2944, 0, 1024, 728}},       {"4 640x480", {3968, 0, 640, 480}},
-        {"5 4K x2", {4608, 0, 1920, 1080}, 2},
-    };
+    static const QList<EcranDeTest> ecrans = [] {
+        QList<EcranDeTest> liste{
+            {"1 bureau 1920x1080", {0, 0, 1920, 1080}}, {"2 1024x768", {1920, 0, 1024, 768}},
+            {"3 1024x728", {2944, 0, 1024, 728}},       {"4 640x480", {3968, 0, 640, 480}},
+            {"5 4K x2", {4608, 0, 1920, 1080}, 2},
+        };
+        const QList<QByteArray> taille = qgetenv("DORVANE_ECRAN_TEST").split('x');
+        if (taille.size() != 2)
+            return liste;
+        const QSize voulue(taille[0].toInt(), taille[1].toInt());
+        const auto premier = std::find_if(liste.begin(), liste.end(), [&](const EcranDeTest& e) {
+            return e.geometrie.size() == voulue && e.dpr == 1;
+        });
+        if (premier == liste.end())
+            qFatal("DORVANE_ECRAN_TEST: no test screen of %dx%d", voulue.width(), voulue.height());
+        std::rotate(liste.begin(), premier, premier + 1);
+        int x = 0;
+        for (EcranDeTest& e : liste) {
+            e.geometrie.moveTopLeft(QPoint(x, 0));
+            x += e.geometrie.width();
+        }
+        return liste;
+    }();
     return ecrans;
 }
 

@@ -6,7 +6,8 @@
 
 // Form tests run under a widget application on the offscreen platform unless a display is chosen. The
 // offscreen platform gets the screens of EcransDeTest.h: a desktop screen first (the primary one, where
-// every form opens at its own size), then the small and the scaled ones the screen tests place forms on.
+// every form opens at its own size), then the small and the scaled ones the screen tests place forms on;
+// with DORVANE_ECRAN_TEST=1024x768, the small one first, where the largest forms scroll.
 int main(int argc, char** argv) {
     QTemporaryFile configuration;
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {

@@ -39,6 +39,12 @@ const QColor kBleuFenetre(0, 143, 213);
 const QColor kFondBouton(221, 229, 233);
 const QColor kTexteBouton(33, 45, 103);
 
+// A panel centred in the window, or in its scrolled contents on a screen too small for the menu.
+void centrerDansSonFond(QWidget* panneau) {
+    const QSize fond = panneau->parentWidget()->size();
+    panneau->move((fond.width() - panneau->width()) / 2, (fond.height() - panneau->height()) / 2);
+}
+
 const QString kContexteChargement = QStringLiteral("Form load frm principale");
 
 } // namespace
@@ -423,7 +429,7 @@ void FrmPrincipal::lireSaisieSociete() {
 }
 
 void FrmPrincipal::CmdInfoCom_Click() {
-    SSPanelInfoCom->move((width() - SSPanelInfoCom->width()) / 2, (height() - SSPanelInfoCom->height()) / 2);
+    centrerDansSonFond(SSPanelInfoCom);
     SSPanelInfoCom->raise();
     SSPanelInfoCom->setVisible(true);
 }
@@ -486,11 +492,8 @@ void FrmPrincipal::Form_Activate() {
 }
 
 void FrmPrincipal::Form_Resize() {
-    // In the window, or in its scrolled contents on a screen too small for the menu.
-    const QSize fond = SSPanel1->parentWidget()->size();
-    SSPanel1->move((fond.width() - SSPanel1->width()) / 2, (fond.height() - SSPanel1->height()) / 2);
-    SSPanelInfoCom->move((fond.width() - SSPanelInfoCom->width()) / 2,
-                         (fond.height() - SSPanelInfoCom->height()) / 2);
+    centrerDansSonFond(SSPanel1);
+    centrerDansSonFond(SSPanelInfoCom);
 }
 
 void FrmPrincipal::Form_Unload(bool& annuler) {

@@ -11,10 +11,14 @@
 
 #include <QAbstractButton>
 #include <QAbstractItemView>
+#include <QAbstractSlider>
+#include <QAbstractSpinBox>
 #include <QAction>
 #include <QApplication>
 #include <QChildEvent>
 #include <QCloseEvent>
+#include <QComboBox>
+#include <QFocusEvent>
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QMenu>
@@ -23,6 +27,7 @@
 #include <QScrollArea>
 #include <QStyle>
 #include <QVBoxLayout>
+#include <QWheelEvent>
 #include <QWindow>
 #include <algorithm>
 
@@ -264,6 +269,12 @@ void FormBase::defilerLeContenu(const QSize& minimum) {
         auto* defilement = new QScrollArea(this);
         defilement->setFrameShape(QFrame::NoFrame);
         defilement->setWidgetResizable(true);
+        // As on the full-size form: a click on what takes no focus (a label, a bare arrow button, empty
+        // space) leaves the focus where it was, and the box that has it runs no leave-focus handler. The
+        // scroll area follows the focus instead (eventFilter), and only the contents' own surface
+        // scrolls them by the wheel.
+        defilement->setFocusPolicy(Qt::NoFocus);
+        defilement->viewport()->installEventFilter(this);
         if (QLayout* l = layout()) {
             // The layout moves with the controls it holds.
             contenu->setLayout(l);
@@ -284,6 +295,9 @@ void FormBase::defilerLeContenu(const QSize& minimum) {
         auto* cadre = new QVBoxLayout(this);
         cadre->setContentsMargins(0, 0, 0, 0);
         cadre->addWidget(defilement);
+        // At once, not at the next pass of the event loop as a layout shows what it is given: the form's
+        // controls are visible when its show returns, as on the full-size form.
+        defilement->show();
         // Panels the form places over its controls by hand stay over them.
         for (QWidget* w : enfants)
             if (w->parentWidget() == this && !w->isWindow() && w->isVisibleTo(this))
@@ -300,6 +314,28 @@ void FormBase::defilerLeContenu(const QSize& minimum) {
                        std::min(maximumHeight() + barre, QWIDGETSIZE_MAX));
         m_maximumDefilement = maximumSize();
     }
+}
+
+void FormBase::suivreLeFocus(QObject* objet, Qt::FocusReason raison) {
+    // A click shows what was clicked already; coming back to the window keeps the contents where they
+    // were. Tab, Enter and the program's own moves bring the control into view.
+    if (raison == Qt::MouseFocusReason || raison == Qt::ActiveWindowFocusReason ||
+        raison == Qt::PopupFocusReason || raison == Qt::MenuBarFocusReason)
+        return;
+    auto* w = qobject_cast<QWidget*>(objet);
+    if (w && m_contenu && m_contenu->isAncestorOf(w))
+        m_defilement->ensureWidgetVisible(w);
+}
+
+bool FormBase::surfaceDuContenu(const QPoint& position) const {
+    if (!m_contenu)
+        return false;
+    QWidget* w = m_contenu->childAt(m_contenu->mapFrom(m_defilement->viewport(), position));
+    for (; w && w != m_contenu; w = w->parentWidget())
+        if (qobject_cast<QAbstractScrollArea*>(w) || qobject_cast<QAbstractSpinBox*>(w) ||
+            qobject_cast<QComboBox*>(w) || qobject_cast<QAbstractSlider*>(w))
+            return false;
+    return true;
 }
 
 void FormBase::resizeEvent(QResizeEvent* e) {
@@ -438,13 +474,32 @@ bool FormBase::eventFilter(QObject* objet, QEvent* e) {
     }
     case QEvent::KeyPress:
     case QEvent::KeyRelease:
-        if (appartientAuFormulaire(objet))
-            return traiterTouche(objet, static_cast<QKeyEvent*>(e));
+        if (appartientAuFormulaire(objet) && traiterTouche(objet, static_cast<QKeyEvent*>(e)))
+            return true;
+        // A key the control left (arrows, page keys) goes on to the form, as on the full-size form,
+        // without scrolling it: the scroll area follows the focus.
+        if (objet == m_defilement) {
+            e->ignore();
+            return true;
+        }
         break;
     case QEvent::Resize:
         // Scrolled contents: the form's controls now lie in them.
         if (objet == m_contenu)
             appeler("Form_Resize", [this] { Form_Resize(); });
+        break;
+    case QEvent::FocusIn:
+        if (m_defilement)
+            suivreLeFocus(objet, static_cast<QFocusEvent*>(e)->reason());
+        break;
+    case QEvent::Wheel:
+        // A wheel turn a control under the mouse left unused (a grid at its end, a combo, a disabled
+        // control) does not scroll the form either.
+        if (m_defilement && objet == m_defilement->viewport() &&
+            !surfaceDuContenu(static_cast<QWheelEvent*>(e)->position().toPoint())) {
+            e->ignore();
+            return true;
+        }
         break;
     default:
         break;

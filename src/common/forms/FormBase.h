@@ -77,7 +77,10 @@ class QScrollArea;
 // is larger than the area, its contents go into a scroll area first: the window takes the area and the
 // contents scroll. The size a form gave itself comes back at its next show when the screen allows it.
 // Form_Resize also runs when the scrolled contents change size: a form placing controls by hand places
-// them in their parent's size.
+// them in their parent's size. The scrolled form behaves as the full-size one: the scroll area takes no
+// focus (a click on a label or a bare arrow button leaves the focus where it was), a control reached by
+// Tab, Enter or the program is scrolled into view, keys the controls leave do not scroll, and the wheel
+// scrolls the contents only over their own surface, not over a grid or a combo.
 //
 // Esc and Enter go to toucheEchap() and toucheEntree() first (not while a grid's cell is being edited):
 //   - an open panel of the form (declarerPanneau: a frame over the form with its own OK and cancel)
@@ -205,6 +208,11 @@ private:
     void ajusterALEcran(bool affichage);
     QScreen* ecranDeLaFenetre() const;
     void defilerLeContenu(const QSize& minimum);
+    // The scrolled contents bring into view the control that got the focus by the keyboard or the program.
+    void suivreLeFocus(QObject* objet, Qt::FocusReason raison);
+    // Whether the wheel at that point of the viewport is over the contents' own surface (labels, frames,
+    // empty space) rather than over a control that takes the wheel itself.
+    bool surfaceDuContenu(const QPoint& position) const;
     // The form's first activation after a show, or one coming from another of the program's forms.
     bool activationDUneForme();
     bool decharger();

@@ -6,6 +6,7 @@
 #include "common/MODTranslate.h"
 #include "common/forms/Calendrier.h"
 #include "common/forms/Instance.h"
+#include "common/forms/SortieBox.h"
 #include "db/Recordset.h"
 #include "db/RecordsetModel.h"
 #include "db/Valeurs.h"
@@ -13,6 +14,7 @@
 #include "reports/forms/FenCrystalRep.h"
 #include "stock/EntreeStock.h"
 #include "support/CouvertureLangues.h"
+#include "support/EcransDeTest.h"
 #include "support/OrdreFrancais.h"
 #include "support/ServiceDialogueScripte.h"
 #include "support/ServiceSessionScripte.h"
@@ -21,6 +23,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
+#include <QFont>
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QLabel>
@@ -28,11 +31,14 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QSqlQuery>
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QToolButton>
+#include <QWheelEvent>
 #include <functional>
 #include <gtest/gtest.h>
 #include <memory>
@@ -744,6 +750,99 @@ TEST_P(FrmStockTest, AFailedSaveKeepsTheCardAndWhatWasTyped) {
     EXPECT_EQ(texte(0) + texte(1) + f->ComboBox4->currentText(), QStringLiteral("1002ARTICLE 002 X5"));
     EXPECT_LT(f->ComboBox4->findText(QStringLiteral("5")), 0) << "no longer offered";
     EXPECT_TRUE(champ(1002, "CodeArticle").isNull());
+}
+
+// On the smallest screen the card scrolls: it still behaves as the full-size card.
+TEST_P(FrmStockTest, OnASmallScreenClicksLeaveTheFocusAndTheScrolledCardFollowsIt) {
+    QScreen* petit = ecranDeTest("2 1024x768");
+    if (!petit)
+        GTEST_SKIP() << "needs the test screens of the offscreen platform";
+    ajouterArticles(2);
+    f = std::make_unique<FrmStock>();
+    f->Load();
+    // The card fits 1024 x 768 in every language; with a larger font it does not (measured at the show,
+    // the card showing).
+    QFont police = f->font();
+    police.setPointSizeF(police.pointSizeF() * 1.5);
+    f->setFont(police);
+    f->OptionFiche->click();
+    f->move(petit->geometry().topLeft() + QPoint(10, 10));
+    f->Show();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(f.get()));
+    auto* defilement = f->findChild<QScrollArea*>(QString(), Qt::FindDirectChildrenOnly);
+    ASSERT_NE(defilement, nullptr);
+    f->OptionFiche->click();
+    aller(1001);
+    QWidget* contenu = defilement->widget();
+    const auto decale = [&] {
+        return defilement->horizontalScrollBar()->value() + defilement->verticalScrollBar()->value();
+    };
+    const auto auDebut = [&] {
+        defilement->horizontalScrollBar()->setValue(0);
+        defilement->verticalScrollBar()->setValue(0);
+    };
+
+    // Clicks on what takes no focus: the pack price keeps the focus and what was typed, unformatted.
+    f->Text2[9]->setFocus();
+    f->Text2[9]->selectAll();
+    QTest::keyClicks(f->Text2[9], QStringLiteral("40"));
+    f->Text2[7]->setText(QStringLiteral("9,99"));
+    int sorties = 0;
+    f->Text2[9]->installEventFilter(new SortieBox(f->Text2[9], [&] { ++sorties; }));
+    QPoint vide;
+    for (int y = 0; y < defilement->viewport()->height() && vide.isNull(); y += 4)
+        for (int x = 0; x < defilement->viewport()->width() && vide.isNull(); x += 4)
+            if (const QPoint p = contenu->mapFrom(defilement->viewport(), QPoint(x, y)); !contenu->childAt(p))
+                vide = p;
+    ASSERT_FALSE(vide.isNull()) << "no empty space in sight";
+    QTest::mouseClick(contenu, Qt::LeftButton, {}, vide);
+    defilement->ensureWidgetVisible(f->Label2.value(23));
+    QTest::mouseClick(f->Label2.value(23), Qt::LeftButton);
+    EXPECT_EQ(texte(7), QStringLiteral("9,99"));
+    // The arrows leave the card as typed: 9.99 saved, not 40 / 6.
+    defilement->ensureWidgetVisible(f->SpinButton1);
+    suivant();
+    EXPECT_EQ(texte(0), QStringLiteral("1002"));
+    EXPECT_DOUBLE_EQ(champ(1001, "PrixAchatUnit").toDouble(), 9.99);
+    QTest::mouseClick(fleche(Qt::LeftArrow), Qt::LeftButton);
+    EXPECT_EQ(texte(0) + texte(7) + texte(9), QStringLiteral("10019,9940"));
+    EXPECT_TRUE(f->Text2[9]->hasFocus());
+    EXPECT_EQ(sorties, 0);
+
+    // Keys a box leaves do not scroll the card, nor does the wheel a control leaves unused (a disabled
+    // combo); the wheel over a label does.
+    auDebut();
+    QTest::keyClick(f->Text2[9], Qt::Key_PageDown);
+    const QPoint pas = defilement->verticalScrollBar()->maximum() > 0 ? QPoint(0, -120) : QPoint(-120, 0);
+    const auto molette = [&](QWidget* sous) {
+        const QPointF ici = sous->mapTo(defilement->viewport(), QPointF(2, 2));
+        QWheelEvent e(ici, defilement->viewport()->mapToGlobal(ici), {}, pas, Qt::NoButton, {},
+                      Qt::NoScrollPhase, false);
+        QApplication::sendEvent(defilement->viewport(), &e);
+    };
+    ASSERT_FALSE(f->ComboBox4->isEnabled());
+    molette(f->ComboBox4);
+    EXPECT_EQ(decale(), 0);
+    molette(f->Label2.value(23));
+    EXPECT_GT(decale(), 0);
+
+    // Every control of the card reached by Tab, or moved to by Enter, is brought into view.
+    f->Text2[0]->setFocus();
+    auDebut();
+    bool defile = false;
+    for (int i = 0; i < 40; ++i) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QWidget* focus = QApplication::focusWidget();
+        if (focus == f->DBGrid2) // larger than the window: it keeps Tab for its cells
+            break;
+        EXPECT_TRUE(enVue(focus, f.get())) << focus->objectName().toStdString();
+        defile = defile || decale() > 0;
+    }
+    EXPECT_TRUE(defile) << "some control to tab to out of sight";
+    defilement->ensureWidgetVisible(f->Text2[9]);
+    QTest::keyClick(f->Text2[9], Qt::Key_Return);
+    EXPECT_TRUE(f->OptionFiche->hasFocus());
+    EXPECT_TRUE(enVue(f->OptionFiche, f.get()));
 }
 
 TEST_P(FrmStockTest, AddingDeletingBarCodeReturnsAndClosing) {
