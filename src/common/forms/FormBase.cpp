@@ -278,7 +278,7 @@ void FormBase::ajusterALEcran(bool affichage) {
     const QSize exterieur = taille.grownBy(cadre);
     // Once framed, the frame's corner from the client area and the frame the window system tells now:
     // the widget's own idea of its frame is only brought up to date by its next move.
-    const QMargins connu = cadreConnu(this);
+    const QMargins connu = plateformeSansCadres() ? QMargins() : cadreConnu(this);
     const QPoint avant = connu.isNull() ? pos() : geometry().topLeft() - QPoint(connu.left(), connu.top());
     QPoint coin = avant;
     if (taille != voulue) {
