@@ -1,9 +1,12 @@
 #include "common/ServiceSession.h"
 
 #include "common/EtatGlobal.h"
+#include "common/MODTranslate.h"
+#include "common/ServiceDialogue.h"
 
 #include <QCoreApplication>
 #include <QDesktopServices>
+#include <QDir>
 #include <QFileInfo>
 #include <QProcess>
 #include <QUrl>
@@ -56,4 +59,16 @@ bool ServiceSessionCommun::demarrerProgramme(const QString& chemin, const QStrin
     if (chemin.isEmpty())
         return false;
     return QProcess::startDetached(chemin, arguments);
+}
+
+void OuvrirFichierEcrit(const QString& chemin) {
+    if (Session().ouvrirDocument(chemin))
+        return;
+    // The exports share the report viewer's messages.
+    MsgBox(
+        MODTranslate::TexteLangue(QStringLiteral("FenCrystalRep"), QStringLiteral("MsgFichierNonOuvert"),
+                                  QStringLiteral("Le fichier a été enregistré, mais aucun programme n'a pu "
+                                                 "l'ouvrir :")) +
+            u'\n' + QDir::toNativeSeparators(QFileInfo(chemin).absoluteFilePath()),
+        StyleMessage::OK | StyleMessage::Information);
 }

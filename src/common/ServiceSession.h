@@ -21,6 +21,10 @@ public:
     virtual void montrerModal(QObject* form) = 0;
 };
 
+// Hands a file the program has just written (an export) to the desktop's opener; when nothing opens
+// it, a message names the file's full path, so that the user still finds it.
+void OuvrirFichierEcrit(const QString& chemin);
+
 void installerServiceSession(ServiceSession* service);
 ServiceSession* serviceSessionInstalle();
 // The installed service; aborts with a clear message when there is none.

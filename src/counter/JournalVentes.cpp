@@ -72,9 +72,14 @@ bool Chercher(Recordset& journal, Mode mode, const QString& texte) {
             const QString champ = champMode(mode, false);
             if (Valeurs::egalSansCasse(journal.SortField(), champ) &&
                 journal.SortOrder() == Recordset::Ordre::Decroissant) {
-                // Newest first, a Null date last: the first row at or after the date is the first row or
-                // none, and the search ends on the first row either way.
-                journal.MoveFirst();
+                // Newest first: the newest withdrawal of that day, or the newest before it. A text with
+                // an hour stops at that moment; a bare day takes the whole day.
+                if (texte.contains(u':'))
+                    journal.Find(champ, Recordset::Comparaison::InferieurOuEgal, date,
+                                 Recordset::Depart::Premier);
+                else
+                    journal.Find(champ, Recordset::Comparaison::Inferieur, date.addDays(1),
+                                 Recordset::Depart::Premier);
             } else {
                 journal.Find(champ, Recordset::Comparaison::SuperieurOuEgal, date,
                              Recordset::Depart::Premier);

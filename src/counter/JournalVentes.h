@@ -35,8 +35,10 @@ QDateTime LireDateRecherche(const QString& texte);
 //  - ParSalarie, ParNom: from the current row forward (that row included), the first whose badge or
 //    surname begins with `texte` without regard to case, "*" and "%" standing for any run of
 //    characters and every other character literal (quotes included);
-//  - ParDate: only once the text has 8 characters; from the first row, the first dated at or after the
-//    text's date. A text that is no date ends the search and the journal stays on its row (false).
+//  - ParDate: only once the text has 8 characters, from the first row. Over a list shown newest date
+//    first, the newest withdrawal of the text's day (at or before its hour when the text gives one),
+//    else the newest before it; over any other order, the first dated at or after the text's date. A
+//    text that is no date ends the search and the journal stays on its row (false).
 // When no row is found the journal goes to its first row. True when the search ran.
 bool Chercher(Recordset& journal, Mode mode, const QString& texte);
 

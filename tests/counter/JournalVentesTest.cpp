@@ -216,17 +216,57 @@ TEST_P(JournalVentesBase, SearchesMoveTheJournalOrLeaveItWhereItWas) {
         EXPECT_FALSE(Chercher(rs, ParDate, QString::fromLatin1(rien))) << rien;
         EXPECT_EQ(courant(rs), 1) << rien;
     }
-    // Newest first, as the date mode shows it: any date ends on the first row.
+    // Newest first, as the date mode shows it: the newest of the day, or before it; at or before the
+    // hour typed; nothing before the date: the first row.
     TrierSelonMode(rs, ParDate, false);
-    for (const char* d : {"01/02/30", "01/01/2099"}) {
-        rs.MoveTo(3);
-        EXPECT_EQ(cherche(ParDate, QString::fromLatin1(d)), 5) << d;
+    for (const auto& [d, attendu] :
+         {std::pair{"01/02/2020", 3}, std::pair{"31/01/20", 1}, std::pair{"01/02/2020 08:29", 2},
+          std::pair{"01/02/2020 8:30", 3}, std::pair{"01/01/2099", 5}, std::pair{"01/02/30", 5}}) {
+        rs.MoveTo(6);
+        EXPECT_EQ(cherche(ParDate, QString::fromLatin1(d)), attendu) << d;
     }
 
     cnx().executer(QStringLiteral("DELETE FROM Ventes"));
     rs.Requery();
     for (Mode m : {ParDate, ParSalarie, ParNom})
         EXPECT_FALSE(Chercher(rs, m, QStringLiteral("01/02/2020")));
+}
+
+// A journal of several months shown newest first: a day lands on its newest withdrawal, a day without
+// any on the newest one before it, whatever the row the journal stood on.
+TEST_P(JournalVentesBase, DateSearchOverMonthsLandsOnTheNewestOfTheDayOrBefore) {
+    // Three withdrawals a day from March to September 2026, none on Sundays nor from 10 to 20 June;
+    // numbers follow the dates but for one late entry of 15 June written last.
+    qint64 numero = 0;
+    TransactionEcriture t(cnx());
+    for (QDate jour(2026, 3, 1); jour <= QDate(2026, 9, 30); jour = jour.addDays(1)) {
+        if (jour.dayOfWeek() == 7 || (jour >= QDate(2026, 6, 10) && jour <= QDate(2026, 6, 20)))
+            continue;
+        for (const QTime heure : {QTime(8, 5), QTime(12, 30), QTime(17, 45)})
+            vente(++numero, Valeurs::valeurDate(QDateTime(jour, heure)), QStringLiteral("B1"),
+                  QStringLiteral("DURAND"), 1);
+    }
+    const qint64 tardive = numero + 1;
+    vente(tardive, date("2026-06-15 23:59:59"), QStringLiteral("B2"), QStringLiteral("MARTIN"), 2);
+    vente(tardive + 1, date("2026-06-15 18:00:00"), QStringLiteral("B2"), QStringLiteral("MARTIN"), 2);
+    t.valider();
+    Recordset rs;
+    OuvrirJournal(cnx(), rs);
+    TrierSelonMode(rs, ParDate, false);
+    const auto trouve = [&](const char* texte) {
+        rs.MoveTo(rs.RecordCount() / 2);
+        EXPECT_TRUE(Chercher(rs, ParDate, QString::fromLatin1(texte))) << texte;
+        return Valeurs::lireDate(rs.Field(QStringLiteral("LaDate"))).toString(QStringLiteral("dd/MM HH:mm"));
+    };
+    EXPECT_EQ(trouve("15/06/2026"), QStringLiteral("15/06 23:59"));
+    EXPECT_EQ(courant(rs), tardive);
+    EXPECT_EQ(trouve("14/06/2026"), QStringLiteral("09/06 17:45")); // none from the 10th to the 20th
+    EXPECT_EQ(trouve("07/06/26"), QStringLiteral("06/06 17:45"));   // a Sunday
+    EXPECT_EQ(trouve("02/03/2026"), QStringLiteral("02/03 17:45"));
+    EXPECT_EQ(trouve("15/06/2026 18:00"), QStringLiteral("15/06 18:00"));
+    EXPECT_EQ(trouve("30/09/2026"), QStringLiteral("30/09 17:45"));
+    EXPECT_EQ(trouve("28/02/2026"), QStringLiteral("30/09 17:45")); // before them all: the first row
+    EXPECT_EQ(rs.AbsolutePosition(), 0);
 }
 
 // The current withdrawal's lines: by number alone, or with the machine (a Null one is machine 0), a line

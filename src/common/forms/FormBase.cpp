@@ -26,6 +26,7 @@
 #include <QScreen>
 #include <QScrollArea>
 #include <QStyle>
+#include <QTimer>
 #include <QVBoxLayout>
 #include <QWheelEvent>
 #include <QWindow>
@@ -58,15 +59,29 @@ SuiviFocus& suiviFocus() {
     return suivi;
 }
 
+bool sansCadre(const QWidget* w) {
+    return w->windowFlags() & Qt::FramelessWindowHint;
+}
+
+// The frame as the window system knows it; null until the window manager has framed the window.
+QMargins cadreConnu(const QWidget* w) {
+    const QWindow* fenetre = w->windowHandle();
+    return fenetre ? fenetre->frameMargins() : QMargins();
+}
+
 // The window's frame (title bar, borders). Before the window manager has framed a window the platform
 // may not know it yet: a common title bar and border then.
 QMargins margesCadre(const QWidget* w) {
-    QMargins m;
-    if (const QWindow* fenetre = w->windowHandle())
-        m = fenetre->frameMargins();
-    if (m.isNull() && !(w->windowFlags() & Qt::FramelessWindowHint))
+    QMargins m = cadreConnu(w);
+    if (m.isNull() && !sansCadre(w))
         m = QMargins(4, 30, 4, 4);
     return m;
+}
+
+// Platforms that frame no window (tests, screenshots).
+bool plateformeSansCadres() {
+    const QString p = QGuiApplication::platformName();
+    return p == QLatin1String("offscreen") || p == QLatin1String("minimal");
 }
 
 } // namespace
@@ -172,13 +187,40 @@ void FormBase::showEvent(QShowEvent* e) {
     if (!e->spontaneous()) {
         m_activationAttendue = true;
         // Before the window appears: the screen sees it once, at its fitted size and place.
-        if (isWindow())
+        if (isWindow()) {
+            const bool cadreInconnu =
+                cadreConnu(this).isNull() && !sansCadre(this) && !plateformeSansCadres();
             ajusterALEcran(true);
+            if (cadreInconnu)
+                attendreLeCadre();
+        }
     }
     QWidget::showEvent(e);
 }
 
 // --- the screen ---
+
+void FormBase::attendreLeCadre() {
+    // The frame's extents come from the window manager after the window is mapped; Qt tells no event
+    // for them, so ask a few times.
+    if (!m_attenteCadre) {
+        m_attenteCadre = new QTimer(this);
+        m_attenteCadre->setInterval(25);
+        connect(m_attenteCadre, &QTimer::timeout, this, [this] { placerDansLeCadre(); });
+    }
+    m_essaisCadre = 0;
+    m_attenteCadre->start();
+}
+
+void FormBase::placerDansLeCadre() {
+    // A window manager that frames nothing leaves the guess in place after two seconds.
+    const bool connu = !cadreConnu(this).isNull();
+    if (!connu && isVisible() && ++m_essaisCadre < 80)
+        return;
+    m_attenteCadre->stop();
+    if (connu && isVisible())
+        appeler("Form_Resize", [this] { ajusterALEcran(true); });
+}
 
 QScreen* FormBase::ecranDeLaFenetre() const {
     // Where the form placed itself, else where the window system puts it.
@@ -248,7 +290,11 @@ void FormBase::ajusterALEcran(bool affichage) {
     // Frame included, inside the area: centred when the form had to shrink, else moved in if it
     // lies partly outside.
     const QSize exterieur = taille.grownBy(cadre);
-    QPoint coin = pos();
+    // Once framed, the frame's corner from the client area and the frame the window system tells now:
+    // the widget's own idea of its frame is only brought up to date by its next move.
+    const QMargins connu = plateformeSansCadres() ? QMargins() : cadreConnu(this);
+    const QPoint avant = connu.isNull() ? pos() : geometry().topLeft() - QPoint(connu.left(), connu.top());
+    QPoint coin = avant;
     if (taille != voulue) {
         coin = zone.topLeft() +
                QPoint((zone.width() - exterieur.width()) / 2, (zone.height() - exterieur.height()) / 2);
@@ -258,8 +304,12 @@ void FormBase::ajusterALEcran(bool affichage) {
         coin.setY(
             std::clamp(coin.y(), zone.top(), std::max(zone.top(), zone.bottom() + 1 - exterieur.height())));
     }
-    if (coin != pos())
+    if (coin == avant)
+        return;
+    if (connu.isNull())
         move(coin);
+    else
+        windowHandle()->setFramePosition(coin);
 }
 
 void FormBase::defilerLeContenu(const QSize& minimum) {

@@ -18,6 +18,7 @@ class QKeyEvent;
 class QAbstractItemModel;
 class QScreen;
 class QScrollArea;
+class QTimer;
 
 // The base of every window of the program. It gives each form the life cycle of the original forms:
 //
@@ -73,14 +74,15 @@ class QScrollArea;
 // Screen: a window is never shown larger than the available area of its screen (the task bar left
 // out), frame included. A form larger than that area is shrunk to it and centred in it; one that fits
 // but lies partly outside is moved inside; a form grown past the area after an activation or the F12
-// switch (longer captions) is fitted again. When the form's least size (its layout's, or a fixed size)
-// is larger than the area, its contents go into a scroll area first: the window takes the area and the
-// contents scroll. The size a form gave itself comes back at its next show when the screen allows it.
-// Form_Resize also runs when the scrolled contents change size: a form placing controls by hand places
-// them in their parent's size. The scrolled form behaves as the full-size one: the scroll area takes no
-// focus (a click on a label or a bare arrow button leaves the focus where it was), a control reached by
-// Tab, Enter or the program is scrolled into view, keys the controls leave do not scroll, and the wheel
-// scrolls the contents only over their own surface, not over a grid or a combo.
+// switch (longer captions) is fitted again. Before the window manager has framed a window its frame is
+// a guess: a first show fits the window again once the real frame is known. When the form's least size
+// (its layout's, or a fixed size) is larger than the area, its contents go into a scroll area first: the
+// window takes the area and the contents scroll. The size a form gave itself comes back at its next show
+// when the screen allows it. Form_Resize also runs when the scrolled contents change size: a form placing
+// controls by hand places them in their parent's size. The scrolled form behaves as the full-size one: the
+// scroll area takes no focus (a click on a label or a bare arrow button leaves the focus where it was), a
+// control reached by Tab, Enter or the program is scrolled into view, keys the controls leave do not
+// scroll, and the wheel scrolls the contents only over their own surface, not over a grid or a combo.
 //
 // Esc and Enter go to toucheEchap() and toucheEntree() first (not while a grid's cell is being edited):
 //   - an open panel of the form (declarerPanneau: a frame over the form with its own OK and cancel)
@@ -207,6 +209,10 @@ private:
     // (`affichage` false), when the form grew past the area.
     void ajusterALEcran(bool affichage);
     QScreen* ecranDeLaFenetre() const;
+    // The window manager frames a window once it is shown: a first show places it with a frame guessed,
+    // and places it again once the real frame is known.
+    void attendreLeCadre();
+    void placerDansLeCadre();
     void defilerLeContenu(const QSize& minimum);
     // The scrolled contents bring into view the control that got the focus by the keyboard or the program.
     void suivreLeFocus(QObject* objet, Qt::FocusReason raison);
@@ -232,6 +238,8 @@ private:
     QPointer<QAbstractButton> m_boutonAnnuler;
     QPointer<QWidget> m_proprietaire;
     QList<Panneau> m_panneaux;
+    QTimer* m_attenteCadre = nullptr;
+    int m_essaisCadre = 0;
     QPointer<QScrollArea> m_defilement;
     QPointer<QWidget> m_contenu;
     QSize m_maximumDefilement; // the form's largest size with room for the scroll bars

@@ -26,6 +26,12 @@ std::unique_ptr<QPrinter> creerImprimanteCourante() {
     return imprimante;
 }
 
+std::unique_ptr<QPrinter> choisirEtCreerImprimante(const QString& fichierPdf) {
+    if (!mod_API_ChoixImprimante::ChoisirImprimante(fichierPdf))
+        return nullptr;
+    return creerImprimanteCourante();
+}
+
 QString nomImprimante(const QPrinter& imprimante) {
     if (imprimante.outputFormat() == QPrinter::PdfFormat && !imprimante.outputFileName().isEmpty())
         return imprimante.outputFileName();

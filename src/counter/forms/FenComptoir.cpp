@@ -82,6 +82,7 @@ FenComptoir::FenComptoir(QWidget* parent)
 
     CmdSave = creerBouton(QStringLiteral("CmdSave"), QStringLiteral("Enregister [F11]"));
     cmdClose = creerBouton(QStringLiteral("cmdClose"), QStringLiteral("Fermer"));
+    setBoutonAnnuler(cmdClose);
     TextQte = boite(QStringLiteral("TextQte"), this);
     QFont grasArial(QStringLiteral("Arial"));
     grasArial.setPointSizeF(13.5);

@@ -1,5 +1,5 @@
 // The counter history: the withdrawals of the badge in the badge box, shown in DataGrid1 and printed on the
-// current printer. The employee's searches drop it, so that the next request reads it for the badge then
+// printer chosen. The employee's searches drop it, so that the next request reads it for the badge then
 // typed; otherwise a request reads the same history again.
 #include "counter/forms/FenComptoir.h"
 
@@ -10,7 +10,9 @@
 #include "counter/HistoriqueComptoir.h"
 #include "db/Recordset.h"
 #include "db/RecordsetModel.h"
+#include "reports/ReportExcel.h"
 
+#include <QDir>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
@@ -87,9 +89,12 @@ void FenComptoir::CommandButton2_Click() {
         QStringList lignes;
         for (int i = 0; i < Lst->count(); ++i)
             lignes << Lst->item(i)->text();
-        const std::unique_ptr<QPrinter> imprimante = creerImprimanteCourante();
-        HistoriqueComptoir::ImprimerHistorique(*imprimante, Label2[3]->text() + u' ' + Label2[9]->text(),
-                                               lignes, nomImprimante(*imprimante));
+        const QString nom = Label2[3]->text() + u' ' + Label2[9]->text();
+        const std::unique_ptr<QPrinter> imprimante = choisirEtCreerImprimante(QDir::home().filePath(
+            ReportExcel::fileName(QStringLiteral("Historique ") + nom.trimmed(), QStringLiteral(".pdf"))));
+        if (!imprimante)
+            return;
+        HistoriqueComptoir::ImprimerHistorique(*imprimante, nom, lignes, nomImprimante(*imprimante));
     } catch (const ErreurExecution& e) {
         MsgBox(e.description());
     }

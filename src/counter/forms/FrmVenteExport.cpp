@@ -89,7 +89,7 @@ void FrmVente::Command2_Click() {
             ExportJournal::ConsoAutreMethode(connexion(), chemin, debut, fin);
 
         if (!g.OptionVersionGSM) {
-            Session().ouvrirDocument(chemin);
+            OuvrirFichierEcrit(chemin);
             return;
         }
         const ResultatEnvoi envoi = Instance<FenCrystalRep>().EnvoyerEmail(

@@ -117,6 +117,7 @@ frmListeAlarme::frmListeAlarme(QWidget* parent)
     cmdUpdate = creerBouton(QStringLiteral("cmdUpdate"), QStringLiteral("&Update"), picButtons);
     cmdRefresh = creerBouton(QStringLiteral("cmdRefresh"), QStringLiteral("&Refresh"), picButtons);
     cmdClose = creerBouton(QStringLiteral("cmdClose"), QStringLiteral("&Close"), picButtons);
+    setBoutonAnnuler(cmdClose);
     Command1 = creerBouton(QStringLiteral("Command1"), QString(), picButtons);
     Command1->setIcon(iconeStandard(this, QStyle::SP_ArrowDown));
     Command2 = creerBouton(QStringLiteral("Command2"), QString(), picButtons);

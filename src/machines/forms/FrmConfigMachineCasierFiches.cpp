@@ -142,7 +142,7 @@ void FrmConfigMachineCasier::ExportCsv() {
         }
         ExporterConfigurationCsv(chemin, cellules);
         if (!Global().OptionVersionGSM) {
-            Session().ouvrirDocument(chemin);
+            OuvrirFichierEcrit(chemin);
             return;
         }
         const ResultatEnvoi envoi = Instance<FenCrystalRep>().EnvoyerEmail(

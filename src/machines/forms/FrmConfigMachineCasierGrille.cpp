@@ -8,7 +8,6 @@
 #include "common/forms/ImprimanteCourante.h"
 #include "common/forms/Instance.h"
 #include "common/forms/ProgessBarre.h"
-#include "common/mod_API_ChoixImprimante.h"
 #include "db/Valeurs.h"
 #include "machines/EnregistrerConfigMachine.h"
 #include "stock/forms/FrmStock.h"
@@ -383,11 +382,11 @@ QImage FrmConfigMachineCasier::ImageGrille() const {
 }
 
 void FrmConfigMachineCasier::Command5_Click() {
-    if (!mod_API_ChoixImprimante::ChoisirImprimante(
-            QDir::home().filePath(QStringLiteral("Machine %1.pdf").arg(NoMachineCourante))))
+    const std::unique_ptr<QPrinter> imprimante = choisirEtCreerImprimante(
+        QDir::home().filePath(QStringLiteral("Machine %1.pdf").arg(NoMachineCourante)));
+    if (!imprimante)
         return;
     try {
-        const std::unique_ptr<QPrinter> imprimante = creerImprimanteCourante();
         ImprimerGrilleCasiers(*imprimante, Label3->text(), ImageGrille());
     } catch (const ErreurExecution& e) {
         MsgBox(QString::number(e.numero()) + u' ' + e.description());

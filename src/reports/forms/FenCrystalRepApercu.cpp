@@ -8,7 +8,6 @@
 #include "common/MODTranslate.h"
 #include "common/ServiceDialogue.h"
 #include "common/forms/ImprimanteCourante.h"
-#include "common/mod_API_ChoixImprimante.h"
 #include "reports/ReportExcel.h"
 
 #include <QDir>
@@ -105,11 +104,13 @@ void FenCrystalRep::CRViewer1_PrintButtonClicked() {
         CmdEmail_Click();
         return;
     }
-    if (m_document.pageCount() == 0 ||
-        !mod_API_ChoixImprimante::ChoisirImprimante(QDir::home().filePath(nomPdf(m_titre))))
+    if (m_document.pageCount() == 0)
+        return;
+    const std::unique_ptr<QPrinter> imprimante =
+        choisirEtCreerImprimante(QDir::home().filePath(nomPdf(m_titre)));
+    if (!imprimante)
         return;
     try {
-        const std::unique_ptr<QPrinter> imprimante = creerImprimanteCourante();
         imprimante->setDocName(m_titre);
         mettreEnPage(*imprimante, m_document);
         QPainter pinceau;

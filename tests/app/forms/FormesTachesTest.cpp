@@ -2,8 +2,10 @@
 #include "common/FnWendrox.h"
 #include "common/MODTranslate.h"
 #include "common/forms/Instance.h"
+#include "counter/forms/FenComptoir.h"
 #include "db/Recordset.h"
 #include "db/Valeurs.h"
+#include "machines/forms/FrmConfigMachine.h"
 #include "reports/forms/FenCompteRendu.h"
 #include "reports/forms/FenCrystalRep.h"
 #include "staff/forms/FrmUtilisateur.h"
@@ -11,8 +13,10 @@
 #include "support/EcransDeTest.h"
 
 #include <QAbstractButton>
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QPushButton>
@@ -21,6 +25,8 @@
 #include <QSet>
 #include <QTableView>
 #include <QTest>
+#include <QWindow>
+#include <cstdio>
 #include <functional>
 
 namespace {
@@ -348,4 +354,123 @@ TEST_F(FormesClavierTest, EscClosesTheTaskFormsAndTheOpenPanelEnterConfirmsThePa
         EXPECT_FALSE(f.isVisible());
         EXPECT_FALSE(f.estCharge());
     });
+}
+
+// The counter, the journal, the job codes, the machines and the reports menu close on Esc as well,
+// whichever control has the focus; the counter's open article list closes first.
+TEST_F(FormesClavierTest, EscClosesTheOtherWindowsOfTheMenuTheirOpenListFirst) {
+    jouerMenu(QStringLiteral("CmdComptoir"), [&](FormBase& forme) {
+        auto& f = static_cast<FenComptoir&>(forme);
+        f.Combo1->setFocus();
+        f.Combo1->showPopup();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(f.Combo1->view()->window()));
+        touche(Qt::Key_Escape);
+        EXPECT_FALSE(f.Combo1->view()->isVisible());
+        EXPECT_TRUE(f.isVisible());
+        f.TextUtilisateur->setFocus();
+        touche(Qt::Key_Escape);
+        EXPECT_FALSE(f.isVisible());
+        EXPECT_FALSE(f.estCharge());
+    });
+    for (const char* bouton : {"CmdVente", "CmdListealarme", "CmdMachines", "CmdReport"})
+        jouerMenu(QString::fromLatin1(bouton), [&](FormBase& f) {
+            for (QWidget* w : f.findChildren<QWidget*>())
+                if (w->isVisible() && (qobject_cast<QTableView*>(w) || qobject_cast<QLineEdit*>(w))) {
+                    w->setFocus();
+                    break;
+                }
+            touche(Qt::Key_Escape);
+            EXPECT_FALSE(f.isVisible()) << bouton;
+        });
+}
+
+namespace {
+
+// On a display with a window manager (scripts/check-frames starts one): the window manager frames each
+// window once it is shown, and the frame, title bar included, must end inside the screen's available
+// area. Elsewhere the frame is only a guess, and these tests are skipped.
+class FormesCadresTest : public FormesTaches {
+protected:
+    void SetUp() override {
+        FormesTaches::SetUp();
+        if (HasFatalFailure())
+            return;
+        if (QGuiApplication::platformName() != QLatin1String("xcb"))
+            GTEST_SKIP() << "needs a display with a window manager (scripts/check-frames)";
+        const QString langue = qEnvironmentVariable("DORVANE_LANGUE_CADRES", QStringLiteral("FR"));
+        preparer(langue);
+        // A machine by floors, a locker machine.
+        executer(QStringLiteral("INSERT INTO Machines (NoMachine, Type, Chargement, Location, NbEmplacement, "
+                                "NbPorte) VALUES (1, 1, 'ETAGE', 'Hall A', 90, 5), "
+                                "(2, 2, 'CASIER', 'Hall B', 54, 3)"));
+    }
+    // The window once the window manager has framed it and the form has placed it again.
+    static void verifierCadre(QWidget& f, const QString& nom) {
+        QWindow* fenetre = f.windowHandle();
+        ASSERT_NE(fenetre, nullptr) << nom.toStdString();
+        const QRect zone = f.screen()->availableGeometry();
+        EXPECT_TRUE(QTest::qWaitFor([&] { return !fenetre->frameMargins().isNull(); }, 3000))
+            << nom.toStdString() << ": never framed";
+        QTest::qWaitFor([&] { return zone.contains(f.frameGeometry()); }, 1000);
+        QTest::qWait(150);
+        const QRect cadre = f.frameGeometry();
+        const QMargins m = fenetre->frameMargins();
+        std::printf("frame %-26s %4d,%4d %4dx%-4d (title bar %d, borders %d %d %d) in %dx%d: %s\n",
+                    qPrintable(nom), cadre.x(), cadre.y(), cadre.width(), cadre.height(), m.top(), m.left(),
+                    m.right(), m.bottom(), zone.width(), zone.height(),
+                    zone.contains(cadre) ? "inside" : "OUTSIDE");
+        EXPECT_TRUE(zone.contains(cadre)) << nom.toStdString() << " frame " << cadre.x() << "," << cadre.y()
+                                          << " " << cadre.width() << "x" << cadre.height();
+    }
+};
+
+} // namespace
+
+TEST_F(FormesCadresTest, EveryWindowOfTheMenuAndTheMainWindowHasItsFrameInsideTheScreen) {
+    FrmPrincipal& principale = frmPrincipal();
+    principale.Show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&principale));
+    verifierCadre(principale, principale.objectName());
+
+    QSet<QString> vues;
+    session->surModal([&](QObject* o) {
+        auto* f = qobject_cast<FormBase*>(o);
+        ASSERT_NE(f, nullptr);
+        f->show();
+        f->activateWindow();
+        QTest::qWaitForWindowExposed(f);
+        vues.insert(f->objectName());
+        if (auto* machines = qobject_cast<FrmConfigMachine*>(f)) {
+            verifierCadre(*f, f->objectName() + QStringLiteral(" list"));
+            // A machine's layout; then the locker machine, which opens the locker window (shown here too).
+            ASSERT_TRUE(machines->allerALaMachine(1));
+            machines->DataGrid1_DblClick();
+            verifierCadre(*f, f->objectName() + QStringLiteral(" layout"));
+            machines->cmdClose->click();
+            ASSERT_TRUE(machines->allerALaMachine(2));
+            machines->DataGrid1_DblClick();
+        } else {
+            verifierCadre(*f, f->objectName());
+        }
+        f->Unload();
+    });
+    for (const QString& b : RegistreMenu::global().boutons()) {
+        auto* f = qobject_cast<FormBase*>(RegistreMenu::global().instance(b));
+        if (!f)
+            continue;
+        ASSERT_TRUE(RegistreMenu::global().ouvrir(b, &principale)) << b.toStdString();
+        if (f->isVisible()) {
+            // Shown modeless.
+            vues.insert(f->objectName());
+            verifierCadre(*f, f->objectName());
+            f->Unload();
+        }
+    }
+    QString fichier = QStringLiteral("EssaiEcran.RPT");
+    EXPECT_EQ(Instance<FenCrystalRep>().ImprimerEtat(fichier, QString(), QStringLiteral("Essai"),
+                                                     QStringLiteral("CA"), &principale, QString()),
+              ResultatEtat::Pret);
+    EXPECT_TRUE(vues.contains(QStringLiteral("FrmConfigMachineCasier")));
+    EXPECT_TRUE(vues.contains(QStringLiteral("FenCrystalRep")));
+    EXPECT_GE(vues.size(), 14);
 }

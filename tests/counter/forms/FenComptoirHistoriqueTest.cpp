@@ -1,19 +1,19 @@
 #include "counter/forms/FenComptoir.h"
 
+#include "OutilsProcessus.h"
 #include "common/EtatGlobal.h"
 #include "common/ServiceDialogue.h"
 #include "common/forms/Instance.h"
 #include "common/forms/SpinButton.h"
 #include "counter/RetraitsDeTest.h"
 #include "db/Recordset.h"
-#include "OutilsProcessus.h"
 #include "support/FormeSurBase.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QPrinterInfo>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QTableView>
@@ -76,6 +76,11 @@ protected:
         for (int c = 0; c < 5; ++c)
             l << f.DataGrid1->model()->headerData(c, Qt::Horizontal).toString();
         return l;
+    }
+    // The print-out, the print dialog answered with that PDF file.
+    void imprimer(const QString& pdf) {
+        dialogues.attendreImprimante({1, ChoixImprimante{QString(), 1, 1, pdf}});
+        QTest::mouseClick(f.CommandButton2, Qt::LeftButton);
     }
     // The non-empty lines of the print-out, trimmed.
     static QStringList imprime(const QString& pdf) {
@@ -159,15 +164,15 @@ TEST_F(FenComptoirHistoriqueTest, ViewButtonShowsTheBadgeBoxHistoryOnItsFirstRow
     EXPECT_FALSE(FormBase::SablierActif());
 }
 
-// Every row printed whatever the current row, after the name and the header; an empty
-// history or badge box prints the name line and the header only; a failure shows its text alone, no
-// printer at all included.
+// Every row printed whatever the current row, after the name and the header, to the file the print
+// dialog gave (the one offered without a printer names the employee); an empty history or badge box
+// prints the name line and the header only; a cancelled dialog prints nothing; a failure shows its
+// text alone.
 TEST_F(FenComptoirHistoriqueTest, PrintOutHoldsEveryRowOfTheRefreshedHistory) {
     salarie(QStringLiteral("BERTIN"), QStringLiteral("Zoé"), QStringLiteral("AB12"));
     salarie(QStringLiteral("BERGER"), QStringLiteral("Anne"), QStringLiteral("B-100"));
     historiqueComplet();
     const QString pdf = dossier->fichier(QStringLiteral("historique.pdf"));
-    ImprimanteCourante() = ChoixImprimante{QString(), 1, 1, pdf};
     ouvrir();
     EXPECT_EQ(f.CommandButton2->text(), QStringLiteral(" Imprimer l'historique"));
     f.TextUtilisateur->setText(QStringLiteral("AB12"));
@@ -175,6 +180,9 @@ TEST_F(FenComptoirHistoriqueTest, PrintOutHoldsEveryRowOfTheRefreshedHistory) {
     f.DataGrid1->setCurrentIndex(f.DataGrid1->model()->index(9, 0));
     ASSERT_EQ(f.RsHistorique->AbsolutePosition(), 9);
 
+    dialogues.attendreImprimante({1, ChoixImprimante{QString(), 1, 1, pdf}}, [](const QString& propose) {
+        EXPECT_EQ(QFileInfo(propose).fileName(), QStringLiteral("Historique Zoé BERTIN.pdf"));
+    });
     QTest::mouseClick(f.CommandButton2, Qt::LeftButton);
     ASSERT_EQ(f.Lst->count(), 501);
     EXPECT_EQ(f.Lst->item(0)->text(),
@@ -192,28 +200,27 @@ TEST_F(FenComptoirHistoriqueTest, PrintOutHoldsEveryRowOfTheRefreshedHistory) {
 
     // No withdrawal, then an empty badge box (the card emptied, the history dropped).
     f.TextUtilisateur->setText(QStringLiteral("B-100"));
-    QTest::mouseClick(f.CommandButton2, Qt::LeftButton);
+    imprimer(pdf);
     EXPECT_EQ(f.Lst->count(), 1);
     EXPECT_EQ(imprime(pdf).join(u'/').remove(u' '), QStringLiteral("AnneBERGER/") + entete);
     f.TextUtilisateur->clear();
-    QTest::mouseClick(f.CommandButton2, Qt::LeftButton);
+    imprimer(pdf);
     EXPECT_EQ(imprime(pdf).join(u'/').remove(u' '), entete);
+
+    // Cancelled: nothing printed.
+    ASSERT_TRUE(QFile::remove(pdf));
+    dialogues.attendreImprimante({0, ChoixImprimante{}});
+    QTest::mouseClick(f.CommandButton2, Qt::LeftButton);
+    EXPECT_FALSE(QFile::exists(pdf));
 
     // An output that cannot be written: its text alone, OK and no title.
     const QString impossible = dossier->fichier(QStringLiteral("automat.ini/historique.pdf"));
-    ImprimanteCourante() = ChoixImprimante{QString(), 1, 1, impossible};
     f.TextUtilisateur->setText(QStringLiteral("AB12"));
+    dialogues.attendreImprimante({1, ChoixImprimante{QString(), 1, 1, impossible}});
     dialogues.attendreMessage(QStringLiteral("Impression impossible sur ") + impossible, Reponse::OK,
                               QStringLiteral("Dorvane"), StyleMessage::OK);
     QTest::mouseClick(f.CommandButton2, Qt::LeftButton);
     EXPECT_FALSE(QFile::exists(impossible));
-
-    // No printer on the machine and no file chosen: the same failure, naming the missing file output.
-    ImprimanteCourante() = ChoixImprimante{};
-    if (QPrinterInfo::availablePrinterNames().isEmpty()) {
-        dialogues.attendreMessageContenant(QStringLiteral("Impression impossible sur "));
-        QTest::mouseClick(f.CommandButton2, Qt::LeftButton);
-    }
 }
 
 // In Dutch the grid's captions, and the print-out's header, come from the Dutch file; a look at the grid.
@@ -223,11 +230,9 @@ TEST_F(FenComptoirHistoriqueTest, DutchCaptionsAndAPictureOfTheGrid) {
     dossier->ecrireIni(QStringLiteral("Machine"), QStringLiteral("Langue"), QStringLiteral("NL"));
     Global().LangueCourante = QStringLiteral("NL");
     Global().FichierLangue = dossier->fichier(QStringLiteral("nederlands.lng"));
-    const QString pdf = dossier->fichier(QStringLiteral("historique.pdf"));
-    ImprimanteCourante() = ChoixImprimante{QString(), 1, 1, pdf};
     ouvrir();
     f.TextUtilisateur->setText(QStringLiteral("AB12"));
-    QTest::mouseClick(f.CommandButton2, Qt::LeftButton);
+    imprimer(dossier->fichier(QStringLiteral("historique.pdf")));
     EXPECT_EQ(legendes(), (QStringList{"Datum", "Referentie", "Ref. leverancier", "Omschrijving", "Aantal"}));
     EXPECT_EQ(f.LegendeDataGrid1->text(), QStringLiteral("Historiek"));
     EXPECT_EQ(f.Lst->item(0)->text(),

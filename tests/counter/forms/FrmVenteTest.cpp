@@ -243,8 +243,12 @@ TEST_F(FrmVenteTest, SearchesByDateBadgeAndNameAndTheLinesFollow) {
     QTest::keyClicks(f.TextCherche, QStringLiteral("01/02/2"));
     EXPECT_EQ(courant(), 4);
     QTest::keyClicks(f.TextCherche, QStringLiteral("0"));
+    EXPECT_EQ(courant(), 3); // none on the 1st of February: the newest before it
+    EXPECT_EQ(lignes(), QList<qint64>{103});
+    f.TextCherche->clear();
+    QTest::keyClicks(f.TextCherche, QStringLiteral("15/05/2021"));
     EXPECT_EQ(courant(), 0);
-    EXPECT_EQ(lignes(), QList<qint64>{104}); // number 0: the lines shown stay
+    EXPECT_EQ(lignes(), QList<qint64>{112}); // "15/05/20" went to number 12; number 0 keeps its lines
     EXPECT_EQ(f.TextTicket->text(), QStringLiteral("T-0"));
     f.TextCherche->clear();
     QTest::keyClicks(f.TextCherche, QStringLiteral("1a/B2: x"));
@@ -400,6 +404,9 @@ TEST_F(FrmVenteTest, EveryLanguageFitsAndScreenshotsInFrenchAndDutch) {
         Global().FichierLangue = dossier->fichier(fichiersLangueLivres()[i]);
         ouvrir();
         EXPECT_EQ(f.windowTitle(), titres[i]);
+        if (langues[i] == QLatin1String("NL"))
+            EXPECT_EQ(entetes(f.DBGrid2).mid(4),
+                      (QStringList{"Aantal", "Automaat nr.", "Uit te geven aantal"}));
         f.data1->MoveTo(2);
         for (QWidget* w : f.findChildren<QWidget*>()) {
             const bool legende = qobject_cast<QLabel*>(w) || qobject_cast<QAbstractButton*>(w);
@@ -498,13 +505,28 @@ TEST_F(FrmVenteExportTest, ExportsTheJournalOrTheReturnsAndOpensThem) {
     QTest::mouseClick(f.Command2, Qt::LeftButton);
     EXPECT_TRUE(lire(chemin).endsWith(";Casque;;;;;;;;;;;;;\r\n")) << lire(chemin).toStdString();
 
+    // Nothing opens it: a message names the file, in the language of the form.
+    periode(session, QDate(2030, 1, 1), QDate(2030, 1, 1));
+    session.attendreOuvrirDocument(chemin, false);
+    dialogues.attendreMessage(
+        QStringLiteral("Le fichier a été enregistré, mais aucun programme n'a pu l'ouvrir :\n") + chemin,
+        Reponse::OK, QStringLiteral("Dorvane"), StyleMessage::OK | StyleMessage::Information);
+    QTest::mouseClick(f.Command2, Qt::LeftButton);
+    Global().LangueCourante = QStringLiteral("NL");
+    Global().FichierLangue = dossier->fichier(QStringLiteral("nederlands.lng"));
+    periode(session, QDate(2030, 1, 1), QDate(2030, 1, 1));
+    session.attendreOuvrirDocument(chemin, false);
+    dialogues.attendreMessage(
+        QStringLiteral("Het bestand is opgeslagen, maar geen enkel programma kon het openen:\n") + chemin);
+    QTest::mouseClick(f.Command2, Qt::LeftButton);
+
     // A folder in the way: the error, nothing opened.
     QFile::remove(chemin);
     ASSERT_TRUE(QDir().mkpath(chemin));
     periode(session, QDate(2020, 1, 1), QDate(2020, 1, 31));
     dialogues.attendreMessageContenant(QString::number(ErreurExecution::PathFileAccess) + u' ');
     QTest::mouseClick(f.Command2, Qt::LeftButton);
-    EXPECT_EQ(session.documentsOuverts().size(), 2);
+    EXPECT_EQ(session.documentsOuverts().size(), 4);
 }
 
 // In the multi-machine installation the address is checked before the calendar (the box turning yellow),

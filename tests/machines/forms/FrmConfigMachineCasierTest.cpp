@@ -412,7 +412,8 @@ TEST_F(FrmConfigMachineCasierTest, PlancheDEtiquettes) {
     f.Command2->click();
 }
 
-// The grid as displayed in "ConfigMachine21.csv", opened; a folder in its way: the error. In the GSM
+// The grid as displayed in "ConfigMachine21.csv", opened, or when nothing opens it a message naming it;
+// a folder in its way: the error. In the GSM
 // installation it is mailed, then "Opération terminée !"; a refused mail shows the refusal instead.
 TEST_F(FrmConfigMachineCasierTest, ExportDeLaGrilleOuvertOuEnvoye) {
     FrmConfigMachineCasier& f = ouvrir(21);
@@ -429,6 +430,10 @@ TEST_F(FrmConfigMachineCasierTest, ExportDeLaGrilleOuvertOuEnvoye) {
     ASSERT_EQ(lignes.size(), 20);
     EXPECT_EQ(lignes[0], QByteArray(";Etage 1;Etage 2;Etage 3\r"));
     EXPECT_EQ(lignes[2], QByteArray("Colonne 2;;RF1;\r"));
+    // Nothing opens it: a message names the file.
+    session.attendreOuvrirDocument(QString(), false);
+    dialogues.attendreMessageContenant(u'\n' + QFileInfo(chemin).absoluteFilePath());
+    f.Command6->click();
 
     ASSERT_TRUE(QFile::remove(chemin) && QDir().mkpath(chemin));
     dialogues.attendreMessageContenant(QString::number(ErreurExecution::PathFileAccess) + u' ');
@@ -449,5 +454,5 @@ TEST_F(FrmConfigMachineCasierTest, ExportDeLaGrilleOuvertOuEnvoye) {
     dossier->ecrireIni("Email", "Port", QString::number(refus.port()));
     dialogues.attendreMessageContenant(QString::number(ErreurExecution::EnvoiEmailEchec) + u' ');
     f.Command6->click();
-    EXPECT_EQ(session.documentsOuverts().size(), 1);
+    EXPECT_EQ(session.documentsOuverts().size(), 2);
 }
