@@ -68,6 +68,8 @@ qint64 EnregistrerVente(Connexion& connexion, const ValeursVente& v, qint32 quan
     const QVariant montant = prix.isNull() ? QVariant() : Valeurs::valeurMonnaie(quantite * prix.toDouble());
     const QVariant reference = entier(v.Reference);
 
+    // The three statements are kept prepared on the connection (valeurUnique, InstructionPreparee): the
+    // counter's next hand-out runs them again with its own values.
     TransactionEcriture transaction(connexion);
     // Without the multi-machine option the header's NoMachine is not written at all: the column keeps
     // whatever default the database gives it.
@@ -87,15 +89,16 @@ qint64 EnregistrerVente(Connexion& connexion, const ValeursVente& v, qint32 quan
                              "VALUES (?, ?, ?, ?, ?, ?) RETURNING NumVente"),
         entete));
 
-    connexion.executer(
+    InstructionPreparee(
+        connexion,
         QStringLiteral("INSERT INTO DetailVente (NumVente, Reference, Designation, Quantite, PrixAchatUnit, "
                        "NomFamille, NomSite, NoSite, NomService, NoService, Profile, CodeFournisseur, "
                        "Societe, Taille, RefFournisseur, CodeArticle, NoFamille, NoMachine) "
-                       "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"),
-        {numVente, reference, texte(v.Designation), quantite, montant, texte(v.NomFamille), texte(v.NomSite),
-         entier(v.NoSite), texte(v.NomService), entier(v.NoService), entier(v.Quota),
-         texte(v.CodeFournisseur), texte(v.Societe), texte(v.Taille), texte(v.RefFournisseur),
-         entier(v.CodeArticle), entier(v.NoFamille), MachineComptoir});
+                       "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"))
+        .executer({numVente, reference, texte(v.Designation), quantite, montant, texte(v.NomFamille),
+                   texte(v.NomSite), entier(v.NoSite), texte(v.NomService), entier(v.NoService),
+                   entier(v.Quota), texte(v.CodeFournisseur), texte(v.Societe), texte(v.Taille),
+                   texte(v.RefFournisseur), entier(v.CodeArticle), entier(v.NoFamille), MachineComptoir});
 
     // An article deleted since the counter read its list has no reserve left to lower: not a failure.
     if (!reference.isNull())

@@ -15,6 +15,7 @@
 #include <QSqlResult>
 #include <QUrl>
 #include <atomic>
+#include <optional>
 #include <sqlite3.h>
 
 namespace {
@@ -226,6 +227,7 @@ QString Connexion::ouvrirPostgreSQL(const ParametresConnexion& p) {
 }
 
 void Connexion::fermer() {
+    oublierInstructions();
     if (!QSqlDatabase::contains(m_nom))
         return;
     {
@@ -287,7 +289,10 @@ QSqlQuery Connexion::executer(const QString& sql, const QVariantList& valeurs) {
         throw ErreurExecution(ErreurExecution::BaseInaccessible, QStringLiteral("Connexion fermée"),
                               QStringLiteral("Connexion"));
     QSqlQuery q(db());
-    q.setForwardOnly(true);
+    // On PostgreSQL a forward-only result streams row by row, and any other statement on the connection
+    // throws the rows not yet read away: the result is fetched whole, so that a caller may run statements
+    // while it reads (the table names record() asks for, once a connection).
+    q.setForwardOnly(estSQLite());
     // Without values the text runs as it stands: PostgreSQL cannot prepare DDL, LOCK or CREATE DATABASE.
     bool ok;
     if (valeurs.isEmpty()) {
@@ -313,6 +318,9 @@ QSqlQuery Connexion::executer(const QString& sql, const QVariantList& valeurs) {
 }
 
 QVariant Connexion::valeurUnique(const QString& sql, const QVariantList& valeurs) {
+    // Read whole and finished here: no reader can hold the statement, so it can be kept.
+    if (!valeurs.isEmpty())
+        return InstructionPreparee(*this, sql).valeurUnique(valeurs);
     QSqlQuery q = executer(sql, valeurs);
     return q.next() ? q.value(0) : QVariant();
 }
@@ -326,7 +334,7 @@ void Connexion::debutEcriture() {
         throw ErreurExecution(ErreurExecution::ErreurBase, QStringLiteral("Transaction déjà ouverte"),
                               QStringLiteral("Connexion"));
     if (estSQLite()) {
-        executer(QStringLiteral("BEGIN IMMEDIATE"));
+        InstructionPreparee(*this, QStringLiteral("BEGIN IMMEDIATE")).executer({});
     } else if (!db().transaction()) {
         throw ErreurExecution(ErreurExecution::ErreurBase, db().lastError().text(),
                               QStringLiteral("Connexion"));
@@ -339,7 +347,7 @@ void Connexion::valider() {
         return;
     if (estSQLite()) {
         try {
-            executer(QStringLiteral("COMMIT"));
+            InstructionPreparee(*this, QStringLiteral("COMMIT")).executer({});
         } catch (const ErreurExecution&) {
             // A refused COMMIT leaves the transaction open and the file locked: end it here.
             annuler();
@@ -412,30 +420,140 @@ QList<Valeurs::TypeColonne> Connexion::typesColonnes(const QSqlQuery& requete) c
     return types;
 }
 
+qsizetype Connexion::valeursParInstruction() const {
+    if (!estSQLite())
+        return 65535;
+    sqlite3* poignee = poigneeSQLite(db());
+    return poignee ? sqlite3_limit(poignee, SQLITE_LIMIT_VARIABLE_NUMBER, -1) : 999;
+}
+
+// A kept statement: `requete` goes when the connection closes; `valeurs` is the number its first run
+// bound, so that a later run can never reuse a value bound by an earlier one.
+struct Connexion::Gardee {
+    QString sql;
+    std::optional<QSqlQuery> requete;
+    qsizetype valeurs = -1;
+    bool pretee = false;
+    bool aPreparer = false;
+    quint64 usage = 0;
+};
+
+namespace {
+
+constexpr qsizetype MaxGardees = 64;
+
+ErreurExecution erreurInstruction(const QSqlQuery& q, const QString& sql) {
+    return ErreurExecution(ErreurExecution::ErreurBase,
+                           Connexion::texteErreur(q) + QStringLiteral(" [") + sql + u']',
+                           QStringLiteral("Connexion"));
+}
+
+ErreurExecution connexionFermee() {
+    return ErreurExecution(ErreurExecution::BaseInaccessible, QStringLiteral("Connexion fermée"),
+                           QStringLiteral("Connexion"));
+}
+
+} // namespace
+
+std::shared_ptr<Connexion::Gardee> Connexion::preparer(const QString& sql) {
+    auto g = std::make_shared<Gardee>();
+    g->sql = sql;
+    g->requete.emplace(db());
+    // Fetched whole on PostgreSQL, as executer() fetches it.
+    g->requete->setForwardOnly(estSQLite());
+    if (!g->requete->prepare(sql)) {
+        const ErreurExecution e = erreurInstruction(*g->requete, sql);
+        g->requete.reset();
+        throw e;
+    }
+    return g;
+}
+
+std::shared_ptr<Connexion::Gardee> Connexion::preter(const QString& sql) {
+    if (!estOuverte())
+        throw connexionFermee();
+    std::shared_ptr<Gardee> g = m_gardees.value(sql);
+    if (g && g->pretee) {
+        // Already lent: one of its own, not kept, but dropped with the others if the connection closes.
+        std::erase_if(m_horsCache, [](const std::weak_ptr<Gardee>& w) { return w.expired(); });
+        g = preparer(sql);
+        m_horsCache.push_back(g);
+    } else if (!g) {
+        g = preparer(sql);
+        if (m_gardees.size() >= MaxGardees) {
+            auto ancienne = m_gardees.end();
+            for (auto it = m_gardees.begin(); it != m_gardees.end(); ++it)
+                if (!(*it)->pretee && (ancienne == m_gardees.end() || (*it)->usage < (*ancienne)->usage))
+                    ancienne = it;
+            if (ancienne != m_gardees.end())
+                m_gardees.erase(ancienne);
+        }
+        m_gardees.insert(sql, g);
+    }
+    g->pretee = true;
+    g->usage = ++m_usage;
+    return g;
+}
+
+void Connexion::oublierInstructions() {
+    for (const std::shared_ptr<Gardee>& g : std::as_const(m_gardees))
+        g->requete.reset();
+    m_gardees.clear();
+    for (const std::weak_ptr<Gardee>& w : m_horsCache)
+        if (const std::shared_ptr<Gardee> g = w.lock())
+            g->requete.reset();
+    m_horsCache.clear();
+}
+
 InstructionPreparee::InstructionPreparee(Connexion& connexion, const QString& sql)
-    : m_sql(sql), m_requete(connexion.db()) {
-    if (!connexion.estOuverte())
-        throw ErreurExecution(ErreurExecution::BaseInaccessible, QStringLiteral("Connexion fermée"),
-                              QStringLiteral("Connexion"));
-    m_requete.setForwardOnly(true);
-    if (!m_requete.prepare(sql))
-        throw ErreurExecution(ErreurExecution::ErreurBase,
-                              Connexion::texteErreur(m_requete) + QStringLiteral(" [") + sql + u']',
-                              QStringLiteral("Connexion"));
+    : m_gardee(connexion.preter(sql)) {}
+
+InstructionPreparee::~InstructionPreparee() {
+    if (m_gardee->requete)
+        m_gardee->requete->finish();
+    m_gardee->pretee = false;
 }
 
 QSqlQuery& InstructionPreparee::executer(const QVariantList& valeurs) {
-    Connexion::verifierValeurs(m_sql, valeurs);
+    Connexion::Gardee& g = *m_gardee;
+    Connexion::verifierValeurs(g.sql, valeurs);
     requetes.fetch_add(1, std::memory_order_relaxed);
     if (const auto& suivi = suiviRequetes())
-        suivi(m_sql);
+        suivi(g.sql);
+    if (!g.requete)
+        throw connexionFermee();
+    if (g.valeurs >= 0 && valeurs.size() != g.valeurs)
+        throw ErreurExecution(
+            ErreurExecution::ErreurBase,
+            QStringLiteral("%1 valeurs pour %2 attendues [%3]").arg(valeurs.size()).arg(g.valeurs).arg(g.sql),
+            QStringLiteral("Connexion"));
+    QSqlQuery& q = *g.requete;
+    q.finish();
+    // After a failure (a lost connection, a table changed under it) the statement may be gone from the
+    // server: prepared again rather than trusted.
+    if (g.aPreparer) {
+        if (!q.prepare(g.sql))
+            throw erreurInstruction(q, g.sql);
+        g.aPreparer = false;
+    }
     for (int i = 0; i < valeurs.size(); ++i)
-        m_requete.bindValue(i, valeurs.at(i));
-    if (!m_requete.exec())
+        q.bindValue(i, valeurs.at(i));
+    if (!q.exec()) {
+        g.aPreparer = true;
+        // The statement, never the values, as Connexion::executer.
         throw ErreurExecution(ErreurExecution::ErreurBase,
-                              Connexion::texteErreur(m_requete) + QStringLiteral(" [") + m_sql +
+                              Connexion::texteErreur(q) + QStringLiteral(" [") + g.sql +
                                   QStringLiteral("] (") + QString::number(valeurs.size()) +
                                   QStringLiteral(" valeurs)"),
                               QStringLiteral("Connexion"));
-    return m_requete;
+    }
+    g.valeurs = valeurs.size();
+    return q;
+}
+
+QVariant InstructionPreparee::valeurUnique(const QVariantList& valeurs) {
+    QSqlQuery& q = executer(valeurs);
+    QVariant v = q.next() ? q.value(0) : QVariant();
+    q.finish();
+    return v;
 }

@@ -1,11 +1,14 @@
 #pragma once
 
+#include <QHash>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QString>
 #include <QVariant>
 #include <QVariantList>
 #include <functional>
+#include <memory>
+#include <vector>
 
 #include "db/Valeurs.h"
 
@@ -95,7 +98,20 @@ public:
     // The text of the last driver error of a query, for messages.
     static QString texteErreur(const QSqlQuery& requete);
 
+    // The most values one statement may bind on this connection (SQLite's limit, PostgreSQL's 65,535).
+    qsizetype valeursParInstruction() const;
+
 private:
+    friend class InstructionPreparee;
+    struct Gardee;
+    // The kept statement of that text, lent until the borrower gives it back; a text already lent gets a
+    // statement of its own, dropped after use.
+    std::shared_ptr<Gardee> preter(const QString& sql);
+    std::shared_ptr<Gardee> preparer(const QString& sql);
+    // Drops every kept statement while the connection is still there (Qt wants every query gone before
+    // the connection goes).
+    void oublierInstructions();
+
     QString ouvrirSQLite(const ParametresConnexion& p);
     QString ouvrirPostgreSQL(const ParametresConnexion& p);
     void echec(const QString& texte);
@@ -104,19 +120,35 @@ private:
     Moteur m_moteur = Moteur::SQLite;
     ParametresConnexion m_parametres;
     bool m_enTransaction = false;
+    // The kept statements by text, and the least recently used order among them.
+    QHash<QString, std::shared_ptr<Gardee>> m_gardees;
+    std::vector<std::weak_ptr<Gardee>> m_horsCache;
+    quint64 m_usage = 0;
 };
 
-// A statement prepared once and run many times with other values (the rows of a work table), with
-// executer()'s checks, counting and messages.
+// A statement kept prepared on its connection: the first use of a text prepares it, later uses (this
+// routine's next rows, the next hand-out) run it again with new values, up to 64 texts a connection, the
+// least recently used going first. Each object borrows the statement for its lifetime: one borrower at a
+// time, so that a routine that runs the same text while reading an earlier result of it gets a statement
+// of its own. executer() has the checks, counting, trace and messages of Connexion::executer(); it
+// finishes the previous result before it runs again, and the object finishes its last one when it goes.
+// On PostgreSQL the whole result is fetched at once, so that the statements the reader runs meanwhile
+// cannot cut it short. A run that fails has the statement prepared afresh at the next use; closing the
+// connection drops them all (a borrower then gets "Connexion fermée").
 class InstructionPreparee {
 public:
     InstructionPreparee(Connexion& connexion, const QString& sql);
-    // Runs it with these values, bound in order; the query, for a statement that returns rows.
+    ~InstructionPreparee();
+    InstructionPreparee(const InstructionPreparee&) = delete;
+    InstructionPreparee& operator=(const InstructionPreparee&) = delete;
+    // Runs it with these values, bound in order (the same number at every run); the query, for a
+    // statement that returns rows.
     QSqlQuery& executer(const QVariantList& valeurs);
+    // The first column of the first row, or a Null QVariant when there is none.
+    QVariant valeurUnique(const QVariantList& valeurs);
 
 private:
-    QString m_sql;
-    QSqlQuery m_requete;
+    std::shared_ptr<Connexion::Gardee> m_gardee;
 };
 
 // A write transaction that rolls back unless validated (scope exit, exception).

@@ -3,6 +3,7 @@
 #include "common/ErreurExecution.h"
 #include "common/MajBase.h"
 #include "db/Connexion.h"
+#include "db/InsertionParLots.h"
 #include "db/Valeurs.h"
 
 #include <QHash>
@@ -71,10 +72,8 @@ bool sansPortes(const Machine& m, const QString& routine) {
     return true;
 }
 
-// A computation over the machine list, in the caller's transaction: `lire` reads what the list needs,
-// every statement gone before the next runs (PostgreSQL streams one result at a time on a connection, and a
-// prepared statement that goes deallocates itself on it), and answers what adds one machine's lines; a
-// floor machine without doors is left out. The table is emptied, then written.
+// A computation over the machine list, in the caller's transaction: `lire` reads what the list needs and
+// answers what adds one machine's lines; a floor machine without doors is left out. The table is emptied, then written.
 template <typename F>
 QList<qint32> surLaListe(Connexion& c, const QString& routine, const QList<Machine>& machines, F&& lire) {
     exigerTransaction(c, routine);
@@ -95,37 +94,15 @@ QList<qint32> surLaListe(Connexion& c, const QString& routine, const QList<Machi
 
 } // namespace
 
-// A few statements of many rows (96 values each, as many as SQLite binds without slowing down).
 void EcrireTravail(Connexion& c, const QList<LigneTravail>& lignes) {
     c.executer(QStringLiteral("DELETE FROM TRemplissageMachine")).finish();
-    constexpr qsizetype ParLot = 16;
-    // The statement of `n` rows.
-    const auto instruction = [](qsizetype n) {
-        QStringList marques;
-        for (qsizetype k = 0; k < n; ++k)
-            marques << QStringLiteral("(?, ?, ?, ?, ?, ?)");
-        return QStringLiteral("INSERT INTO TRemplissageMachine (Etage, Reference, CodeArticle, NbUnite, "
-                              "Aremplir, NumMach) VALUES ") +
-               marques.join(QStringLiteral(", "));
-    };
-    // Whole lots through one statement prepared once, the rest through one of its own.
-    std::optional<InstructionPreparee> lot;
-    for (qsizetype i = 0; i < lignes.size(); i += ParLot) {
-        const qsizetype fin = std::min(lignes.size(), i + ParLot);
-        QVariantList valeurs;
-        valeurs.reserve((fin - i) * 6);
-        for (qsizetype k = i; k < fin; ++k) {
-            const LigneTravail& l = lignes.at(k);
-            valeurs << l.etage << l.reference << l.codeArticle << l.nbUnite << l.aRemplir << l.machine;
-        }
-        if (fin - i < ParLot) {
-            InstructionPreparee(c, instruction(fin - i)).executer(valeurs).finish();
-            continue;
-        }
-        if (!lot)
-            lot.emplace(c, instruction(ParLot));
-        lot->executer(valeurs).finish();
-    }
+    InsertionParLots lots(c, QStringLiteral("TRemplissageMachine"),
+                          {QStringLiteral("Etage"), QStringLiteral("Reference"),
+                           QStringLiteral("CodeArticle"), QStringLiteral("NbUnite"),
+                           QStringLiteral("Aremplir"), QStringLiteral("NumMach")});
+    for (const LigneTravail& l : lignes)
+        lots.ajouter({l.etage, l.reference, l.codeArticle, l.nbUnite, l.aRemplir, l.machine});
+    lots.terminer();
 }
 
 void RemplisageMachine(Connexion& c, const DispositionMachine::Tableau& tableau) {

@@ -6,6 +6,7 @@
 #include "common/MajBase.h"
 #include "common/PageDeCode.h"
 #include "db/Connexion.h"
+#include "db/InsertionParLots.h"
 #include "db/Valeurs.h"
 #include "machines/ModeleMachine.h"
 
@@ -68,8 +69,6 @@ void RemplisageMachine(Connexion& c, qint32 machine, bool quantiteMultiple) {
                 "= ? AND CodeArticle IS NOT NULL GROUP BY ReferenceArticle, CodeArticle ORDER BY "
                 "ReferenceArticle"),
             {machine});
-        // Read whole before writing: PostgreSQL streams a forward-only result, which the next statement
-        // would cut short.
         QList<std::pair<QVariant, qint64>> articles;
         while (q.next())
             articles.append({q.value(0), Valeurs::lireEntier(q.value(1))});
@@ -137,12 +136,14 @@ void RemplisageMachineFicheReapproQteMultiple(Connexion& c, qint32 machine, int 
             return a.etage != b.etage ? a.etage < b.etage : a.reference < b.reference;
         });
         c.executer(QStringLiteral("DELETE FROM ARemplissageMachine"));
-        InstructionPreparee ajout(
-            c, QStringLiteral("INSERT INTO ARemplissageMachine (Etage, ReferenceArticle, Designation, "
-                              "NoMachine, RefFournisseur, NbArticle) VALUES (?, ?, ?, ?, ?, ?)"));
+        InsertionParLots lots(c, QStringLiteral("ARemplissageMachine"),
+                              {QStringLiteral("Etage"), QStringLiteral("ReferenceArticle"),
+                               QStringLiteral("Designation"), QStringLiteral("NoMachine"),
+                               QStringLiteral("RefFournisseur"), QStringLiteral("NbArticle")});
         for (const Ligne& l : std::as_const(lignes))
-            ajout.executer(
+            lots.ajouter(
                 {l.etage, l.reference, l.designation, machine, l.refFournisseur, stock.value(l.reference)});
+        lots.terminer();
     });
 }
 

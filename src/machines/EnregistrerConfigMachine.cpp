@@ -42,11 +42,13 @@ BilanConfigMachine EnregistrerConfigMachine(Connexion& c, qint32 machine, int ty
 
     BilanConfigMachine bilan;
     TransactionEcriture t(c);
+    // One statement a row, prepared once.
+    InstructionPreparee majPlan(
+        c, QStringLiteral("UPDATE ConfigMachines SET Designation = ?, ReferenceArticle = ?, CodeArticle = ? "
+                          "WHERE NoMachine = ? AND Etage = ? AND (ReferenceArticle IS NULL OR "
+                          "ReferenceArticle <> ?)"));
     for (const LignePlan& l : std::as_const(lignes)) {
-        QSqlQuery q = c.executer(
-            QStringLiteral("UPDATE ConfigMachines SET Designation = ?, ReferenceArticle = ?, CodeArticle = ? "
-                           "WHERE NoMachine = ? AND Etage = ? AND (ReferenceArticle IS NULL OR "
-                           "ReferenceArticle <> ?)"),
+        QSqlQuery& q = majPlan.executer(
             {l.designation.isEmpty() ? QVariant(QMetaType::fromType<QString>()) : QVariant(l.designation),
              entierOuNul(l.reference), entierOuNul(l.codeArticle), machine, l.etage, l.reference});
         bilan.lignesPlan += std::max(0, q.numRowsAffected());

@@ -2,6 +2,7 @@
 
 #include "common/ErreurExecution.h"
 #include "db/Connexion.h"
+#include "db/InsertionParLots.h"
 #include "db/Valeurs.h"
 
 #include <QStringList>
@@ -118,23 +119,12 @@ void CreerEmplacementsMachine(Connexion& c, int type, qint32 machine) {
         throw ErreurExecution(AppelIncorrect,
                               QStringLiteral("La machine %1 a déjà des emplacements").arg(machine),
                               QStringLiteral("CreerEmplacementsMachine"));
-    // A few statements of many rows rather than one per slot.
-    constexpr qsizetype ParLot = 64;
-    for (qsizetype debut = 0; debut < emplacements.size(); debut += ParLot) {
-        const qsizetype fin = std::min(emplacements.size(), debut + ParLot);
-        QStringList lignes;
-        QVariantList valeurs;
-        for (qsizetype i = debut; i < fin; ++i) {
-            const Emplacement& e = emplacements.at(i);
-            lignes << QStringLiteral("(?, ?, ?, ?)");
-            valeurs << machine << e.noEmpl << e.etage << e.colonne;
-        }
-        c.executer(
-             QStringLiteral("INSERT INTO EmplacementsMachine1 (NoMachine, NoEmpl, Etage, Colonne) VALUES ") +
-                 lignes.join(QStringLiteral(", ")),
-             valeurs)
-            .finish();
-    }
+    InsertionParLots lots(c, QStringLiteral("EmplacementsMachine1"),
+                          {QStringLiteral("NoMachine"), QStringLiteral("NoEmpl"), QStringLiteral("Etage"),
+                           QStringLiteral("Colonne")});
+    for (const Emplacement& e : emplacements)
+        lots.ajouter({machine, e.noEmpl, e.etage, e.colonne});
+    lots.terminer();
     t.valider();
 }
 

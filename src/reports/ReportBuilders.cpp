@@ -6,6 +6,7 @@
 #include "common/FnWendrox.h"
 #include "common/MajBase.h"
 #include "db/Connexion.h"
+#include "db/InsertionParLots.h"
 #include "db/Recordset.h"
 #include "db/Routines.h"
 #include "db/Valeurs.h"
@@ -218,10 +219,7 @@ void remplirFiche(Connexion& c, int machine, const QString& procedure) {
         picture = int(colonnes.size());
         colonnes << colonneTable(QStringLiteral("Picture"));
     }
-    const QString sql = QStringLiteral("INSERT INTO ARemplissageMachine (") +
-                        colonnes.join(QStringLiteral(", ")) + QStringLiteral(") VALUES (") +
-                        QStringList(colonnes.size(), QStringLiteral("?")).join(QStringLiteral(", ")) + u')';
-    InstructionPreparee insertion(c, sql);
+    InsertionParLots lots(c, QStringLiteral("ARemplissageMachine"), colonnes);
 
     const int longueur = Global().LongeurCodeArticle;
     ImagesPreparees preparees(dossier);
@@ -236,8 +234,9 @@ void remplirFiche(Connexion& c, int machine, const QString& procedure) {
             valeurs[picture] = octets;
         else
             valeurs << octets;
-        insertion.executer(valeurs);
+        lots.ajouter(valeurs);
     }
+    lots.terminer();
 }
 
 } // namespace

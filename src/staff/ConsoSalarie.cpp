@@ -2,6 +2,7 @@
 
 #include "common/ErreurExecution.h"
 #include "db/Connexion.h"
+#include "db/InsertionParLots.h"
 #include "db/Recordset.h"
 #include "db/Valeurs.h"
 
@@ -35,11 +36,6 @@ const char* const SqlLignes =
     "DetailVente.NomSite, DetailVente.NomService, DetailVente.Profile, ProfileQuota.Profile, "
     "DetailVente.CodeFournisseur, DetailVente.Societe, DetailVente.PrixAchatUnit, Tailles.Taille, "
     "Ventes.NumVente";
-
-const char* const SqlInsertionCA =
-    "INSERT INTO CA (NomMois, TypeMouvement, LaDate, Utilisateur, Nom, Prenom, Reference, Designation, "
-    "Quantite, NomFamille, NomSite, NomService, Profile, CodeFournisseur, Societe, PrixAchatUnit, Taille, "
-    "NumVente) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)";
 
 // The month as EtatCA names it.
 QString nomMois(const QDate& jour) {
@@ -101,21 +97,30 @@ bool RemplirCA(Connexion& c, const DemandeConso& d, const std::function<void()>&
                 d.versionGSM ? QStringLiteral("AND Ventes.NoMachine = DetailVente.NoMachine ") : QString()),
             {Valeurs::valeurDate(d.debut), Valeurs::valeurDate(d.fin), Valeurs::echapperLike(d.nom),
              Valeurs::echapperLike(d.prenom)});
-        QSqlQuery insertion(c.db());
-        if (!insertion.prepare(QString::fromUtf8(SqlInsertionCA)))
-            throw ErreurExecution(ErreurExecution::ErreurBase, Connexion::texteErreur(insertion),
-                                  QStringLiteral("ConsoSalarie"));
+        InsertionParLots insertion(
+            c, QStringLiteral("CA"),
+            {QStringLiteral("NomMois"), QStringLiteral("TypeMouvement"), QStringLiteral("LaDate"),
+             QStringLiteral("Utilisateur"), QStringLiteral("Nom"), QStringLiteral("Prenom"),
+             QStringLiteral("Reference"), QStringLiteral("Designation"), QStringLiteral("Quantite"),
+             QStringLiteral("NomFamille"), QStringLiteral("NomSite"), QStringLiteral("NomService"),
+             QStringLiteral("Profile"), QStringLiteral("CodeFournisseur"), QStringLiteral("Societe"),
+             QStringLiteral("PrixAchatUnit"), QStringLiteral("Taille"), QStringLiteral("NumVente")});
         static const char* const Copiees[] = {
             "TypeMouvement",   "LaDate",   "Utilisateur",   "Nom",     "Prenom",     "Reference",
             "Designation",     "Quantite", "NomFamille",    "NomSite", "NomService", "Profile",
             "CodeFournisseur", "Societe",  "PrixAchatUnit", "Taille",  "NumVente"};
+        QList<int> champs;
+        for (const char* nom : Copiees)
+            champs << lignes.FieldIndex(QLatin1String(nom));
+        const int champDate = lignes.FieldIndex(QStringLiteral("LaDate"));
+        QVariantList ligne;
         for (int i = 0; i < lignes.RecordCount(); ++i) {
-            const QDateTime date =
-                Valeurs::lireDate(lignes.ValueAt(i, lignes.FieldIndex(QStringLiteral("LaDate"))));
-            insertion.addBindValue(nomMois(date.date()));
-            for (const char* nom : Copiees) {
-                const QString champ = QLatin1String(nom);
-                QVariant v = lignes.ValueAt(i, lignes.FieldIndex(champ));
+            const QDateTime date = Valeurs::lireDate(lignes.ValueAt(i, champDate));
+            ligne.clear();
+            ligne << nomMois(date.date());
+            for (size_t k = 0; k < std::size(Copiees); ++k) {
+                const QLatin1String champ(Copiees[k]);
+                QVariant v = lignes.ValueAt(i, champs.at(static_cast<qsizetype>(k)));
                 if (!v.isNull()) {
                     // SQLite's upper() folds ASCII letters only.
                     if (champ == QLatin1String("NomFamille"))
@@ -125,12 +130,11 @@ bool RemplirCA(Connexion& c, const DemandeConso& d, const std::function<void()>&
                     else if (champ == QLatin1String("PrixAchatUnit"))
                         v = Valeurs::valeurMonnaie(Valeurs::lireMonnaie(v));
                 }
-                insertion.addBindValue(v);
+                ligne << v;
             }
-            if (!insertion.exec())
-                throw ErreurExecution(ErreurExecution::ErreurBase, Connexion::texteErreur(insertion),
-                                      QStringLiteral("ConsoSalarie"));
+            insertion.ajouter(ligne);
         }
+        insertion.terminer();
     }
     const bool lignes = Valeurs::lireEntier(c.valeurUnique(QStringLiteral("SELECT COUNT(*) FROM CA"))) > 0;
     if (lignes && lecture)

@@ -155,42 +155,36 @@ TableNoms::Cles clesService(Classeur classeur) {
     return cleMajuscules;
 }
 
-// A prepared statement run once per row.
+// A statement of the connection's kept ones, held for the run and run once per row.
 class Instruction {
 public:
-    Instruction(Connexion& c, const QString& sql) : m_sql(sql), m_requete(c.db()) {
-        m_requete.setForwardOnly(true);
-        if (!m_requete.prepare(sql))
-            throw ErreurExecution(ErreurExecution::ErreurBase, Connexion::texteErreur(m_requete));
-    }
+    Instruction(Connexion& c, const QString& sql) : m_instruction(c, sql) {}
     // Runs it with these values; with `retour` the first column of the row it returned.
     qint64 executer(std::initializer_list<QVariant> valeurs, bool retour = false) {
-        Connexion::verifierValeurs(m_sql, QVariantList(valeurs));
-        int i = 0;
+        QVariantList liees;
+        liees.reserve(static_cast<qsizetype>(valeurs.size()));
         for (const QVariant& v : valeurs) {
             // The drivers bind a null QString as NULL: an empty text is written as an empty text (a Null
             // cell comes as a null variant).
             if (!v.isNull() && v.metaType().id() == QMetaType::QString && v.toString().isNull())
-                m_requete.bindValue(i++, QString::fromUtf8("", 0));
+                liees << QString::fromUtf8("", 0);
             else
-                m_requete.bindValue(i++, v);
+                liees << v;
         }
-        if (!m_requete.exec())
-            throw ErreurExecution(ErreurExecution::ErreurBase, Connexion::texteErreur(m_requete));
+        QSqlQuery& q = m_instruction.executer(liees);
         qint64 r = 0;
         if (retour) {
-            if (!m_requete.next())
+            if (!q.next())
                 throw ErreurExecution(ErreurExecution::ErreurBase,
                                       QStringLiteral("Aucun numéro rendu par l'ajout."));
-            r = Valeurs::lireEntier(m_requete.value(0));
+            r = Valeurs::lireEntier(q.value(0));
         }
-        m_requete.finish();
+        q.finish();
         return r;
     }
 
 private:
-    QString m_sql;
-    QSqlQuery m_requete;
+    InstructionPreparee m_instruction;
 };
 
 class Execution {
@@ -345,10 +339,8 @@ void Execution::chargerClient() {
 }
 
 void Execution::chargerSalaries() {
-    QSqlQuery q(m_base->db());
-    q.setForwardOnly(true);
-    if (!q.exec(QStringLiteral("SELECT IdUtilisateur, NoBadge FROM Utilisateurs ORDER BY IdUtilisateur")))
-        throw ErreurExecution(ErreurExecution::ErreurBase, Connexion::texteErreur(q));
+    QSqlQuery q = m_base->executer(
+        QStringLiteral("SELECT IdUtilisateur, NoBadge FROM Utilisateurs ORDER BY IdUtilisateur"));
     while (q.next()) {
         const QVariant badge = q.value(1);
         if (badge.isNull())

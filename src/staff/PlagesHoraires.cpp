@@ -72,22 +72,18 @@ void EnregistrerPlages(Connexion& connexion, qint64 noQuota, const Semaine& sema
     TransactionEcriture t(connexion);
     // Held until the commit: two workstations saving a new profile's week never both insert its rows.
     connexion.verrouillerTable(QStringLiteral("PlageHoraire"));
+    InstructionPreparee maj(
+        connexion,
+        QStringLiteral(
+            "UPDATE PlageHoraire SET HeureDebut = ?, Heurefin = ? WHERE NoQuota = ? AND NoJour = ?"));
+    InstructionPreparee ajout(connexion, QStringLiteral("INSERT INTO PlageHoraire (NoQuota, NoJour, NomJour, "
+                                                        "HeureDebut, Heurefin) VALUES (?, ?, ?, ?, ?)"));
     for (int jour = 1; jour <= 7; ++jour) {
         const PlageJour& p = semaine[static_cast<size_t>(jour)];
         const QString debut = TexteHeure(p.debut);
         const QString fin = TexteHeure(p.fin);
-        QSqlQuery q = connexion.executer(
-            QStringLiteral(
-                "UPDATE PlageHoraire SET HeureDebut = ?, Heurefin = ? WHERE NoQuota = ? AND NoJour = ?"),
-            {debut, fin, noQuota, jour});
-        const int lignes = q.numRowsAffected();
-        q.finish();
-        if (lignes == 0)
-            connexion
-                .executer(QStringLiteral("INSERT INTO PlageHoraire (NoQuota, NoJour, NomJour, HeureDebut, "
-                                         "Heurefin) VALUES (?, ?, ?, ?, ?)"),
-                          {noQuota, jour, NomJour(jour), debut, fin})
-                .finish();
+        if (maj.executer({debut, fin, noQuota, jour}).numRowsAffected() == 0)
+            ajout.executer({noQuota, jour, NomJour(jour), debut, fin});
     }
     t.valider();
 }

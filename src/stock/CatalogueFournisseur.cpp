@@ -97,12 +97,14 @@ void ImporterArticlesCatalogue() {
                  prefixees(ColonnesArticle, QStringLiteral("A")));
 
     TransactionEcriture t(*catalogue);
+    // Both kept prepared for the whole run: one statement a line.
+    InstructionPreparee ajoutSeule(*catalogue, seule), ajoutAvecArticle(*catalogue, avecArticle);
     for (int i = 0; i < lignes.RecordCount(); ++i) {
         const QVariant idLigne = lignes.ValueAt(i, 0);
         const int article =
             premierArticle.value(Valeurs::plierCasse(Valeurs::lireTexte(lignes.ValueAt(i, 1))), -1);
         if (article < 0) {
-            catalogue->executer(seule, {idLigne}).finish();
+            ajoutSeule.executer({idLigne});
             continue;
         }
         // The article is taken only when its reference is part of the line's supplier reference.
@@ -110,7 +112,7 @@ void ImporterArticlesCatalogue() {
         const QString refArticle = Valeurs::lireTexte(articles.ValueAt(article, 1));
         if (refFournisseur.isEmpty() || !refFournisseur.contains(refArticle, Qt::CaseSensitive))
             continue;
-        catalogue->executer(avecArticle, {idLigne, articles.ValueAt(article, 0)}).finish();
+        ajoutAvecArticle.executer({idLigne, articles.ValueAt(article, 0)});
     }
     t.valider();
 }

@@ -82,9 +82,7 @@ bool changerReserve(Connexion& connexion, qint64 reference, qint64 qte,
     sql += QStringLiteral(" WHERE Reference = ? AND COALESCE(QteEnStock, 0) + CAST(? AS BIGINT) "
                           "BETWEEN CAST(? AS BIGINT) AND CAST(? AS BIGINT)");
     valeurs << reference << qte << Minimum << Maximum;
-    QSqlQuery q = connexion.executer(sql, valeurs);
-    const bool ecrit = q.numRowsAffected() > 0;
-    q.finish();
+    const bool ecrit = InstructionPreparee(connexion, sql).executer(valeurs).numRowsAffected() > 0;
     if (ecrit)
         return true;
     const QVariant existe = connexion.valeurUnique(
@@ -99,11 +97,11 @@ bool entrerStock(Connexion& connexion, const Mouvement& m) {
     const QDateTime jour(m.jour, QTime(0, 0));
     if (!changerReserve(connexion, m.reference, m.qte, jour))
         return false;
-    connexion.executer(
-        QStringLiteral("INSERT INTO MouvementStock (DateEntree, Qte, NomFournisseur, RefProduit, "
-                       "RefFournisseur, Designation, Commentaire) VALUES (?, ?, ?, ?, ?, ?, ?)"),
-        {Valeurs::valeurDate(jour), m.qte, m.nomFournisseur, m.reference, m.refFournisseur, m.designation,
-         m.commentaire});
+    InstructionPreparee(
+        connexion, QStringLiteral("INSERT INTO MouvementStock (DateEntree, Qte, NomFournisseur, RefProduit, "
+                                  "RefFournisseur, Designation, Commentaire) VALUES (?, ?, ?, ?, ?, ?, ?)"))
+        .executer({Valeurs::valeurDate(jour), m.qte, m.nomFournisseur, m.reference, m.refFournisseur,
+                   m.designation, m.commentaire});
     transaction.valider();
     return true;
 }
