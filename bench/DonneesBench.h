@@ -301,13 +301,14 @@ inline void remplir(Connexion& c, const Volumes& volumes = {}) {
                 "EtageBloquer"});
         for (int m = 1; m <= NbMachines; ++m)
             for (int s = 1; s <= NbEmplacements; ++s)
-                e.ajouter({m, s, 1 + (s - 1) / 12, 1 + (s - 1) % 12,
-                           chance(85) ? QVariant(PremiereReference + entre(0, volumes.articles - 1)) : nulEntier(),
-                           chance(90) ? QVariant(entre(0, 20)) : nulEntier(),
-                           chance(80) ? QVariant(texteDate(dernierJour().addDays(-entre(0, 60)),
-                                                           entre(6 * 3600, 79199)))
-                                      : nulTexte(),
-                           chance(5) ? 1 : 0});
+                e.ajouter(
+                    {m, s, 1 + (s - 1) / 12, 1 + (s - 1) % 12,
+                     chance(85) ? QVariant(PremiereReference + entre(0, volumes.articles - 1)) : nulEntier(),
+                     chance(90) ? QVariant(entre(0, 20)) : nulEntier(),
+                     chance(80)
+                         ? QVariant(texteDate(dernierJour().addDays(-entre(0, 60)), entre(6 * 3600, 79199)))
+                         : nulTexte(),
+                     chance(5) ? 1 : 0});
         e.finir();
     }
 

@@ -4,9 +4,9 @@
 #include <functional>
 
 // Lays out a program folder from the shipped resources (dorvane-setup): copies every shipped file that is
-// missing (the user manuals built with the program among them), refreshes the language files, the icons and the report definitions (the program never writes
-// them), creates the empty error log and the empty postal-code database "CP.MDB", and never touches
-// "automat.ini", the log or a database once they exist.
+// missing (the user manuals built with the program among them), refreshes the language files, the icons and
+// the report definitions (the program never writes them), creates the empty error log and the empty
+// postal-code database "CP.MDB", and never touches "automat.ini", the log or a database once they exist.
 
 // The resources folder: $DORVANE_RESOURCES, else `compile` (the source tree's folder, when it exists),
 // else the folder "resources" beside the executable.

@@ -133,19 +133,34 @@ void formaterTitres(QTextDocument& doc, ChapitreMisEnPage& c, int numero) {
     }
 }
 
+// A line of a code block: the reader marks them unbreakable, and their text is all in the fixed face.
+bool estCode(const QTextBlock& b) {
+    if (b.blockFormat().hasProperty(QTextFormat::BlockCodeFence) || b.blockFormat().nonBreakableLines())
+        return true;
+    bool code = false;
+    for (auto it = b.begin(); !it.atEnd(); ++it) {
+        if (!it.fragment().charFormat().fontFixedPitch())
+            return false;
+        code = true;
+    }
+    return code && !b.textList() && !QTextCursor(b).currentTable();
+}
+
 void formaterParagraphes(QTextDocument& doc) {
     for (QTextBlock b = doc.begin(); b.isValid(); b = b.next()) {
         QTextBlockFormat bf = b.blockFormat();
+        const bool code = estCode(b);
         // Code lines wrap like the rest: a long line must not run over the margin.
         bf.setNonBreakableLines(false);
         if (bf.headingLevel() == 0) {
             bf.setLineHeight(118, QTextBlockFormat::ProportionalHeight);
-            if (!b.textList() && !b.blockFormat().hasProperty(QTextFormat::BlockCodeFence) &&
-                !QTextCursor(b).currentTable())
-                bf.setBottomMargin(px96(2.2));
-            if (bf.hasProperty(QTextFormat::BlockCodeFence)) {
-                bf.setBackground(QColor(242, 244, 247));
+            if (code) {
+                bf.setBackground(QColor(240, 243, 247));
                 bf.setLeftMargin(px96(3));
+                bf.setTopMargin(px96(0.6));
+                bf.setBottomMargin(px96(0.6));
+            } else if (!b.textList() && !QTextCursor(b).currentTable()) {
+                bf.setBottomMargin(px96(2.2));
             }
         }
         QTextCursor(b).setBlockFormat(bf);
@@ -215,7 +230,8 @@ bool poserPhotos(QTextDocument& doc, const QString& dossierPhotos, const QString
                                    : QFileInfo(fichier).dir().filePath(nom);
         const QImage image(chemin);
         if (image.isNull())
-            return poserErreur(erreur, QStringLiteral("%1: picture %2 not found (%3)").arg(fichier, nom, chemin));
+            return poserErreur(erreur,
+                               QStringLiteral("%1: picture %2 not found (%3)").arg(fichier, nom, chemin));
         doc.addResource(QTextDocument::ImageResource, QUrl(nom), image);
         QSizeF taille = QSizeF(image.size()) * (96 / ResolutionPhotos);
         taille.scale(taille.boundedTo(QSizeF(largeurMax, hauteurMax)), Qt::KeepAspectRatio);
@@ -325,10 +341,11 @@ int sommaire(QPainter* p, QPdfWriter* writer, const QList<Entree>& entrees, cons
             const qreal debutTitre = ligne.left() + colonneNumero;
             const qreal place = droite - largeurPage - px(6) - debutTitre;
             const QString texte = fm.elidedText(e.titre, Qt::ElideRight, place);
-            p->drawText(QRectF(ligne.left(), y, colonneNumero, hauteur), Qt::AlignLeft | Qt::AlignBottom, e.numero);
+            p->drawText(QRectF(ligne.left(), y, colonneNumero, hauteur), Qt::AlignLeft | Qt::AlignBottom,
+                        e.numero);
             p->drawText(QRectF(debutTitre, y, place, hauteur), Qt::AlignLeft | Qt::AlignBottom, texte);
-            p->drawText(QRectF(droite - largeurPage, y, largeurPage, hauteur), Qt::AlignRight | Qt::AlignBottom,
-                        page);
+            p->drawText(QRectF(droite - largeurPage, y, largeurPage, hauteur),
+                        Qt::AlignRight | Qt::AlignBottom, page);
             // Dotted leaders from the title to the number.
             const qreal debutPoints = debutTitre + fm.horizontalAdvance(texte) + px(2);
             const qreal finPoints = droite - largeurPage - px(2);
@@ -337,8 +354,8 @@ int sommaire(QPainter* p, QPdfWriter* writer, const QList<Entree>& entrees, cons
             for (qreal x = debutPoints; x + pas <= finPoints; x += pas)
                 points += QStringLiteral(". ");
             p->setPen(Gris);
-            p->drawText(QRectF(debutPoints, y, finPoints - debutPoints, hauteur), Qt::AlignRight | Qt::AlignBottom,
-                        points.trimmed());
+            p->drawText(QRectF(debutPoints, y, finPoints - debutPoints, hauteur),
+                        Qt::AlignRight | Qt::AlignBottom, points.trimmed());
         }
         y += hauteur;
     }
@@ -356,8 +373,8 @@ void enteteEtBasDePage(QPainter& p, const QString& gaucheEntete, const QString& 
     p.drawLine(QPointF(gauche, px(LigneEntete) + px(1.5)), QPointF(droite, px(LigneEntete) + px(1.5)));
     p.setPen(Gris);
     p.setFont(police(9));
-    p.drawText(QRectF(gauche, px(LigneBasDePage) - px(5), droite - gauche, px(6)), Qt::AlignHCenter | Qt::AlignBottom,
-               QString::number(page));
+    p.drawText(QRectF(gauche, px(LigneBasDePage) - px(5), droite - gauche, px(6)),
+               Qt::AlignHCenter | Qt::AlignBottom, QString::number(page));
 }
 
 } // namespace
@@ -367,8 +384,8 @@ Textes textes(const QString& langue) {
     if (langue.compare(QLatin1String("NL"), Qt::CaseInsensitive) == 0)
         return {QStringLiteral("Dorvane"), QStringLiteral("Gebruikershandleiding"), QStringLiteral("Inhoud"),
                 QStringLiteral("Versie %1").arg(version)};
-    return {QStringLiteral("Dorvane"), QStringLiteral("Manuel d'utilisation"), QStringLiteral("Table des matières"),
-            QStringLiteral("Version %1").arg(version)};
+    return {QStringLiteral("Dorvane"), QStringLiteral("Manuel d'utilisation"),
+            QStringLiteral("Table des matières"), QStringLiteral("Version %1").arg(version)};
 }
 
 QList<Chapitre> lireChapitres(const QString& dossier, QString* erreur) {
@@ -428,11 +445,12 @@ bool ecrire(const QList<Chapitre>& chapitres, const QString& dossierPhotos, cons
         c.pages = doc.pageCount();
         // (a table's outer border may stand a hair beyond the text, as the border's own half width)
         if (doc.documentLayout()->documentSize().width() > corps.width() + px(0.5))
-            return poserErreur(erreur, QStringLiteral("%1: text runs over the right margin (%2 mm too wide)")
-                                           .arg(chapitres[i].fichier)
-                                           .arg((doc.documentLayout()->documentSize().width() - corps.width()) *
-                                                    25.4 / Resolution,
-                                                0, 'f', 1));
+            return poserErreur(
+                erreur,
+                QStringLiteral("%1: text runs over the right margin (%2 mm too wide)")
+                    .arg(chapitres[i].fichier)
+                    .arg((doc.documentLayout()->documentSize().width() - corps.width()) * 25.4 / Resolution,
+                         0, 'f', 1));
         mis.push_back(std::move(c));
     }
     for (const ChapitreMisEnPage& c : mis)
@@ -463,7 +481,8 @@ bool ecrire(const QList<Chapitre>& chapitres, const QString& dossierPhotos, cons
         p.setFont(police(40, true));
         p.drawText(QRectF(gauche, px(95), largeur, px(20)), Qt::AlignHCenter | Qt::AlignBottom, textes.titre);
         p.setFont(police(22));
-        p.drawText(QRectF(gauche, px(120), largeur, px(14)), Qt::AlignHCenter | Qt::AlignTop, textes.sousTitre);
+        p.drawText(QRectF(gauche, px(120), largeur, px(14)), Qt::AlignHCenter | Qt::AlignTop,
+                   textes.sousTitre);
         p.setPen(QPen(QColor(0, 143, 213), px(0.8)));
         p.drawLine(QPointF(gauche + largeur * 0.3, px(140)), QPointF(gauche + largeur * 0.7, px(140)));
         p.setPen(Gris);

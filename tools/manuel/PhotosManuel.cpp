@@ -47,7 +47,9 @@ public:
     }
     QString saisie(const QString&, const QString&, const QString& defaut) override { return defaut; }
     ResultatOuvertureFichier ouvrirFichier(const DemandeOuvertureFichier&) override { return {}; }
-    ResultatEnregistrementFichier enregistrerFichier(const DemandeEnregistrementFichier&) override { return {}; }
+    ResultatEnregistrementFichier enregistrerFichier(const DemandeEnregistrementFichier&) override {
+        return {};
+    }
     ResultatImprimante choisirImprimante(const QString&) override { return {}; }
 
     QStringList messages;
@@ -138,8 +140,8 @@ QStringList nomsDemandes(const QString& markdown) {
     return noms;
 }
 
-bool photographier(const QString& langue, const QStringList& noms, const QString& dossier, QList<Photo>* photos,
-                   QString* erreur) {
+bool photographier(const QString& langue, const QStringList& noms, const QString& dossier,
+                   QList<Photo>* photos, QString* erreur) {
     const auto echec = [erreur](const QString& texte) {
         if (erreur)
             *erreur = texte;
@@ -150,16 +152,19 @@ bool photographier(const QString& langue, const QStringList& noms, const QString
     DialoguesManuel dialogues;
     SessionManuel session;
 
-    const QString ini = FnWendrox::CheminDansDossier(FnWendrox::CheminApplication(), QStringLiteral("automat.ini"));
+    const QString ini =
+        FnWendrox::CheminDansDossier(FnWendrox::CheminApplication(), QStringLiteral("automat.ini"));
     IniFile::ecrire(ini, QStringLiteral("Machine"), QStringLiteral("Langue"), langue);
     IniFile::oublierCache(ini);
     Main();
     FrmPrincipal& principale = frmPrincipal();
-    if (Global().FinDemandee || !principale.isVisible())
-        return echec(QStringLiteral("the program did not start: %1").arg(dialogues.messages.join(QStringLiteral(" / "))));
-    attendreAffichage(&principale);
+    bool ok = !Global().FinDemandee && principale.isVisible();
+    if (!ok)
+        echec(QStringLiteral("the program did not start: %1")
+                  .arg(dialogues.messages.join(QStringLiteral(" / "))));
+    else
+        attendreAffichage(&principale);
 
-    bool ok = true;
     const auto garder = [&](const QString& nom, QWidget* fenetre) {
         Photo p;
         p.nom = nom;
@@ -231,11 +236,12 @@ bool photographier(const QString& langue, const QStringList& noms, const QString
                 p->hide();
             continue;
         }
-        ok = echec(QStringLiteral("%1 (\"%2\"): no window opened%3")
-                       .arg(nom, bouton->text().trimmed(),
-                            dialogues.messages.isEmpty()
-                                ? QString()
-                                : QStringLiteral("; message: ") + dialogues.messages.join(QStringLiteral(" / "))));
+        ok = echec(
+            QStringLiteral("%1 (\"%2\"): no window opened%3")
+                .arg(nom, bouton->text().trimmed(),
+                     dialogues.messages.isEmpty()
+                         ? QString()
+                         : QStringLiteral("; message: ") + dialogues.messages.join(QStringLiteral(" / "))));
     }
 
     // The run ends as when the user leaves.

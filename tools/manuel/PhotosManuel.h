@@ -27,7 +27,7 @@ QStringList nomsDemandes(const QString& markdown);
 // Starts the program in `langue` ("FR", "NL", ...: written as the settings' "Langue" first), makes one
 // picture per name into `dossier` (NAME.png) and ends the program. False, with a message naming the
 // button, when a button is missing or greyed, or its window cannot be shown.
-bool photographier(const QString& langue, const QStringList& noms, const QString& dossier, QList<Photo>* photos,
-                   QString* erreur);
+bool photographier(const QString& langue, const QStringList& noms, const QString& dossier,
+                   QList<Photo>* photos, QString* erreur);
 
 } // namespace PhotosManuel

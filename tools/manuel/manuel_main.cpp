@@ -18,7 +18,8 @@ namespace {
 // A program folder of its own, with a small database: a few dozen employees, articles and withdrawals. The
 // company is one whose menu has the job-code list, so that every button of the menu may be shown.
 bool preparerDossier(const QTemporaryDir& dir, QString* erreur) {
-    if (!installerDossierProgramme(dir.path(), dossierRessources(QStringLiteral(DORVANE_RESOURCES_DIR)), erreur) ||
+    if (!installerDossierProgramme(dir.path(), dossierRessources(QStringLiteral(DORVANE_RESOURCES_DIR)),
+                                   erreur) ||
         !creerBasesDossierProgramme(dir.path(), erreur))
         return false;
     ParametresConnexion p;
@@ -32,9 +33,10 @@ bool preparerDossier(const QTemporaryDir& dir, QString* erreur) {
     v.ventes = 120;
     v.codesAffaires = 20;
     DonneesBench::remplir(c, v);
-    c.executer(QStringLiteral("UPDATE InfoSociete SET NOM = ?, Adresse = ?, CodePostal = ?, Ville = ?, Tel = ?"),
-               {QStringLiteral("KESTAVON ATELIERS DU RHÔNE"), QStringLiteral("12 rue de l'Industrie"), QStringLiteral("69007"),
-                QStringLiteral("Lyon"), QStringLiteral("04 72 00 00 00")});
+    c.executer(
+        QStringLiteral("UPDATE InfoSociete SET NOM = ?, Adresse = ?, CodePostal = ?, Ville = ?, Tel = ?"),
+        {QStringLiteral("KESTAVON ATELIERS DU RHÔNE"), QStringLiteral("12 rue de l'Industrie"),
+         QStringLiteral("69007"), QStringLiteral("Lyon"), QStringLiteral("04 72 00 00 00")});
     return true;
 }
 
