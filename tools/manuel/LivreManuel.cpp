@@ -133,17 +133,15 @@ void formaterTitres(QTextDocument& doc, ChapitreMisEnPage& c, int numero) {
     }
 }
 
-// A line of a code block: the reader marks them unbreakable, and their text is all in the fixed face.
+// A line of a code block: the reader gives it a code language (empty for an indented block).
 bool estCode(const QTextBlock& b) {
-    if (b.blockFormat().hasProperty(QTextFormat::BlockCodeFence) || b.blockFormat().nonBreakableLines())
-        return true;
-    bool code = false;
-    for (auto it = b.begin(); !it.atEnd(); ++it) {
-        if (!it.fragment().charFormat().fontFixedPitch())
-            return false;
-        code = true;
-    }
-    return code && !b.textList() && !QTextCursor(b).currentTable();
+    const QTextBlockFormat bf = b.blockFormat();
+    return bf.hasProperty(QTextFormat::BlockCodeLanguage) || bf.hasProperty(QTextFormat::BlockCodeFence);
+}
+
+// Code in the text (`...`) or in a code block: the reader asks for a fixed face, one way or the other.
+bool estTexteCode(const QTextCharFormat& f) {
+    return f.fontFixedPitch() || f.fontFamilies().toStringList().contains(QStringLiteral("monospace"));
 }
 
 void formaterParagraphes(QTextDocument& doc) {
@@ -169,7 +167,7 @@ void formaterParagraphes(QTextDocument& doc) {
     QList<QPair<int, int>> code;
     for (QTextBlock b = doc.begin(); b.isValid(); b = b.next())
         for (auto it = b.begin(); !it.atEnd(); ++it)
-            if (it.fragment().charFormat().fontFixedPitch())
+            if (estTexteCode(it.fragment().charFormat()))
                 code.append({it.fragment().position(), it.fragment().length()});
     for (const auto& [debut, longueur] : code) {
         QTextCursor cur(&doc);
