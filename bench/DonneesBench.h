@@ -31,6 +31,15 @@ constexpr int NbEmplacements = 72; // per machine
 constexpr qint64 PremiereReference = 100001;
 constexpr int NbCodesAffaires = 5000; // the withdrawals carry the first 400
 
+// How many rows remplir() writes; the benchmarks' volumes by default, a few dozen for the user manual's
+// pictures.
+struct Volumes {
+    int salaries = NbSalaries;
+    int articles = NbArticles;
+    int ventes = NbVentes;
+    int codesAffaires = NbCodesAffaires;
+};
+
 // The withdrawals fall between these days (both included), between 06:00 and 21:59.
 inline QDate premierJour() {
     return QDate(2024, 1, 1);
@@ -112,8 +121,7 @@ struct Salarie {
 
 } // namespace detail
 
-// With `nbVentes` withdrawals (the journal benchmark asks for more); the rows before them stay the same.
-inline void remplirAvecVentes(Connexion& c, int nbVentes) {
+inline void remplir(Connexion& c, const Volumes& volumes = {}) {
     using namespace detail;
     std::mt19937 g(20240101);
     auto entre = [&g](int a, int b) { return std::uniform_int_distribution<int>(a, b)(g); };
@@ -242,7 +250,7 @@ inline void remplirAvecVentes(Connexion& c, int nbVentes) {
                 "QteParPaket", "StockAlert", "DelaiLivraison", "PrixAchatUnit", "PrixAchatGlobal", "Prix",
                 "Taille", "Famille", "NoFournisseur", "Image", "DateCreation", "DateDernierMouvement"});
         Lots ca(c, "CodeArticle", {"CodeArticle", "Reference"});
-        for (int i = 0; i < NbArticles; ++i) {
+        for (int i = 0; i < volumes.articles; ++i) {
             Article art;
             art.reference = PremiereReference + i;
             art.noFamille = entre(1, static_cast<int>(familles.size()));
@@ -293,26 +301,27 @@ inline void remplirAvecVentes(Connexion& c, int nbVentes) {
                 "EtageBloquer"});
         for (int m = 1; m <= NbMachines; ++m)
             for (int s = 1; s <= NbEmplacements; ++s)
-                e.ajouter({m, s, 1 + (s - 1) / 12, 1 + (s - 1) % 12,
-                           chance(85) ? QVariant(PremiereReference + entre(0, NbArticles - 1)) : nulEntier(),
-                           chance(90) ? QVariant(entre(0, 20)) : nulEntier(),
-                           chance(80) ? QVariant(texteDate(dernierJour().addDays(-entre(0, 60)),
-                                                           entre(6 * 3600, 79199)))
-                                      : nulTexte(),
-                           chance(5) ? 1 : 0});
+                e.ajouter(
+                    {m, s, 1 + (s - 1) / 12, 1 + (s - 1) % 12,
+                     chance(85) ? QVariant(PremiereReference + entre(0, volumes.articles - 1)) : nulEntier(),
+                     chance(90) ? QVariant(entre(0, 20)) : nulEntier(),
+                     chance(80)
+                         ? QVariant(texteDate(dernierJour().addDays(-entre(0, 60)), entre(6 * 3600, 79199)))
+                         : nulTexte(),
+                     chance(5) ? 1 : 0});
         e.finir();
     }
 
     // Employees. Badges are ten hexadecimal digits, distinct (an odd multiplier is a bijection); a few
     // employees have none yet, or no number, no sizes, no language.
     std::vector<Salarie> salaries;
-    salaries.reserve(NbSalaries);
+    salaries.reserve(volumes.salaries);
     {
         Lots u(c, "Utilisateurs",
                {"NoBadge", "MatriculeSalarie", "Nom", "Prenom", "Site", "Service", "Quota", "TailleChaussure",
                 "TailleMain", "Langue", "MachineAutorise", "NoUtilisateur"});
         const QStringList langues = {"FR", "FR", "FR", "NL", "DE", "PL", "SK"};
-        for (int i = 1; i <= NbSalaries; ++i) {
+        for (int i = 1; i <= volumes.salaries; ++i) {
             Salarie s;
             const quint64 brouille = (static_cast<quint64>(i) * 0x9E3779B97ull) & 0xFFFFFFFFFFull;
             s.badge = chance(98) ? QVariant(QStringLiteral("%1").arg(brouille, 10, 16, QChar(u'0')).toUpper())
@@ -349,9 +358,9 @@ inline void remplirAvecVentes(Connexion& c, int nbVentes) {
                 "NoFamille", "NomSite", "NoSite", "NomService", "NoService", "Profile", "CodeFournisseur",
                 "Societe", "Taille", "RefFournisseur", "CodeArticle", "NoMachine"});
         const int jours = static_cast<int>(premierJour().daysTo(dernierJour()));
-        for (int n = 1; n <= nbVentes; ++n) {
-            const Salarie& s = salaries[static_cast<size_t>(entre(0, NbSalaries - 1))];
-            const Article& a = articles[static_cast<size_t>(entre(0, NbArticles - 1))];
+        for (int n = 1; n <= volumes.ventes; ++n) {
+            const Salarie& s = salaries[static_cast<size_t>(entre(0, volumes.salaries - 1))];
+            const Article& a = articles[static_cast<size_t>(entre(0, volumes.articles - 1))];
             const QString date =
                 texteDate(premierJour().addDays(entre(0, jours)), entre(6 * 3600, 22 * 3600 - 1));
             const int quantite = chance(80) ? 1 : entre(2, 6);
@@ -376,7 +385,7 @@ inline void remplirAvecVentes(Connexion& c, int nbVentes) {
         // The numbers were given: PostgreSQL's identity goes on after them, as the database's own would.
         if (!c.estSQLite())
             c.executer(QStringLiteral("SELECT setval(pg_get_serial_sequence('ventes', 'numvente'), ?)"),
-                       {nbVentes});
+                       {volumes.ventes});
     }
 
     // Quota lines of the general profile, written after every other row and computed from the article's
@@ -388,7 +397,7 @@ inline void remplirAvecVentes(Connexion& c, int nbVentes) {
     if (!general.isNull()) {
         Lots q(c, "Quota", {"NoQota", "RefArticle", "QtePermise", "Periodicite"});
         const int periodes[] = {7, 30, 90, 365};
-        for (int i = 0; i < NbArticles; ++i) {
+        for (int i = 0; i < volumes.articles; ++i) {
             if (i % 10 == 9)
                 continue;
             const bool vide = i % 50 == 17;
@@ -405,7 +414,7 @@ inline void remplirAvecVentes(Connexion& c, int nbVentes) {
     {
         const QStringList genres = {"Chantier", "Régie", "ÉTUDE", "dépannage", "Contrat-cadre"};
         Lots a(c, "ListeNoAffaire", {"NoAffaire", "Libelle"});
-        for (int i = 1; i <= NbCodesAffaires; ++i) {
+        for (int i = 1; i <= volumes.codesAffaires; ++i) {
             const QString code = i <= 400 ? QStringLiteral("AFF-%1").arg(i, 4, 10, QChar(u'0'))
                                           : QStringLiteral("%1 %2").arg(genres.at(i % genres.size())).arg(i);
             a.ajouter(
@@ -422,8 +431,11 @@ inline void remplirAvecVentes(Connexion& c, int nbVentes) {
     c.executer(c.estSQLite() ? QStringLiteral("PRAGMA wal_checkpoint(TRUNCATE)") : QStringLiteral("ANALYZE"));
 }
 
-inline void remplir(Connexion& c) {
-    remplirAvecVentes(c, NbVentes);
+// With `nbVentes` withdrawals (the journal benchmark asks for more); the rows before them stay the same.
+inline void remplirAvecVentes(Connexion& c, int nbVentes) {
+    Volumes volumes;
+    volumes.ventes = nbVentes;
+    remplir(c, volumes);
 }
 
 // The machines the machine benchmarks run on, in place of the 8 of remplir() (their plans and slots

@@ -131,6 +131,19 @@ QString dossierRessources(const QString& compile) {
     return QDir(base).filePath(QStringLiteral("resources"));
 }
 
+QString dossierDocumentsConstruits(const QString& compile) {
+    const QString env = qEnvironmentVariable("DORVANE_DOCUMENTS");
+    if (!env.isEmpty())
+        return QDir(env).absolutePath();
+    if (!compile.isEmpty() && QFileInfo(compile).isDir())
+        return compile;
+    const QString base = QCoreApplication::instance()
+                             ? QCoreApplication::applicationDirPath()
+                             : QFileInfo(QStringLiteral("/proc/self/exe")).canonicalPath();
+    const QString voisin = QDir(base).filePath(QStringLiteral("documents"));
+    return QFileInfo(voisin).isDir() ? voisin : QString();
+}
+
 namespace {
 
 // An empty side database at that path: one table, made by `ddl`. Nothing is done when the file exists.
@@ -177,7 +190,8 @@ void ajouterEtapeInstallation(EtapeInstallation etape) {
     etapes().append(std::move(etape));
 }
 
-bool installerDossierProgramme(const QString& dossier, const QString& ressources, QString* erreur) {
+bool installerDossierProgramme(const QString& dossier, const QString& ressources, QString* erreur,
+                               const QString& documents) {
     const QDir source(ressources);
     if (!source.exists()) {
         poserErreur(erreur, QStringLiteral("Dossier des ressources introuvable : %1").arg(ressources));
@@ -195,11 +209,14 @@ bool installerDossierProgramme(const QString& dossier, const QString& ressources
 
     // Shipped files the program never writes are refreshed; the others are only copied when missing.
     const QStringList rafraichis{QStringLiteral("icon"), QStringLiteral("RPT SQL")};
+    QDir dossierDocuments;
     for (const QString& nom : {QStringLiteral("icon"), QStringLiteral("image"), QStringLiteral("documents"),
                                QStringLiteral("RPT SQL")}) {
         QDir d;
         if (!creerDossier(cible, nom, &d, erreur))
             return false;
+        if (nom == QLatin1String("documents"))
+            dossierDocuments = d;
     }
     const QFileInfoList entrees =
         source.entryInfoList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
@@ -215,6 +232,16 @@ bool installerDossierProgramme(const QString& dossier, const QString& ressources
             if (!copierFichier(e.absoluteFilePath(), cible, e.fileName(), langue, erreur))
                 return false;
         }
+    }
+
+    // The built manuals, as the shipped documents: copied when missing.
+    if (!documents.isEmpty()) {
+        if (!QFileInfo(documents).isDir()) {
+            poserErreur(erreur, QStringLiteral("Dossier des documents introuvable : %1").arg(documents));
+            return false;
+        }
+        if (!copierDossier(QDir(documents), dossierDocuments, false, erreur))
+            return false;
     }
 
     QString journal;

@@ -24,10 +24,16 @@ int main(int argc, char** argv) {
 #else
     const QString ressources = dossierRessources();
 #endif
+    // The user manuals are built with the program, into the build folder.
+#ifdef DORVANE_DOCUMENTS_DIR
+    const QString documents = dossierDocumentsConstruits(QStringLiteral(DORVANE_DOCUMENTS_DIR));
+#else
+    const QString documents = dossierDocumentsConstruits();
+#endif
     // The embedded databases (or those of the server the settings name) come after the files.
     ajouterEtapeInstallation(creerBasesDossierProgramme);
     QString erreur;
-    if (!installerDossierProgramme(dossier, ressources, &erreur)) {
+    if (!installerDossierProgramme(dossier, ressources, &erreur, documents)) {
         err << "dorvane-setup: " << erreur << '\n';
         return 1;
     }

@@ -96,6 +96,32 @@ TEST(InstallationDossier, PremiereInstallationPuisMiseAJour) {
     QSqlDatabase::removeDatabase(QStringLiteral("test-setup2"));
 }
 
+TEST(InstallationDossier, ManuelsConstruitsPosesQuandIlsManquent) {
+    Ressources r;
+    QTemporaryDir construits, cible;
+    ecrire(construits.filePath(QStringLiteral("mu_quorel.pdf")), "%PDF fr");
+    ecrire(construits.filePath(QStringLiteral("mu_quorelNL.pdf")), "%PDF nl");
+    // The installation's own manual and a document of its own.
+    ecrire(cible.filePath(QStringLiteral("documents/MU_QUOREL.PDF")), "%PDF local");
+    ecrire(cible.filePath(QStringLiteral("documents/procedure.pdf")), "%PDF site");
+    QString erreur;
+    ASSERT_TRUE(installerDossierProgramme(cible.path(), r.dir.path(), &erreur, construits.path()))
+        << erreur.toStdString();
+    const QDir d(cible.path());
+    EXPECT_EQ(lire(d.filePath(QStringLiteral("documents/MU_QUOREL.PDF"))), QByteArray("%PDF local"));
+    EXPECT_FALSE(QFile::exists(d.filePath(QStringLiteral("documents/mu_quorel.pdf"))));
+    EXPECT_EQ(lire(d.filePath(QStringLiteral("documents/mu_quorelNL.pdf"))), QByteArray("%PDF nl"));
+    EXPECT_EQ(lire(d.filePath(QStringLiteral("documents/procedure.pdf"))), QByteArray("%PDF site"));
+    // A later build: what the installation has is kept.
+    ecrire(construits.filePath(QStringLiteral("mu_quorelNL.pdf")), "%PDF nl v2");
+    ASSERT_TRUE(installerDossierProgramme(cible.path(), r.dir.path(), &erreur, construits.path()));
+    EXPECT_EQ(lire(d.filePath(QStringLiteral("documents/mu_quorelNL.pdf"))), QByteArray("%PDF nl"));
+    // A folder of built documents that is not there is said.
+    EXPECT_FALSE(installerDossierProgramme(cible.path(), r.dir.path(), &erreur,
+                                           construits.filePath(QStringLiteral("absent"))));
+    EXPECT_TRUE(erreur.contains(QStringLiteral("absent")));
+}
+
 TEST(InstallationDossier, FichiersExistantsDAutreCasseGardes) {
     Ressources r;
     QTemporaryDir cible;
