@@ -31,7 +31,7 @@ constexpr int NbEmplacements = 72; // per machine
 constexpr qint64 PremiereReference = 100001;
 constexpr int NbCodesAffaires = 5000; // the withdrawals carry the first 400
 
-// How many rows remplir() writes; the benchmarks' volumes by default, a few dozen for the user manual's
+// How many rows remplirVolumes() writes; the benchmarks' volumes by default, a few dozen for the user manual's
 // pictures.
 struct Volumes {
     int salaries = NbSalaries;
@@ -121,7 +121,7 @@ struct Salarie {
 
 } // namespace detail
 
-inline void remplir(Connexion& c, const Volumes& volumes = {}) {
+inline void remplirVolumes(Connexion& c, const Volumes& volumes) {
     using namespace detail;
     std::mt19937 g(20240101);
     auto entre = [&g](int a, int b) { return std::uniform_int_distribution<int>(a, b)(g); };
@@ -431,11 +431,15 @@ inline void remplir(Connexion& c, const Volumes& volumes = {}) {
     c.executer(c.estSQLite() ? QStringLiteral("PRAGMA wal_checkpoint(TRUNCATE)") : QStringLiteral("ANALYZE"));
 }
 
+inline void remplir(Connexion& c) {
+    remplirVolumes(c, {});
+}
+
 // With `nbVentes` withdrawals (the journal benchmark asks for more); the rows before them stay the same.
 inline void remplirAvecVentes(Connexion& c, int nbVentes) {
     Volumes volumes;
     volumes.ventes = nbVentes;
-    remplir(c, volumes);
+    remplirVolumes(c, volumes);
 }
 
 // The machines the machine benchmarks run on, in place of the 8 of remplir() (their plans and slots

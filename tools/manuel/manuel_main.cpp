@@ -32,7 +32,7 @@ bool preparerDossier(const QTemporaryDir& dir, QString* erreur) {
     v.articles = 30;
     v.ventes = 120;
     v.codesAffaires = 20;
-    DonneesBench::remplir(c, v);
+    DonneesBench::remplirVolumes(c, v);
     c.executer(
         QStringLiteral("UPDATE InfoSociete SET NOM = ?, Adresse = ?, CodePostal = ?, Ville = ?, Tel = ?"),
         {QStringLiteral("KESTAVON ATELIERS DU RHÔNE"), QStringLiteral("12 rue de l'Industrie"),
