@@ -411,7 +411,7 @@ protected:
         const QRect zone = f.screen()->availableGeometry();
         EXPECT_TRUE(QTest::qWaitFor([&] { return !fenetre->frameMargins().isNull(); }, 3000))
             << nom.toStdString() << ": never framed";
-        QTest::qWaitFor([&] { return zone.contains(f.frameGeometry()); }, 1000);
+        (void)QTest::qWaitFor([&] { return zone.contains(f.frameGeometry()); }, 1000);
         QTest::qWait(150);
         const QRect cadre = f.frameGeometry();
         const QMargins m = fenetre->frameMargins();
@@ -438,7 +438,7 @@ TEST_F(FormesCadresTest, EveryWindowOfTheMenuAndTheMainWindowHasItsFrameInsideTh
         ASSERT_NE(f, nullptr);
         f->show();
         f->activateWindow();
-        QTest::qWaitForWindowExposed(f);
+        (void)QTest::qWaitForWindowExposed(f);
         vues.insert(f->objectName());
         if (auto* machines = qobject_cast<FrmConfigMachine*>(f)) {
             verifierCadre(*f, f->objectName() + QStringLiteral(" list"));

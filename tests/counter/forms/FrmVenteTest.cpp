@@ -404,9 +404,10 @@ TEST_F(FrmVenteTest, EveryLanguageFitsAndScreenshotsInFrenchAndDutch) {
         Global().FichierLangue = dossier->fichier(fichiersLangueLivres()[i]);
         ouvrir();
         EXPECT_EQ(f.windowTitle(), titres[i]);
-        if (langues[i] == QLatin1String("NL"))
+        if (langues[i] == QLatin1String("NL")) {
             EXPECT_EQ(entetes(f.DBGrid2).mid(4),
                       (QStringList{"Aantal", "Automaat nr.", "Uit te geven aantal"}));
+        }
         f.data1->MoveTo(2);
         for (QWidget* w : f.findChildren<QWidget*>()) {
             const bool legende = qobject_cast<QLabel*>(w) || qobject_cast<QAbstractButton*>(w);
