@@ -119,8 +119,12 @@ bool copierDossier(const QDir& source, const QDir& cible, bool rafraichir, QStri
 
 } // namespace
 
-QString dossierRessources(const QString& compile) {
-    const QString env = qEnvironmentVariable("DORVANE_RESOURCES");
+namespace {
+
+// A folder named by the environment variable, else the compiled-in one when it is there, else the folder
+// `voisin` beside the executable.
+QString dossierChoisi(const char* variable, const QString& compile, const QString& voisin) {
+    const QString env = qEnvironmentVariable(variable);
     if (!env.isEmpty())
         return QDir(env).absolutePath();
     if (!compile.isEmpty() && QFileInfo(compile).isDir())
@@ -128,20 +132,19 @@ QString dossierRessources(const QString& compile) {
     const QString base = QCoreApplication::instance()
                              ? QCoreApplication::applicationDirPath()
                              : QFileInfo(QStringLiteral("/proc/self/exe")).canonicalPath();
-    return QDir(base).filePath(QStringLiteral("resources"));
+    return QDir(base).filePath(voisin);
+}
+
+} // namespace
+
+QString dossierRessources(const QString& compile) {
+    return dossierChoisi("DORVANE_RESOURCES", compile, QStringLiteral("resources"));
 }
 
 QString dossierDocumentsConstruits(const QString& compile) {
-    const QString env = qEnvironmentVariable("DORVANE_DOCUMENTS");
-    if (!env.isEmpty())
-        return QDir(env).absolutePath();
-    if (!compile.isEmpty() && QFileInfo(compile).isDir())
-        return compile;
-    const QString base = QCoreApplication::instance()
-                             ? QCoreApplication::applicationDirPath()
-                             : QFileInfo(QStringLiteral("/proc/self/exe")).canonicalPath();
-    const QString voisin = QDir(base).filePath(QStringLiteral("documents"));
-    return QFileInfo(voisin).isDir() ? voisin : QString();
+    // A folder the variable names is taken as it is: setup reports it when it is missing.
+    const QString d = dossierChoisi("DORVANE_DOCUMENTS", compile, QStringLiteral("documents"));
+    return qEnvironmentVariableIsEmpty("DORVANE_DOCUMENTS") && !QFileInfo(d).isDir() ? QString() : d;
 }
 
 namespace {
