@@ -136,6 +136,8 @@ QString Connexion::refusFichierDeBase(const QString& chemin) {
 void Connexion::ouvrir(const ParametresConnexion& parametres) {
     fermer();
     m_parametres = parametres;
+    static std::atomic<quint64> ouvertures{0};
+    m_ouverture = ++ouvertures;
     // The helpers return the failure's text, so that no handle on the connection is alive when it goes.
     const QString erreur =
         parametres.serveur.trimmed().isEmpty() ? ouvrirSQLite(parametres) : ouvrirPostgreSQL(parametres);
@@ -373,6 +375,17 @@ void Connexion::annuler() {
     } else {
         db().rollback();
     }
+}
+
+QString Connexion::etatDesDonnees() {
+    if (m_enTransaction)
+        return QString();
+    const QString sql =
+        estSQLite() ? QStringLiteral(
+                          "SELECT total_changes() || '/' || (SELECT data_version FROM pragma_data_version) "
+                          "|| '/' || (SELECT schema_version FROM pragma_schema_version)")
+                    : QStringLiteral("SELECT pg_current_snapshot()::text");
+    return QString::number(m_ouverture) + u'/' + InstructionPreparee(*this, sql).valeurUnique({}).toString();
 }
 
 void Connexion::verrouillerTable(const QString& table) {

@@ -95,6 +95,14 @@ public:
     // write transaction already holds the whole file).
     void verrouillerTable(const QString& table);
 
+    // What a read on this connection would see, in a few bytes: two equal answers mean nothing was
+    // written in between, by this connection or any other (SQLite: the commits of other connections to
+    // the file, this one's own changes and its schema; PostgreSQL: the snapshot, which names every
+    // transaction whose writes a read sees, on the whole server, so that a write to another database
+    // counts too). Empty inside a transaction of this connection, whose own writes it cannot tell apart:
+    // nothing is then the same as before.
+    QString etatDesDonnees();
+
     // The text of the last driver error of a query, for messages.
     static QString texteErreur(const QSqlQuery& requete);
 
@@ -120,6 +128,8 @@ private:
     Moteur m_moteur = Moteur::SQLite;
     ParametresConnexion m_parametres;
     bool m_enTransaction = false;
+    // Which opening of the program this is: a state read before a close never matches one after it.
+    quint64 m_ouverture = 0;
     // The kept statements by text, and the least recently used order among them.
     QHash<QString, std::shared_ptr<Gardee>> m_gardees;
     std::vector<std::weak_ptr<Gardee>> m_horsCache;

@@ -410,6 +410,8 @@ void Recordset::Open(Connexion& connexion, const QString& source, const QVariant
 
 Recordset::Lecture Recordset::lire() {
     Lecture l;
+    // Taken before the read: a write that comes between them makes the next Requery read again.
+    l.etat = m_connexion->etatDesDonnees();
     QSqlQuery q = m_connexion->executer(m_sql, m_parametres);
     const QSqlRecord enregistrement = q.record();
     const int n = enregistrement.count();
@@ -435,6 +437,7 @@ void Recordset::adopter(Lecture&& lecture) {
     m_champs = std::move(lecture.champs);
     m_types = std::move(lecture.types);
     m_rangs = std::move(lecture.rangs);
+    m_etatLu = std::move(lecture.etat);
     rangsChanges();
     garderClesIdentiques(anciens, anciensChamps);
     m_rangsDansOrdreLu = !m_ordreLu.isEmpty();
@@ -450,6 +453,7 @@ void Recordset::adopter(Lecture&& lecture) {
 
 void Recordset::vider() {
     m_connexion = nullptr;
+    m_etatLu.clear();
     m_colonnesTable.clear();
     m_rangs.clear();
     rangsChanges();
@@ -1319,6 +1323,26 @@ void Recordset::relire(const QList<CleTri>* tri) {
     if (!IsOpen())
         throw erreur(QStringLiteral("Requery : recordset fermé"));
     finirEdition();
+    if (!m_etatLu.isEmpty() && m_connexion->etatDesDonnees() == m_etatLu) {
+        // Nothing written since the rows were read: they are what a read would give, in the same order,
+        // with the keys and texts kept for them. Only the sort asked for is made.
+        const qint64 id = idCourant();
+        if (tri && *tri != m_tri) {
+            m_tri = *tri;
+            m_ordreTrieAJour = false;
+        }
+        QList<int> vue = vueFiltreeTriee();
+        if (vue != m_vue) {
+            emit OrderAboutToChange();
+            m_vue = std::move(vue);
+            vueChangee();
+            if (id >= 0)
+                m_pos = positionRetenue(m_vue, id);
+            emit OrderChanged();
+        }
+        emit MoveComplete();
+        return;
+    }
     // The current row is found again by its key (or, without key, by its position).
     QVariantList cle;
     const int ancienne = m_pos;

@@ -95,7 +95,8 @@ public:
     // The connection the rows were read from and are written to (nullptr when closed).
     Connexion* ActiveConnection() const { return m_connexion; }
     // Reads the rows again, keeping sort, filter and the current row (found by key). On failure the
-    // rows stay as they were.
+    // rows stay as they were. When nothing was written to the database since the rows were read (the
+    // connection's etatDesDonnees is the same), they are kept as they are: a read would give them again.
     void Requery();
     // The same, the rows then sorted by `champ` as Sort sorts them (an empty name: in the order read):
     // one sort, after the read, where Sort then Requery sort twice. On failure rows and sort stay.
@@ -215,11 +216,13 @@ private:
     struct CleTri {
         QString champ;
         Ordre ordre;
+        bool operator==(const CleTri&) const = default;
     };
     struct Lecture {
         QStringList champs;
         QList<Valeurs::TypeColonne> types;
         QList<Rang> rangs;
+        QString etat; // the connection's state of the data when they were read
     };
 
     // A text column's values folded (every letter to one case, accents kept), row after row in one
@@ -292,6 +295,9 @@ private:
     Connexion* m_connexion = nullptr;
     QString m_sql;
     QVariantList m_parametres;
+    // The connection's state of the data when the rows were read (Connexion::etatDesDonnees): while it
+    // holds, a Requery has nothing new to read.
+    QString m_etatLu;
     QString m_table;
     QStringList m_cle;
     // Folded names of the written table's columns, read once at open.

@@ -134,6 +134,79 @@ TEST_P(RecordsetBase, FilterBookmarkAndRequeryKeepTheRow) {
     EXPECT_EQ(rs.Field(QStringLiteral("Nom")).toString(), QStringLiteral("a"));
 }
 
+// A Requery reads again when a read could give other rows: after a write of another connection (once
+// committed), of this connection, of the recordset itself, or inside a transaction of this connection;
+// otherwise it keeps its rows and only sorts. PostgreSQL's state is the server's: another test's writes
+// meanwhile may make it read again, so that "no read" is checked on SQLite alone.
+TEST_P(RecordsetBase, RequeryReadsAgainOnlyAfterAWrite) {
+    int lectures = 0;
+    Connexion::setSuiviRequetes([&](const QString& sql) {
+        if (sql == QLatin1String("SELECT * FROM Utilisateurs"))
+            ++lectures;
+    });
+    struct Fin {
+        ~Fin() { Connexion::setSuiviRequetes(nullptr); }
+    } fin;
+    Connexion autre(cnx().parametres());
+    Recordset rs;
+    rs.Open(cnx(), QStringLiteral("Utilisateurs"));
+    const auto relire = [&](const char* champ) {
+        lectures = 0;
+        if (champ)
+            rs.Requery(QLatin1String(champ));
+        else
+            rs.Requery();
+        return lectures;
+    };
+    const auto sansLecture = [&](const char* champ) {
+        const int n = relire(champ);
+        return GetParam() == Moteur::SQLite ? n == 0 : n <= 1;
+    };
+    ASSERT_TRUE(rs.Find(QStringLiteral("Nom"), Recordset::Comparaison::Egal, QStringLiteral("Émile")));
+    EXPECT_TRUE(sansLecture(nullptr));
+    EXPECT_TRUE(sansLecture("Nom"));
+    EXPECT_EQ(colonne(rs, QStringLiteral("Nom")).join(u','),
+              QStringLiteral("abel,elodie,élodie,ÉLODIE,Émile,eve,Zoé"));
+    EXPECT_EQ(rs.Field(QStringLiteral("Nom")).toString(), QStringLiteral("Émile"));
+
+    autre.executer(QStringLiteral("INSERT INTO Utilisateurs (Nom) VALUES (?)"), {QStringLiteral("Yves")});
+    EXPECT_EQ(relire("Nom"), 1);
+    EXPECT_EQ(colonne(rs, QStringLiteral("Nom")).join(u','),
+              QStringLiteral("abel,elodie,élodie,ÉLODIE,Émile,eve,Yves,Zoé"));
+    EXPECT_EQ(rs.Field(QStringLiteral("Nom")).toString(), QStringLiteral("Émile"));
+    EXPECT_TRUE(sansLecture(nullptr));
+
+    cnx().executer(QStringLiteral("UPDATE Utilisateurs SET Nom = ? WHERE Nom = ?"),
+                   {QStringLiteral("Aline"), QStringLiteral("Yves")});
+    EXPECT_EQ(relire("Nom"), 1);
+    EXPECT_EQ(rs.ValueAt(0, rs.FieldIndex(QStringLiteral("Nom"))).toString(), QStringLiteral("abel"));
+    EXPECT_EQ(rs.ValueAt(1, rs.FieldIndex(QStringLiteral("Nom"))).toString(), QStringLiteral("Aline"));
+
+    rs.SetField(QStringLiteral("Prenom"), QStringLiteral("y"));
+    rs.Update();
+    EXPECT_EQ(relire(nullptr), 1);
+    EXPECT_TRUE(sansLecture(nullptr));
+
+    // Another workstation's transaction: nothing to see while it is pending, its row once committed.
+    autre.debutEcriture();
+    autre.executer(QStringLiteral("INSERT INTO Utilisateurs (Nom) VALUES (?)"), {QStringLiteral("Xavier")});
+    relire("Nom");
+    EXPECT_EQ(rs.RecordCount(), 8);
+    autre.valider();
+    EXPECT_EQ(relire("Nom"), 1);
+    EXPECT_EQ(rs.RecordCount(), 9);
+
+    // This connection's own transaction: its rows while it is open, none after it is rolled back.
+    cnx().debutEcriture();
+    cnx().executer(QStringLiteral("DELETE FROM Utilisateurs WHERE Nom = ?"), {QStringLiteral("Xavier")});
+    EXPECT_EQ(relire(nullptr), 1);
+    EXPECT_EQ(rs.RecordCount(), 8);
+    cnx().annuler();
+    EXPECT_EQ(relire(nullptr), 1);
+    EXPECT_EQ(rs.RecordCount(), 9);
+    EXPECT_TRUE(sansLecture(nullptr));
+}
+
 TEST_P(RecordsetBase, WritesGoThroughByKeyAndReadTheIdentityBack) {
     Recordset rs;
     rs.Open(cnx(), QStringLiteral("ProfileQuota"));

@@ -249,14 +249,12 @@ void FrmVente::ajusterColonnes() {
 void FrmVente::Form_Load() {
     const EtatGlobal& g = Global();
     setWindowIcon(QApplication::windowIcon());
-    m_journalFrais = false;
     // A new opening starts from the design: the journal in front.
     CheckRetour->setChecked(false);
     CheckRetour->setVisible(g.OptionAvecRetour);
     CheckRetour_Click();
     try {
         JournalVentes::OuvrirJournal(connexion(), *data1);
-        m_journalFrais = true;
         if (g.OptionAvecRetour)
             JournalVentes::OuvrirRetours(connexion(), *data3);
     } catch (const ErreurExecution& e) {
@@ -272,10 +270,10 @@ void FrmVente::Form_Activate() {
     SSOptionDate->setChecked(true);
     ChangerModeRecherche();
     try {
-        // Withdrawals recorded meanwhile, on top; the journal read by the load is not read twice.
-        if (data1->IsOpen() && !m_journalFrais)
+        // Withdrawals recorded meanwhile, on top (a journal nothing was written to since its read, as the
+        // load's, is not read twice).
+        if (data1->IsOpen())
             data1->Requery();
-        m_journalFrais = false;
         if (data1->IsOpen() && data1->RecordCount() > 0)
             data1->MoveFirst();
     } catch (const ErreurExecution& e) {

@@ -98,5 +98,4 @@ private:
     void AfficherDetailVente();
 
     QWidget* m_cadreRetours = nullptr; // the returns' grid with its caption
-    bool m_journalFrais = false;       // read by the load, not again by the activation that follows
 };

@@ -158,7 +158,6 @@ void FrmUtilisateur::Form_Load() {
         // Never setMaxLength: a stored 13-digit badge must show whole.
         LongueurSaisie::installer(Text2[0], g.TypeLecteurBadge == 3 ? LongueurBadgeCodeBarre : 0);
         Salaries::OuvrirListe(connexion(), *data1);
-        m_listeFraiche = true;
         m_filtreNom = false;
         CouleurModif = CmdModif->palette().color(QPalette::Button);
         // The badge button: a reader's picture, or the labels' with bar-code badges.

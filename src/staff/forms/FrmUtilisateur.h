@@ -187,6 +187,5 @@ private:
     bool m_rechercheEnCours = false; // the card is filled once, after the search
     bool m_carteAFaire = false;
     bool m_carteEnCours = false; // the card's own list changes run no handler
-    bool m_listeFraiche = false; // the list was just read by the load
     bool m_filtreNom = false;    // the name search holds a filter on the list
 };

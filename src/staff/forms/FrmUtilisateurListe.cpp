@@ -260,14 +260,9 @@ void FrmUtilisateur::ChoisirModeRecherche() {
             TextCherche->clear();
         }
         if (data1->IsOpen()) {
-            // The list read by the load is not read a second time by the activation that follows; read
-            // again, it is sorted once, after the read.
-            const QString champ = FicheSalarie::champMode(static_cast<FicheSalarie::Mode>(ModeRecherche));
-            if (m_listeFraiche)
-                data1->Sort(champ);
-            else
-                data1->Requery(champ);
-            m_listeFraiche = false;
+            // Read again when anything was written since its read (not after the load's), and sorted once,
+            // after the read.
+            data1->Requery(FicheSalarie::champMode(static_cast<FicheSalarie::Mode>(ModeRecherche)));
             if (m_filtreNom) {
                 // Every employee again, those without a surname included, from the first (the sort just
                 // made serves).

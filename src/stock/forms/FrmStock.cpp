@@ -20,7 +20,6 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QShowEvent>
 #include <QTableView>
 #include <QVBoxLayout>
 #include <QWindow>
@@ -239,21 +238,6 @@ void FrmStock::Form_Load() {
     RsStockGlobal->Open(connexion(), QStringLiteral("StockGlobal order by Reference"), {}, QString(),
                         {QStringLiteral("Reference")});
     DBGridStockVisible();
-    // Fresh for a show that follows at once (the menu opening an unloaded form), not for one that comes
-    // later (the main window's preload, other workstations meanwhile) nor after anything was written: the
-    // mark goes when the event loop runs, and counts only while no statement has run since.
-    m_listeLue = true;
-    m_listeFraiche = false;
-    m_requetesLecture = Connexion::nombreRequetes();
-    QMetaObject::invokeMethod(
-        this, [this] { m_listeLue = false; }, Qt::QueuedConnection);
-}
-
-void FrmStock::showEvent(QShowEvent* e) {
-    // Loads the form first when it is not loaded.
-    FormBase::showEvent(e);
-    m_listeFraiche = !e->spontaneous() && m_listeLue && Connexion::nombreRequetes() == m_requetesLecture;
-    m_listeLue = false;
 }
 
 void FrmStock::Form_Activate() {
@@ -274,15 +258,10 @@ void FrmStock::Form_Activate() {
     ModeRecherche = 1;
     FormulairePret = true;
 
-    // Fresh quantities, same article, the card filled again over the lists just read; the list the load
-    // has just read is not read a second time.
-    if (RsStockGlobal->IsOpen() && RsStockGlobal->RecordCount() > 0) {
-        if (m_listeFraiche)
-            data1_MoveComplete();
-        else
-            RsStockGlobal->Requery();
-    }
-    m_listeFraiche = false;
+    // Fresh quantities, same article, the card filled again over the lists just read (a list nothing was
+    // written to since its read, as the load's, is not read a second time).
+    if (RsStockGlobal->IsOpen() && RsStockGlobal->RecordCount() > 0)
+        RsStockGlobal->Requery();
 
     CreerImageVierge();
     afficherImageEnAttente();

@@ -164,7 +164,6 @@ protected:
     void Form_KeyPress(QObject* controle, int& KeyAscii) override;
     void Form_KeyUp(QKeyEvent* e) override;
     void Form_Resize() override;
-    void showEvent(QShowEvent* e) override;
 
 private:
     // The supplier catalogue's import steps; no button starts them.
@@ -292,12 +291,6 @@ private:
     bool m_rechercheEnCours = false;
     bool m_carteAFaire = false;
     ChoixArticle m_choix; // the picker's answer
-    // The list was read by the load and the event loop has not run since: a show now is this load's
-    // when no statement has run since either (m_requetesLecture, the program's count after the load).
-    bool m_listeLue = false;
-    quint64 m_requetesLecture = 0;
-    // The window was shown right after its load: its first activation does not read the list again.
-    bool m_listeFraiche = false;
     // The card fill left the picture for the card's showing (the grid view moves it at every keystroke).
     bool m_imageAFaire = false;
 };

@@ -170,11 +170,8 @@ void FrmStock::trierSelonRecherche() {
     Recordset& rs = *RsStockGlobal;
     if (rs.IsOpen()) {
         const QString champ = QLatin1String(Champs[std::clamp(ModeRecherche, 1, 4) - 1]);
-        // Read again and sorted once, after the read; the list the load has just read is only sorted.
-        if (m_listeFraiche)
-            rs.Sort(champ);
-        else
-            rs.Requery(champ);
+        // Read again when anything was written since, and sorted once, after the read.
+        rs.Requery(champ);
     }
     DBGrid2->viewport()->update();
 }
