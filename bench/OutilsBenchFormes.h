@@ -22,6 +22,7 @@
 #include <QTemporaryDir>
 #include <QVBoxLayout>
 #include <QWidget>
+#include <QWindow>
 #include <algorithm>
 #include <cstdio>
 #include <memory>
@@ -204,6 +205,13 @@ template <typename P> bool attendre(P&& pret) {
         QCoreApplication::processEvents();
     }
     return true;
+}
+
+// Shows a bare window and waits until the platform has exposed it: before that a repaint draws nothing,
+// and the bare side would be timed without its drawing.
+inline bool montrerNu(QWidget& fenetre) {
+    fenetre.show();
+    return attendre([&] { return fenetre.windowHandle() && fenetre.windowHandle()->isExposed(); });
 }
 
 // Points the state (and, for the embedded database, DORVANE_HOME) at the benchmark's database, so that

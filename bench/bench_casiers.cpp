@@ -57,7 +57,7 @@ void mesurerDessin(const char* moteur, Connexion& c) {
                               QStringLiteral("bench"));
     f.DataGrid1_DblClick();
     QTableWidget nu;
-    nu.show();
+    montrerNu(nu);
     int casiers = 0;
     const auto [r, n] =
         alterner([&] { f.LireConfigMachineColonne(); },

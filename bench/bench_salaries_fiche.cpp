@@ -140,7 +140,7 @@ void mesurer(const char* moteur, const ParametresConnexion& p) {
         modeleNu.montrer(std::move(lignes));
     });
     fenetreNue.resize(f.size());
-    fenetreNue.show();
+    montrerNu(fenetreNue);
 
     // Name keystrokes, each drawn before the next; the two sides name by name in turn.
     std::vector<double> frappes, frappesNues;

@@ -320,7 +320,7 @@ void mesurer(const char* moteur, const ParametresConnexion& p) {
         }
     });
     fenetreNue.resize(f.size());
-    fenetreNue.show();
+    montrerNu(fenetreNue);
     std::vector<double> frappesNues;
     for (const char* mot : {"VESTE MODELE 31", "CHARLOTTE MODELE 299 COLORIS 1", "ZZZ"}) {
         taper(f.SSOptionDesi, QString::fromLatin1(mot), &frappesDesignation);

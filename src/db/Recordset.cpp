@@ -1216,6 +1216,32 @@ int Recordset::PositionOf(const QVariant& signet) const {
     return signet.isValid() ? positionDeId(signet.toULongLong()) : -1;
 }
 
+QList<int> Recordset::PositionsOf(const QVariantList& signets) const {
+    QList<int> positions(signets.size(), -1);
+    QList<quint64> ids;
+    for (const QVariant& s : signets)
+        if (s.isValid() && !ids.contains(s.toULongLong()))
+            ids.append(s.toULongLong());
+    if (m_positionsAJour || ids.size() > 8) {
+        for (qsizetype i = 0; i < signets.size(); ++i)
+            positions[i] = PositionOf(signets.at(i));
+        return positions;
+    }
+    QList<int> trouvees(ids.size(), -1);
+    qsizetype restent = ids.size();
+    for (int p = 0; p < m_vue.size() && restent > 0; ++p) {
+        const qsizetype k = ids.indexOf(m_rangs.at(m_vue.at(p)).id);
+        if (k >= 0 && trouvees.at(k) < 0) {
+            trouvees[k] = p;
+            --restent;
+        }
+    }
+    for (qsizetype i = 0; i < signets.size(); ++i)
+        if (signets.at(i).isValid())
+            positions[i] = trouvees.at(ids.indexOf(signets.at(i).toULongLong()));
+    return positions;
+}
+
 bool Recordset::Find(const QString& champ, Comparaison comparaison, const QVariant& valeur, Depart depart,
                      Direction direction) {
     const int c = FieldIndex(champ);

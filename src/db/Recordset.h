@@ -156,6 +156,9 @@ public:
     // row is not visible).
     QVariant BookmarkAt(int position) const;
     int PositionOf(const QVariant& signet) const;
+    // The positions of several bookmarks at once (a view's selection and current cell after a sort):
+    // one pass over the visible rows for a few rows, rather than an index of every row.
+    QList<int> PositionsOf(const QVariantList& signets) const;
 
     // Moves to the first row, from `depart` in `direction`, whose field compares true with `valeur`
     // (letters compared without regard to case, accents kept). When none does, the position is EOF
