@@ -63,10 +63,15 @@ bool sansCadre(const QWidget* w) {
     return w->windowFlags() & Qt::FramelessWindowHint;
 }
 
-// The frame as the window system knows it; null until the window manager has framed the window.
+// The frame as the window system knows it; null until the window manager has framed the window. While it
+// frames it, the frame may be told smaller than the window (negative margins: openbox's frame is one
+// pixel square until it is laid out): not known yet either.
 QMargins cadreConnu(const QWidget* w) {
     const QWindow* fenetre = w->windowHandle();
-    return fenetre ? fenetre->frameMargins() : QMargins();
+    const QMargins m = fenetre ? fenetre->frameMargins() : QMargins();
+    if (m.left() < 0 || m.top() < 0 || m.right() < 0 || m.bottom() < 0)
+        return {};
+    return m;
 }
 
 // The window's frame (title bar, borders). Before the window manager has framed a window the platform
@@ -306,10 +311,32 @@ void FormBase::ajusterALEcran(bool affichage) {
     }
     if (coin == avant)
         return;
-    if (connu.isNull())
+    if (connu.isNull()) {
         move(coin);
-    else
-        windowHandle()->setFramePosition(coin);
+        return;
+    }
+    // Framed. Before the window is mapped, the window manager reads where to put it at the mapping: the
+    // client area's corner is asked. Once it manages the window, see demandePosition.
+    const QPoint client = geometry().topLeft();
+    const DemandePosition demande = windowHandle()->isVisible()
+                                        ? demandePosition(coin, connu, client)
+                                        : DemandePosition{coin + QPoint(connu.left(), connu.top()), false};
+    if (demande.duCadre) {
+        windowHandle()->setFramePosition(demande.position);
+    } else {
+        // QWidget::move adds the widget's own idea of its frame to what it is given, whatever that is:
+        // the client area moves by the offset between the corner asked and its present one.
+        move(pos() + (demande.position - client));
+    }
+}
+
+FormBase::DemandePosition FormBase::demandePosition(const QPoint& coin, const QMargins& cadre,
+                                                    const QPoint& client) {
+    const QPoint decalage(cadre.left(), cadre.top());
+    const QPoint clientVoulu = coin + decalage;
+    if (clientVoulu != client - decalage)
+        return {clientVoulu, false};
+    return {coin, true};
 }
 
 void FormBase::defilerLeContenu(const QSize& minimum) {

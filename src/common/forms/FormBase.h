@@ -3,6 +3,8 @@
 #include <QEvent>
 #include <QHash>
 #include <QList>
+#include <QMargins>
+#include <QPoint>
 #include <QPointer>
 #include <QString>
 #include <QVariant>
@@ -152,6 +154,19 @@ public:
     // --- hourglass ---
     static void Sablier(bool actif);
     static bool SablierActif();
+
+    // --- placing a framed window ---
+    // What the window system is asked so that the frame's corner of a window it has framed goes to `coin`,
+    // `cadre` being the frame and `client` the client area's corner now. The window manager keeps the
+    // point it last placed the window by, read under the gravity of that time: the client area's corner
+    // (a request of the client's position) or the frame's (a request of the frame's). A request whose
+    // numbers equal that point moves nothing, whatever the gravity says now (openbox): the client area's
+    // corner is asked, unless that is where the frame's corner is now; then the frame's corner is.
+    struct DemandePosition {
+        QPoint position;
+        bool duCadre = false; // `position` is the frame's corner, else the client area's
+    };
+    static DemandePosition demandePosition(const QPoint& coin, const QMargins& cadre, const QPoint& client);
 
 protected:
     virtual void Form_Load() {}

@@ -404,16 +404,21 @@ protected:
                                 "NbPorte) VALUES (1, 1, 'ETAGE', 'Hall A', 90, 5), "
                                 "(2, 2, 'CASIER', 'Hall B', 54, 3)"));
     }
-    // The window once the window manager has framed it and the form has placed it again.
+    // The window once the window manager has framed it and the form has placed it again. The frame as
+    // the window system tells it now, not the widget's own idea of it, which its next move only brings up
+    // to date (and which may keep a frame told while the window manager was still laying it out).
     static void verifierCadre(QWidget& f, const QString& nom) {
         QWindow* fenetre = f.windowHandle();
         ASSERT_NE(fenetre, nullptr) << nom.toStdString();
         const QRect zone = f.screen()->availableGeometry();
-        EXPECT_TRUE(QTest::qWaitFor([&] { return !fenetre->frameMargins().isNull(); }, 3000))
-            << nom.toStdString() << ": never framed";
-        (void)QTest::qWaitFor([&] { return zone.contains(f.frameGeometry()); }, 1000);
+        const auto encadree = [&] {
+            const QMargins m = fenetre->frameMargins();
+            return !m.isNull() && m.left() >= 0 && m.top() >= 0 && m.right() >= 0 && m.bottom() >= 0;
+        };
+        EXPECT_TRUE(QTest::qWaitFor(encadree, 3000)) << nom.toStdString() << ": never framed";
+        (void)QTest::qWaitFor([&] { return zone.contains(fenetre->frameGeometry()); }, 1000);
         QTest::qWait(150);
-        const QRect cadre = f.frameGeometry();
+        const QRect cadre = fenetre->frameGeometry();
         const QMargins m = fenetre->frameMargins();
         std::printf("frame %-26s %4d,%4d %4dx%-4d (title bar %d, borders %d %d %d) in %dx%d: %s\n",
                     qPrintable(nom), cadre.x(), cadre.y(), cadre.width(), cadre.height(), m.top(), m.left(),

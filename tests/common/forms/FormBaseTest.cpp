@@ -548,3 +548,26 @@ TEST_F(FormBaseTest, AWindowNeverOutgrowsItsScreenScrollsBelowItsLeastSizeAndGet
     EXPECT_EQ(f.size(), QSize(800, 600));
     EXPECT_TRUE(enVue(f.Command1, &f));
 }
+
+// A framed window is never asked for the point its window manager placed it by already, read under
+// either gravity (the client area's corner or the frame's): openbox then moves nothing. The locker
+// window's case: its client area at the screen's corner, its title bar above it, the frame wanted at the
+// corner, which is where the client area is.
+TEST(FormBasePlacementTest, AFramedWindowIsNeverAskedForThePointItsWindowManagerHolds) {
+    const QMargins cadre(1, 20, 1, 1);
+    const QPoint decalage(1, 20);
+    struct Cas {
+        QPoint coin, client;
+    };
+    for (const Cas& c :
+         {Cas{{0, 0}, {0, 0}}, Cas{{0, 0}, {2, 40}}, Cas{{102, 0}, {103, 0}}, Cas{{170, 0}, {166, 20}}}) {
+        const auto d = FormBase::demandePosition(c.coin, cadre, c.client);
+        // What is asked puts the frame's corner at `coin`...
+        EXPECT_EQ(d.duCadre ? d.position : d.position - decalage, c.coin) << c.coin.x() << "," << c.coin.y();
+        // ...and differs from both points the window manager may hold.
+        EXPECT_NE(d.position, c.client) << c.coin.x() << "," << c.coin.y();
+        EXPECT_NE(d.position, c.client - decalage) << c.coin.x() << "," << c.coin.y();
+    }
+    EXPECT_FALSE(FormBase::demandePosition({0, 0}, cadre, {0, 0}).duCadre);
+    EXPECT_TRUE(FormBase::demandePosition({0, 0}, cadre, {2, 40}).duCadre);
+}
