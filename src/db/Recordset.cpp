@@ -861,6 +861,37 @@ void Recordset::trier(QList<int>& vue) const {
         }
     }
     const size_t k = static_cast<size_t>(colonnes.size());
+    if (k == 1 && std::all_of(cles.begin(), cles.end(), [](const Cle& c) { return c.classe < 2; })) {
+        // One column of numbers or dates, the sort of a grid's header: the Nulls apart, then the numbers
+        // beside their rows, compared directly.
+        struct Nombre {
+            double nombre;
+            int rang;
+        };
+        QList<int> nuls;
+        std::vector<Nombre> nombres;
+        nombres.reserve(n);
+        for (size_t i = 0; i < n; ++i) {
+            if (cles[i].classe == 0)
+                nuls.append(vue.at(static_cast<qsizetype>(i)));
+            else
+                nombres.push_back({cles[i].nombre, vue.at(static_cast<qsizetype>(i))});
+        }
+        const bool croissant = colonnes.first().croissant;
+        std::stable_sort(nombres.begin(), nombres.end(), [croissant](const Nombre& a, const Nombre& b) {
+            return croissant ? a.nombre < b.nombre : b.nombre < a.nombre;
+        });
+        QList<int> triee;
+        triee.reserve(vue.size());
+        if (croissant)
+            triee.append(nuls);
+        for (const Nombre& e : nombres)
+            triee.append(e.rang);
+        if (!croissant)
+            triee.append(nuls);
+        vue = std::move(triee);
+        return;
+    }
     std::vector<int> ordre(n);
     for (size_t i = 0; i < n; ++i)
         ordre[i] = static_cast<int>(i);
@@ -1299,10 +1330,18 @@ void Recordset::Sort(const QString& champ, Ordre ordre) {
     m_ordreTrieAJour = false;
     if (!champ.isEmpty())
         m_tri.append({champ, ordre});
-    // The same rows, from the order they were read in (already the sort's when SQL gave it).
+    // The same rows, from the order they were read in (already the sort's when SQL gave it): each row
+    // marked, then taken in that order, rather than sorted.
     QList<int> vue = m_vue;
-    if (!std::is_sorted(vue.begin(), vue.end()))
-        std::sort(vue.begin(), vue.end());
+    if (!std::is_sorted(vue.begin(), vue.end())) {
+        std::vector<char> montre(static_cast<size_t>(m_rangs.size()), 0);
+        for (const int r : std::as_const(vue))
+            montre[static_cast<size_t>(r)] = 1;
+        vue.clear();
+        for (int r = 0; r < static_cast<int>(montre.size()); ++r)
+            if (montre[static_cast<size_t>(r)])
+                vue.append(r);
+    }
     if (!dejaDansLOrdre(m_tri))
         trier(vue);
     if (!m_tri.isEmpty() && vue.size() == m_rangs.size()) {
