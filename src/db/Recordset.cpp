@@ -402,7 +402,6 @@ void Recordset::Open(Connexion& connexion, const QString& source, const QVariant
         throw;
     }
     m_vue = vueFiltreeTriee();
-    vueChangee();
     m_pos = 0;
     emit RowsChanged();
     emit MoveComplete();
@@ -439,7 +438,6 @@ void Recordset::adopter(Lecture&& lecture) {
     garderClesIdentiques(anciens, anciensChamps);
     m_rangsDansOrdreLu = !m_ordreLu.isEmpty();
     m_vue.clear();
-    vueChangee();
     m_index.clear();
     m_indexDemandes.clear();
     for (int i = 0; i < m_champs.size(); ++i) {
@@ -457,7 +455,6 @@ void Recordset::vider() {
     m_ordreLu.clear();
     m_rangsDansOrdreLu = false;
     m_vue.clear();
-    vueChangee();
     m_champs.clear();
     m_types.clear();
     m_index.clear();
@@ -476,15 +473,18 @@ void Recordset::Close() {
     emit RowsChanged();
 }
 
+int Recordset::rangDeId(quint64 id) const {
+    // Rows are held in the order of their ids: read in turn, new ones appended with the next id.
+    const auto it = std::lower_bound(m_rangs.cbegin(), m_rangs.cend(), id,
+                                     [](const Rang& r, quint64 cherche) { return r.id < cherche; });
+    return it != m_rangs.cend() && it->id == id ? static_cast<int>(it - m_rangs.cbegin()) : -1;
+}
+
 int Recordset::positionDeId(quint64 id) const {
-    if (!m_positionsAJour) {
-        m_positions.clear();
-        m_positions.reserve(m_vue.size());
-        for (int i = 0; i < m_vue.size(); ++i)
-            m_positions.insert(m_rangs.at(m_vue.at(i)).id, i);
-        m_positionsAJour = true;
-    }
-    return m_positions.value(id, -1);
+    // The row found by its id, then its number among the visible ones: no row read out of place, and
+    // nothing built per row for a lookup or two after each change of order.
+    const int rang = rangDeId(id);
+    return rang < 0 ? -1 : static_cast<int>(m_vue.indexOf(rang));
 }
 
 const QVariant& Recordset::cellule(int rang, int colonne) const {
@@ -572,7 +572,7 @@ const Recordset::TextesPlies& Recordset::textesPlies(int colonne) const {
     for (const Rang& r : std::as_const(m_rangs))
         t.ajouter(r.valeurs.at(colonne));
     t.debuts.push_back(static_cast<qsizetype>(t.textes.size()));
-    return *m_textesPlies.insert(colonne, std::move(t));
+    return *m_textesPlies.emplace(colonne, std::move(t));
 }
 
 void Recordset::rangsChanges() {
@@ -758,7 +758,7 @@ void Recordset::trier(QList<int>& vue) const {
             t.ajouter(m_rangs.at(r).valeurs.at(c.colonne));
         }
         t.debuts.push_back(static_cast<qsizetype>(t.textes.size()));
-        m_textesPlies.insert(c.colonne, std::move(t));
+        m_textesPlies.emplace(c.colonne, std::move(t));
     };
     for (const Colonne& c : colonnes)
         plierAuPassage(c);
@@ -1099,7 +1099,6 @@ void Recordset::Update() {
             ++k.aRefaire;
         }
         m_vue.append(static_cast<int>(m_rangs.size() - 1));
-        vueChangee();
         emit RowInserted(position);
         m_pos = position;
         emit MoveComplete();
@@ -1184,7 +1183,6 @@ void Recordset::Delete() {
     for (int& v : m_vue)
         if (v > r)
             --v;
-    vueChangee();
     emit RowRemoved(position);
     m_suppressionEnCours = false;
     emit MoveComplete();
@@ -1252,12 +1250,8 @@ bool Recordset::Find(const QString& champ, Comparaison comparaison, const QVaria
 }
 
 int Recordset::positionRetenue(const QList<int>& vue, qint64 id) const {
-    if (id < 0)
-        return 0;
-    for (int i = 0; i < vue.size(); ++i)
-        if (m_rangs.at(vue.at(i)).id == static_cast<quint64>(id))
-            return i;
-    return 0;
+    const int rang = id < 0 ? -1 : rangDeId(static_cast<quint64>(id));
+    return rang < 0 ? 0 : static_cast<int>(std::max<qsizetype>(vue.indexOf(rang), 0));
 }
 
 void Recordset::Sort(const QString& champ, Ordre ordre) {
@@ -1270,9 +1264,16 @@ void Recordset::Sort(const QString& champ, Ordre ordre) {
     if (!champ.isEmpty())
         m_tri.append({champ, ordre});
     // The same rows, from the order they were read in (already the sort's when SQL gave it).
-    QList<int> vue = m_vue;
-    if (!std::is_sorted(vue.begin(), vue.end()))
-        std::sort(vue.begin(), vue.end());
+    QList<int> vue;
+    if (m_vue.size() == m_rangs.size()) {
+        // Every row: their order read is their numbers in turn, no sort needed to find it.
+        vue.resize(m_rangs.size());
+        std::iota(vue.begin(), vue.end(), 0);
+    } else {
+        vue = m_vue;
+        if (!std::is_sorted(vue.begin(), vue.end()))
+            std::sort(vue.begin(), vue.end());
+    }
     if (!dejaDansLOrdre(m_tri))
         trier(vue);
     if (!m_tri.isEmpty() && vue.size() == m_rangs.size()) {
@@ -1283,7 +1284,6 @@ void Recordset::Sort(const QString& champ, Ordre ordre) {
     if (vue != m_vue) {
         emit OrderAboutToChange();
         m_vue = std::move(vue);
-        vueChangee();
         m_pos = positionRetenue(m_vue, id);
         emit OrderChanged();
     }
@@ -1296,7 +1296,6 @@ void Recordset::Filter(Predicat predicat) {
     QList<int> vue = vueFiltreeTriee();
     emit RowsAboutToChange();
     m_vue = std::move(vue);
-    vueChangee();
     m_pos = 0;
     emit RowsChanged();
     emit MoveComplete();
@@ -1333,7 +1332,6 @@ void Recordset::relire(const QList<CleTri>* tri) {
     if (tri)
         m_tri = *tri;
     m_vue = vueFiltreeTriee();
-    vueChangee();
     qint64 id = -1;
     if (!cle.isEmpty()) {
         // The key's columns looked up once, then one pass over the rows.

@@ -279,13 +279,13 @@ private:
     int positionRetenue(const QList<int>& vue, qint64 id) const;
     const QVariant& cellule(int rang, int colonne) const;
     const QList<QVariant>& rangComplet(int rang) const;
-    void vueChangee() { m_positionsAJour = false; }
     void finirEdition();
     void exigerCourant(const char* operation) const;
     void exigerCle() const;
     QVariantList valeursCle(const Rang& rang) const;
     QString clauseCle() const;
     void deplacer(int position);
+    int rangDeId(quint64 id) const;
     int positionDeId(quint64 id) const;
     qint64 idCourant() const;
 
@@ -307,9 +307,6 @@ private:
     // time-zone conversion); cellule() converts them in place.
     mutable QList<Rang> m_rangs;
     QList<int> m_vue;
-    // Bookmark -> visible position, rebuilt on the first search after the view changed.
-    mutable QHash<quint64, int> m_positions;
-    mutable bool m_positionsAJour = false;
     int m_pos = -1;
     quint64 m_prochainId = 1;
 
