@@ -402,7 +402,6 @@ void Recordset::Open(Connexion& connexion, const QString& source, const QVariant
         throw;
     }
     m_vue = vueFiltreeTriee();
-    vueChangee();
     m_pos = 0;
     emit RowsChanged();
     emit MoveComplete();
@@ -442,7 +441,6 @@ void Recordset::adopter(Lecture&& lecture) {
     garderClesIdentiques(anciens, anciensChamps);
     m_rangsDansOrdreLu = !m_ordreLu.isEmpty();
     m_vue.clear();
-    vueChangee();
     m_index.clear();
     m_indexDemandes.clear();
     for (int i = 0; i < m_champs.size(); ++i) {
@@ -461,7 +459,6 @@ void Recordset::vider() {
     m_ordreLu.clear();
     m_rangsDansOrdreLu = false;
     m_vue.clear();
-    vueChangee();
     m_champs.clear();
     m_types.clear();
     m_index.clear();
@@ -480,15 +477,18 @@ void Recordset::Close() {
     emit RowsChanged();
 }
 
+int Recordset::rangDeId(quint64 id) const {
+    // Rows are held in the order of their ids: read in turn, new ones appended with the next id.
+    const auto it = std::lower_bound(m_rangs.cbegin(), m_rangs.cend(), id,
+                                     [](const Rang& r, quint64 cherche) { return r.id < cherche; });
+    return it != m_rangs.cend() && it->id == id ? static_cast<int>(it - m_rangs.cbegin()) : -1;
+}
+
 int Recordset::positionDeId(quint64 id) const {
-    if (!m_positionsAJour) {
-        m_positions.clear();
-        m_positions.reserve(m_vue.size());
-        for (int i = 0; i < m_vue.size(); ++i)
-            m_positions.insert(m_rangs.at(m_vue.at(i)).id, i);
-        m_positionsAJour = true;
-    }
-    return m_positions.value(id, -1);
+    // The row found by its id, then its number among the visible ones: no row read out of place, and
+    // nothing built per row for a lookup or two after each change of order.
+    const int rang = rangDeId(id);
+    return rang < 0 ? -1 : static_cast<int>(m_vue.indexOf(rang));
 }
 
 const QVariant& Recordset::cellule(int rang, int colonne) const {
@@ -576,7 +576,7 @@ const Recordset::TextesPlies& Recordset::textesPlies(int colonne) const {
     for (const Rang& r : std::as_const(m_rangs))
         t.ajouter(r.valeurs.at(colonne));
     t.debuts.push_back(static_cast<qsizetype>(t.textes.size()));
-    return *m_textesPlies.insert(colonne, std::move(t));
+    return *m_textesPlies.emplace(colonne, std::move(t));
 }
 
 void Recordset::rangsChanges() {
@@ -762,7 +762,7 @@ void Recordset::trier(QList<int>& vue) const {
             t.ajouter(m_rangs.at(r).valeurs.at(c.colonne));
         }
         t.debuts.push_back(static_cast<qsizetype>(t.textes.size()));
-        m_textesPlies.insert(c.colonne, std::move(t));
+        m_textesPlies.emplace(c.colonne, std::move(t));
     };
     for (const Colonne& c : colonnes)
         plierAuPassage(c);
@@ -1134,7 +1134,6 @@ void Recordset::Update() {
             ++k.aRefaire;
         }
         m_vue.append(static_cast<int>(m_rangs.size() - 1));
-        vueChangee();
         emit RowInserted(position);
         m_pos = position;
         emit MoveComplete();
@@ -1219,7 +1218,6 @@ void Recordset::Delete() {
     for (int& v : m_vue)
         if (v > r)
             --v;
-    vueChangee();
     emit RowRemoved(position);
     m_suppressionEnCours = false;
     emit MoveComplete();
@@ -1245,32 +1243,6 @@ QVariant Recordset::BookmarkAt(int position) const {
 
 int Recordset::PositionOf(const QVariant& signet) const {
     return signet.isValid() ? positionDeId(signet.toULongLong()) : -1;
-}
-
-QList<int> Recordset::PositionsOf(const QVariantList& signets) const {
-    QList<int> positions(signets.size(), -1);
-    QList<quint64> ids;
-    for (const QVariant& s : signets)
-        if (s.isValid() && !ids.contains(s.toULongLong()))
-            ids.append(s.toULongLong());
-    if (m_positionsAJour || ids.size() > 8) {
-        for (qsizetype i = 0; i < signets.size(); ++i)
-            positions[i] = PositionOf(signets.at(i));
-        return positions;
-    }
-    QList<int> trouvees(ids.size(), -1);
-    qsizetype restent = ids.size();
-    for (int p = 0; p < m_vue.size() && restent > 0; ++p) {
-        const qsizetype k = ids.indexOf(m_rangs.at(m_vue.at(p)).id);
-        if (k >= 0 && trouvees.at(k) < 0) {
-            trouvees[k] = p;
-            --restent;
-        }
-    }
-    for (qsizetype i = 0; i < signets.size(); ++i)
-        if (signets.at(i).isValid())
-            positions[i] = trouvees.at(ids.indexOf(signets.at(i).toULongLong()));
-    return positions;
 }
 
 bool Recordset::Find(const QString& champ, Comparaison comparaison, const QVariant& valeur, Depart depart,
@@ -1313,12 +1285,8 @@ bool Recordset::Find(const QString& champ, Comparaison comparaison, const QVaria
 }
 
 int Recordset::positionRetenue(const QList<int>& vue, qint64 id) const {
-    if (id < 0)
-        return 0;
-    for (int i = 0; i < vue.size(); ++i)
-        if (m_rangs.at(vue.at(i)).id == static_cast<quint64>(id))
-            return i;
-    return 0;
+    const int rang = id < 0 ? -1 : rangDeId(static_cast<quint64>(id));
+    return rang < 0 ? 0 : static_cast<int>(std::max<qsizetype>(vue.indexOf(rang), 0));
 }
 
 void Recordset::Sort(const QString& champ, Ordre ordre) {
@@ -1352,7 +1320,6 @@ void Recordset::Sort(const QString& champ, Ordre ordre) {
     if (vue != m_vue) {
         emit OrderAboutToChange();
         m_vue = std::move(vue);
-        vueChangee();
         m_pos = positionRetenue(m_vue, id);
         emit OrderChanged();
     }
@@ -1365,7 +1332,6 @@ void Recordset::Filter(Predicat predicat) {
     QList<int> vue = vueFiltreeTriee();
     emit RowsAboutToChange();
     m_vue = std::move(vue);
-    vueChangee();
     m_pos = 0;
     emit RowsChanged();
     emit MoveComplete();
@@ -1400,7 +1366,6 @@ void Recordset::relire(const QList<CleTri>* tri) {
         if (vue != m_vue) {
             emit OrderAboutToChange();
             m_vue = std::move(vue);
-            vueChangee();
             if (id >= 0)
                 m_pos = positionRetenue(m_vue, id);
             emit OrderChanged();
@@ -1422,7 +1387,6 @@ void Recordset::relire(const QList<CleTri>* tri) {
     if (tri)
         m_tri = *tri;
     m_vue = vueFiltreeTriee();
-    vueChangee();
     qint64 id = -1;
     if (!cle.isEmpty()) {
         // The key's columns looked up once, then one pass over the rows.

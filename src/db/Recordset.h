@@ -156,9 +156,6 @@ public:
     // row is not visible).
     QVariant BookmarkAt(int position) const;
     int PositionOf(const QVariant& signet) const;
-    // The positions of several bookmarks at once (a view's selection and current cell after a sort):
-    // one pass over the visible rows for a few rows, rather than an index of every row.
-    QList<int> PositionsOf(const QVariantList& signets) const;
 
     // Moves to the first row, from `depart` in `direction`, whose field compares true with `valeur`
     // (letters compared without regard to case, accents kept). When none does, the position is EOF
@@ -285,13 +282,13 @@ private:
     int positionRetenue(const QList<int>& vue, qint64 id) const;
     const QVariant& cellule(int rang, int colonne) const;
     const QList<QVariant>& rangComplet(int rang) const;
-    void vueChangee() { m_positionsAJour = false; }
     void finirEdition();
     void exigerCourant(const char* operation) const;
     void exigerCle() const;
     QVariantList valeursCle(const Rang& rang) const;
     QString clauseCle() const;
     void deplacer(int position);
+    int rangDeId(quint64 id) const;
     int positionDeId(quint64 id) const;
     qint64 idCourant() const;
 
@@ -316,9 +313,6 @@ private:
     // time-zone conversion); cellule() converts them in place.
     mutable QList<Rang> m_rangs;
     QList<int> m_vue;
-    // Bookmark -> visible position, rebuilt on the first search after the view changed.
-    mutable QHash<quint64, int> m_positions;
-    mutable bool m_positionsAJour = false;
     int m_pos = -1;
     quint64 m_prochainId = 1;
 

@@ -92,7 +92,7 @@ void RecordsetModel::connecter() {
     });
     connect(rs, &Recordset::OrderChanged, this, [this] {
         if (!m_persistants.isEmpty()) {
-            const QList<int> positions = m_rs->PositionsOf(m_signetsPersistants);
+            // A view holds a few such indexes (current cell, selection): each looked up by its bookmark.
             QModelIndexList avant, apres;
             for (int i = 0; i < m_persistants.size(); ++i) {
                 const QModelIndex ancien = m_persistants.at(i);
@@ -100,7 +100,7 @@ void RecordsetModel::connecter() {
                 if (!ancien.isValid() || !m_signetsPersistants.at(i).isValid())
                     continue;
                 avant.append(ancien);
-                const int p = positions.at(i);
+                const int p = m_rs->PositionOf(m_signetsPersistants.at(i));
                 apres.append(p < 0 ? QModelIndex() : index(p, ancien.column()));
             }
             changePersistentIndexList(avant, apres);

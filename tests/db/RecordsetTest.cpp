@@ -216,6 +216,13 @@ TEST_P(RecordsetBase, WritesGoThroughByKeyAndReadTheIdentityBack) {
     const qint64 numero = rs.Field(QStringLiteral("NoQuota")).toLongLong();
     EXPECT_GT(numero, 3);
     EXPECT_EQ(rs.RecordCount(), 4);
+    // The added row's bookmark finds it once sorted among the rows read (CHEF, ILLIMITÉ, O'Neil, ...).
+    const QVariant signet = rs.Bookmark();
+    rs.Sort(QStringLiteral("Profile"));
+    rs.MoveFirst();
+    rs.SetBookmark(signet);
+    EXPECT_EQ(rs.AbsolutePosition(), 2);
+    EXPECT_EQ(rs.Field(QStringLiteral("NoQuota")).toLongLong(), numero);
     rs.SetField(QStringLiteral("Profile"), QStringLiteral("D'Artagnan"));
     rs.Update();
     EXPECT_EQ(
