@@ -1294,28 +1294,37 @@ void Recordset::Sort(const QString& champ, Ordre ordre) {
         throw erreur(QStringLiteral("Champ introuvable : %1").arg(champ));
     finirEdition();
     const qint64 id = idCourant();
-    m_tri.clear();
-    m_ordreTrieAJour = false;
+    QList<CleTri> tri;
     if (!champ.isEmpty())
-        m_tri.append({champ, ordre});
-    // The same rows, from the order they were read in (already the sort's when SQL gave it): each row
-    // marked, then taken in that order, rather than sorted.
-    QList<int> vue = m_vue;
-    if (!std::is_sorted(vue.begin(), vue.end())) {
-        std::vector<char> montre(static_cast<size_t>(m_rangs.size()), 0);
-        for (const int r : std::as_const(vue))
-            montre[static_cast<size_t>(r)] = 1;
-        vue.clear();
-        for (int r = 0; r < static_cast<int>(montre.size()); ++r)
-            if (montre[static_cast<size_t>(r)])
-                vue.append(r);
-    }
-    if (!dejaDansLOrdre(m_tri))
-        trier(vue);
-    if (!m_tri.isEmpty() && vue.size() == m_rangs.size()) {
-        // Every row: this is the sort a filter walks, kept rather than made again at the next one.
-        m_ordreTrie = vue;
-        m_ordreTrieAJour = true;
+        tri.append({champ, ordre});
+    // The sort already made, nothing written since: its kept order serves again.
+    const bool dejaFait = !tri.isEmpty() && tri == m_tri && m_ordreTrieAJour;
+    m_tri = std::move(tri);
+    if (!dejaFait)
+        m_ordreTrieAJour = false;
+    QList<int> vue;
+    if (dejaFait) {
+        vue = filtrer(&m_ordreTrie);
+    } else {
+        // The same rows, from the order they were read in (already the sort's when SQL gave it): each
+        // row marked, then taken in that order, rather than sorted.
+        vue = m_vue;
+        if (!std::is_sorted(vue.begin(), vue.end())) {
+            std::vector<char> montre(static_cast<size_t>(m_rangs.size()), 0);
+            for (const int r : std::as_const(vue))
+                montre[static_cast<size_t>(r)] = 1;
+            vue.clear();
+            for (int r = 0; r < static_cast<int>(montre.size()); ++r)
+                if (montre[static_cast<size_t>(r)])
+                    vue.append(r);
+        }
+        if (!dejaDansLOrdre(m_tri))
+            trier(vue);
+        if (!m_tri.isEmpty() && vue.size() == m_rangs.size()) {
+            // Every row: this is the sort a filter walks, kept rather than made again at the next one.
+            m_ordreTrie = vue;
+            m_ordreTrieAJour = true;
+        }
     }
     if (vue != m_vue) {
         emit OrderAboutToChange();
