@@ -360,7 +360,11 @@ QString RecordsetModel::texteEdition(const QVariant& valeur, Format format) cons
 }
 
 QVariant RecordsetModel::data(const QModelIndex& index, int role) const {
-    if (!index.isValid() || !m_rs)
+    // A view asks every cell for several roles it has nothing for (font, colours, decoration): answered
+    // before the value is read.
+    if (!index.isValid() || !m_rs ||
+        (role != Qt::DisplayRole && role != Qt::EditRole && role != Qt::TextAlignmentRole &&
+         role != RoleValeur))
         return {};
     const int c = colonneRecordset(index.column());
     if (c < 0)
