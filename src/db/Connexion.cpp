@@ -384,7 +384,7 @@ QString Connexion::etatDesDonnees() {
         estSQLite() ? QStringLiteral(
                           "SELECT total_changes() || '/' || (SELECT data_version FROM pragma_data_version) "
                           "|| '/' || (SELECT schema_version FROM pragma_schema_version)")
-                    : QStringLiteral("SELECT pg_current_snapshot()::text");
+                    : QStringLiteral("SELECT txid_current_snapshot()::text");
     return QString::number(m_ouverture) + u'/' + InstructionPreparee(*this, sql).valeurUnique({}).toString();
 }
 
