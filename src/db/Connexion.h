@@ -70,8 +70,8 @@ public:
     // default; an empty function stops it): how tests and benchmarks count what a window reads. Set it
     // while no other thread runs statements.
     static void setSuiviRequetes(std::function<void(const QString& sql)> suivi);
-    // The number of statements executer() has run in this program, on every connection: a window that
-    // has just read tells by it that nothing was written since.
+    // The number of statements executer() has run in this program, on every connection: how tests and
+    // benchmarks count the statements a step runs (whether anything was written is etatDesDonnees).
     static quint64 nombreRequetes();
     // Refuses a text that holds U+0000 before any driver sees it: PostgreSQL cannot store it, and its
     // driver's error would quote the value into messages and the log. The message names the statement
